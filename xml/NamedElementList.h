@@ -1,0 +1,112 @@
+#pragma once
+// The owning, ordered list of named template objects (styles, blocks, the items
+// of a block), with unique names per list, generated names for unnamed members,
+// and the placement record that block layout fills and queries.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "common/CqvEx.h"
+
+// Progress of a member: 0 not started, -1 finished, anything else is the
+// member's own progress.
+constexpr int32_t kProgressFinished = -1;
+
+class CqvListMember {
+public:
+    virtual ~CqvListMember() = default;
+
+    const std::string& Name() const { return m_strName; }
+    void SetName(std::string name) { m_strName = std::move(name); }
+    int32_t Progress() const { return m_nProgress; }
+    void SetProgress(int32_t progress) { m_nProgress = progress; }
+
+protected:
+    std::string m_strName;
+    int32_t m_nProgress = 0;
+};
+
+// The process-wide counter behind generated names; never reset.
+int32_t& GeneratedNameCounter();
+// Increments the counter and formats "n%.5d".
+std::string NextGeneratedName();
+
+struct PlacementEntry {
+    int32_t spanLeft = 0;
+    int32_t spanRight = 0;
+    int32_t bottom = 0;
+
+    // Both ends included: [10, 20] overlaps [20, 30].
+    bool Overlaps(int32_t l, int32_t r) const { return spanRight >= l && r >= spanLeft; }
+    friend bool operator==(const PlacementEntry&, const PlacementEntry&) = default;
+};
+
+// The placement record of one block: for each member, the span it occupies and
+// the bottom below which later overlapping members must start on this page.
+class PlacementRecord {
+public:
+    void Register(const CqvListMember* member, int32_t spanLeft, int32_t spanRight, int32_t bottom);
+    void RegisterUnfinished(const CqvListMember* member, int32_t spanLeft, int32_t spanRight);
+    bool OverlapsUnfinished(const CqvListMember* member, int32_t l, int32_t r) const;
+    int32_t LargestFinishedBottom(const CqvListMember* member, int32_t l, int32_t r) const;
+    void ContinueOnNewPage();
+
+    const PlacementEntry* Find(const CqvListMember* member) const;
+    void Clear() { m_entries.clear(); }
+    size_t Size() const { return m_entries.size(); }
+
+    // Trials snapshot and restore the whole record.
+    using Entries = std::unordered_map<const CqvListMember*, PlacementEntry>;
+    const Entries& AllEntries() const { return m_entries; }
+    void Restore(Entries entries) { m_entries = std::move(entries); }
+
+private:
+    Entries m_entries;
+};
+
+template <class T>
+class NamedElementList {
+public:
+    NamedElementList() = default;
+    NamedElementList(const NamedElementList&) = delete;
+    NamedElementList& operator=(const NamedElementList&) = delete;
+
+    // Takes ownership. Raises "Element '<name>' already exists" before adding, so a
+    // refused member is destroyed and the list is unchanged.
+    T* Add(std::unique_ptr<T> member) {
+        if (member->Name().empty()) member->SetName(NextGeneratedName());
+        if (Contains(member->Name()))
+            throw CqvEx("Element '" + member->Name() + "' already exists");
+        m_members.push_back(std::move(member));
+        return m_members.back().get();
+    }
+
+    bool Contains(const std::string& name) const { return Find(name) != nullptr; }
+
+    T* Find(const std::string& name) const {
+        for (const auto& m : m_members) {
+            if (m->Name() == name) return m.get();
+        }
+        return nullptr;
+    }
+
+    size_t Size() const { return m_members.size(); }
+    T* At(size_t index) const { return m_members[index].get(); }
+
+    void Clear() {
+        m_placement.Clear();
+        m_members.clear();
+    }
+
+    PlacementRecord& Placement() { return m_placement; }
+    const PlacementRecord& Placement() const { return m_placement; }
+
+    auto begin() const { return m_members.begin(); }
+    auto end() const { return m_members.end(); }
+
+private:
+    std::vector<std::unique_ptr<T>> m_members;
+    PlacementRecord m_placement;
+};
