@@ -1,0 +1,139 @@
+#include "platform/FontFile.h"
+
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_ADVANCES_H
+#include FT_TRUETYPE_TABLES_H
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <utility>
+
+#include "common/CqvEx.h"
+
+namespace qv::platform {
+
+// The FreeType library instance. Every face holds a share of it, so the library
+// is released only after the last face, whatever order statics die in.
+class FontLibrary {
+public:
+    FontLibrary() {
+        if (FT_Init_FreeType(&m_library) != 0)
+            throw CqvEx("The font library (FreeType) cannot be initialised");
+    }
+    ~FontLibrary() { FT_Done_FreeType(m_library); }
+    FontLibrary(const FontLibrary&) = delete;
+    FontLibrary& operator=(const FontLibrary&) = delete;
+
+    FT_Library Get() const { return m_library; }
+
+private:
+    FT_Library m_library = nullptr;
+};
+
+namespace {
+
+std::optional<FontOutlineMetrics> ReadOutlineMetrics(FT_Face face) {
+    if (!FT_IS_SFNT(face) || !FT_IS_SCALABLE(face) || face->units_per_EM == 0)
+        return std::nullopt;
+    auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
+    auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST));
+    // FreeType marks a missing OS/2 table with version 0xFFFF.
+    if (!os2 || os2->version == 0xFFFFu || !hhea || !post)
+        return std::nullopt;
+
+    FontOutlineMetrics m;
+    m.emSquare = face->units_per_EM;
+    m.winAscent = os2->usWinAscent;
+    m.winDescent = os2->usWinDescent;
+    m.cellHeight = m.winAscent + m.winDescent;
+    // The hhea line gap is measured from the typographic extent; the part of it
+    // already covered by a taller win cell is not leading any more.
+    const int32_t hheaExtent = int32_t{hhea->Ascender} - int32_t{hhea->Descender};
+    m.externalLeading = std::max<int32_t>(0, hhea->Line_Gap - (m.cellHeight - hheaExtent));
+    m.firstChar = os2->usFirstCharIndex;
+    m.lastChar = os2->usLastCharIndex;
+    m.underlinePosition = post->underlinePosition;
+    m.underlineThickness = post->underlineThickness;
+    m.strikeoutPosition = os2->yStrikeoutPosition;
+    m.strikeoutSize = os2->yStrikeoutSize;
+    return m;
+}
+
+struct FontFileCache {
+    std::mutex mutex;
+    std::shared_ptr<FontLibrary> library;
+    std::map<std::pair<std::string, int>, std::shared_ptr<const FontFile>> files;
+};
+
+FontFileCache& Cache() {
+    static FontFileCache cache;
+    return cache;
+}
+
+}  // namespace
+
+FontFile::FontFile(std::shared_ptr<FontLibrary> library, std::string path, int faceIndex)
+    : m_library(std::move(library)), m_path(std::move(path)), m_faceIndex(faceIndex) {
+    FT_Face face = nullptr;
+    if (FT_New_Face(m_library->Get(), m_path.c_str(), m_faceIndex, &face) != 0 || !face)
+        throw CqvEx("The font file \"" + m_path + "\" cannot be opened");
+    m_face = face;
+    if (face->family_name)
+        m_familyName = face->family_name;
+    if (face->style_name)
+        m_styleName = face->style_name;
+    m_metrics = ReadOutlineMetrics(face);
+}
+
+FontFile::~FontFile() {
+    if (m_face)
+        FT_Done_Face(m_face);
+}
+
+uint32_t FontFile::GlyphIndex(char32_t codePoint) const {
+    return FT_Get_Char_Index(m_face, codePoint);
+}
+
+int32_t FontFile::GlyphDesignAdvance(uint32_t glyphIndex) const {
+    FT_Fixed advance = 0;
+    // Unscaled: the advance straight from hmtx, independent of any size a
+    // renderer may have set on the shared face.
+    if (FT_Get_Advance(m_face, glyphIndex, FT_LOAD_NO_SCALE, &advance) != 0)
+        return 0;
+    return static_cast<int32_t>(advance);
+}
+
+int32_t FontFile::DesignAdvance(char32_t codePoint) const {
+    return GlyphDesignAdvance(GlyphIndex(codePoint));
+}
+
+std::vector<int32_t> FontFile::DesignAdvances(char32_t first, char32_t last) const {
+    std::vector<int32_t> advances;
+    if (last < first)
+        return advances;
+    advances.reserve(static_cast<size_t>(last - first) + 1);
+    for (char32_t c = first;; ++c) {
+        advances.push_back(DesignAdvance(c));
+        if (c == last)
+            break;
+    }
+    return advances;
+}
+
+std::shared_ptr<const FontFile> OpenFontFile(const std::string& path, int faceIndex) {
+    FontFileCache& cache = Cache();
+    std::lock_guard lock(cache.mutex);
+    auto key = std::make_pair(path, faceIndex);
+    if (auto it = cache.files.find(key); it != cache.files.end())
+        return it->second;
+    if (!cache.library)
+        cache.library = std::make_shared<FontLibrary>();
+    auto file = std::make_shared<const FontFile>(cache.library, path, faceIndex);
+    cache.files.emplace(std::move(key), file);
+    return file;
+}
+
+}  // namespace qv::platform
