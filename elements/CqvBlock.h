@@ -1,0 +1,69 @@
+#pragma once
+// A container of items: the Block element, the page header and footer, and the
+// base of data-bound blocks, tables and rows. Places its children by block
+// layout and hands the pieces of its leaves to the report.
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "elements/CqvItem.h"
+#include "engine/CqvPagePiece.h"
+#include "xml/NamedElementList.h"
+
+class CqvBlock : public CqvItem {
+public:
+    explicit CqvBlock(int typeCode = qv::kTypeBlock);
+    ~CqvBlock() override;
+
+    void Load(const TiXmlElement& element) override;
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, const TiXmlElement* data,
+                   QvRect& itemRect, CqvTrial* trial) override;
+    void Reset() override;
+    void SetInFooter() override;
+    void SetAbsolute() override;
+    void DeferLast(int& count) override;
+    bool HasStarted() const override;
+
+    // Before the block is laid out again on a new page: finished children leave
+    // the placement record, the others start at the top again.
+    virtual void ContinueOnNewPage();
+
+    NamedElementList<CqvItem>& Children() { return m_children; }
+    const NamedElementList<CqvItem>& Children() const { return m_children; }
+    PlacementRecord& Placement() { return m_children.Placement(); }
+    const PlacementRecord& Placement() const { return m_children.Placement(); }
+
+    // Adds a child made outside the factory (the factory uses it too): links it
+    // to this block and grows the block's width to cover it.
+    CqvItem* AddChild(std::unique_ptr<CqvItem> child);
+
+    int AsBlank() const { return m_nAsBlank; }
+    void SetAsBlank(int value) { m_nAsBlank = value; }
+    bool NoWrap() const { return m_bNoWrap; }
+    void SetNoWrap(bool value) { m_bNoWrap = value; }
+
+    // Pieces made by the current Layout, not yet handed to the report.
+    std::vector<std::unique_ptr<CqvPagePiece>>& Pieces() { return m_pieces; }
+
+protected:
+    // Places the children at y: the block layout proper.
+    int32_t LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32_t y,
+                           const TiXmlElement* data, CqvTrial* trial);
+    // Moves the pieces of the current Layout to the report's current page.
+    void HandPiecesToReport();
+    // Makes the children of the element (the child factory).
+    void LoadChildren(const TiXmlElement& element);
+    virtual std::unique_ptr<CqvItem> MakeChild(const TiXmlElement& child);
+
+    NamedElementList<CqvItem> m_children;
+    int m_nAsBlank = qv::kTriUnset;
+    std::vector<std::unique_ptr<CqvPagePiece>> m_pieces;
+    bool m_bNoWrap = false;
+
+private:
+    bool KeepWithNextFails(size_t index, int32_t e, Surface& surface, QvPrintInfo& printInfo,
+                           const TiXmlElement* data);
+    bool TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, Surface& surface,
+                     QvPrintInfo& printInfo, const TiXmlElement* data);
+    void MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, const QvRect& itemRect);
+};

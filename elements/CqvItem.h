@@ -1,0 +1,89 @@
+#pragma once
+// The base of every laid-out element: the attributes all items share, the
+// embedded style, the flags block layout works with, and the item rectangle.
+#include <cstdint>
+#include <string>
+
+#include "common/QvRect.h"
+#include "common/TriState.h"
+#include "elements/CqvElement.h"
+#include "elements/CqvStyle.h"
+
+class CqvItem : public CqvElement {
+public:
+    explicit CqvItem(int typeCode);
+    ~CqvItem() override;
+
+    // The common attributes, then the default style (only for a style never
+    // loaded) and the element's own style attributes.
+    void Load(const TiXmlElement& element) override;
+
+    virtual void SetInFooter();
+    virtual void SetAbsolute();
+    // Orphan control: marks the last unstarted leaf or row of a subtree.
+    virtual void DeferLast(int& count);
+    virtual bool IsDone() const;
+    virtual bool HasStarted() const;
+    // Progress := finished, deferred := false, start-page pending re-armed; a leaf
+    // also tells the report that its page is no longer empty.
+    virtual void Finish();
+
+    // Computes, stores and returns the item rectangle for position y (and the
+    // content rectangle: the item rectangle less the paddings).
+    QvRect ItemRect(int32_t y);
+
+    // The largest y the item may reach: the body area's bottom, or for an item
+    // of the page footer the printable area's bottom.
+    int32_t BottomLimit() const;
+
+    bool IsLeaf() const { return qv::IsLeafType(m_nType); }
+    bool IsContainer() const { return !qv::IsLeafType(m_nType); }
+
+    CqvStyle& Style() { return m_style; }
+    const CqvStyle& Style() const { return m_style; }
+    const std::string& StyleName() const { return m_strStyleName; }
+    const std::string& XmlElementName() const { return m_strXmlElementName; }
+    const std::string& XmlPropertyName() const { return m_strXmlPropertyName; }
+
+    int32_t Left() const { return m_nLeft; }
+    int32_t Top() const { return m_nTop; }
+    int32_t Width() const { return m_nWidth; }
+    int32_t Height() const { return m_nHeight; }
+    void SetWidth(int32_t width) { m_nWidth = width; }
+    void SetLeft(int32_t left) { m_nLeft = left; }
+    // The span used by the placement record: left to left + width, both included.
+    int32_t SpanLeft() const { return m_nLeft; }
+    int32_t SpanRight() const { return m_nLeft + m_nWidth; }
+
+    bool InFooter() const { return m_bInFooter; }
+    bool IsAbsolute() const { return m_bAbsolute; }
+    bool Deferred() const { return m_bDeferred; }
+    void SetDeferred(bool deferred) { m_bDeferred = deferred; }
+    int NotLastItem() const { return m_nNotLastItem; }
+    void SetNotLastItem(int value) { m_nNotLastItem = value; }
+    int StartPage() const { return m_nStartPage; }
+    void SetStartPage(int value) { m_nStartPage = m_nStartPagePending = value; }
+    int StartPagePending() const { return m_nStartPagePending; }
+    void SetStartPagePending(int value) { m_nStartPagePending = value; }
+
+    const QvRect& ItemRectangle() const { return m_rcItem; }
+    const QvRect& ContentRectangle() const { return m_rcContent; }
+
+protected:
+    bool m_bDeferred = false;
+    std::string m_strStyleName;
+    CqvStyle m_style;
+    std::string m_strXmlElementName;
+    std::string m_strXmlPropertyName;
+    int32_t m_nLeft = 0;
+    int32_t m_nTop = 0;
+    int32_t m_nWidth = 500;
+    int32_t m_nHeight = 10;
+    bool m_bInFooter = false;
+    bool m_bAbsolute = false;
+    int m_nNotLastItem = qv::kTriUnset;
+    int m_nStartPage = qv::kTriUnset;
+    int m_nStartPagePending = qv::kTriUnset;
+    QvRect m_rcItem;
+    QvRect m_rcContent;
+};

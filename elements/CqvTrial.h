@@ -1,0 +1,50 @@
+#pragma once
+// A keep-with-next trial: elements laid out inside it record their state at
+// their first registration, and Restore writes every snapshot back, so a trial
+// run leaves no trace (no pieces are made inside a trial either).
+#include <cstdint>
+#include <map>
+#include <optional>
+
+#include "xml/NamedElementList.h"
+
+class CqvItem;
+class CqvReport;
+class TiXmlElement;
+
+// One data element's repetition state in a data-bound block or row.
+struct QvRepetition {
+    int state = 0;  // 0 not started, 1 partly placed, -1 done
+    bool startPagePending = true;
+    friend bool operator==(const QvRepetition&, const QvRepetition&) = default;
+};
+using QvRepetitionMap = std::map<const TiXmlElement*, QvRepetition>;
+
+class CqvTrial {
+public:
+    explicit CqvTrial(CqvReport& report);
+    CqvTrial(const CqvTrial&) = delete;
+    CqvTrial& operator=(const CqvTrial&) = delete;
+
+    // Records the element unless it is already recorded.
+    void Register(CqvItem& item);
+
+    // Writes every snapshot back, forgets them and restores the report's
+    // page-empty flag; the trial can then be used again.
+    void Restore();
+
+    size_t Size() const { return m_snapshots.size(); }
+
+private:
+    struct Snapshot {
+        int32_t progress = 0;
+        std::optional<PlacementRecord::Entries> placement;
+        std::optional<QvRepetitionMap> repetitions;
+        bool deferred = false;
+        int startPagePending = -1;
+    };
+
+    CqvReport& m_report;
+    bool m_bSavedPageEmpty;
+    std::map<CqvItem*, Snapshot> m_snapshots;
+};

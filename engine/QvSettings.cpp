@@ -1,0 +1,6 @@
+#include "engine/QvSettings.h"
+
+QvSettings& QvSettings::Instance() {
+    static QvSettings settings;
+    return settings;
+}
