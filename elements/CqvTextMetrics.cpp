@@ -1,0 +1,214 @@
+#include "elements/CqvTextMetrics.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <string_view>
+
+#include "elements/QvCodePageText.h"
+#include "engine/Surface.h"
+
+namespace {
+
+constexpr char16_t kReplacement = 0xFFFD;
+constexpr unsigned char kHyphen = 45;
+
+// Space and every control character separate words; bytes compare unsigned.
+bool IsWhite(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+// Truncation toward zero; values beyond the integer range saturate.
+int32_t Trunc(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483647.0) return std::numeric_limits<int32_t>::max();
+    if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}
+
+size_t RunLength(const char* text, std::ptrdiff_t length) {
+    return length < 1 ? std::strlen(text) : static_cast<size_t>(length);
+}
+
+}  // namespace
+
+bool CqvTextMetrics::Build(const QvFontSpec& font, int32_t emHeight, const QvTextMode& mode) {
+    const QvAdvanceTableKey key = AdvanceTableKey(font, emHeight, mode.wide, mode.codePage);
+    // Wide tables are taken from the font once per style and kept; even a
+    // failed build is not retried. A style whose font itself changed gets the
+    // table of its new font.
+    if (mode.wide && m_table && m_mode.wide && m_key == key) {
+        m_mode = mode;
+        return true;
+    }
+    m_table = GetAdvanceTable(key);
+    m_key = key;
+    m_mode = mode;
+    return m_table->built;
+}
+
+float CqvTextMetrics::Advance(uint32_t unit) const {
+    if (!m_table || unit >= m_table->advances.size()) return 0.0f;
+    return m_table->advances[unit];
+}
+
+bool CqvTextMetrics::UnitsOf(const char* text, size_t length) const {
+    const std::string_view bytes(text, length);
+    m_unitAdvances.clear();
+    if (m_mode.wide) {
+        if (!TemplateTextToUtf16(m_mode.codePage, bytes, m_units)) return false;
+        m_unitAdvances.reserve(m_units.size());
+        for (char16_t unit : m_units) m_unitAdvances.push_back(Advance(unit));
+        return true;
+    }
+    // Narrow text: one unit per byte, each measuring as its byte.
+    m_units.clear();
+    const QvByteMap* map = ByteMapOf(m_mode.codePage);
+    if (!map) return false;
+    m_units.reserve(length);
+    m_unitAdvances.reserve(length);
+    for (unsigned char b : bytes) {
+        const int32_t unit = (*map)[b];
+        m_units.push_back(unit == kQvNoCharacter ? kReplacement : static_cast<char16_t>(unit));
+        m_unitAdvances.push_back(Advance(b));
+    }
+    return true;
+}
+
+float CqvTextMetrics::SumUnits() const {
+    // Single precision, in text order: the same sums on every platform and in
+    // every call, which is what makes measured and drawn positions agree.
+    float sum = 0.0f;
+    for (float advance : m_unitAdvances) sum += advance;
+    return sum;
+}
+
+QvRunMetrics CqvTextMetrics::MeasureRun(const char* text, std::ptrdiff_t length) const {
+    QvRunMetrics run;
+    run.lineSpacing = LineSpacing();
+    if (!text) return run;
+    if (UnitsOf(text, RunLength(text, length))) run.width = SumUnits();
+    return run;
+}
+
+bool CqvTextMetrics::NextLine(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart,
+                              size_t& lineEnd) const {
+    const char* text = breaker.text;
+    const size_t length = breaker.length;
+    size_t& pos = breaker.position;
+    const double width = maxWidth;
+
+    while (pos < length && IsWhite(text[pos])) ++pos;
+    if (pos >= length) return false;
+    const size_t start = pos;
+
+    // Widen the line word by word until it reaches the width. Where the code
+    // page allows, each new piece is added to the running sum: the additions
+    // are the very ones a measurement from the start would make.
+    const bool piecewise = !m_mode.wide || ConvertsPiecewiseAtWhiteSpace(m_mode.codePage);
+    float running = 0.0f;
+    size_t measuredEnd = start;
+    while (true) {
+        while (pos < length && IsWhite(text[pos])) ++pos;
+        if (pos >= length) break;
+        while (pos < length && !IsWhite(text[pos])) ++pos;
+        if (piecewise) {
+            if (UnitsOf(text + measuredEnd, pos - measuredEnd))
+                for (float advance : m_unitAdvances) running += advance;
+            measuredEnd = pos;
+            breaker.width = running;
+            breaker.lineSpacing = LineSpacing();
+        } else {
+            const QvRunMetrics run = MeasureRun(text + start, static_cast<std::ptrdiff_t>(pos - start));
+            breaker.width = run.width;
+            breaker.lineSpacing = run.lineSpacing;
+        }
+        if (breaker.width >= width - 0.001) break;
+    }
+
+    lineStart = start;
+    lineEnd = pos;
+    if (breaker.width <= width) return true;
+
+    // Too wide: break after white space or after a hyphen, as far right as fits.
+    // The hyphen stays on its line.
+    for (size_t i = pos - 1; i >= start + 1; --i) {
+        const bool candidate = IsWhite(text[i]) || IsWhite(text[i - 1]) ||
+                               static_cast<unsigned char>(text[i - 1]) == kHyphen;
+        if (!candidate) continue;
+        const QvRunMetrics run = MeasureRun(text + start, static_cast<std::ptrdiff_t>(i - start));
+        breaker.width = run.width;
+        breaker.lineSpacing = run.lineSpacing;
+        if (breaker.width <= width + 0.001) {
+            pos = i;
+            lineEnd = i;
+            return true;
+        }
+    }
+    // A word wider than the box is never split: it runs past the right edge,
+    // where the line's clip rectangle cuts it.
+    return true;
+}
+
+void CqvTextMetrics::DrawLine(Surface& surface, int32_t x, int32_t top, const QvRect& clip,
+                              const char* text, size_t length) const {
+    if (!text || !UnitsOf(text, length)) return;
+    // Each glyph gets the difference of the truncated running sums, so the
+    // drawn positions are the measured ones without drift along the line.
+    m_drawAdvances.resize(m_unitAdvances.size());
+    float sum = 0.0f;
+    for (size_t k = 0; k < m_unitAdvances.size(); ++k) {
+        const float before = sum;
+        sum += m_unitAdvances[k];
+        m_drawAdvances[k] = m_mode.wide ? Trunc(sum) - Trunc(before)
+                                        : Trunc(sum + 0.5) - Trunc(before + 0.5);
+    }
+    surface.TextOut(x, top, kTextOpaque | kTextClipped, clip, std::u16string_view(m_units),
+                    m_drawAdvances.data());
+}
+
+int32_t CqvTextMetrics::DrawWrapped(Surface* surface, const char* text, std::ptrdiff_t length,
+                                    const QvRect& rect, unsigned flags, bool clip) const {
+    if (!text) return 0;
+    const size_t textLength = RunLength(text, length);
+    const int32_t width = Trunc(static_cast<double>(rect.right) - rect.left);
+    // Page coordinates run from 0 at the paper's top edge downward into negative
+    // values, so lines advance toward more negative y; a rectangle starting at
+    // the top edge itself belongs to the page too. Only a rectangle wholly above
+    // 0 (a y-down caller) has its lines advance upward.
+    const int32_t direction = rect.top <= 0 ? -1 : 1;
+    const bool measureOnly = (flags & kQvTextMeasureOnly) != 0 || surface == nullptr;
+
+    CqvLineBreaker breaker(text, textLength);
+    size_t lineStart = 0, lineEnd = 0;
+    int32_t lineTop = rect.top;
+    if (!NextLine(breaker, width, lineStart, lineEnd)) return 0;
+    while (true) {
+        while (lineEnd > lineStart && IsWhite(text[lineEnd - 1])) --lineEnd;
+
+        // A line takes the font's line spacing plus a quarter of a millimetre,
+        // truncated to whole units.
+        int32_t lineBottom = Trunc(static_cast<double>(lineTop) +
+                                   Trunc(direction * breaker.lineSpacing + direction * 2.5));
+        bool last = false;
+        if (clip && std::llabs(lineBottom) > std::llabs(rect.bottom)) {
+            lineBottom = rect.bottom;
+            last = true;
+        }
+        if (!measureOnly) {
+            int32_t x = rect.left;
+            const float w = breaker.width;
+            const int64_t room = static_cast<int64_t>(rect.right) - x;
+            if ((flags & kQvTextRight) && room > w)
+                x = Trunc(static_cast<float>(x + room) - w);
+            else if ((flags & kQvTextCenter) && room > w)
+                x = Trunc(x + (static_cast<float>(room) - w) * 0.5);
+            DrawLine(*surface, x, lineTop, QvRect{x, lineTop, rect.right, lineBottom},
+                     text + lineStart, lineEnd - lineStart);
+        }
+        lineTop = lineBottom;
+        if (last || !NextLine(breaker, width, lineStart, lineEnd)) break;
+    }
+    return lineTop - rect.top;
+}
+
+int32_t CqvTextMetrics::OneLineHeight() const { return -Trunc(LineSpacing() + 2.5); }
