@@ -1,0 +1,43 @@
+#pragma once
+// The in-memory tree of a template or data file: a TinyXML document that also
+// records where it was loaded from and the code page of its text.
+#include <tinyxml.h>
+
+#include <cstdint>
+#include <string>
+
+#include "xml/CodePageTable.h"
+
+class CqvXmlDocument : public TiXmlDocument {
+public:
+    // A document starts as UTF-8 (65001 with the utf-8 row of the encoding table),
+    // and every load starts again from there. A file that declares no encoding is
+    // read by the parser as UTF-8, so this is what its text is; template and data
+    // files without declarations then belong to the same family.
+    CqvXmlDocument();
+
+    // Clears the document and fills it from the file. Returns true; raises CqvEx
+    // on every failure, leaving whatever part of the tree was built.
+    bool Load(const std::string& path);
+
+    // Sets the code page from an encoding name as written in a declaration (the
+    // caller lower-cases it). Raises "Unsupported code page - '<name>'" for a name
+    // outside the table, and "Not valid code page - '<n>'" when the platform cannot
+    // convert the code page; in that case the new entry and code page are already
+    // stored.
+    void SetCodePage(const std::string& name);
+
+    // The path exactly as given to Load: shown in messages and the base for
+    // relative references inside the file.
+    const std::string& SourcePath() const { return m_strSourcePath; }
+    int32_t CodePage() const { return m_nCodePage; }
+    // The table row the code page came from; never null.
+    const CodePageEntry* CodePageEntryPtr() const { return m_pCodePageEntry; }
+
+private:
+    void ResetCodePage();
+
+    std::string m_strSourcePath;
+    int32_t m_nCodePage = 0;
+    const CodePageEntry* m_pCodePageEntry = nullptr;
+};

@@ -1,0 +1,362 @@
+#include "xml/CqvXmlLoader.h"
+
+#include <sys/stat.h>
+#include <tinyxml.h>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include "common/CqvEx.h"
+#include "platform/CodePages.h"
+#include "xml/CqvXmlDocument.h"
+#include "xml/ResolvePathFromBase.h"
+
+namespace {
+
+struct FileClose {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileClose>;
+
+struct InputFile {
+    FilePtr file;  // null when the file could not be opened
+    bool empty = false;
+    int error = 0;  // errno of the failed open
+};
+
+// Opens a regular file for binary reading. Anything else is refused before it is
+// opened: fopen succeeds on a folder on Linux, a FIFO blocks the open, and a
+// device may never end.
+InputFile OpenInputFile(const std::string& path) {
+    InputFile input;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        input.error = errno;
+        return input;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        input.error = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return input;
+    }
+    errno = 0;
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        input.error = errno;
+        return input;
+    }
+    // The size of what was opened, not of what the name pointed to a moment ago.
+    if (::fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+        input.error = errno ? errno : EINVAL;
+        return input;
+    }
+    input.empty = info.st_size == 0;
+    input.file = std::move(file);
+    return input;
+}
+
+std::string SyntaxError(XML_Parser parser, const std::string& path, const char* beforePosition) {
+    const XML_LChar* error = XML_ErrorString(XML_GetErrorCode(parser));
+    return "In file '" + path + "' \n" + (error ? error : "unknown error") + beforePosition +
+           "at line " + std::to_string(XML_GetCurrentLineNumber(parser)) + " char " +
+           std::to_string(XML_GetCurrentColumnNumber(parser));
+}
+
+bool IsXmlWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// Lower case by the C library's rules in the "C" locale: ASCII letters only.
+std::string AsciiLower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+// The NNNN of a name windows-NNNN (the prefix in any mixture of case), below
+// 65536; nothing for any other name.
+std::optional<int> WindowsCodePageNumber(std::string_view name) {
+    constexpr std::string_view kLower = "windows-", kUpper = "WINDOWS-";
+    if (name.size() < kLower.size()) return std::nullopt;
+    for (size_t i = 0; i < kLower.size(); ++i) {
+        if (name[i] != kLower[i] && name[i] != kUpper[i]) return std::nullopt;
+    }
+    int number = 0;
+    for (char c : name.substr(kLower.size())) {
+        if (c < '0' || c > '9') return std::nullopt;
+        number = number * 10 + (c - '0');
+        if (number >= 65536) return std::nullopt;
+    }
+    return number;
+}
+
+// One character of a double-byte code page; -1 when the bytes are not one.
+int XMLCALL ConvertTwoBytes(void* data, const char* bytes) noexcept {
+    try {
+        const int codePage = *static_cast<const int*>(data);
+        auto wide = qv::platform::MultiByteToUtf16(codePage, std::string_view(bytes, 2));
+        return wide && wide->size() == 1 ? (*wide)[0] : -1;
+    } catch (...) {
+        return -1;
+    }
+}
+
+void XMLCALL ReleaseCodePage(void* data) noexcept {
+    std::unique_ptr<int> owned(static_cast<int*>(data));
+}
+
+void XMLCALL IgnoreEntityDeclaration(void*, const XML_Char*, int, const XML_Char*, int,
+                                     const XML_Char*, const XML_Char*, const XML_Char*,
+                                     const XML_Char*) {}
+
+}  // namespace
+
+CqvXmlLoader::CqvXmlLoader(CqvXmlDocument& document)
+    : m_document(document), m_mainParser(XML_ParserCreate(nullptr)) {
+    if (!m_mainParser) throw CqvEx("Could not create XML parser.");
+    ConfigureParser(m_mainParser.get());
+}
+
+void CqvXmlLoader::ConfigureParser(XML_Parser parser) {
+    XML_SetUserData(parser, this);
+    XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_ALWAYS);
+    XML_SetExternalEntityRefHandler(parser, &OnExternalEntityRef);
+    XML_SetElementDeclHandler(parser, &OnElementDecl);
+    XML_SetAttlistDeclHandler(parser, &Guarded<&CqvXmlLoader::AttlistDeclaration>);
+    XML_SetEntityDeclHandler(parser, &IgnoreEntityDeclaration);
+    XML_SetXmlDeclHandler(parser, &Guarded<&CqvXmlLoader::XmlDeclaration>);
+    XML_SetElementHandler(parser, &Guarded<&CqvXmlLoader::StartElement>,
+                          &Guarded<&CqvXmlLoader::EndElement>);
+    XML_SetCharacterDataHandler(parser, &Guarded<&CqvXmlLoader::CharacterData>);
+    XML_SetUnknownEncodingHandler(parser, &OnUnknownEncoding, this);
+}
+
+void CqvXmlLoader::LoadSourceFile() {
+    const std::string& path = m_document.SourcePath();
+    InputFile input = OpenInputFile(path);
+    if (!input.file) throw CqvEx("The file '" + path + "' was not opened");
+    if (input.empty) throw CqvEx("The file '" + path + "' is empty");
+    XML_Parser parser = m_mainParser.get();
+    ParseBlocks(parser, input.file.get(), [&] { return SyntaxError(parser, path, " "); });
+}
+
+template <class SyntaxErrorText>
+void CqvXmlLoader::ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxErrorText syntaxError) {
+    m_activeParses.push_back({parser});
+    struct PopActive {
+        std::vector<ActiveParse>& parses;
+        ~PopActive() { parses.pop_back(); }
+    } popActive{m_activeParses};
+
+    char block[kBlockSize];
+    for (;;) {
+        // A short read ends the file; a file whose size is a multiple of the block
+        // size therefore ends with an empty final block.
+        const size_t got = std::fread(block, 1, sizeof block, file);
+        const bool final = got < sizeof block;
+        m_activeParses.back().bytesFed += static_cast<XML_Index>(got);
+        const XML_Status status =
+            XML_Parse(parser, block, static_cast<int>(got), final ? XML_TRUE : XML_FALSE);
+        if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
+        if (status != XML_STATUS_OK) throw CqvEx(syntaxError());
+        if (final) return;
+    }
+}
+
+void CqvXmlLoader::Fail(std::exception_ptr failure) {
+    if (!m_failure) m_failure = std::move(failure);
+    XML_StopParser(InnermostParser(), XML_FALSE);
+}
+
+XML_Parser CqvXmlLoader::InnermostParser() const { return m_activeParses.back().parser; }
+
+std::string CqvXmlLoader::ElementErrorContext() const {
+    return "Error in file '" + m_document.SourcePath() + "'\n";
+}
+
+template <auto Method, class... Args>
+void XMLCALL CqvXmlLoader::Guarded(void* userData, Args... args) {
+    auto* self = static_cast<CqvXmlLoader*>(userData);
+    // A stopped parser may still report the rest of the current token.
+    if (self->Failed()) return;
+    try {
+        (self->*Method)(args...);
+    } catch (...) {
+        self->Fail(std::current_exception());
+    }
+}
+
+void XMLCALL CqvXmlLoader::OnElementDecl(void* userData, const XML_Char* name,
+                                         XML_Content* model) {
+    auto* self = static_cast<CqvXmlLoader*>(userData);
+    // The content model is ours to free and is never checked.
+    XML_FreeContentModel(self->InnermostParser(), model);
+    Guarded<&CqvXmlLoader::ElementDeclaration>(userData, name);
+}
+
+int XMLCALL CqvXmlLoader::OnExternalEntityRef(XML_Parser parser, const XML_Char* context,
+                                              const XML_Char* /*base*/,
+                                              const XML_Char* systemId,
+                                              const XML_Char* /*publicId*/) {
+    auto* self = static_cast<CqvXmlLoader*>(XML_GetUserData(parser));
+    if (self->Failed()) return XML_STATUS_ERROR;
+    try {
+        self->ExternalEntityReference(parser, context, systemId);
+        return XML_STATUS_OK;
+    } catch (...) {
+        // The nested parse has returned by now, so the innermost parser is this
+        // one: stopping it carries the failure out one level.
+        self->Fail(std::current_exception());
+        return XML_STATUS_ERROR;
+    }
+}
+
+int XMLCALL CqvXmlLoader::OnUnknownEncoding(void* data, const XML_Char* name,
+                                            XML_Encoding* info) {
+    auto* self = static_cast<CqvXmlLoader*>(data);
+    // The declaration handler runs first; when it refused the name, so do we.
+    if (self->Failed()) return 0;
+    try {
+        return self->UnknownEncoding(name, info) ? 1 : 0;
+    } catch (...) {
+        self->Fail(std::current_exception());
+        return 0;
+    }
+}
+
+void CqvXmlLoader::StartElement(const XML_Char* name, const XML_Char** attributes) {
+    if (m_bValidating && !m_declarations.contains(name))
+        throw CqvEx("Element '" + std::string(name) + "' is not define in DTD\n" +
+                    ElementErrorContext());
+    if (m_elementStack.size() >= kMaxDepth)
+        throw CqvEx("Element '" + std::string(name) + "' is nested deeper than " +
+                    std::to_string(kMaxDepth) + " levels\n" + ElementErrorContext());
+
+    auto created = std::make_unique<TiXmlElement>(name);
+    TiXmlElement* element = created.get();
+    TiXmlNode* parent = m_elementStack.empty() ? static_cast<TiXmlNode*>(&m_document)
+                                               : m_elementStack.back().element;
+    parent->LinkEndChild(created.release());
+    m_bRootPending = false;
+    // The text node goes in first and gets its value at the end tag, so it is the
+    // first child whatever follows.
+    auto createdText = std::make_unique<TiXmlText>("");
+    TiXmlText* text = createdText.get();
+    element->LinkEndChild(createdText.release());
+
+    for (const XML_Char** pair = attributes; pair[0]; pair += 2) {
+        if (m_bValidating && !m_declarations[name].contains(pair[0]))
+            throw CqvEx("Attribute '" + std::string(pair[0]) + "' on element '" + name +
+                        "' is not define in DTD\n" + ElementErrorContext());
+        element->SetAttribute(pair[0], pair[1]);
+    }
+    m_elementStack.push_back(OpenElement{element, text, {}});
+}
+
+void CqvXmlLoader::EndElement(const XML_Char* /*name*/) {
+    OpenElement& open = m_elementStack.back();
+    open.text->SetValue(open.gathered);
+    m_elementStack.pop_back();
+}
+
+void CqvXmlLoader::CharacterData(const XML_Char* data, int length) {
+    if (length <= 0 || m_elementStack.empty()) return;
+    OpenElement& open = m_elementStack.back();
+    std::string& gathered = open.gathered;
+    std::string_view chunk(data, static_cast<size_t>(length));
+
+    const ActiveParse& parse = m_activeParses.back();
+    const XML_Index start = XML_GetCurrentByteIndex(parse.parser);
+    // Line breaks come as chunks of their own. Any other chunk that starts where
+    // the previous one was cut off by the end of a block is the same line going on:
+    // its white space is written text, not indentation.
+    const bool continuesLine = chunk.front() != '\n' && start >= 0 &&
+                               open.runParser == parse.parser && start == open.runEnd;
+    if (!continuesLine) {
+        // Leading white space collapses into at most one separating space, and
+        // none at the very start of the element's text.
+        bool spaceOwed = !gathered.empty() && gathered.back() != ' ';
+        size_t skipped = 0;
+        while (skipped < chunk.size() && IsXmlWhiteSpace(chunk[skipped])) {
+            if (spaceOwed) {
+                gathered.push_back(' ');
+                spaceOwed = false;
+            }
+            ++skipped;
+        }
+        chunk.remove_prefix(skipped);
+    }
+    gathered.append(chunk);
+
+    const XML_Index end = start + XML_GetCurrentByteCount(parse.parser);
+    const bool cutAtBlockEnd = !chunk.empty() && start >= 0 && end == parse.bytesFed;
+    open.runParser = cutAtBlockEnd ? parse.parser : nullptr;
+    open.runEnd = cutAtBlockEnd ? end : -1;
+}
+
+void CqvXmlLoader::XmlDeclaration(const XML_Char* /*version*/, const XML_Char* encoding,
+                                  int /*standalone*/) {
+    // Without an encoding the document keeps UTF-8, which is what the parser reads.
+    if (!encoding) return;
+    m_document.SetCodePage(AsciiLower(encoding));
+}
+
+void CqvXmlLoader::ElementDeclaration(const XML_Char* name) {
+    m_bValidating = true;
+    m_declarations.try_emplace(name);
+}
+
+void CqvXmlLoader::AttlistDeclaration(const XML_Char* element, const XML_Char* attribute,
+                                      const XML_Char* /*type*/, const XML_Char* /*defaultValue*/,
+                                      int /*required*/) {
+    m_declarations[element].insert(attribute);
+}
+
+void CqvXmlLoader::ExternalEntityReference(XML_Parser parser, const XML_Char* context,
+                                           const XML_Char* systemId) {
+    if (!systemId) return;
+    // The parser's base is not used: references inside an external DTD resolve
+    // against the main file's folder too.
+    const std::string path = ResolvePathFromBase(m_document.SourcePath(), systemId);
+    InputFile input = OpenInputFile(path);
+    if (!input.file) {
+        std::string message = "The file '" + path + "' was not opened\n";
+        if (input.error != 0) message += std::strerror(input.error);
+        throw CqvEx(message);
+    }
+    if (input.empty) throw CqvEx("The file '" + path + "' is empty");
+
+    ParserPtr external(XML_ExternalEntityParserCreate(parser, context, nullptr));
+    if (!external) throw CqvEx("Could not create external entity parser.");
+    ConfigureParser(external.get());
+    XML_Parser entityParser = external.get();
+    ParseBlocks(entityParser, input.file.get(),
+                [&] { return SyntaxError(entityParser, path, "\n"); });
+}
+
+bool CqvXmlLoader::UnknownEncoding(const XML_Char* name, XML_Encoding* info) {
+    const std::optional<int> codePage = WindowsCodePageNumber(name);
+    if (!codePage) return false;
+    const auto cpInfo = qv::platform::GetCodePageInfo(*codePage);
+    if (!cpInfo || cpInfo->maxCharSize > 2) return false;
+
+    for (int& entry : info->map) entry = -1;
+    for (const auto& [first, last] : cpInfo->leadByteRanges) {
+        for (int byte = first; byte <= last; ++byte) info->map[byte] = -2;
+    }
+    for (int byte = 0; byte < 256; ++byte) {
+        if (info->map[byte] != -1) continue;
+        const char single = static_cast<char>(byte);
+        auto wide = qv::platform::MultiByteToUtf16(*codePage, std::string_view(&single, 1));
+        if (wide && wide->size() == 1) info->map[byte] = (*wide)[0];
+    }
+
+    // The parser now hands this document's text over as UTF-8.
+    m_document.SetCodePage("utf-8");
+    info->convert = &ConvertTwoBytes;
+    info->release = &ReleaseCodePage;
+    info->data = std::make_unique<int>(*codePage).release();
+    return true;
+}

@@ -1,0 +1,107 @@
+#pragma once
+// Reads one XML file with Expat into a CqvXmlDocument: the external DTD and
+// entities it refers to, the DTD name checks, the code page from the encoding
+// declaration, and every failure as a CqvEx naming the file. One loader serves
+// one load and is destroyed with it.
+#include <expat.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <exception>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+class CqvXmlDocument;
+class TiXmlElement;
+class TiXmlText;
+
+class CqvXmlLoader {
+public:
+    // Files reach the parser in blocks of this size; a file is never held whole.
+    static constexpr size_t kBlockSize = 512;
+    // No report nests anywhere near this deep. The limit keeps a hostile file from
+    // building a tree whose (recursive) destruction would exhaust the stack.
+    static constexpr size_t kMaxDepth = 5000;
+
+    explicit CqvXmlLoader(CqvXmlDocument& document);
+    CqvXmlLoader(const CqvXmlLoader&) = delete;
+    CqvXmlLoader& operator=(const CqvXmlLoader&) = delete;
+
+    // Reads the document's source path into the (cleared) document.
+    void LoadSourceFile();
+
+private:
+    struct ParserFree {
+        void operator()(XML_Parser parser) const { XML_ParserFree(parser); }
+    };
+    using ParserPtr = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
+
+    // An open start tag: the element, its text node (created first, so that it
+    // stays the first child) and the character data gathered for it so far.
+    struct OpenElement {
+        TiXmlElement* element = nullptr;
+        TiXmlText* text = nullptr;
+        std::string gathered;
+        // Set when the element's last chunk of text ran to the very end of the
+        // input fed to `runParser` so far: the parser may have cut a line there,
+        // and a chunk that starts exactly at `runEnd` continues the same line.
+        XML_Parser runParser = nullptr;
+        XML_Index runEnd = -1;
+    };
+
+    // The parsers running now, outermost first: a handler stops the innermost.
+    struct ActiveParse {
+        XML_Parser parser;
+        XML_Index bytesFed = 0;
+    };
+
+    void ConfigureParser(XML_Parser parser);
+    // Feeds the file in blocks; raises the stored handler failure or, when the
+    // parser reports an error, the message `syntaxError` composes.
+    template <class SyntaxError>
+    void ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxError syntaxError);
+
+    // The handlers.
+    void StartElement(const XML_Char* name, const XML_Char** attributes);
+    void EndElement(const XML_Char* name);
+    void CharacterData(const XML_Char* data, int length);
+    void XmlDeclaration(const XML_Char* version, const XML_Char* encoding, int standalone);
+    void ElementDeclaration(const XML_Char* name);
+    void AttlistDeclaration(const XML_Char* element, const XML_Char* attribute,
+                            const XML_Char* type, const XML_Char* defaultValue, int required);
+    void ExternalEntityReference(XML_Parser parser, const XML_Char* context,
+                                 const XML_Char* systemId);
+    bool UnknownEncoding(const XML_Char* name, XML_Encoding* info);
+
+    // C++ exceptions never unwind through the parser's C frames: a handler's
+    // failure is kept here, the running parser is stopped, and the failure is
+    // raised again once XML_Parse has returned.
+    void Fail(std::exception_ptr failure);
+    bool Failed() const { return m_failure != nullptr; }
+    XML_Parser InnermostParser() const;
+
+    template <auto Method, class... Args>
+    static void XMLCALL Guarded(void* userData, Args... args);
+    static void XMLCALL OnElementDecl(void* userData, const XML_Char* name, XML_Content* model);
+    static int XMLCALL OnExternalEntityRef(XML_Parser parser, const XML_Char* context,
+                                           const XML_Char* base, const XML_Char* systemId,
+                                           const XML_Char* publicId);
+    static int XMLCALL OnUnknownEncoding(void* data, const XML_Char* name, XML_Encoding* info);
+
+    std::string ElementErrorContext() const;
+
+    CqvXmlDocument& m_document;
+    ParserPtr m_mainParser;
+    std::vector<ActiveParse> m_activeParses;
+    std::vector<OpenElement> m_elementStack;
+    bool m_bRootPending = true;
+    // Element names the DTD declares, each with the attribute names declared for it.
+    std::unordered_map<std::string, std::unordered_set<std::string>> m_declarations;
+    bool m_bValidating = false;
+    std::exception_ptr m_failure;
+};

@@ -1,0 +1,40 @@
+#include "xml/FindElementByPath.h"
+
+#include <string_view>
+
+namespace {
+
+const TiXmlElement* FirstChildElementNamed(const TiXmlNode* node, std::string_view name) {
+    // Element names are never empty, so an empty segment matches nothing.
+    if (name.empty()) return nullptr;
+    for (const TiXmlElement* child = node->FirstChildElement(); child;
+         child = child->NextSiblingElement()) {
+        if (child->ValueStr() == name) return child;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+const TiXmlElement* FindElementByPath(const TiXmlNode* start, const std::string& path) {
+    if (!start) return nullptr;
+    const std::string_view whole(path);
+    const TiXmlElement* current = nullptr;
+    const TiXmlNode* node = start;
+    size_t pos = 0;
+    // At least one segment is looked up, so the empty path finds nothing.
+    do {
+        size_t end = whole.find('/', pos);
+        if (end == std::string_view::npos) end = whole.size();
+        current = FirstChildElementNamed(node, whole.substr(pos, end - pos));
+        if (!current) return nullptr;
+        node = current;
+        pos = end + 1;
+    } while (pos < whole.size());
+    return current;
+}
+
+TiXmlElement* FindElementByPath(TiXmlNode* start, const std::string& path) {
+    return const_cast<TiXmlElement*>(
+        FindElementByPath(static_cast<const TiXmlNode*>(start), path));
+}
