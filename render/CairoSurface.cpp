@@ -1,0 +1,488 @@
+#include "render/CairoSurface.h"
+
+#include <cairo-pdf.h>
+#include <cairo-ps.h>
+#include <cairo-svg.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <utility>
+
+#include "common/CqvEx.h"
+#include "render/CairoFontFace.h"
+#include "render/Utf16Text.h"
+
+using qv::render::CairoContextPtr;
+using qv::render::CairoFontOptionsPtr;
+using qv::render::CairoSurfacePtr;
+using qv::render::OutputFile;
+using qv::render::AppendUtf8;
+using qv::render::CodePointAt;
+
+namespace {
+
+constexpr double kPointsPerUnit = 72.0 / 254.0;
+// A font of height 0 asks for "some sensible size"; 12 points at 254 dpi.
+constexpr double kDefaultEmHeight = 42.0;
+
+cairo_status_t StatusOf(cairo_surface_t* s) { return s ? cairo_surface_status(s) : CAIRO_STATUS_NULL_POINTER; }
+
+}  // namespace
+
+CairoSurface::CairoSurface(Target target, std::string path, int32_t paperWidth, int32_t paperHeight, double scale,
+                           double offsetX, double offsetY)
+    : m_target(target),
+      m_path(std::move(path)),
+      m_paperWidth(paperWidth),
+      m_paperHeight(paperHeight),
+      m_scale(scale),
+      m_offsetX(offsetX),
+      m_offsetY(offsetY) {
+    if (target != Target::Image && (paperWidth <= 0 || paperHeight <= 0))
+        throw CqvEx("The paper size " + std::to_string(paperWidth) + " x " + std::to_string(paperHeight) +
+                    " cannot be drawn");
+}
+
+CairoSurface::CairoSurface(CairoSurface&&) noexcept = default;
+
+CairoSurface::~CairoSurface() {
+    // Cairo may still write when a surface is destroyed, so the surfaces go
+    // before the files they write to; the files then remove themselves.
+    m_cr.reset();
+    m_surface.reset();
+}
+
+CairoSurface CairoSurface::Pdf(const std::string& path, int32_t paperWidth, int32_t paperHeight) {
+    CairoSurface s(Target::Pdf, path, paperWidth, paperHeight, kPointsPerUnit, 0, 0);
+    s.m_documentFile = std::make_unique<OutputFile>(path);
+    s.m_surface.reset(cairo_pdf_surface_create_for_stream(OutputFile::CairoWrite, s.m_documentFile.get(),
+                                                          paperWidth * kPointsPerUnit, paperHeight * kPointsPerUnit));
+    s.CheckStatus(StatusOf(s.m_surface.get()), s.m_documentFile.get());
+    cairo_pdf_surface_set_metadata(s.m_surface.get(), CAIRO_PDF_METADATA_CREATOR, "Quorvane");
+    return s;
+}
+
+CairoSurface CairoSurface::Png(const std::string& path, int32_t paperWidth, int32_t paperHeight, double dpi) {
+    if (!(dpi > 0) || dpi > 10000)
+        throw CqvEx("The resolution " + std::to_string(dpi) + " dpi cannot be drawn");
+    CairoSurface s(Target::Png, path, paperWidth, paperHeight, dpi / 254.0, 0, 0);
+    s.m_pixelWidth = static_cast<int>(std::lround(paperWidth * s.m_scale));
+    s.m_pixelHeight = static_cast<int>(std::lround(paperHeight * s.m_scale));
+    if (s.m_pixelWidth < 1 || s.m_pixelHeight < 1 || s.m_pixelWidth > 32767 || s.m_pixelHeight > 32767)
+        throw CqvEx("A page of " + std::to_string(s.m_pixelWidth) + " x " + std::to_string(s.m_pixelHeight) +
+                    " pixels cannot be drawn");
+    return s;
+}
+
+CairoSurface CairoSurface::Svg(const std::string& path, int32_t paperWidth, int32_t paperHeight) {
+    return CairoSurface(Target::Svg, path, paperWidth, paperHeight, kPointsPerUnit, 0, 0);
+}
+
+CairoSurface CairoSurface::PostScript(const std::string& path, int32_t paperWidth, int32_t paperHeight) {
+    return CairoSurface(Target::PostScript, path, paperWidth, paperHeight, kPointsPerUnit, 0, 0);
+}
+
+CairoSurface CairoSurface::Image(int width, int height, double scale, double offsetX, double offsetY) {
+    CairoSurface s(Target::Image, {}, 0, 0, scale, offsetX, offsetY);
+    s.m_surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+    if (width <= 0 || height <= 0 || StatusOf(s.m_surface.get()) != CAIRO_STATUS_SUCCESS)
+        throw CqvEx("An image of " + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels cannot be made");
+    s.m_pixelWidth = width;
+    s.m_pixelHeight = height;
+    return s;
+}
+
+CairoSurface CairoSurface::ImageOnBuffer(unsigned char* data, int width, int height, int stride, double scale,
+                                         double offsetX, double offsetY) {
+    CairoSurface s(Target::Image, {}, 0, 0, scale, offsetX, offsetY);
+    if (!data || width <= 0 || height <= 0 || stride < cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width) ||
+        stride % 4 != 0)
+        throw CqvEx("An image buffer of " + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels with " + std::to_string(stride) + " bytes per row cannot be drawn on");
+    s.m_surface.reset(cairo_image_surface_create_for_data(data, CAIRO_FORMAT_ARGB32, width, height, stride));
+    s.CheckStatus(StatusOf(s.m_surface.get()), nullptr);
+    s.m_pixelWidth = width;
+    s.m_pixelHeight = height;
+    return s;
+}
+
+std::string CairoSurface::PageFileName(const std::string& path, int page, int pageCount) {
+    if (pageCount <= 1)
+        return path;
+    std::filesystem::path p(path);
+    std::string name = p.stem().string() + "-" + std::to_string(page) + p.extension().string();
+    return (p.parent_path() / name).string();
+}
+
+// ---- Page control --------------------------------------------------------------------
+
+void CairoSurface::CheckStatus(cairo_status_t status, OutputFile* file) {
+    if (status == CAIRO_STATUS_SUCCESS)
+        return;
+    // A write error is best told by the file itself, with the system's reason.
+    if (status == CAIRO_STATUS_WRITE_ERROR && file)
+        file->Close();
+    const std::string what = m_path.empty() ? std::string("the image") : "\"" + m_path + "\"";
+    throw CqvEx("Drawing on " + what + " failed: " + cairo_status_to_string(status));
+}
+
+void CairoSurface::OpenPageSurface() {
+    const double widthPt = m_paperWidth * kPointsPerUnit;
+    const double heightPt = m_paperHeight * kPointsPerUnit;
+    switch (m_target) {
+    case Target::Png:
+        // Opaque: a page is white paper, and PNG viewers show no checkerboard.
+        m_surface.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, m_pixelWidth, m_pixelHeight));
+        CheckStatus(StatusOf(m_surface.get()), nullptr);
+        m_pageFiles.push_back(std::make_unique<OutputFile>(m_path));
+        break;
+    case Target::Svg:
+        m_pageFiles.push_back(std::make_unique<OutputFile>(m_path));
+        m_surface.reset(
+            cairo_svg_surface_create_for_stream(OutputFile::CairoWrite, m_pageFiles.back().get(), widthPt, heightPt));
+        CheckStatus(StatusOf(m_surface.get()), m_pageFiles.back().get());
+        cairo_svg_surface_set_document_unit(m_surface.get(), CAIRO_SVG_UNIT_PT);
+        break;
+    case Target::PostScript:
+        m_pageFiles.push_back(std::make_unique<OutputFile>(m_path));
+        m_surface.reset(
+            cairo_ps_surface_create_for_stream(OutputFile::CairoWrite, m_pageFiles.back().get(), widthPt, heightPt));
+        CheckStatus(StatusOf(m_surface.get()), m_pageFiles.back().get());
+        break;
+    case Target::Pdf:
+    case Target::Image:
+        break;
+    }
+}
+
+void CairoSurface::StartPage() {
+    if (m_finished)
+        throw CqvEx("Drawing on \"" + m_path + "\" has already been finished");
+    if (m_pageOpen)
+        EndPage();
+    OpenPageSurface();
+    m_cr.reset(cairo_create(m_surface.get()));
+    CheckStatus(cairo_status(m_cr.get()), nullptr);
+    CairoFontOptionsPtr options(cairo_font_options_create());
+    // Glyph positions come from the engine's layout; hinted metrics would move
+    // them to whole pixels.
+    cairo_font_options_set_hint_metrics(options.get(), CAIRO_HINT_METRICS_OFF);
+    cairo_set_font_options(m_cr.get(), options.get());
+    if (m_target == Target::Png)
+        FillDeviceRect({0, 0, double(m_pixelWidth), double(m_pixelHeight)}, QvRgb(255, 255, 255));
+    m_pageOpen = true;
+}
+
+void CairoSurface::EndPage() {
+    if (!m_pageOpen)
+        StartPage();  // an empty page is still a page
+    m_pageOpen = false;
+    ++m_pagesDone;
+    CheckStatus(cairo_status(m_cr.get()), nullptr);
+    switch (m_target) {
+    case Target::Pdf:
+        cairo_show_page(m_cr.get());
+        CheckStatus(cairo_status(m_cr.get()), m_documentFile.get());
+        break;
+    case Target::Png: {
+        m_cr.reset();
+        cairo_surface_flush(m_surface.get());
+        OutputFile* file = m_pageFiles.back().get();
+        CheckStatus(cairo_surface_write_to_png_stream(m_surface.get(), OutputFile::CairoWrite, file), file);
+        m_surface.reset();
+        file->Close();
+        break;
+    }
+    case Target::Svg:
+    case Target::PostScript: {
+        cairo_show_page(m_cr.get());
+        m_cr.reset();
+        OutputFile* file = m_pageFiles.back().get();
+        cairo_surface_finish(m_surface.get());
+        CheckStatus(StatusOf(m_surface.get()), file);
+        m_surface.reset();
+        file->Close();
+        break;
+    }
+    case Target::Image:
+        cairo_surface_flush(m_surface.get());
+        break;
+    }
+}
+
+void CairoSurface::Finish() {
+    if (m_finished)
+        return;
+    if (m_pageOpen)
+        EndPage();
+    m_finished = true;
+    switch (m_target) {
+    case Target::Pdf:
+        m_cr.reset();
+        cairo_surface_finish(m_surface.get());
+        CheckStatus(StatusOf(m_surface.get()), m_documentFile.get());
+        m_surface.reset();
+        m_documentFile->Commit();
+        break;
+    case Target::Png:
+    case Target::Svg:
+    case Target::PostScript: {
+        const int count = static_cast<int>(m_pageFiles.size());
+        for (int i = 0; i < count; ++i)
+            m_pageFiles[i]->Commit(PageFileName(m_path, i + 1, count));
+        break;
+    }
+    case Target::Image:
+        if (m_surface)
+            cairo_surface_flush(m_surface.get());
+        break;
+    }
+}
+
+cairo_t* CairoSurface::Context() {
+    if (!m_pageOpen)
+        StartPage();
+    return m_cr.get();
+}
+
+unsigned char* CairoSurface::ImageData() {
+    if (m_target != Target::Image || !m_surface)
+        return nullptr;
+    cairo_surface_flush(m_surface.get());
+    return cairo_image_surface_get_data(m_surface.get());
+}
+
+int CairoSurface::ImageStride() const {
+    return m_target == Target::Image && m_surface ? cairo_image_surface_get_stride(m_surface.get()) : 0;
+}
+
+int CairoSurface::ImageWidth() const { return m_target == Target::Image ? m_pixelWidth : 0; }
+
+int CairoSurface::ImageHeight() const { return m_target == Target::Image ? m_pixelHeight : 0; }
+
+// ---- State ---------------------------------------------------------------------------
+
+QvFontSpec CairoSurface::SelectFont(const QvFontSpec& font) {
+    QvFontSpec previous = m_font;
+    if (!(font == m_font))
+        m_selected.reset();
+    m_font = font;
+    return previous;
+}
+
+QvColor CairoSurface::SetTextColor(QvColor color) { return std::exchange(m_textColor, color); }
+
+QvColor CairoSurface::SetBkColor(QvColor color) { return std::exchange(m_bkColor, color); }
+
+const CairoSurface::SelectedFont& CairoSurface::Font() {
+    if (m_selected)
+        return *m_selected;
+    SelectedFont selected;
+    selected.font = qv::platform::ResolveFont(m_font.face, m_font.weight, m_font.italic);
+    selected.face = qv::render::CairoFontFaceFor(selected.font);
+    const auto& metrics = selected.font.file->OutlineMetrics();
+    // A negative height is the em height; a positive one is the cell height,
+    // of which the em is the part the font's em square takes.
+    if (m_font.height < 0)
+        selected.emHeight = -static_cast<double>(m_font.height);
+    else if (m_font.height > 0 && metrics && metrics->cellHeight > 0)
+        selected.emHeight = static_cast<double>(m_font.height) * metrics->emSquare / metrics->cellHeight;
+    else if (m_font.height > 0)
+        selected.emHeight = m_font.height;
+    else
+        selected.emHeight = kDefaultEmHeight;
+    if (metrics)
+        selected.ascent = metrics->winAscent * selected.emHeight / metrics->emSquare;
+    else
+        selected.ascent = selected.emHeight * 0.8;  // no outline metrics: a common ascent share
+    m_selected = selected;
+    return *m_selected;
+}
+
+// ---- Drawing -------------------------------------------------------------------------
+
+CairoSurface::DeviceRect CairoSurface::ToDevice(const QvRect& rect) const {
+    double x0 = DevX(rect.left), x1 = DevX(rect.right);
+    double y0 = DevY(rect.top), y1 = DevY(rect.bottom);
+    if (x1 < x0)
+        std::swap(x0, x1);
+    if (y1 < y0)
+        std::swap(y0, y1);
+    if (IsRaster()) {
+        // Whole pixels, as a raster device fills a rectangle.
+        x0 = std::round(x0), x1 = std::round(x1), y0 = std::round(y0), y1 = std::round(y1);
+    }
+    return {x0, y0, x1, y1};
+}
+
+void CairoSurface::SetSourceColor(QvColor color) {
+    cairo_set_source_rgb(m_cr.get(), QvRed(color) / 255.0, QvGreen(color) / 255.0, QvBlue(color) / 255.0);
+}
+
+void CairoSurface::FillDeviceRect(const DeviceRect& rect, QvColor color) {
+    cairo_t* cr = m_cr.get();
+    cairo_save(cr);
+    SetSourceColor(color);
+    cairo_rectangle(cr, rect.x0, rect.y0, rect.x1 - rect.x0, rect.y1 - rect.y0);
+    cairo_fill(cr);
+    cairo_restore(cr);
+}
+
+void CairoSurface::FillSolidRect(const QvRect& rect, QvColor color) {
+    Context();
+    FillDeviceRect(ToDevice(rect), color);
+}
+
+void CairoSurface::MoveTo(int32_t x, int32_t y) {
+    m_curX = x;
+    m_curY = y;
+}
+
+void CairoSurface::LineTo(int32_t x, int32_t y) {
+    Context();
+    StrokeLine(DevX(m_curX), DevY(m_curY), DevX(x), DevY(y));
+    m_curX = x;
+    m_curY = y;
+}
+
+// The default pen: black, one pixel on raster targets, 0.1 mm on vector ones.
+void CairoSurface::StrokeLine(double x0, double y0, double x1, double y1) {
+    cairo_t* cr = m_cr.get();
+    cairo_save(cr);
+    SetSourceColor(QvRgb(0, 0, 0));
+    if (IsRaster()) {
+        // As a one-pixel pen: the pixels from the first point up to, but not
+        // including, the last; straight lines cover whole pixels exactly.
+        const double ix0 = std::round(x0), iy0 = std::round(y0), ix1 = std::round(x1), iy1 = std::round(y1);
+        cairo_set_line_width(cr, 1.0);
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+        if (iy0 == iy1) {
+            const double shift = ix1 < ix0 ? 1.0 : 0.0;
+            cairo_move_to(cr, ix0 + shift, iy0 + 0.5);
+            cairo_line_to(cr, ix1 + shift, iy1 + 0.5);
+        } else if (ix0 == ix1) {
+            const double shift = iy1 < iy0 ? 1.0 : 0.0;
+            cairo_move_to(cr, ix0 + 0.5, iy0 + shift);
+            cairo_line_to(cr, ix1 + 0.5, iy1 + shift);
+        } else {
+            cairo_move_to(cr, ix0 + 0.5, iy0 + 0.5);
+            cairo_line_to(cr, ix1 + 0.5, iy1 + 0.5);
+        }
+    } else {
+        cairo_set_line_width(cr, m_scale);
+        // Square ends close the corners where borders meet.
+        cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+        cairo_move_to(cr, x0, y0);
+        cairo_line_to(cr, x1, y1);
+    }
+    cairo_stroke(cr);
+    cairo_restore(cr);
+}
+
+void CairoSurface::Rectangle(const QvRect& rect) {
+    cairo_t* cr = Context();
+    const DeviceRect r = ToDevice(rect);
+    FillDeviceRect(r, QvRgb(255, 255, 255));  // the default brush
+    cairo_save(cr);
+    SetSourceColor(QvRgb(0, 0, 0));
+    if (IsRaster()) {
+        // The outline takes the outermost pixels inside the rectangle, which
+        // ends one pixel before its right and bottom edges.
+        if (r.x1 - r.x0 <= 2 || r.y1 - r.y0 <= 2) {
+            cairo_rectangle(cr, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
+            cairo_fill(cr);
+        } else {
+            cairo_set_line_width(cr, 1.0);
+            cairo_rectangle(cr, r.x0 + 0.5, r.y0 + 0.5, r.x1 - r.x0 - 1, r.y1 - r.y0 - 1);
+            cairo_stroke(cr);
+        }
+    } else {
+        cairo_set_line_width(cr, m_scale);
+        cairo_rectangle(cr, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0);
+        cairo_stroke(cr);
+    }
+    cairo_restore(cr);
+}
+
+void CairoSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
+                           const int32_t* advances) {
+    cairo_t* cr = Context();
+    const DeviceRect box = ToDevice(clip);
+    cairo_save(cr);
+    if (options & kTextOpaque)
+        FillDeviceRect(box, m_bkColor);
+    if (options & kTextClipped) {
+        cairo_rectangle(cr, box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
+        cairo_clip(cr);
+    }
+    if (!text.empty())
+        DrawGlyphs(x, top, text, advances);
+    cairo_restore(cr);
+}
+
+void CairoSurface::DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, const int32_t* advances) {
+    const SelectedFont& font = Font();
+    const qv::platform::FontFile& file = *font.font.file;
+    const auto& metrics = file.OutlineMetrics();
+    const double designScale = metrics ? font.emHeight / metrics->emSquare : 0.0;
+
+    std::vector<cairo_glyph_t> glyphs;
+    std::vector<cairo_text_cluster_t> clusters;
+    std::string utf8;
+    glyphs.reserve(text.size());
+    clusters.reserve(text.size());
+    utf8.reserve(text.size());
+
+    const double baseline = DevY(top - font.ascent);
+    int64_t offset = 0;  // logical units from x to the current glyph
+    for (size_t i = 0; i < text.size();) {
+        auto [codePoint, units] = CodePointAt(text, i);
+        // Tabs and line breaks are white space inside a line; drawn as the
+        // font's control-character glyphs they would show as boxes.
+        if (codePoint < 0x20)
+            codePoint = U' ';
+        const size_t before = utf8.size();
+        AppendUtf8(utf8, codePoint);
+        glyphs.push_back({file.GlyphIndex(codePoint), DevX(static_cast<double>(x + offset)), baseline});
+        clusters.push_back({static_cast<int>(utf8.size() - before), 1});
+        for (size_t k = 0; k < units; ++k) {
+            // Without explicit advances the font's own, scaled, are used.
+            offset += advances ? advances[i + k]
+                               : (k == 0 ? std::lround(file.DesignAdvance(codePoint) * designScale) : 0);
+        }
+        i += units;
+    }
+
+    cairo_t* cr = m_cr.get();
+    cairo_set_font_face(cr, font.face);
+    cairo_set_font_size(cr, font.emHeight * m_scale);
+    SetSourceColor(m_textColor);
+    cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), glyphs.data(),
+                           static_cast<int>(glyphs.size()), clusters.data(), static_cast<int>(clusters.size()),
+                           cairo_text_cluster_flags_t(0));
+    if ((m_font.underline || m_font.strikeout) && metrics)
+        DrawTextDecorations(font, x, top, offset);
+}
+
+void CairoSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width) {
+    const qv::platform::FontOutlineMetrics& m = *font.font.file->OutlineMetrics();
+    const double k = font.emHeight / m.emSquare;
+    const double baseline = top - font.ascent;  // logical, y upward
+    auto strokeBand = [&](double bandTop, double thickness) {
+        double x0 = DevX(x), x1 = DevX(static_cast<double>(x + width));
+        double y0 = DevY(bandTop), y1 = DevY(bandTop - thickness);
+        if (IsRaster()) {
+            // At least one pixel, so that small text keeps its underline.
+            x0 = std::round(x0), x1 = std::round(x1), y0 = std::round(y0), y1 = std::round(y1);
+            if (y1 <= y0)
+                y1 = y0 + 1;
+        }
+        FillDeviceRect({x0, y0, x1, y1}, m_textColor);
+    };
+    if (m_font.underline)
+        strokeBand(baseline + m.underlinePosition * k, std::max(1, m.underlineThickness) * k);
+    if (m_font.strikeout)
+        strokeBand(baseline + m.strikeoutPosition * k, std::max(1, m.strikeoutSize) * k);
+}

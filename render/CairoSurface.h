@@ -1,0 +1,138 @@
+#pragma once
+// The engine's drawing surface on Cairo: a PDF document, one PNG, SVG or
+// PostScript file per page, or an in-memory ARGB32 image (the preview).
+//
+// Logical units are 0.1 mm with y upward and the paper's top at y = 0. A
+// logical point (x, y) lands at (x × f, −y × f) on the page, where f is 72/254
+// PostScript points per unit on vector targets and dpi/254 pixels per unit on
+// PNG pages; the in-memory image takes any scale and pixel offset.
+//
+// Text is drawn with the font files of the platform's font module at the
+// positions the engine measured, with its UTF-8 text attached, so that a PDF
+// embeds the measured font and its text can be searched and copied.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/Surface.h"
+#include "platform/FontResolver.h"
+#include "render/CairoHandles.h"
+#include "render/OutputFile.h"
+
+class CairoSurface : public Surface {
+public:
+    enum class Target { Pdf, Png, Svg, PostScript, Image };
+
+    // All pages in one PDF file. Paper size in logical units (2100 × 2970 is A4).
+    static CairoSurface Pdf(const std::string& path, int32_t paperWidth, int32_t paperHeight);
+    // One file per page, named by PageFileName once Finish knows the page count.
+    static CairoSurface Png(const std::string& path, int32_t paperWidth, int32_t paperHeight, double dpi);
+    static CairoSurface Svg(const std::string& path, int32_t paperWidth, int32_t paperHeight);
+    static CairoSurface PostScript(const std::string& path, int32_t paperWidth, int32_t paperHeight);
+    // An ARGB32 image of its own: logical (x, y) lands on pixel
+    // (x × scale + offsetX, −y × scale + offsetY).
+    static CairoSurface Image(int width, int height, double scale, double offsetX, double offsetY);
+    // The same over pixels the caller owns (a QImage's premultiplied ARGB32
+    // buffer), which must outlive the surface.
+    static CairoSurface ImageOnBuffer(unsigned char* data, int width, int height, int stride, double scale,
+                                      double offsetX, double offsetY);
+
+    // The file of page `page` (1-based) of a per-page output: the path itself
+    // when there is one page, else NAME-page.EXT ("out.png" → "out-2.png").
+    static std::string PageFileName(const std::string& path, int page, int pageCount);
+
+    CairoSurface(CairoSurface&&) noexcept;
+    ~CairoSurface() override;
+
+    // Page control. Drawing without a started page starts one. Raise CqvEx when
+    // an output cannot be written, naming the file.
+    void StartPage();
+    void EndPage();
+    // Ends an open page, completes the output and puts every file in its
+    // place; before Finish nothing is visible under the output's names. An
+    // abandoned surface (destroyed without Finish) leaves no file behind.
+    void Finish();
+    int PageCount() const { return m_pagesDone; }
+    Target GetTarget() const { return m_target; }
+
+    // The in-memory image's pixels (premultiplied ARGB32 in native-endian
+    // 32-bit words); null for file targets. Flushes pending drawing first.
+    unsigned char* ImageData();
+    int ImageStride() const;
+    int ImageWidth() const;
+    int ImageHeight() const;
+
+    // Surface
+    QvFontSpec SelectFont(const QvFontSpec& font) override;
+    const QvFontSpec& CurrentFont() const override { return m_font; }
+    QvColor SetTextColor(QvColor color) override;
+    QvColor SetBkColor(QvColor color) override;
+    QvColor TextColor() const override { return m_textColor; }
+    QvColor BkColor() const override { return m_bkColor; }
+    void TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
+                 const int32_t* advances) override;
+    void FillSolidRect(const QvRect& rect, QvColor color) override;
+    void MoveTo(int32_t x, int32_t y) override;
+    void LineTo(int32_t x, int32_t y) override;
+    void Rectangle(const QvRect& rect) override;
+
+private:
+    // The font of the current spec, found when text is first drawn with it.
+    struct SelectedFont {
+        qv::platform::ResolvedFont font;
+        cairo_font_face_t* face = nullptr;  // owned by the process-wide face cache
+        double emHeight = 0;                // logical units
+        double ascent = 0;                  // baseline below the cell top, logical units
+    };
+    // A rectangle in device space: x0 < x1 and y0 < y1 (y downward).
+    struct DeviceRect {
+        double x0, y0, x1, y1;
+    };
+
+    CairoSurface(Target target, std::string path, int32_t paperWidth, int32_t paperHeight, double scale,
+                 double offsetX, double offsetY);
+
+    bool IsRaster() const { return m_target == Target::Png || m_target == Target::Image; }
+    double DevX(double x) const { return x * m_scale + m_offsetX; }
+    double DevY(double y) const { return -y * m_scale + m_offsetY; }
+    DeviceRect ToDevice(const QvRect& rect) const;
+    cairo_t* Context();
+    void OpenPageSurface();
+    void CheckStatus(cairo_status_t status, qv::render::OutputFile* file);
+    const SelectedFont& Font();
+    void SetSourceColor(QvColor color);
+    void FillDeviceRect(const DeviceRect& rect, QvColor color);
+    void StrokeLine(double x0, double y0, double x1, double y1);
+    void DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, const int32_t* advances);
+    void DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width);
+
+    Target m_target;
+    std::string m_path;
+    int32_t m_paperWidth = 0;
+    int32_t m_paperHeight = 0;
+    double m_scale = 1;    // device units per logical unit
+    double m_offsetX = 0;  // device position of logical x = 0
+    double m_offsetY = 0;  // device position of logical y = 0 (the paper's top)
+    int m_pixelWidth = 0;  // raster page or image size
+    int m_pixelHeight = 0;
+
+    // The PDF document or the in-memory image; per-page targets make one surface per page.
+    std::unique_ptr<qv::render::OutputFile> m_documentFile;
+    qv::render::CairoSurfacePtr m_surface;
+    qv::render::CairoContextPtr m_cr;
+    // Per-page outputs, closed at EndPage and renamed into place by Finish.
+    std::vector<std::unique_ptr<qv::render::OutputFile>> m_pageFiles;
+
+    bool m_pageOpen = false;
+    bool m_finished = false;
+    int m_pagesDone = 0;
+
+    QvFontSpec m_font;
+    std::optional<SelectedFont> m_selected;
+    QvColor m_textColor = QvRgb(0, 0, 0);
+    QvColor m_bkColor = QvRgb(255, 255, 255);
+    int32_t m_curX = 0;
+    int32_t m_curY = 0;
+};

@@ -1,0 +1,55 @@
+#pragma once
+// A surface that draws nothing and records every call with its arguments, so
+// that tests can assert on what the engine drew, in order.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/Surface.h"
+
+struct RecordedCall {
+    enum class Kind { SelectFont, SetTextColor, SetBkColor, TextOut, FillSolidRect, MoveTo, LineTo, Rectangle };
+
+    Kind kind = Kind::MoveTo;
+    int32_t x = 0;          // TextOut, MoveTo, LineTo
+    int32_t y = 0;          // MoveTo, LineTo
+    int32_t top = 0;        // TextOut
+    unsigned options = 0;   // TextOut
+    QvRect rect;            // TextOut: the clip rectangle; FillSolidRect, Rectangle
+    QvColor color = 0;      // SetTextColor, SetBkColor, FillSolidRect; TextOut: the text colour
+    QvColor bkColor = 0;    // TextOut: the background colour
+    QvFontSpec font;        // SelectFont; TextOut: the font selected then
+    std::u16string text;    // TextOut
+    std::string utf8;       // TextOut: the same text, for readable assertions
+    std::vector<int32_t> advances;  // TextOut: one per UTF-16 unit (empty when none were given)
+};
+
+class RecordingSurface : public Surface {
+public:
+    const std::vector<RecordedCall>& Calls() const { return m_calls; }
+    // The recorded calls of one kind, in order.
+    std::vector<RecordedCall> CallsOf(RecordedCall::Kind kind) const;
+    void Clear() { m_calls.clear(); }
+
+    // Surface
+    QvFontSpec SelectFont(const QvFontSpec& font) override;
+    const QvFontSpec& CurrentFont() const override { return m_font; }
+    QvColor SetTextColor(QvColor color) override;
+    QvColor SetBkColor(QvColor color) override;
+    QvColor TextColor() const override { return m_textColor; }
+    QvColor BkColor() const override { return m_bkColor; }
+    void TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
+                 const int32_t* advances) override;
+    void FillSolidRect(const QvRect& rect, QvColor color) override;
+    void MoveTo(int32_t x, int32_t y) override;
+    void LineTo(int32_t x, int32_t y) override;
+    void Rectangle(const QvRect& rect) override;
+
+private:
+    RecordedCall& Record(RecordedCall::Kind kind);
+
+    std::vector<RecordedCall> m_calls;
+    QvFontSpec m_font;
+    QvColor m_textColor = QvRgb(0, 0, 0);
+    QvColor m_bkColor = QvRgb(255, 255, 255);
+};
