@@ -1,0 +1,474 @@
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/CqvEx.h"
+#include "platform/FontResolver.h"
+#include "render/CairoSurface.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder per test, removed afterwards.
+class CairoSurfaceTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        m_dir = fs::temp_directory_path() / ("qv-render-" + std::to_string(::getpid()) + "-" + info->name());
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
+    std::vector<std::string> FilesInDir() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path m_dir;
+};
+
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe)
+        return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0)
+        out.append(buffer, n);
+    return out;
+}
+
+// The advances the text metrics would give: each glyph's design advance scaled
+// to the em height, accumulated and truncated as drawn lines are.
+std::vector<int32_t> AdvancesFor(std::u16string_view text, const char* family, int weight, double emHeight) {
+    auto font = qv::platform::ResolveFont(family, weight, false).file;
+    const double scale = emHeight / font->OutlineMetrics()->emSquare;
+    std::vector<int32_t> advances;
+    float sum = 0;
+    for (char16_t c : text) {
+        const float before = sum;
+        sum += static_cast<float>(font->DesignAdvance(c) * scale + 0.5);
+        advances.push_back(static_cast<int32_t>(sum) - static_cast<int32_t>(before));
+    }
+    return advances;
+}
+
+void DrawLine(Surface& surface, int32_t x, int32_t top, std::u16string_view text, const char* family, int weight,
+              int32_t emHeight, unsigned options = 0, QvRect clip = {}) {
+    QvFontSpec font;
+    font.face = family;
+    font.weight = weight;
+    font.height = -emHeight;
+    surface.SelectFont(font);
+    std::vector<int32_t> advances = AdvancesFor(text, family, weight, emHeight);
+    surface.TextOut(x, top, options, clip, text, advances.data());
+}
+
+// A PNG read back with Cairo: 0x00RRGGBB per pixel.
+class PngImage {
+public:
+    explicit PngImage(const std::string& path) : m_surface(cairo_image_surface_create_from_png(path.c_str())) {}
+    ~PngImage() { cairo_surface_destroy(m_surface); }
+    PngImage(const PngImage&) = delete;
+    PngImage& operator=(const PngImage&) = delete;
+
+    bool Ok() const { return cairo_surface_status(m_surface) == CAIRO_STATUS_SUCCESS; }
+    int Width() const { return cairo_image_surface_get_width(m_surface); }
+    int Height() const { return cairo_image_surface_get_height(m_surface); }
+    uint32_t At(int x, int y) const {
+        const unsigned char* row = cairo_image_surface_get_data(m_surface) + y * cairo_image_surface_get_stride(m_surface);
+        return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFFu;
+    }
+    bool Dark(int x, int y) const {
+        const uint32_t p = At(x, y);
+        return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 96;
+    }
+    // Dark pixels in [x0, x1) × [y0, y1).
+    int DarkCount(int x0, int y0, int x1, int y1) const {
+        int count = 0;
+        for (int y = std::max(0, y0); y < std::min(Height(), y1); ++y)
+            for (int x = std::max(0, x0); x < std::min(Width(), x1); ++x)
+                count += Dark(x, y);
+        return count;
+    }
+
+private:
+    cairo_surface_t* m_surface;
+};
+
+TEST_F(CairoSurfaceTest, PdfKeepsTextSearchableAndEmbedsTheMeasuredFonts) {
+    const std::string pdf = PathOf("report.pdf");
+    {
+        CairoSurface surface = CairoSurface::Pdf(pdf, 2100, 2970);
+        surface.StartPage();
+        DrawLine(surface, 200, -200, u"Quarterly report", "Arial", 400, 42);
+        DrawLine(surface, 200, -300, u"Total revenue", "Arial", 700, 42);
+        surface.EndPage();
+        surface.StartPage();
+        DrawLine(surface, 200, -200, u"Second page", "Arial", 400, 42);
+        surface.EndPage();
+        surface.Finish();
+        EXPECT_EQ(surface.PageCount(), 2);
+    }
+    EXPECT_EQ(FilesInDir(), std::vector<std::string>{"report.pdf"});
+
+    const std::string text = RunCommand("pdftotext -layout '" + pdf + "' -");
+    EXPECT_NE(text.find("Quarterly report"), std::string::npos) << text;
+    EXPECT_NE(text.find("Total revenue"), std::string::npos) << text;
+    EXPECT_NE(text.find("Second page"), std::string::npos) << text;
+
+    const std::string fonts = RunCommand("pdffonts '" + pdf + "'");
+    std::istringstream lines(fonts);
+    std::string line;
+    bool regular = false, bold = false;
+    while (std::getline(lines, line)) {
+        const bool embedded = line.find(" yes ") != std::string::npos;
+        if (line.find("+LiberationSans ") != std::string::npos)
+            regular = embedded;
+        if (line.find("+LiberationSans-Bold ") != std::string::npos)
+            bold = embedded;
+    }
+    EXPECT_TRUE(regular) << fonts;
+    EXPECT_TRUE(bold) << fonts;
+
+    const std::string info = RunCommand("pdfinfo '" + pdf + "'");
+    EXPECT_TRUE(std::regex_search(info, std::regex(R"(Page size:\s+595\.276 x 841\.89 pts \(A4\))"))) << info;
+    EXPECT_TRUE(std::regex_search(info, std::regex(R"(\nPages:\s+2\n)"))) << info;
+}
+
+// The first word starts at x and its glyphs sit at the advances given: at 72/254
+// points per unit, x = 200 is 56.69 pt and the second word starts after the
+// advances of "Quarterly ".
+TEST_F(CairoSurfaceTest, PdfGlyphsLandWhereTheEngineMeasuredThem) {
+    const std::string pdf = PathOf("words.pdf");
+    const std::u16string text = u"Quarterly report";
+    std::vector<int32_t> advances = AdvancesFor(text, "Arial", 400, 42);
+    {
+        CairoSurface surface = CairoSurface::Pdf(pdf, 2100, 2970);
+        DrawLine(surface, 200, -1000, text, "Arial", 400, 42);
+        surface.Finish();
+    }
+    const std::string bbox = RunCommand("pdftotext -bbox '" + pdf + "' -");
+    auto xMinOf = [&](const std::string& word) {
+        const size_t at = bbox.find(">" + word + "<");
+        if (at == std::string::npos)
+            return -1.0;
+        const size_t attr = bbox.rfind("xMin=\"", at);
+        return std::stod(bbox.substr(attr + 6));
+    };
+    int32_t secondWord = 200;
+    for (size_t i = 0; i < 10; ++i)
+        secondWord += advances[i];
+    EXPECT_NEAR(xMinOf("Quarterly"), 200 * 72.0 / 254, 0.05) << bbox;
+    EXPECT_NEAR(xMinOf("report"), secondWord * 72.0 / 254, 0.05) << bbox;
+}
+
+TEST_F(CairoSurfaceTest, PngPageSizeFollowsTheResolution) {
+    struct Case {
+        double dpi;
+        int width, height;
+    };
+    const Case cases[] = {{72, 595, 842}, {96, 794, 1123}, {254, 2100, 2970}, {300, 2480, 3508}};
+    for (const Case& c : cases) {
+        const std::string png = PathOf("page.png");
+        CairoSurface surface = CairoSurface::Png(png, 2100, 2970, c.dpi);
+        surface.StartPage();
+        surface.EndPage();
+        surface.Finish();
+        PngImage image(png);
+        ASSERT_TRUE(image.Ok()) << c.dpi;
+        EXPECT_EQ(image.Width(), c.width) << c.dpi;
+        EXPECT_EQ(image.Height(), c.height) << c.dpi;
+        EXPECT_EQ(image.At(c.width / 2, c.height / 2), 0xFFFFFFu) << "paper is white";
+    }
+}
+
+TEST_F(CairoSurfaceTest, PngFillsAndLinesCoverExactlyTheirPixels) {
+    const std::string png = PathOf("shapes.png");
+    {
+        // 254 dpi: one logical unit is one pixel, y downward from the paper's top.
+        CairoSurface surface = CairoSurface::Png(png, 1000, 1000, 254);
+        surface.StartPage();
+        surface.FillSolidRect({100, -100, 300, -200}, QvRgb(0, 0, 0));
+        surface.MoveTo(100, -500);
+        surface.LineTo(400, -500);
+        surface.MoveTo(600, -100);
+        surface.LineTo(600, -300);
+        // A framed white box over a black fill: outline black, inside white.
+        surface.FillSolidRect({700, -700, 900, -900}, QvRgb(0, 0, 0));
+        surface.Rectangle({720, -720, 880, -880});
+        surface.EndPage();
+        surface.Finish();
+    }
+    PngImage image(png);
+    ASSERT_TRUE(image.Ok());
+    // Filled rectangle: pixels 100..299 × 100..199.
+    EXPECT_EQ(image.DarkCount(100, 100, 300, 200), 200 * 100);
+    EXPECT_EQ(image.DarkCount(90, 90, 310, 210), 200 * 100);
+    // Horizontal line: row 500, from pixel 100 up to but not including 400.
+    EXPECT_EQ(image.DarkCount(100, 500, 400, 501), 300);
+    EXPECT_EQ(image.DarkCount(90, 495, 410, 506), 300);
+    // Vertical line: column 600, rows 100..299.
+    EXPECT_EQ(image.DarkCount(600, 100, 601, 300), 200);
+    EXPECT_EQ(image.DarkCount(595, 95, 606, 305), 200);
+    // Rectangle: a one-pixel outline on 720..879, white inside.
+    EXPECT_TRUE(image.Dark(720, 800));
+    EXPECT_TRUE(image.Dark(879, 800));
+    EXPECT_TRUE(image.Dark(800, 720));
+    EXPECT_TRUE(image.Dark(800, 879));
+    EXPECT_EQ(image.DarkCount(721, 721, 879, 879), 0);
+    EXPECT_TRUE(image.Dark(880, 800)) << "the black fill shows right of the outline";
+}
+
+TEST_F(CairoSurfaceTest, ClippedTextStaysInsideItsRectangle) {
+    const std::string png = PathOf("clip.png");
+    const QvRect clip{100, -100, 400, -180};
+    {
+        CairoSurface surface = CairoSurface::Png(png, 1000, 1000, 254);
+        surface.SetBkColor(QvRgb(255, 0, 0));
+        // A 200-unit font starting above the clip: its glyphs overflow it on every side.
+        DrawLine(surface, 60, -50, u"WWWWWW", "Arial", 400, 200, kTextOpaque | kTextClipped, clip);
+        surface.Finish();
+    }
+    PngImage image(png);
+    ASSERT_TRUE(image.Ok());
+    EXPECT_GT(image.DarkCount(100, 100, 400, 180), 1000) << "the text is drawn inside";
+    EXPECT_EQ(image.DarkCount(0, 0, 1000, 100), 0);
+    EXPECT_EQ(image.DarkCount(0, 180, 1000, 1000), 0);
+    EXPECT_EQ(image.DarkCount(0, 100, 100, 180), 0);
+    EXPECT_EQ(image.DarkCount(400, 100, 1000, 180), 0);
+    // The opaque fill covers the clip rectangle exactly.
+    int red = 0, redOutside = 0;
+    for (int y = 0; y < 300; ++y)
+        for (int x = 0; x < 600; ++x) {
+            const bool isRed = image.At(x, y) == 0xFF0000u;
+            const bool inside = x >= 100 && x < 400 && y >= 100 && y < 180;
+            (inside ? red : redOutside) += isRed;
+        }
+    EXPECT_GT(red, 300 * 80 / 4);
+    EXPECT_EQ(redOutside, 0);
+}
+
+// The cell's top is at `top`; the baseline sits winAscent below it, and the
+// underline and strikeout come from the font's tables.
+TEST_F(CairoSurfaceTest, TextCellUnderlineAndStrikeoutFollowTheFontMetrics) {
+    const std::string png = PathOf("lines.png");
+    {
+        CairoSurface surface = CairoSurface::Png(png, 1000, 1000, 254);
+        QvFontSpec font;
+        font.height = -420;
+        font.underline = true;
+        font.strikeout = true;
+        surface.SelectFont(font);
+        const int32_t advances[] = {400};
+        surface.TextOut(100, 0, 0, {}, u" ", advances);  // a space: only the lines show
+        surface.Finish();
+    }
+    PngImage image(png);
+    ASSERT_TRUE(image.Ok());
+    // Liberation Sans at em 420: k = 420/2048; baseline 1854k = 380.2 below the top;
+    // underline from 67k = 13.7 below the baseline, 150k = 30.8 thick;
+    // strikeout from 530k = 108.7 above the baseline, 102k = 20.9 thick.
+    EXPECT_TRUE(image.Dark(300, 409));
+    EXPECT_FALSE(image.Dark(300, 390));
+    EXPECT_FALSE(image.Dark(300, 430));
+    EXPECT_TRUE(image.Dark(300, 282));
+    EXPECT_FALSE(image.Dark(300, 266));
+    EXPECT_FALSE(image.Dark(300, 297));
+    // The lines run over the advances given, from 100 to 500.
+    EXPECT_TRUE(image.Dark(101, 409));
+    EXPECT_TRUE(image.Dark(498, 409));
+    EXPECT_FALSE(image.Dark(98, 409));
+    EXPECT_FALSE(image.Dark(502, 409));
+}
+
+TEST_F(CairoSurfaceTest, PerPageFilesAreNamedByPageOnlyWhenThereAreSeveral) {
+    struct Case {
+        CairoSurface (*make)(const std::string&);
+        const char* name;
+        int pages;
+        std::vector<std::string> files;
+        const char* start;  // how each file begins
+    };
+    auto png = [](const std::string& p) { return CairoSurface::Png(p, 2100, 2970, 30); };
+    auto svg = [](const std::string& p) { return CairoSurface::Svg(p, 2100, 2970); };
+    auto ps = [](const std::string& p) { return CairoSurface::PostScript(p, 2100, 2970); };
+    const Case cases[] = {
+        {png, "out.png", 1, {"out.png"}, "\x89PNG"},
+        {png, "out.png", 3, {"out-1.png", "out-2.png", "out-3.png"}, "\x89PNG"},
+        {svg, "out.svg", 1, {"out.svg"}, "<?xml"},
+        {svg, "out.svg", 2, {"out-1.svg", "out-2.svg"}, "<?xml"},
+        {ps, "out.ps", 2, {"out-1.ps", "out-2.ps"}, "%!PS"},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+        {
+            CairoSurface surface = c.make(PathOf(c.name));
+            for (int page = 0; page < c.pages; ++page) {
+                surface.StartPage();
+                DrawLine(surface, 200, -200, u"Page", "Arial", 400, 42);
+                surface.EndPage();
+                // Nothing appears under the output's names before Finish.
+                for (const std::string& file : c.files)
+                    EXPECT_FALSE(fs::exists(PathOf(file))) << file;
+            }
+            surface.Finish();
+        }
+        EXPECT_EQ(FilesInDir(), c.files) << c.name << " " << c.pages;
+        for (const std::string& file : c.files) {
+            std::ifstream in(PathOf(file), std::ios::binary);
+            std::string head(std::string_view(c.start).size(), '\0');
+            in.read(head.data(), static_cast<std::streamsize>(head.size()));
+            EXPECT_EQ(head, c.start) << file;
+        }
+    }
+    // An SVG page is the paper's size in points.
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir);
+    {
+        CairoSurface surface = CairoSurface::Svg(PathOf("a4.svg"), 2100, 2970);
+        surface.EndPage();
+        surface.Finish();
+    }
+    std::ifstream in(PathOf("a4.svg"));
+    std::string svgText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(svgText.find("width=\"595.275591pt\" height=\"841.889764pt\""), std::string::npos) << svgText.substr(0, 300);
+}
+
+TEST_F(CairoSurfaceTest, PageFileNames) {
+    struct Case {
+        const char* path;
+        int page, count;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/tmp/out.png", 1, 1, "/tmp/out.png"},   {"/tmp/out.png", 2, 5, "/tmp/out-2.png"},
+        {"out.svg", 1, 2, "out-1.svg"},           {"/a.b/report", 3, 4, "/a.b/report-3"},
+        {"/tmp/x.tar.ps", 10, 12, "/tmp/x.tar-10.ps"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CairoSurface::PageFileName(c.path, c.page, c.count), c.expected) << c.path;
+}
+
+TEST_F(CairoSurfaceTest, AbandonedOutputLeavesNoFileBehind) {
+    {
+        CairoSurface pdf = CairoSurface::Pdf(PathOf("a.pdf"), 2100, 2970);
+        DrawLine(pdf, 200, -200, u"lost", "Arial", 400, 42);
+        pdf.EndPage();
+        CairoSurface png = CairoSurface::Png(PathOf("a.png"), 2100, 2970, 30);
+        png.EndPage();
+        png.StartPage();
+        CairoSurface svg = CairoSurface::Svg(PathOf("a.svg"), 2100, 2970);
+        svg.StartPage();
+    }
+    EXPECT_TRUE(FilesInDir().empty());
+}
+
+TEST_F(CairoSurfaceTest, UnwritableOutputRaisesNamingTheFile) {
+    const std::string missingFolder = PathOf("no-such-folder/out.pdf");
+    try {
+        CairoSurface::Pdf(missingFolder, 2100, 2970);
+        FAIL() << "no exception";
+    } catch (const CqvEx& ex) {
+        EXPECT_EQ(ex.Message(), "The file \"" + missingFolder + "\" cannot be written: No such file or directory");
+    }
+
+    const std::string missingPng = PathOf("no-such-folder/out.png");
+    CairoSurface png = CairoSurface::Png(missingPng, 2100, 2970, 30);
+    try {
+        png.StartPage();
+        FAIL() << "no exception";
+    } catch (const CqvEx& ex) {
+        EXPECT_NE(ex.Message().find(missingPng), std::string::npos) << ex.Message();
+    }
+
+    // A folder where the file should go: found when the file is put in place.
+    fs::create_directories(PathOf("taken.pdf"));
+    CairoSurface pdf = CairoSurface::Pdf(PathOf("taken.pdf"), 2100, 2970);
+    pdf.EndPage();
+    try {
+        pdf.Finish();
+        FAIL() << "no exception";
+    } catch (const CqvEx& ex) {
+        EXPECT_NE(ex.Message().find("\"" + PathOf("taken.pdf") + "\" cannot be written"), std::string::npos)
+            << ex.Message();
+    }
+}
+
+TEST_F(CairoSurfaceTest, BadSizesAreRefused) {
+    EXPECT_THROW(CairoSurface::Pdf(PathOf("a.pdf"), 0, 2970), CqvEx);
+    EXPECT_THROW(CairoSurface::Png(PathOf("a.png"), 2100, 2970, 0), CqvEx);
+    EXPECT_THROW(CairoSurface::Png(PathOf("a.png"), 2100, 2970, 5000), CqvEx);
+    EXPECT_THROW(CairoSurface::Image(0, 10, 1, 0, 0), CqvEx);
+    uint32_t pixels[4] = {};
+    EXPECT_THROW(CairoSurface::ImageOnBuffer(reinterpret_cast<unsigned char*>(pixels), 4, 1, 8, 1, 0, 0), CqvEx);
+    EXPECT_TRUE(FilesInDir().empty());
+}
+
+// The preview's image: logical (x, y) lands on (x × scale + offsetX, −y × scale + offsetY).
+TEST_F(CairoSurfaceTest, ImageMapsWithItsScaleAndOffset) {
+    const int width = 200, height = 100;
+    const int stride = width * 4;
+    std::vector<uint32_t> pixels(width * height, 0xFFFFFFFFu);  // opaque white, as a QImage filled white
+    {
+        CairoSurface surface = CairoSurface::ImageOnBuffer(reinterpret_cast<unsigned char*>(pixels.data()), width,
+                                                           height, stride, 0.5, 10, 20);
+        surface.FillSolidRect({0, 0, 100, -40}, QvRgb(0, 0, 255));
+        surface.Finish();
+        EXPECT_EQ(surface.ImageWidth(), width);
+        EXPECT_EQ(surface.ImageStride(), stride);
+    }
+    auto at = [&](int x, int y) { return pixels[y * width + x]; };
+    EXPECT_EQ(at(10, 20), 0xFF0000FFu);  // blue, ARGB
+    EXPECT_EQ(at(59, 39), 0xFF0000FFu);
+    EXPECT_EQ(at(60, 39), 0xFFFFFFFFu);
+    EXPECT_EQ(at(59, 40), 0xFFFFFFFFu);
+    EXPECT_EQ(at(9, 20), 0xFFFFFFFFu);
+    EXPECT_EQ(at(10, 19), 0xFFFFFFFFu);
+
+    CairoSurface own = CairoSurface::Image(50, 50, 1, 0, 0);
+    own.FillSolidRect({0, 0, 10, -10}, QvRgb(255, 0, 0));
+    const unsigned char* data = own.ImageData();
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(reinterpret_cast<const uint32_t*>(data)[0], 0xFFFF0000u);
+    EXPECT_EQ(reinterpret_cast<const uint32_t*>(data)[10], 0u) << "the rest stays transparent";
+}
+
+TEST_F(CairoSurfaceTest, SurfaceStateBehavesLikeADeviceContext) {
+    CairoSurface surface = CairoSurface::Image(10, 10, 1, 0, 0);
+    EXPECT_EQ(surface.LogPixelsY(), 254);
+    EXPECT_EQ(surface.TextColor(), QvRgb(0, 0, 0));
+    EXPECT_EQ(surface.BkColor(), QvRgb(255, 255, 255));
+    EXPECT_EQ(surface.SetTextColor(QvRgb(1, 2, 3)), QvRgb(0, 0, 0));
+    EXPECT_EQ(surface.SetTextColor(QvRgb(4, 5, 6)), QvRgb(1, 2, 3));
+    EXPECT_EQ(surface.SetBkColor(QvRgb(7, 8, 9)), QvRgb(255, 255, 255));
+    QvFontSpec times;
+    times.face = "Times New Roman";
+    times.height = -50;
+    const QvFontSpec before = surface.SelectFont(times);
+    EXPECT_EQ(before.face, "Arial");
+    EXPECT_EQ(surface.CurrentFont(), times);
+    EXPECT_EQ(surface.SelectFont(before), times);
+}
+
+}  // namespace
