@@ -46,6 +46,12 @@ constexpr bool IsImageType(int type) { return type == kTypeImage || type == kTyp
 constexpr int32_t kLayoutNothing = 0;
 constexpr int32_t kLayoutNextPage = -1;
 
+// Template lengths saturate at the 32-bit limits, so sums of them are formed in
+// 64 bits and brought back here instead of overflowing.
+constexpr int32_t Clamp32(int64_t value) {
+    return value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : static_cast<int32_t>(value);
+}
+
 }  // namespace qv
 
 class CqvElement : public CqvListMember {

@@ -53,7 +53,7 @@ public:
     void SetLeft(int32_t left) { m_nLeft = left; }
     // The span used by the placement record: left to left + width, both included.
     int32_t SpanLeft() const { return m_nLeft; }
-    int32_t SpanRight() const { return m_nLeft + m_nWidth; }
+    int32_t SpanRight() const { return qv::Clamp32(int64_t{m_nLeft} + m_nWidth); }
 
     bool InFooter() const { return m_bInFooter; }
     bool IsAbsolute() const { return m_bAbsolute; }

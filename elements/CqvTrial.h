@@ -29,6 +29,10 @@ public:
     // Records the element unless it is already recorded.
     void Register(CqvItem& item);
 
+    // Records the item and everything below it: used before a container resets
+    // its children, which changes them before they could record themselves.
+    void RegisterTree(CqvItem& item);
+
     // Writes every snapshot back, forgets them and restores the report's
     // page-empty flag; the trial can then be used again.
     void Restore();

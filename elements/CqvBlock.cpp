@@ -1,0 +1,306 @@
+#include "elements/CqvBlock.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+
+#include "elements/AttributeName.h"
+#include "elements/CqvRow.h"
+#include "elements/CqvTable.h"
+#include "elements/CqvTrial.h"
+#include "elements/CqvXmlBlock.h"
+#include "elements/ItemFactory.h"
+#include "engine/CqvReport.h"
+#include "xml/XmlNav.h"
+
+CqvBlock::CqvBlock(int typeCode) : CqvItem(typeCode) {}
+
+CqvBlock::~CqvBlock() = default;
+
+// ---- loading ---------------------------------------------------------------
+
+void CqvBlock::Load(const TiXmlElement& element) {
+    CqvItem::Load(element);
+    for (const TiXmlAttribute* a = qv::xml::FirstAttribute(&element); a;
+         a = qv::xml::NextAttribute(a)) {
+        const std::string name = LowerAttributeName(*a);
+        if (name == "asblank")
+            m_nAsBlank = qv::xml::AttributeInt(a) != 0 ? 1 : 0;
+        else if (name == "nowrap")
+            m_bNoWrap = qv::xml::AttributeInt(a) != 0;
+    }
+    LoadChildren(element);
+
+    if (m_nType == qv::kTypeFooter) m_nAsBlank = 1;
+    if (m_nType == qv::kTypeFooter || m_bInFooter) SetInFooter();
+    if (qv::TriIsTrue(m_nAsBlank) || m_bAbsolute) SetAbsolute();
+}
+
+void CqvBlock::LoadChildren(const TiXmlElement& element) {
+    for (const TiXmlElement* child = qv::xml::FirstChildElement(&element); child;
+         child = qv::xml::NextSiblingElement(child)) {
+        std::unique_ptr<CqvItem> item = MakeChild(*child);
+        if (!item) continue;  // unknown elements are skipped with their subtree
+        item->SetReport(m_pReport);
+        item->SetParent(this);
+        item->Style().CopyFrom(m_style);
+        item->Load(*child);
+        AddChild(std::move(item));
+    }
+}
+
+std::unique_ptr<CqvItem> CqvBlock::MakeChild(const TiXmlElement& child) {
+    const std::string& name = *qv::xml::ElementName(&child);
+    // Presence of the attribute decides, not its value: an empty path still
+    // makes the bound kind.
+    const bool bound = HasAttributeNoCase(child, "xml-element-name");
+    if (name == "Block") {
+        if (bound) return std::make_unique<CqvXmlBlock>();
+        return std::make_unique<CqvBlock>(qv::kTypeBlock);
+    }
+    if (name == "Text") return CreateTextItem(bound);
+    if (name == "Image") return CreateImageItem(bound);
+    if (name == "Table") return std::make_unique<CqvTable>();
+    if (name == "Line") return CreateLineItem();
+    return nullptr;
+}
+
+CqvItem* CqvBlock::AddChild(std::unique_ptr<CqvItem> child) {
+    child->SetParent(this);
+    if (!child->Report()) child->SetReport(m_pReport);
+    CqvItem* added = m_children.Add(std::move(child));
+    const int64_t childRight = int64_t{added->Left()} + added->Width();
+    if (childRight > int64_t{m_nLeft} + m_nWidth) m_nWidth = qv::Clamp32(childRight - m_nLeft);
+    return added;
+}
+
+// ---- simple operations -----------------------------------------------------
+
+void CqvBlock::Reset() {
+    m_nProgress = 0;
+    for (const auto& child : m_children) child->Reset();
+    m_children.Placement().Clear();
+    m_pieces.clear();
+}
+
+void CqvBlock::SetInFooter() {
+    CqvItem::SetInFooter();
+    for (const auto& child : m_children) child->SetInFooter();
+}
+
+void CqvBlock::SetAbsolute() {
+    CqvItem::SetAbsolute();
+    for (const auto& child : m_children) child->SetAbsolute();
+}
+
+void CqvBlock::DeferLast(int& count) {
+    for (size_t i = m_children.Size(); i-- > 0;) {
+        CqvItem* child = m_children.At(i);
+        if (qv::TriIsTrue(child->NotLastItem())) continue;
+        if (child->IsContainer() && !qv::IsRowType(child->TypeCode())) {
+            child->DeferLast(count);
+        } else if (count == 0 && child->Progress() == 0) {
+            child->SetDeferred(true);
+            count = 1;
+        }
+    }
+}
+
+bool CqvBlock::HasStarted() const {
+    if (IsDone()) return true;
+    for (size_t i = m_children.Size(); i-- > 0;) {
+        if (m_children.At(i)->HasStarted()) return true;
+    }
+    return false;
+}
+
+void CqvBlock::ContinueOnNewPage() {
+    m_children.Placement().ContinueOnNewPage();
+    for (const auto& child : m_children) {
+        if (auto* block = dynamic_cast<CqvBlock*>(child.get())) block->ContinueOnNewPage();
+    }
+}
+
+void CqvBlock::HandPiecesToReport() {
+    for (auto& piece : m_pieces) m_pReport->AddPiece(std::move(piece));
+    m_pieces.clear();
+}
+
+// ---- layout ------------------------------------------------------------------
+
+int32_t CqvBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
+                         const TiXmlElement* data, QvRect& itemRect, CqvTrial* trial) {
+    if (trial) trial->Register(*this);
+    m_pieces.clear();
+    const int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
+    HandPiecesToReport();
+    itemRect = ItemRect(y);
+    itemRect.bottom = qv::Clamp32(int64_t{itemRect.top} - (r < 0 ? -int64_t{r} : r));
+    if (r >= 0) Finish();
+    return r;
+}
+
+namespace {
+
+bool IsHeaderRow(const CqvItem& item) {
+    const auto* row = dynamic_cast<const CqvRow*>(&item);
+    return row && row->IsHeader();
+}
+
+int32_t BreakResult(int32_t result) { return result == 0 ? qv::kLayoutNextPage : -result; }
+
+}  // namespace
+
+int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32_t y,
+                                 const TiXmlElement* data, CqvTrial* trial) {
+    PlacementRecord& placement = m_children.Placement();
+    const bool blockIsRow = qv::IsRowType(m_nType);
+    int32_t result = 0;
+    bool wrapped = false;
+
+    for (size_t index = 0; index < m_children.Size(); ++index) {
+        CqvItem& child = *m_children.At(index);
+        const bool childIsRow = qv::IsRowType(child.TypeCode());
+
+        // Header rows start afresh whenever their table is laid out, so they
+        // repeat at the top of every page of the table.
+        if (IsHeaderRow(child)) {
+            if (trial) trial->RegisterTree(child);
+            child.Reset();
+        }
+
+        // Rows keep visiting finished cells (and tables finished rows) so that
+        // every cell of a continued row still gets its frame.
+        if (child.IsDone() && !blockIsRow && !childIsRow) continue;
+
+        const int32_t spanLeft = child.SpanLeft();
+        const int32_t spanRight = child.SpanRight();
+
+        // Blocked span: a child waits for the next page while an unfinished
+        // sibling above it occupies any part of its span.
+        if (!m_bAbsolute && !blockIsRow && !IsHeaderRow(child) &&
+            placement.OverlapsUnfinished(&child, spanLeft, spanRight))
+            continue;
+
+        int64_t position = y;
+        if (!m_bAbsolute) {
+            const int32_t below = placement.LargestFinishedBottom(&child, spanLeft, spanRight);
+            if (below != 0) position = below;
+        }
+        const int32_t e = qv::Clamp32(position + child.Style().m_nSpaceBefore);
+
+        // Start of page: the break is made once; on the new page the pending flag
+        // is already cleared and the child is placed.
+        if (!m_bInTrial && qv::TriIsTrue(child.StartPagePending()) && !m_pReport->PageEmpty() &&
+            !child.HasStarted()) {
+            child.SetStartPagePending(0);
+            return BreakResult(result);
+        }
+
+        const bool wasDone = child.IsDone();
+        if (wasDone) {
+            // Only rows and the rows of tables get here; a finished cell still
+            // shows its frame in its row.
+            if (blockIsRow) {
+                const QvRect rc = child.ItemRect(e);
+                MakePiece(child, e, 0, true, rc);
+            }
+            continue;
+        }
+
+        if (qv::TriIsTrue(child.NotLastItem()) && (!m_pReport->PageEmpty() || child.HasStarted())) {
+            if (KeepWithNextFails(index, e, surface, printInfo, data)) {
+                if (child.IsLeaf() || childIsRow) return BreakResult(result);
+                int count = 0;
+                child.DeferLast(count);
+            }
+        }
+
+        QvRect itemRect;
+        if (m_bInTrial) child.SetInTrial(true);
+        if (trial) trial->Register(child);
+        const int32_t m = child.Layout(surface, printInfo, e, data, itemRect, trial);
+        child.SetInTrial(false);
+
+        if (!m_bInTrial && ((m != 0 && m != qv::kLayoutNextPage) || blockIsRow))
+            MakePiece(child, e, m, false, itemRect);
+
+        if (m < 0) {
+            wrapped = true;
+            placement.RegisterUnfinished(&child, spanLeft, spanRight);
+            result = std::max<int32_t>(result, qv::Clamp32(-int64_t{m} + e - y));
+        } else if (m > 0) {
+            const int32_t bottom = qv::Clamp32(int64_t{e} + m + child.Style().m_nSpaceAfter);
+            placement.Register(&child, spanLeft, spanRight, bottom);
+            result = std::max<int32_t>(result, qv::Clamp32(int64_t{bottom} - y));
+        }
+    }
+    return wrapped ? -result : result;
+}
+
+void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone,
+                         const QvRect& itemRect) {
+    std::unique_ptr<CqvPagePiece> piece = child.CreatePiece();
+    if (!piece) return;  // containers, and items inside a trial
+    piece->m_rcOuter = child.ItemRect(e);
+    const QvRect& body = m_pReport->BodyArea();
+    // An item that starts at or beyond the body's right edge is laid out but not
+    // drawn (its right side was already cut to the edge by ItemRect).
+    if (!(piece->m_rcOuter.left < body.right && piece->m_rcOuter.right <= body.right)) return;
+
+    piece->m_rcOuter.top = itemRect.top;
+    piece->m_rcOuter.bottom = itemRect.bottom;
+    // An image brings its own box as the content rectangle.
+    if (!qv::IsImageType(child.TypeCode())) piece->m_rcContent = piece->m_rcOuter;
+    const CqvStyle& style = child.Style();
+    QvRect& content = piece->m_rcContent;
+    content.left = qv::Clamp32(int64_t{content.left} + style.m_nPaddingLeft);
+    content.top = qv::Clamp32(int64_t{content.top} - style.m_nPaddingTop);
+    content.right = qv::Clamp32(int64_t{content.right} - style.m_nPaddingRight);
+    content.bottom = qv::Clamp32(int64_t{content.bottom} + style.m_nPaddingBottom);
+    piece->m_bFrameOnly = wasDone || m == 0 || m == qv::kLayoutNextPage;
+    m_pieces.push_back(std::move(piece));
+}
+
+// ---- keep with next ----------------------------------------------------------
+
+bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, Surface& surface,
+                           QvPrintInfo& printInfo, const TiXmlElement* data) {
+    // A leaf in a trial moves down by its space-before, although the position of
+    // the first one already includes it: trials judge slightly pessimistically,
+    // and stored templates break their pages accordingly.
+    if (item.IsLeaf()) position = qv::Clamp32(int64_t{position} + item.Style().m_nSpaceBefore);
+    QvRect itemRect;
+    item.SetInTrial(true);
+    trial.Register(item);
+    const int32_t m = item.Layout(surface, printInfo, position, data, itemRect, &trial);
+    item.SetInTrial(false);
+    int64_t next = int64_t{position} + m;
+    if (item.IsLeaf() && m > 0) next += item.Style().m_nSpaceAfter;
+    position = qv::Clamp32(next);
+    const bool started = item.HasStarted();
+    trial.Restore();
+    return started;
+}
+
+bool CqvBlock::KeepWithNextFails(size_t index, int32_t e, Surface& surface,
+                                 QvPrintInfo& printInfo, const TiXmlElement* data) {
+    // The trial runs from the child's flow position; every item in it moves on
+    // from where the previous one ended.
+    CqvItem& child = *m_children.At(index);
+    CqvTrial trial(*m_pReport);
+    int32_t position = e;
+    if (!TrialStarts(child, trial, position, surface, printInfo, data)) return false;
+    if (index + 1 >= m_children.Size()) return false;
+
+    size_t next = index + 1;
+    // Follow at most two further keep-with-next siblings.
+    for (int followed = 0; followed < 2 && qv::TriIsTrue(m_children.At(next)->NotLastItem());
+         ++followed) {
+        CqvItem& sibling = *m_children.At(next);
+        if (!TrialStarts(sibling, trial, position, surface, printInfo, data)) return true;
+        if (++next >= m_children.Size()) return false;
+    }
+    CqvItem& last = *m_children.At(next);
+    return !TrialStarts(last, trial, position, surface, printInfo, data);
+}

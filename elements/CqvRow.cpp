@@ -1,0 +1,69 @@
+#include "elements/CqvRow.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+
+#include "elements/CqvTrial.h"
+#include "engine/CqvReport.h"
+#include "xml/XmlNav.h"
+
+namespace qv::rows {
+
+bool MovesWhole(CqvBlock& row, int32_t r) {
+    if (!row.NoWrap() || r >= 0) return false;
+    const QvRect& body = row.Report()->BodyArea();
+    const double q = double(int64_t{body.bottom} - body.top) / -double(r);
+    // A row that would fill most of an empty page is split where it stands:
+    // moving it would only split it on the next page.
+    if (q < 1.35) {
+        row.SetNoWrap(false);
+        return false;
+    }
+    row.Pieces().clear();
+    return true;
+}
+
+void ToLowestBottom(CqvBlock& row) {
+    auto& pieces = row.Pieces();
+    if (pieces.empty()) return;
+    int32_t lowest = pieces.front()->m_rcOuter.bottom;
+    for (const auto& piece : pieces) lowest = std::min(lowest, piece->m_rcOuter.bottom);
+    for (auto& piece : pieces) piece->m_rcOuter.bottom = lowest;
+}
+
+}  // namespace qv::rows
+
+void CqvRow::Load(const TiXmlElement& element) {
+    CqvBlock::Load(element);
+    // Looked up by its exact name, unlike the common attributes.
+    int32_t header = 0;
+    qv::xml::AttributeByName(&element, "header", &header);
+    m_bHeader = header != 0;
+    m_nNotLastItem = m_bHeader ? 1 : 0;
+    SetStartPage(0);
+}
+
+int32_t CqvRow::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
+                       const TiXmlElement* data, QvRect& itemRect, CqvTrial* trial) {
+    if (trial) trial->Register(*this);
+    m_pieces.clear();
+    itemRect = ItemRect(y);
+    if (m_bDeferred) {
+        m_bDeferred = false;
+        return qv::kLayoutNextPage;
+    }
+    const int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
+    if (qv::rows::MovesWhole(*this, r)) {
+        if (trial) trial->RegisterTree(*this);
+        Reset();
+        return qv::kLayoutNextPage;
+    }
+    // Equal heights: every cell's box reaches the row's extent.
+    const int64_t extent = r < 0 ? -int64_t{r} : r;
+    for (auto& piece : m_pieces) piece->m_rcOuter.bottom = qv::Clamp32(piece->m_rcOuter.top - extent);
+    itemRect.bottom = qv::Clamp32(int64_t{itemRect.top} - extent);
+    if (r >= 0) Finish();
+    HandPiecesToReport();
+    return r;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// A table Row: its cells lie side by side, every cell gets a frame even when it
+// has nothing (more) to print, all cells take the row's height, and a nowrap
+// row moves whole to the next page unless it is too tall for that.
+#include <cstdint>
+
+#include "elements/CqvBlock.h"
+
+class CqvRow : public CqvBlock {
+public:
+    CqvRow() : CqvBlock(qv::kTypeRow) {}
+
+    void Load(const TiXmlElement& element) override;
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, const TiXmlElement* data,
+                   QvRect& itemRect, CqvTrial* trial) override;
+
+    // A header row repeats at the top of every page of its table.
+    bool IsHeader() const { return m_bHeader; }
+
+private:
+    bool m_bHeader = false;
+};
+
+namespace qv::rows {
+
+// Keep-together: true when the row (extent r < 0) is to move whole to the next
+// page; its pieces are then dropped. A row too tall to move stops trying for the
+// rest of the run.
+bool MovesWhole(CqvBlock& row, int32_t r);
+
+// Every piece of the row ends at the row's lowest piece bottom.
+void ToLowestBottom(CqvBlock& row);
+
+}  // namespace qv::rows

@@ -1,0 +1,49 @@
+#include "elements/CqvTable.h"
+
+#include <tinyxml.h>
+
+#include "elements/AttributeName.h"
+#include "elements/CqvRow.h"
+#include "elements/CqvXmlRow.h"
+#include "xml/XmlNav.h"
+
+void CqvTable::Load(const TiXmlElement& element) {
+    // A table reads neither asblank nor nowrap.
+    CqvItem::Load(element);
+    if (m_style.m_nBorderLeft == qv::kTriUnset && m_style.m_nBorderTop == qv::kTriUnset &&
+        m_style.m_nBorderRight == qv::kTriUnset && m_style.m_nBorderBottom == qv::kTriUnset) {
+        m_style.m_nBorderLeft = m_style.m_nBorderTop = m_style.m_nBorderRight =
+            m_style.m_nBorderBottom = 1;
+    }
+    m_style.m_nSpaceAfter = 0;
+
+    for (const TiXmlElement* child = qv::xml::FirstChildElement(&element, "Row"); child;
+         child = qv::xml::NextSiblingElement(child, "Row")) {
+        std::unique_ptr<CqvBlock> row;
+        if (HasAttributeNoCase(*child, "xml-element-name"))
+            row = std::make_unique<CqvXmlRow>();
+        else
+            row = std::make_unique<CqvRow>();
+        row->SetReport(m_pReport);
+        row->SetParent(this);
+        row->Style().CopyFrom(m_style);
+        row->Load(*child);
+        row->SetStartPage(0);
+        CqvBlock& added = static_cast<CqvBlock&>(*m_children.Add(std::move(row)));
+        PlaceCells(added);
+    }
+}
+
+void CqvTable::PlaceCells(CqvBlock& row) {
+    // Cells sit 1 apart, so one cell's right border and the next one's left
+    // border (drawn one unit left of the edge) fall on the same line.
+    int64_t x = m_nLeft;
+    for (const auto& cell : row.Children()) {
+        cell->SetLeft(qv::Clamp32(x));
+        x += int64_t{cell->Width()} + 1;
+    }
+    // The width is the end position, not the end less the table's left: the
+    // last row decides the table's width this way.
+    row.SetWidth(qv::Clamp32(x));
+    m_nWidth = qv::Clamp32(x);
+}

@@ -1,0 +1,33 @@
+#pragma once
+// A Block with xml-element-name: laid out once per matching data element, each
+// repetition with that element as its children's data context.
+#include <cstdint>
+
+#include "elements/CqvBlock.h"
+#include "elements/CqvTrial.h"
+
+class CqvXmlBlock : public CqvBlock {
+public:
+    explicit CqvXmlBlock(int typeCode = qv::kTypeXmlBlock) : CqvBlock(typeCode) {}
+
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, const TiXmlElement* data,
+                   QvRect& itemRect, CqvTrial* trial) override;
+    // Block reset, then every repetition is forgotten.
+    void Reset() override;
+    bool HasStarted() const override;
+
+    QvRepetitionMap& Repetitions() { return m_repetitions; }
+    const QvRepetitionMap& Repetitions() const { return m_repetitions; }
+
+protected:
+    // The rules a table row applies to each repetition after its cells are laid
+    // out. Returns true when the whole repetition moved to the next page (its
+    // pieces are then gone and `g` is the result to return at once).
+    virtual bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial);
+
+private:
+    // The next sibling that bears the block's whole path as its name.
+    const TiXmlElement* NextRepetition(const TiXmlElement* current) const;
+
+    QvRepetitionMap m_repetitions;
+};

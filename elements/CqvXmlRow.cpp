@@ -1,0 +1,20 @@
+#include "elements/CqvXmlRow.h"
+
+#include "elements/CqvRow.h"
+#include "elements/CqvTrial.h"
+
+void CqvXmlRow::Load(const TiXmlElement& element) {
+    CqvBlock::Load(element);
+    SetStartPage(0);
+}
+
+bool CqvXmlRow::ApplyRepetitionRules(int32_t& g, CqvTrial* trial) {
+    if (qv::rows::MovesWhole(*this, g)) {
+        // The repetition's entry stays, so only the children start again.
+        if (trial) trial->RegisterTree(*this);
+        CqvBlock::Reset();
+        return true;
+    }
+    qv::rows::ToLowestBottom(*this);
+    return false;
+}

@@ -1,0 +1,392 @@
+#include "engine/CqvReport.h"
+
+#include <tinyxml.h>
+
+#include <string>
+
+#include "common/CqvEx.h"
+#include "elements/AttributeInt.h"
+#include "elements/AttributeName.h"
+#include "elements/CqvXmlBlock.h"
+#include "elements/ParseLength.h"
+#include "engine/Progress.h"
+#include "engine/QvSettings.h"
+#include "engine/Surface.h"
+#include "xml/CodePageTable.h"
+#include "xml/XmlNav.h"
+
+namespace {
+
+// Stands in for the progress dialog when the host offers none: nothing to show,
+// and only the process-wide flag can stop the loops.
+class SilentProgress : public Progress {
+public:
+    void SetItemText(int, const std::string&) override {}
+    void Show() override {}
+    bool AbortCheck() override { return !QvSettings::Instance().abort; }
+};
+
+// The data file's name without its folder, for the progress dialog.
+std::string FileNameOnly(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int32_t AbsoluteLength(const TiXmlAttribute& attribute) { return AbsoluteValue(ParseLength(attribute)); }
+
+}  // namespace
+
+CqvReport::CqvReport(std::string dataFileName, std::string templateFileName, PrintHost* host)
+    : m_strTemplateFileName(std::move(templateFileName)),
+      m_strDataFileName(std::move(dataFileName)),
+      m_pHost(host) {
+    MakeHeaderAndFooter();
+    Reset();
+}
+
+CqvReport::~CqvReport() { Reset(); }
+
+void CqvReport::MakeHeaderAndFooter() {
+    // Fresh objects rather than reset ones: a reload must not inherit the
+    // attributes (height, style, width) the previous template gave them.
+    m_pPageHeader = std::make_unique<CqvBlock>(qv::kTypeBlock);
+    m_pPageFooter = std::make_unique<CqvBlock>(qv::kTypeFooter);
+    for (CqvBlock* block : {m_pPageHeader.get(), m_pPageFooter.get()}) {
+        block->SetReport(this);
+        block->SetAsBlank(1);
+        block->SetAbsolute();
+    }
+}
+
+void CqvReport::ClearPages() { m_pages.clear(); }
+
+void CqvReport::Reset() {
+    m_bInPreview = false;
+    m_bLandscape = false;
+    m_nPageHeight = kDefaultPageHeight;
+    m_nPageWidth = kDefaultPageWidth;
+    QvSettings::Instance().defaultStyle = nullptr;
+
+    // Pieces link to the styles of the items that made them: drop them first.
+    ClearPages();
+    MakeHeaderAndFooter();
+
+    m_strVersion.clear();
+    m_nMaxPages = kDefaultMaxPages;
+
+    m_rcMargins = QvRect{};
+    m_rcPage = QvRect{};
+    m_rcPrintable = QvRect{};
+    m_rcBody = QvRect{};
+
+    m_blocks.Clear();
+    m_styles.Clear();
+    m_nCurrentPage = 1;
+    m_bPageEmpty = true;
+    m_bPrepareAborted = false;
+}
+
+// ---- loading -----------------------------------------------------------------
+
+void CqvReport::LoadTemplate() {
+    Reset();
+    m_templateDocument.Load(m_strTemplateFileName);
+    const TiXmlElement* root = qv::xml::FirstChildElement(&m_templateDocument, "XmlTemplateReport");
+    if (!root) throw CqvEx("Can't find root element 'XmlTemplateReport' in template ");
+    ReadRootAttributes(*root);
+    LoadStyles(*root);
+    LoadPageHeaderAndFooter(*root);
+    LoadBlocks(*root);
+}
+
+void CqvReport::ReadRootAttributes(const TiXmlElement& root) {
+    for (const TiXmlAttribute* a = qv::xml::FirstAttribute(&root); a; a = qv::xml::NextAttribute(a)) {
+        const std::string name = LowerAttributeName(*a);
+        if (name == "qvr-version")
+            m_strVersion = *qv::xml::AttributeValue(a);
+        else if (name == "page-height")
+            m_nPageHeight = AbsoluteLength(*a);
+        else if (name == "page-width")
+            m_nPageWidth = AbsoluteLength(*a);
+        else if (name == "landscape")
+            m_bLandscape = qv::xml::AttributeInt(a) != 0;
+        else if (name == "margin-left")
+            m_rcMargins.left = AbsoluteLength(*a);
+        else if (name == "margin-right")
+            m_rcMargins.right = AbsoluteLength(*a);
+        else if (name == "margin-top")
+            m_rcMargins.top = AbsoluteLength(*a);
+        else if (name == "margin-bottom")
+            m_rcMargins.bottom = AbsoluteLength(*a);
+        else if (name == "max-pages")
+            m_nMaxPages = qv::xml::AttributeInt(a);  // not made absolute: -5 stays -5
+    }
+}
+
+void CqvReport::LoadStyles(const TiXmlElement& root) {
+    const TiXmlElement* styles = qv::xml::FirstChildElement(&root, "Styles");
+    if (!styles) throw CqvEx("Can't find block 'Styles' in template ");
+    const TiXmlElement* element = qv::xml::FirstChildElement(styles, "Style");
+    if (!element) throw CqvEx("Can't find block 'Style' in block  'Styles'");
+
+    CqvStyle* defaultStyle = nullptr;
+    for (; element; element = qv::xml::NextSiblingElement(element, "Style")) {
+        auto style = std::make_unique<CqvStyle>();
+        style->SetReport(this);
+        style->Load(*element);
+        CqvStyle* added = m_styles.Add(std::move(style));
+        if (added->Name() == "default") defaultStyle = added;
+    }
+    QvSettings::Instance().defaultStyle = defaultStyle;
+}
+
+void CqvReport::LoadPageHeaderAndFooter(const TiXmlElement& root) {
+    const TiXmlElement* header = qv::xml::FirstChildElement(&root, "PageHeader");
+    if (!header) throw CqvEx("Can't find root block 'PageHeader'");
+    m_pPageHeader->Load(*header);
+
+    const TiXmlElement* footer = qv::xml::FirstChildElement(&root, "PageFooter");
+    if (!footer) throw CqvEx("Can't find root block 'PageFooter'");
+    m_pPageFooter->Load(*footer);
+}
+
+void CqvReport::LoadBlocks(const TiXmlElement& root) {
+    for (const TiXmlElement* element = qv::xml::FirstChildElement(&root, "Block"); element;
+         element = qv::xml::NextSiblingElement(element, "Block")) {
+        std::unique_ptr<CqvBlock> block;
+        if (HasAttributeNoCase(*element, "xml-element-name"))
+            block = std::make_unique<CqvXmlBlock>();
+        else
+            block = std::make_unique<CqvBlock>(qv::kTypeBlock);
+        block->SetReport(this);
+        block->Load(*element);
+        m_blocks.Add(std::move(block));
+    }
+}
+
+void CqvReport::LoadData() { m_dataDocument.Load(m_strDataFileName); }
+
+bool CqvReport::LoadAll() {
+    LoadTemplate();
+    LoadData();
+
+    QvSettings& settings = QvSettings::Instance();
+    const int32_t dataCodePage = m_dataDocument.CodePage();
+    const int32_t templateCodePage = m_templateDocument.CodePage();
+    settings.dataCodePage = dataCodePage;
+    settings.templateCodePage = templateCodePage;
+    settings.fontCharset = CharsetForCodePage(templateCodePage);
+
+    const CodePageEntry* dataEntry = m_dataDocument.CodePageEntryPtr();
+    const CodePageEntry* templateEntry = m_templateDocument.CodePageEntryPtr();
+    const int32_t dataFamily = dataEntry ? dataEntry->family : dataCodePage;
+    const int32_t templateFamily = templateEntry ? templateEntry->family : templateCodePage;
+    if (dataFamily != templateFamily)
+        throw CqvEx("Incompatible code pages  '" + std::to_string(dataCodePage) + "' and '" +
+                    std::to_string(templateCodePage) + "'");
+    settings.wideText = dataCodePage == 65001 || templateCodePage == 65001;
+    return true;
+}
+
+// ---- pagination ----------------------------------------------------------------
+
+void CqvReport::ComputePageGeometry() {
+    const int32_t paperWidth = m_bLandscape ? m_nPageHeight : m_nPageWidth;
+    const int32_t paperHeight = m_bLandscape ? m_nPageWidth : m_nPageHeight;
+    m_rcPage = QvRect{0, 0, paperWidth, paperHeight};
+    m_rcPrintable.left = m_rcMargins.left;
+    m_rcPrintable.top = m_rcMargins.top;
+    m_rcPrintable.right = qv::Clamp32(int64_t{paperWidth} - m_rcMargins.right);
+    m_rcPrintable.bottom = qv::Clamp32(int64_t{paperHeight} - m_rcMargins.bottom);
+    m_rcBody = m_rcPrintable;
+    m_rcBody.bottom = qv::Clamp32(int64_t{m_rcPrintable.bottom} - m_pPageFooter->Height());
+}
+
+std::unique_ptr<Progress> CqvReport::OpenProgress(const char* status,
+                                                  const QvPrintInfo& printInfo) const {
+    // Opening a progress dialog clears the cancel flag.
+    QvSettings::Instance().abort = false;
+    std::unique_ptr<Progress> progress = m_pHost ? m_pHost->CreateProgress() : nullptr;
+    if (!progress) progress = std::make_unique<SilentProgress>();
+    progress->SetItemText(kProgressStatus, status);
+    progress->SetItemText(kProgressDocument, FileNameOnly(m_strDataFileName));
+    // In preview the preview window's printer; when printing, the dialog the
+    // user confirmed. A caller that linked no dialog gets the record's own.
+    const QvPrintDialog* dialog =
+        (m_bInPreview || !printInfo.userData) ? &printInfo.dialog : printInfo.userData;
+    progress->SetItemText(kProgressPrinter, dialog->deviceName);
+    progress->SetItemText(kProgressPort, dialog->portName);
+    progress->Show();
+    return progress;
+}
+
+int32_t CqvReport::LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo,
+                                    const TiXmlElement* data) {
+    QvRect itemRect;
+    m_pPageHeader->Reset();
+    m_pPageHeader->Layout(surface, printInfo, m_rcBody.top, data, itemRect, nullptr);
+    // The header takes exactly its declared height, whatever its content needs.
+    return qv::Clamp32(int64_t{m_rcBody.top} + m_pPageHeader->Height());
+}
+
+void CqvReport::LayoutPageFooter(Surface& surface, QvPrintInfo& printInfo,
+                                 const TiXmlElement* data) {
+    QvRect itemRect;
+    m_pPageFooter->Reset();
+    m_pPageFooter->Layout(surface, printInfo, m_rcBody.bottom, data, itemRect, nullptr);
+}
+
+void CqvReport::PreparePages(Surface& surface, QvPrintInfo& printInfo) {
+    // Pages of an earlier preparation would otherwise be added to.
+    ClearPages();
+    m_bPrepareAborted = false;
+    ComputePageGeometry();
+    printInfo.drawRect = m_rcPage;
+    std::unique_ptr<Progress> progress = OpenProgress("Prepare print", printInfo);
+
+    printInfo.currentPage = 0;
+    m_nCurrentPage = 1;
+    const TiXmlElement* data = m_dataDocument.RootElement();
+    progress->SetItemText(kProgressPage, "1");
+
+    int32_t y = LayoutPageHeader(surface, printInfo, data);
+    for (const auto& block : m_blocks) {
+        QvRect itemRect;
+        block->Reset();
+        m_bPageEmpty = true;
+        int32_t r = block->Layout(surface, printInfo, y, data, itemRect, nullptr);
+        while (r < 0) {
+            progress->SetItemText(kProgressPage, std::to_string(m_nCurrentPage));
+            LayoutPageFooter(surface, printInfo, data);
+            ++m_nCurrentPage;
+            y = LayoutPageHeader(surface, printInfo, data);
+            block->ContinueOnNewPage();
+            m_bPageEmpty = true;
+            r = block->Layout(surface, printInfo, y, data, itemRect, nullptr);
+            if (int64_t{m_nCurrentPage} > m_nMaxPages)
+                throw CqvEx("Pages > 'max-pages' " + std::to_string(m_nMaxPages));
+            if (!progress->AbortCheck()) {
+                m_bPrepareAborted = true;
+                break;
+            }
+        }
+        if (m_bPrepareAborted) break;
+        y = qv::Clamp32(int64_t{y} + r);
+        // The dialog also gets a chance after every top-level block, so a long
+        // report of short blocks can be cancelled too.
+        if (!progress->AbortCheck()) {
+            m_bPrepareAborted = true;
+            break;
+        }
+    }
+    LayoutPageFooter(surface, printInfo, data);
+
+    // Every page exists, even one on which nothing was placed.
+    if (m_pages.size() < m_nCurrentPage) m_pages.resize(m_nCurrentPage);
+    printInfo.maxPage = m_nCurrentPage;
+    QvSettings::Instance().pageCount = m_nCurrentPage;
+    printInfo.currentPage = 1;
+}
+
+void CqvReport::AddPiece(std::unique_ptr<CqvPagePiece> piece) {
+    const size_t page = m_nCurrentPage == 0 ? 1 : m_nCurrentPage;
+    if (m_pages.size() < page) m_pages.resize(page);
+    m_pages[page - 1].push_back(std::move(piece));
+}
+
+void CqvReport::DrawPage(Surface& surface, QvPrintInfo& printInfo) {
+    if (printInfo.currentPage == 0 || printInfo.currentPage > m_pages.size()) return;
+    if (&printInfo != &m_printInfo) {
+        m_printInfo.maxPage = printInfo.maxPage;
+        m_printInfo.currentPage = printInfo.currentPage;
+    }
+    m_nCurrentPage = printInfo.currentPage;
+    for (const auto& piece : m_pages[printInfo.currentPage - 1]) piece->Draw(surface);
+}
+
+// ---- printing ------------------------------------------------------------------
+
+bool CqvReport::ApplyPageSetup(QvDevMode* devMode) const {
+    if (!devMode) return false;
+    devMode->fields |= kDmOrientation | kDmPaperLength | kDmPaperWidth;
+    devMode->paperSize = kDmPaperUser;
+    // The record holds 16 bits: larger sizes keep their low 16 bits.
+    devMode->paperLength = static_cast<int16_t>(static_cast<uint16_t>(m_nPageHeight & 0xFFFF));
+    devMode->paperWidth = static_cast<int16_t>(static_cast<uint16_t>(m_nPageWidth & 0xFFFF));
+    devMode->orientation = m_bLandscape ? kDmOrientLandscape : kDmOrientPortrait;
+    return true;
+}
+
+namespace {
+
+// Keeps the printer attached for the length of a print job, and closes the job
+// on every way out: ended when it started and every page went well, else
+// aborted (also when preparing the pages failed or was cancelled).
+class PrintJob {
+public:
+    explicit PrintJob(PrintHost& host) : m_host(host) {}
+    ~PrintJob() {
+        if (m_bGood)
+            m_host.EndDoc();
+        else
+            m_host.AbortDoc();
+        m_host.DetachPrinter();
+    }
+    PrintJob(const PrintJob&) = delete;
+    PrintJob& operator=(const PrintJob&) = delete;
+
+    bool Good() const { return m_bGood; }
+    void SetGood(bool good) { m_bGood = good; }
+
+private:
+    PrintHost& m_host;
+    bool m_bGood = false;
+};
+
+}  // namespace
+
+void CqvReport::Print() {
+    Reset();
+    LoadAll();
+    if (!m_pHost) return;  // no printer at all: stop quietly
+
+    QvPrintDialog dialog;
+    if (!m_pHost->DefaultPrinter(dialog)) return;
+    ApplyPageSetup(&dialog.devMode);
+    if (!m_pHost->ShowPrintDialog(dialog)) return;
+
+    ApplyPageSetup(&dialog.devMode);
+    Surface* printer = m_pHost->AttachPrinter(dialog);
+    if (!printer) throw CqvEx("Can't open printer '" + dialog.deviceName + "'");
+    PrintJob job(*m_pHost);
+    const bool started = m_pHost->StartDoc(kPrintJobName);
+
+    // The link lives only as long as the dialog it points to.
+    struct UserDataLink {
+        QvPrintInfo& info;
+        ~UserDataLink() { info.userData = nullptr; }
+    } link{m_printInfo};
+    m_printInfo.userData = &dialog;
+    PreparePages(*printer, m_printInfo);
+    // Cancelled while preparing: nothing is printed and the empty job is aborted.
+    if (m_bPrepareAborted || QvSettings::Instance().abort) return;
+
+    job.SetGood(started);
+    std::unique_ptr<Progress> progress = OpenProgress("Print", m_printInfo);
+    for (uint32_t page = m_printInfo.minPage; page <= m_printInfo.maxPage && job.Good(); ++page) {
+        progress->SetItemText(kProgressPage, std::to_string(page));
+        m_pHost->StartPage();
+        m_printInfo.currentPage = page;
+        DrawPage(*printer, m_printInfo);
+        job.SetGood(m_pHost->EndPage());
+        if (!progress->AbortCheck()) break;
+    }
+}
+
+void CqvReport::Preview() {
+    Reset();
+    LoadAll();
+    m_bInPreview = true;
+    if (!m_pHost) return;
+    if (m_pHost->RunPreviewDialog(*this) == kPreviewResultPrint) Print();
+}

@@ -1,0 +1,142 @@
+#pragma once
+// One report: a template and a data file, their documents, the page setup the
+// template declares, the element tree built from it, and once prepared the
+// pages as lists of recorded pieces.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/QvRect.h"
+#include "elements/CqvBlock.h"
+#include "elements/CqvStyle.h"
+#include "engine/CqvPagePiece.h"
+#include "engine/PrintHost.h"
+#include "engine/QvPrintInfo.h"
+#include "xml/CqvXmlDocument.h"
+#include "xml/NamedElementList.h"
+
+class Surface;
+class Progress;
+
+// Defaults of the page setup: A4 portrait in tenths of a millimetre.
+constexpr int32_t kDefaultPageHeight = 2970;
+constexpr int32_t kDefaultPageWidth = 2100;
+constexpr int32_t kDefaultMaxPages = 100;
+
+// Name of every print job.
+inline constexpr const char* kPrintJobName = "Quorvane";
+
+class CqvReport {
+public:
+    using PieceList = std::vector<std::unique_ptr<CqvPagePiece>>;
+
+    // The host gives the report its printer, print dialog, preview dialog and
+    // progress dialog; without one, Print and Preview only load the files.
+    CqvReport(std::string dataFileName, std::string templateFileName, PrintHost* host = nullptr);
+    ~CqvReport();
+    CqvReport(const CqvReport&) = delete;
+    CqvReport& operator=(const CqvReport&) = delete;
+
+    // Back to the constructed state: default page setup, no elements, no pages.
+    void Reset();
+
+    void LoadTemplate();
+    void LoadData();
+    // Both files, the code-page check and the process-wide settings.
+    bool LoadAll();
+
+    // Lays the whole report out into pages.
+    void PreparePages(Surface& surface, QvPrintInfo& printInfo);
+    // Draws the page that printInfo.currentPage names; never lays anything out.
+    void DrawPage(Surface& surface, QvPrintInfo& printInfo);
+    // Appends a piece to the current page's list.
+    void AddPiece(std::unique_ptr<CqvPagePiece> piece);
+
+    // Writes the page setup into a device mode; false when none is given.
+    bool ApplyPageSetup(QvDevMode* devMode) const;
+
+    void Print();
+    void Preview();
+
+    void SetPrintHost(PrintHost* host) { m_pHost = host; }
+    PrintHost* Host() const { return m_pHost; }
+
+    const std::string& TemplateFileName() const { return m_strTemplateFileName; }
+    const std::string& DataFileName() const { return m_strDataFileName; }
+    CqvXmlDocument& DataDocument() { return m_dataDocument; }
+    CqvXmlDocument& TemplateDocument() { return m_templateDocument; }
+
+    bool PageEmpty() const { return m_bPageEmpty; }
+    void SetPageEmpty(bool empty) { m_bPageEmpty = empty; }
+    uint32_t CurrentPage() const { return m_nCurrentPage; }
+
+    CqvBlock& PageHeader() { return *m_pPageHeader; }
+    CqvBlock& PageFooter() { return *m_pPageFooter; }
+    const CqvBlock& PageFooter() const { return *m_pPageFooter; }
+    NamedElementList<CqvBlock>& Blocks() { return m_blocks; }
+    NamedElementList<CqvStyle>& Styles() { return m_styles; }
+    // The first style of that exact name, or none.
+    CqvStyle* FindStyle(const std::string& name) const { return m_styles.Find(name); }
+
+    QvPrintInfo& PrintInfo() { return m_printInfo; }
+
+    const std::string& Version() const { return m_strVersion; }
+    int32_t PageHeight() const { return m_nPageHeight; }
+    int32_t PageWidth() const { return m_nPageWidth; }
+    bool Landscape() const { return m_bLandscape; }
+    // Left, top, right and bottom margins.
+    const QvRect& Margins() const { return m_rcMargins; }
+    int32_t MaxPages() const { return m_nMaxPages; }
+    bool InPreview() const { return m_bInPreview; }
+
+    // Geometry of the last PreparePages, in positive distances from the paper's
+    // top-left corner.
+    const QvRect& PageRect() const { return m_rcPage; }
+    const QvRect& BodyArea() const { return m_rcBody; }
+    const QvRect& PrintableArea() const { return m_rcPrintable; }
+
+    // Recorded pages: index = page number - 1.
+    size_t PageCount() const { return m_pages.size(); }
+    const PieceList& PagePieces(size_t pageIndex) const { return m_pages.at(pageIndex); }
+
+private:
+    void ReadRootAttributes(const TiXmlElement& root);
+    void LoadStyles(const TiXmlElement& root);
+    void LoadPageHeaderAndFooter(const TiXmlElement& root);
+    void LoadBlocks(const TiXmlElement& root);
+    void MakeHeaderAndFooter();
+    void ClearPages();
+
+    void ComputePageGeometry();
+    std::unique_ptr<Progress> OpenProgress(const char* status, const QvPrintInfo& printInfo) const;
+    int32_t LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo, const TiXmlElement* data);
+    void LayoutPageFooter(Surface& surface, QvPrintInfo& printInfo, const TiXmlElement* data);
+    void PrintPages(Surface& printer, bool jobStarted);
+
+    std::string m_strTemplateFileName;
+    std::string m_strDataFileName;
+    CqvXmlDocument m_dataDocument;
+    CqvXmlDocument m_templateDocument;
+    bool m_bPageEmpty = true;
+    uint32_t m_nCurrentPage = 1;
+    std::unique_ptr<CqvBlock> m_pPageHeader;
+    std::unique_ptr<CqvBlock> m_pPageFooter;
+    NamedElementList<CqvBlock> m_blocks;
+    NamedElementList<CqvStyle> m_styles;
+    PrintHost* m_pHost = nullptr;
+    QvPrintInfo m_printInfo;
+    std::string m_strVersion;
+    int32_t m_nPageHeight = kDefaultPageHeight;
+    int32_t m_nPageWidth = kDefaultPageWidth;
+    bool m_bLandscape = false;
+    QvRect m_rcPage;
+    QvRect m_rcMargins;
+    QvRect m_rcBody;
+    QvRect m_rcPrintable;
+    int32_t m_nMaxPages = kDefaultMaxPages;
+    bool m_bInPreview = false;
+    // Set when the abort check stopped the last PreparePages early.
+    bool m_bPrepareAborted = false;
+    std::vector<PieceList> m_pages;
+};
