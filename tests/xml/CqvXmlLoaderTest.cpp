@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "XmlTestFiles.h"
+#include "xml/CqvXmlLoader.h"
+#include "xml/FindElementByPath.h"
+#include "xml/XmlNav.h"
+
+namespace {
+
+using qvtest::Fixture;
+using qvtest::LoadError;
+using qvtest::TempDir;
+using namespace qv::xml;
+
+std::string TextOf(const TiXmlNode* start, const std::string& path) {
+    const std::string* text = ElementText(FindElementByPath(start, path));
+    return text ? *text : "<none>";
+}
+
+// Every element has exactly one text node, and it is its first child.
+void ExpectOneTextNodeFirst(const TiXmlElement* element) {
+    ASSERT_NE(element->FirstChild(), nullptr) << element->ValueStr();
+    EXPECT_NE(element->FirstChild()->ToText(), nullptr) << element->ValueStr();
+    int texts = 0;
+    for (const TiXmlNode* child = element->FirstChild(); child; child = child->NextSibling()) {
+        if (child->ToText()) ++texts;
+        if (const TiXmlElement* childElement = child->ToElement())
+            ExpectOneTextNodeFirst(childElement);
+    }
+    EXPECT_EQ(texts, 1) << element->ValueStr();
+}
+
+std::vector<std::pair<std::string, std::string>> AttributesOf(const TiXmlElement* element) {
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const TiXmlAttribute* a = FirstAttribute(element); a; a = NextAttribute(a))
+        out.emplace_back(*AttributeName(a), *AttributeValue(a));
+    return out;
+}
+
+TEST(CqvXmlLoader, FileErrorsNameTheFileAsGiven) {
+    TempDir dir;
+    const std::string empty = dir.Write("empty.xml", "");
+    const std::string missing = (dir.Path() / "missing.xml").string();
+    const std::string folder = dir.Path().string();
+    EXPECT_EQ(LoadError(missing), "The file '" + missing + "' was not opened");
+    EXPECT_EQ(LoadError(folder), "The file '" + folder + "' was not opened");
+    EXPECT_EQ(LoadError(empty), "The file '" + empty + "' is empty");
+}
+
+TEST(CqvXmlLoader, UnreadableFileWasNotOpened) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads files whatever their mode";
+    TempDir dir;
+    const std::string path = dir.Write("locked.xml", "<a/>");
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    EXPECT_EQ(LoadError(path), "The file '" + path + "' was not opened");
+}
+
+TEST(CqvXmlLoader, SyntaxErrorsGiveLineAndColumn) {
+    TempDir dir;
+    struct Case {
+        const char* content;
+        const char* expected;  // after "In file '<path>' \n"
+    } cases[] = {
+        {"<a>\n  <b></c>\n</a>", "mismatched tag at line 2 char 7"},
+        {"<a>\n<b x='1' x='2'/></a>", "duplicate attribute at line 2 char 9"},
+        {"<a></a>\n<b/>", "junk after document element at line 2 char 0"},
+        {"<a>", "no element found at line 1 char 3"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.Write("bad.xml", c.content);
+        EXPECT_EQ(LoadError(path), "In file '" + path + "' \n" + c.expected) << c.content;
+    }
+}
+
+TEST(CqvXmlLoader, CharacterDataIsGatheredIntoTheFirstChild) {
+    TempDir dir;
+    const std::string path = dir.Write("text.xml",
+                                       "<r>\n"
+                                       "  <lines>\n"
+                                       "      first line  \n"
+                                       "      second\tline\n"
+                                       "      third</lines>\n"
+                                       "  <closing>\n"
+                                       "      Hello\n"
+                                       "  </closing>\n"
+                                       "  <mixed>before <b>bold</b>\n     after</mixed>\n"
+                                       "  <glued>before<b/>after</glued>\n"
+                                       "  <spaced>before<b/> after</spaced>\n"
+                                       "  <cdata>a &amp; b <![CDATA[<c>]]> d</cdata>\n"
+                                       "  <empty/><pair></pair><blank>   \n  </blank>\n"
+                                       "</r>");
+    CqvXmlDocument document;
+    document.Load(path);
+    const TiXmlElement* root = document.RootElement();
+    ASSERT_NE(root, nullptr);
+    struct Case {
+        const char* path;
+        const char* text;
+    } cases[] = {
+        // Line breaks and indentation become one space; spaces inside a line and
+        // before a line break stay as written.
+        {"lines", "first line  second\tline third"},
+        // The line break before the end tag owes a separating space.
+        {"closing", "Hello "},
+        {"mixed", "before after"},
+        {"mixed/b", "bold"},
+        {"glued", "beforeafter"},
+        {"spaced", "before after"},
+        {"cdata", "a & b <c> d"},
+        {"empty", ""},
+        {"pair", ""},
+        {"blank", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(TextOf(root, c.path), c.text) << c.path;
+    ExpectOneTextNodeFirst(root);
+    // The root's own white space between children gathers to nothing.
+    EXPECT_EQ(*ElementText(root), "");
+}
+
+TEST(CqvXmlLoader, SpacesCutByABlockEndStayAsWritten) {
+    TempDir dir;
+    // Move a run of three spaces across the 512-byte block boundary: the parser
+    // delivers the line in two pieces there, and no piece may lose a space.
+    const std::string head = "<a><t>";
+    for (size_t at = CqvXmlLoader::kBlockSize - 4; at <= CqvXmlLoader::kBlockSize + 1; ++at) {
+        const std::string before(at - head.size(), 'x');
+        const std::string line = before + "   \tyz";
+        const std::string path = dir.Write("run.xml", head + line + "\n   next</t></a>");
+        CqvXmlDocument document;
+        document.Load(path);
+        EXPECT_EQ(TextOf(document.RootElement(), "t"), line + " next") << "run at " << at;
+    }
+}
+
+TEST(CqvXmlLoader, FilesAroundTheBlockSizeLoadWhole) {
+    TempDir dir;
+    for (size_t size : {size_t{511}, size_t{512}, size_t{513}, size_t{1024}}) {
+        const std::string open = "<root>", close = "</root>";
+        const std::string body(size - open.size() - close.size(), 'z');
+        const std::string content = open + body + close;
+        ASSERT_EQ(content.size(), size);
+        const std::string path = dir.Write("sized.xml", content);
+        CqvXmlDocument document;
+        EXPECT_TRUE(document.Load(path));
+        EXPECT_EQ(*ElementText(document.RootElement()), body) << size;
+    }
+}
+
+TEST(CqvXmlLoader, LoadingAgainReplacesTheTree) {
+    TempDir dir;
+    const std::string first = dir.Write("first.xml", "<one><child/></one>");
+    const std::string second = dir.Write("second.xml", "<two/>");
+    CqvXmlDocument document;
+    document.Load(first);
+    document.Load(second);
+    EXPECT_EQ(document.SourcePath(), second);
+    EXPECT_EQ(document.RootElement()->ValueStr(), "two");
+    EXPECT_EQ(document.RootElement()->NextSiblingElement(), nullptr);
+}
+
+TEST(CqvXmlLoader, ValidationStartsWithTheFirstElementDeclaration) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        const char* content;
+        const char* error;  // before "\nError in file '<path>'\n"; empty when it loads
+    } cases[] = {
+        {"no DTD", "<a x='1'><b/></a>", ""},
+        {"attribute lists only",
+         "<!DOCTYPE a [<!ATTLIST a y CDATA #IMPLIED>]><a x='1'><b z='2'/></a>", ""},
+        {"undeclared element",
+         "<!DOCTYPE a [<!ELEMENT a ANY><!ATTLIST a x CDATA #IMPLIED>]><a x='1'><b/></a>",
+         "Element 'b' is not define in DTD"},
+        {"declared by an attribute list only",
+         "<!DOCTYPE a [<!ELEMENT a ANY><!ATTLIST b z CDATA #IMPLIED>]><a><b z='2'/></a>", ""},
+        {"undeclared attribute",
+         "<!DOCTYPE a [<!ELEMENT a ANY><!ATTLIST a x CDATA #IMPLIED>]><a x='1' w='3'/>",
+         "Attribute 'w' on element 'a' is not define in DTD"},
+        {"attribute declared for another element",
+         "<!DOCTYPE a [<!ELEMENT a ANY><!ELEMENT b ANY><!ATTLIST b x CDATA #IMPLIED>]>"
+         "<a><b x='1'/><b/></a>",
+         ""},
+        {"attribute of the wrong element",
+         "<!DOCTYPE a [<!ELEMENT a ANY><!ELEMENT b ANY><!ATTLIST b x CDATA #IMPLIED>]>"
+         "<a x='1'/>",
+         "Attribute 'x' on element 'a' is not define in DTD"},
+        // Declarations are case-sensitive, like the names they check.
+        {"case differs",
+         "<!DOCTYPE a [<!ELEMENT a ANY><!ELEMENT B ANY>]><a><b/></a>",
+         "Element 'b' is not define in DTD"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.Write("dtd.xml", c.content);
+        CqvXmlDocument document;
+        if (std::string(c.error).empty()) {
+            EXPECT_NO_THROW(document.Load(path)) << c.name;
+        } else {
+            EXPECT_EQ(LoadError(document, path),
+                      std::string(c.error) + "\nError in file '" + path + "'\n")
+                << c.name;
+        }
+    }
+}
+
+TEST(CqvXmlLoader, DefaultAttributesFollowTheWrittenOnes) {
+    TempDir dir;
+    const std::string path = dir.Write(
+        "defaults.xml",
+        "<!DOCTYPE a [<!ELEMENT a ANY>"
+        "<!ATTLIST a first CDATA 'one' second CDATA #IMPLIED third CDATA 'three'>]>"
+        "<a second='2' third='3'/>");
+    CqvXmlDocument document;
+    document.Load(path);
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(AttributesOf(document.RootElement()),
+              (Pairs{{"second", "2"}, {"third", "3"}, {"first", "one"}}));
+}
+
+TEST(CqvXmlLoader, ExternalDtdAndEntitiesResolveAgainstTheMainFile) {
+    CqvXmlDocument document;
+    document.Load(Fixture("report_with_dtd.xml"));
+    const TiXmlElement* root = document.RootElement();
+    ASSERT_NE(root, nullptr);
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(AttributesOf(root), (Pairs{{"title", "Dogs"}}));
+
+    // The chapter comes from an external entity the DTD declares; the paragraph
+    // element is declared in a parameter entity the DTD reads. Both are written
+    // relative to the main file's folder.
+    const TiXmlElement* chapter = FirstChildElement(root, "section");
+    EXPECT_EQ(AttributesOf(chapter), (Pairs{{"kind", "chapter"}}));
+    EXPECT_EQ(AttributesOf(FirstChildElement(chapter)), (Pairs{{"lang", "en"}}));
+    EXPECT_EQ(TextOf(chapter, "para"), "Chapter one continues here.");
+
+    const TiXmlElement* appendix = NextSiblingElement(chapter, "section");
+    EXPECT_EQ(AttributesOf(appendix), (Pairs{{"kind", "appendix"}}));
+    EXPECT_EQ(TextOf(appendix, "para"), "The end.");
+    ExpectOneTextNodeFirst(root);
+}
+
+TEST(CqvXmlLoader, ExternalEntityErrorsNameTheResolvedPath) {
+    TempDir dir;
+    const std::string folder = dir.Path().string();
+    dir.Write("ents/empty.ent", "");
+    dir.Write("ents/broken.ent", "<p>text</q>");
+    std::filesystem::create_directories(dir.Path() / "ents/folder.ent");
+    struct Case {
+        const char* reference;
+        std::string expected;
+    } cases[] = {
+        {"ents/missing.ent",
+         "The file '" + folder + "/ents/missing.ent' was not opened\nNo such file or directory"},
+        {"ents\\folder.ent",
+         "The file '" + folder + "/ents/folder.ent' was not opened\nIs a directory"},
+        {"ents/empty.ent", "The file '" + folder + "/ents/empty.ent' is empty"},
+        {"ents/broken.ent",
+         "In file '" + folder + "/ents/broken.ent' \nmismatched tag\nat line 1 char 9"},
+    };
+    for (const Case& c : cases) {
+        const std::string path = dir.Write(
+            "main.xml", std::string("<!DOCTYPE a [<!ENTITY e SYSTEM '") + c.reference +
+                            "'>]>\n<a>&e;</a>");
+        EXPECT_EQ(LoadError(path), c.expected) << c.reference;
+    }
+}
+
+TEST(CqvXmlLoader, FailureInsideANestedEntityReachesTheCaller) {
+    TempDir dir;
+    // main -> external DTD -> parameter entity that is missing: two parsers deep.
+    dir.Write("outer.dtd", "<!ENTITY % inner SYSTEM 'gone.ent'>\n%inner;\n");
+    const std::string path =
+        dir.Write("main.xml", "<!DOCTYPE a SYSTEM 'outer.dtd'>\n<a/>");
+    EXPECT_EQ(LoadError(path), "The file '" + dir.Path().string() +
+                                   "/gone.ent' was not opened\nNo such file or directory");
+
+    // An undeclared element inside an external entity names the main file.
+    dir.Write("b.ent", "<b/>");
+    const std::string strict = dir.Write(
+        "strict.xml", "<!DOCTYPE a [<!ELEMENT a ANY><!ENTITY e SYSTEM 'b.ent'>]>\n<a>&e;</a>");
+    EXPECT_EQ(LoadError(strict),
+              "Element 'b' is not define in DTD\nError in file '" + strict + "'\n");
+}
+
+}  // namespace

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "XmlTestFiles.h"
+#include "xml/FindElementByPath.h"
+#include "xml/XmlNav.h"
+
+namespace {
+
+using namespace qv::xml;
+using qvtest::TempDir;
+
+class Navigation : public testing::Test {
+protected:
+    void SetUp() override {
+        const std::string path = m_dir.Write(
+            "nav.xml",
+            "<root>"
+            "<a id='1'><b id='1.1'/></a>"
+            "<a id='2'><b id='2.1'><c id='2.1.1'/></b></a>"
+            "<Case/>"
+            "<n v12='12abc' neg=' -7' letters='abc' plus='+42' big='99999999999' "
+            "  small='-99999999999' empty=''/>"
+            "</root>");
+        m_document.Load(path);
+        m_root = m_document.RootElement();
+        ASSERT_NE(m_root, nullptr);
+    }
+
+    std::string IdAt(const std::string& path) const {
+        const TiXmlElement* found = FindElementByPath(m_root, path);
+        if (!found) return "<none>";
+        const std::string* id = AttributeByName(found, "id");
+        return id ? *id : found->ValueStr();
+    }
+
+    TempDir m_dir;
+    CqvXmlDocument m_document;
+    const TiXmlElement* m_root = nullptr;
+};
+
+TEST_F(Navigation, FindElementByPathFollowsOnlyTheFirstMatch) {
+    struct Case {
+        const char* path;
+        const char* found;
+    } cases[] = {
+        {"a", "1"},
+        {"a/b", "1.1"},
+        // No backtracking: the first <a> has no <b><c>, the second is never tried.
+        {"a/b/c", "<none>"},
+        {"a/", "1"},
+        {"a/b/", "1.1"},
+        {"", "<none>"},
+        {"/a", "<none>"},
+        {"a//b", "<none>"},
+        {"root", "<none>"},  // the start node's own name is not part of the path
+        {"case", "<none>"},
+        {"Case", "Case"},
+        {"missing/a", "<none>"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IdAt(c.path), c.found) << '"' << c.path << '"';
+    EXPECT_EQ(FindElementByPath(static_cast<const TiXmlNode*>(nullptr), "a"), nullptr);
+    // From the document node the root's name is the first segment.
+    EXPECT_EQ(FindElementByPath(&m_document, "root/a/b"), FirstChildElement(FirstChildElement(m_root)));
+}
+
+TEST_F(Navigation, AttributeIntegersFollowAtoi) {
+    const TiXmlElement* n = FirstChildElement(m_root, "n");
+    struct Case {
+        const char* name;
+        int32_t value;
+    } cases[] = {
+        {"v12", 12}, {"neg", -7}, {"letters", 0}, {"plus", 42},
+        {"big", INT32_MAX}, {"small", INT32_MIN}, {"empty", 0},
+    };
+    for (const Case& c : cases) {
+        int32_t value = 12345;
+        ASSERT_NE(AttributeByName(n, c.name, &value), nullptr) << c.name;
+        EXPECT_EQ(value, c.value) << c.name;
+    }
+    // An absent attribute gives none and stores 0.
+    int32_t value = 12345;
+    EXPECT_EQ(AttributeByName(n, "absent", &value), nullptr);
+    EXPECT_EQ(value, 0);
+    // Names compare case-sensitively.
+    EXPECT_EQ(AttributeByName(n, "V12"), nullptr);
+
+    const TiXmlAttribute* first = FirstAttribute(n);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(*AttributeName(first), "v12");
+    EXPECT_EQ(AttributeInt(first), 12);
+    EXPECT_EQ(*AttributeName(NextAttribute(first)), "neg");
+}
+
+TEST_F(Navigation, ChildAndSiblingElementsSkipTheTextNode) {
+    const TiXmlElement* first = FirstChildElement(m_root);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(*ElementName(first), "a");
+    EXPECT_EQ(*AttributeByName(NextSiblingElement(first), "id"), "2");
+    EXPECT_EQ(*ElementName(NextSiblingElement(first, "Case")), "Case");
+    EXPECT_EQ(NextSiblingElement(first, "case"), nullptr);
+    EXPECT_EQ(FirstChildElement(m_root, "n"), NextSiblingElement(first, "n"));
+}
+
+TEST(NavigationOnNull, EveryOperationAnswersNone) {
+    EXPECT_EQ(FirstChildElement(nullptr), nullptr);
+    EXPECT_EQ(FirstChildElement(nullptr, "a"), nullptr);
+    EXPECT_EQ(NextSiblingElement(nullptr), nullptr);
+    EXPECT_EQ(NextSiblingElement(nullptr, "a"), nullptr);
+    EXPECT_EQ(FirstAttribute(nullptr), nullptr);
+    EXPECT_EQ(NextAttribute(nullptr), nullptr);
+    EXPECT_EQ(AttributeName(nullptr), nullptr);
+    EXPECT_EQ(AttributeValue(nullptr), nullptr);
+    EXPECT_EQ(AttributeInt(nullptr), 0);
+    EXPECT_EQ(AttributeByName(nullptr, "a"), nullptr);
+    EXPECT_EQ(ElementText(nullptr), nullptr);
+    EXPECT_EQ(ElementName(nullptr), nullptr);
+}
+
+TEST(ElementText, IsNoneUnlessTheFirstChildIsText) {
+    // A tree built by hand, not by the loader: the text node comes second.
+    TiXmlElement element("e");
+    element.LinkEndChild(new TiXmlElement("child"));
+    element.LinkEndChild(new TiXmlText("late"));
+    EXPECT_EQ(ElementText(&element), nullptr);
+    TiXmlElement bare("bare");
+    EXPECT_EQ(ElementText(&bare), nullptr);
+}
+
+TEST(AtoiValue, MatchesTheCLibraryInRange) {
+    for (const char* text : {"0", "12abc", " \t\n-7", "+3", "abc", "", "-", "  ", "2147483647",
+                             "-2147483648", "007x", "1 2", "- 5"}) {
+        EXPECT_EQ(AtoiValue(text), std::atoi(text)) << '"' << text << '"';
+    }
+}
+
+}  // namespace
