@@ -236,10 +236,10 @@ void CqvXmlLoader::StartElement(const XML_Char* name, const XML_Char** attribute
 
     auto created = std::make_unique<TiXmlElement>(name);
     TiXmlElement* element = created.get();
+    // Only the root meets an empty stack: the parser refuses a second top element.
     TiXmlNode* parent = m_elementStack.empty() ? static_cast<TiXmlNode*>(&m_document)
                                                : m_elementStack.back().element;
     parent->LinkEndChild(created.release());
-    m_bRootPending = false;
     // The text node goes in first and gets its value at the end tag, so it is the
     // first child whatever follows.
     auto createdText = std::make_unique<TiXmlText>("");

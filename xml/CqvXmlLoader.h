@@ -63,8 +63,8 @@ private:
     void ConfigureParser(XML_Parser parser);
     // Feeds the file in blocks; raises the stored handler failure or, when the
     // parser reports an error, the message `syntaxError` composes.
-    template <class SyntaxError>
-    void ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxError syntaxError);
+    template <class SyntaxErrorText>
+    void ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxErrorText syntaxError);
 
     // The handlers.
     void StartElement(const XML_Char* name, const XML_Char** attributes);
@@ -99,7 +99,6 @@ private:
     ParserPtr m_mainParser;
     std::vector<ActiveParse> m_activeParses;
     std::vector<OpenElement> m_elementStack;
-    bool m_bRootPending = true;
     // Element names the DTD declares, each with the attribute names declared for it.
     std::unordered_map<std::string, std::unordered_set<std::string>> m_declarations;
     bool m_bValidating = false;
