@@ -1,0 +1,121 @@
+#include "cli/QuorvaneCommand.h"
+
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+#include <string>
+
+#include "cli/CliHost.h"
+#include "cli/Interrupt.h"
+#include "cli/MeasureSurface.h"
+#include "cli/ReportDump.h"
+#include "cli/ReportRenderer.h"
+#include "common/CqvEx.h"
+#include "engine/CqvReport.h"
+
+namespace {
+
+constexpr const char* kVersionText = "quorvane " QV_VERSION;
+
+struct Arguments {
+    std::string templatePath;
+    std::string dataPath;
+    std::string outPath;
+    double dpi = 150;
+    std::string printer;
+};
+
+void AddReportFiles(CLI::App& command, Arguments& args) {
+    command.add_option("TEMPLATE", args.templatePath, "The report template (.qvrp)")->required();
+    command.add_option("DATA", args.dataPath, "The XML data file")->required();
+}
+
+int Render(const Arguments& args, std::ostream& err) {
+    const std::optional<OutputFormat> format = FormatForPath(args.outPath);
+    if (!format) {
+        err << "quorvane render: the output file must end in .pdf, .png, .svg or .ps: " << args.outPath
+            << "\n";
+        return kExitUsage;
+    }
+    CliHost host(isatty(STDERR_FILENO) != 0);
+    CqvReport report(args.dataPath, args.templatePath, &host);
+    report.LoadAll();
+    if (!RenderReport(report, host, args.outPath, *format, args.dpi)) {
+        err << "quorvane: interrupted\n";
+        return kExitInterrupted;
+    }
+    return kExitOk;
+}
+
+int Dump(const Arguments& args, std::ostream& out, std::ostream& err) {
+    CliHost host(isatty(STDERR_FILENO) != 0);
+    CqvReport report(args.dataPath, args.templatePath, &host);
+    report.LoadAll();
+    MeasureSurface surface;
+    report.PreparePages(surface, report.PrintInfo());
+    if (qv::cli::InterruptRequested()) {
+        err << "quorvane: interrupted\n";
+        return kExitInterrupted;
+    }
+    // Text from the documents is UTF-8; anything else is replaced rather than
+    // failing the whole dump.
+    out << DumpReport(report).dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+    out.flush();
+    if (!out) {
+        err << "The dump cannot be written to the standard output\n";
+        return kExitReportError;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+int RunQuorvane(int argc, char** argv) { return RunQuorvane(argc, argv, std::cout, std::cerr); }
+
+int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    CLI::App app{"Quorvane: XML-template reports from XML data, as PDF, PNG, SVG or PostScript.", "quorvane"};
+    app.set_version_flag("--version", kVersionText, "Show the version and exit");
+    app.require_subcommand(1);
+    app.footer(
+        "Exit status: 0 on success, 1 when the report fails (its message on stderr), 2 for a usage error.");
+
+    Arguments args;
+    CLI::App* render = app.add_subcommand("render", "Lay the report out and draw its pages into OUT");
+    AddReportFiles(*render, args);
+    render->add_option("-o,--output", args.outPath,
+                       "OUT.pdf: all pages; OUT.png, .svg or .ps: OUT for a one-page report, "
+                       "else NAME-1.EXT, NAME-2.EXT, ...")
+        ->required();
+    render->add_option("--dpi", args.dpi, "Pixels per inch of PNG pages (default 150)")
+        ->check(CLI::PositiveNumber);
+
+    CLI::App* dump = app.add_subcommand("dump", "Write the laid-out pages as JSON on stdout");
+    AddReportFiles(*dump, args);
+
+    CLI::App* print = app.add_subcommand("print", "Print the report (not available yet)");
+    AddReportFiles(*print, args);
+    print->add_option("--printer", args.printer, "The CUPS queue (default: the default printer)");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        const int code = app.exit(e, out, err);
+        return code == 0 ? kExitOk : kExitUsage;
+    }
+
+    qv::cli::InstallInterruptHandlers();
+    try {
+        if (render->parsed()) return Render(args, err);
+        if (dump->parsed()) return Dump(args, out, err);
+        err << "quorvane print: printing is not available in this version\n";
+        return kExitUsage;
+    } catch (const CqvEx& e) {
+        // The report's message exactly as composed, and nothing else.
+        err << e.Message() << "\n";
+        return kExitReportError;
+    } catch (const std::exception& e) {
+        err << "quorvane: " << e.what() << "\n";
+        return kExitReportError;
+    }
+}

@@ -1,0 +1,70 @@
+#include "cli/ReportRenderer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <memory>
+
+#include "cli/Interrupt.h"
+#include "engine/CqvReport.h"
+#include "engine/PrintHost.h"
+#include "render/CairoSurface.h"
+
+std::optional<OutputFormat> FormatForPath(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    if (extension == ".pdf") return OutputFormat::Pdf;
+    if (extension == ".png") return OutputFormat::Png;
+    if (extension == ".svg") return OutputFormat::Svg;
+    if (extension == ".ps") return OutputFormat::PostScript;
+    return std::nullopt;
+}
+
+namespace {
+
+CairoSurface MakeSurface(OutputFormat format, const std::string& path, int32_t width, int32_t height,
+                         double dpi) {
+    switch (format) {
+    case OutputFormat::Png: return CairoSurface::Png(path, width, height, dpi);
+    case OutputFormat::Svg: return CairoSurface::Svg(path, width, height);
+    case OutputFormat::PostScript: return CairoSurface::PostScript(path, width, height);
+    case OutputFormat::Pdf: break;
+    }
+    return CairoSurface::Pdf(path, width, height);
+}
+
+}  // namespace
+
+bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath, OutputFormat format,
+                  double dpi) {
+    // The page setup is known once the template is loaded; landscape turns the
+    // paper, as the layout does.
+    const int32_t paperWidth = report.Landscape() ? report.PageHeight() : report.PageWidth();
+    const int32_t paperHeight = report.Landscape() ? report.PageWidth() : report.PageHeight();
+    CairoSurface surface = MakeSurface(format, outPath, paperWidth, paperHeight, dpi);
+
+    QvPrintInfo& printInfo = report.PrintInfo();
+    report.PreparePages(surface, printInfo);
+    if (qv::cli::InterruptRequested()) return false;
+
+    std::unique_ptr<Progress> progress = host.CreateProgress();
+    if (progress) {
+        progress->SetItemText(kProgressStatus, "Render");
+        progress->SetItemText(kProgressDocument, std::filesystem::path(outPath).filename().string());
+        progress->Show();
+    }
+    const size_t pageCount = report.PageCount();
+    for (size_t page = 1; page <= pageCount; ++page) {
+        if (progress) {
+            progress->SetItemText(kProgressPage, std::to_string(page) + " of " + std::to_string(pageCount));
+            if (!progress->AbortCheck()) return false;
+        }
+        surface.StartPage();
+        printInfo.currentPage = static_cast<uint32_t>(page);
+        report.DrawPage(surface, printInfo);
+        surface.EndPage();
+    }
+    surface.Finish();
+    return true;
+}

@@ -1,0 +1,20 @@
+#include "elements/CqvLineItem.h"
+
+#include "elements/CqvLinePiece.h"
+#include "elements/CqvTrial.h"
+#include "elements/ItemFactory.h"
+
+std::unique_ptr<CqvItem> CreateLineItem() { return std::make_unique<CqvLineItem>(); }
+
+int32_t CqvLineItem::Layout(Surface&, QvPrintInfo&, int32_t y, const TiXmlElement*, QvRect& itemRect,
+                            CqvTrial* trial) {
+    if (trial) trial->Register(*this);
+    itemRect = ItemRect(y);
+    Finish();
+    return kLineHeight;
+}
+
+std::unique_ptr<CqvPagePiece> CqvLineItem::CreatePiece() {
+    if (m_bInTrial) return nullptr;
+    return std::make_unique<CqvLinePiece>(&m_style);
+}

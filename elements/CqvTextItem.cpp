@@ -1,0 +1,153 @@
+#include "elements/CqvTextItem.h"
+
+#include <tinyxml.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "elements/CqvFontScope.h"
+#include "elements/CqvTextPiece.h"
+#include "elements/CqvTrial.h"
+#include "elements/CqvXmlTextItem.h"
+#include "elements/ExpandFields.h"
+#include "elements/ItemFactory.h"
+#include "engine/CqvReport.h"
+#include "xml/XmlNav.h"
+
+std::unique_ptr<CqvItem> CreateTextItem(bool bound) {
+    if (bound) return std::make_unique<CqvXmlTextItem>();
+    return std::make_unique<CqvTextItem>();
+}
+
+void CqvTextItem::Load(const TiXmlElement& element) {
+    CqvItem::Load(element);
+    const std::string* text = qv::xml::ElementText(&element);
+    m_strSource = text ? *text : std::string();
+}
+
+int32_t CqvTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, const TiXmlElement* data,
+                            QvRect& itemRect, CqvTrial* trial) {
+    if (trial) trial->Register(*this);
+    CqvFontScope scope(surface, m_style);
+    return LayoutText(y, data, itemRect);
+}
+
+std::unique_ptr<CqvPagePiece> CqvTextItem::CreatePiece() {
+    if (m_bInTrial) return nullptr;
+    return std::make_unique<CqvTextPiece>(&m_style, m_strPageText, m_bHasPageCount);
+}
+
+int32_t CqvTextItem::LayoutText(int32_t y, const TiXmlElement* data, QvRect& itemRect) {
+    ItemRect(y);
+    if (m_bAbsolute) GrowAbsoluteBoxToOneLine();
+
+    const int64_t padding = int64_t{m_style.m_nPaddingTop} + m_style.m_nPaddingBottom;
+    const int64_t oneLine = std::abs(int64_t{m_style.m_metrics.OneLineHeight()});
+    const int32_t bottomLimit = BottomLimit();
+    if (bottomLimit < int64_t{y} + padding + oneLine) {
+        itemRect = m_rcItem;
+        return qv::kLayoutNextPage;  // not even one line fits on this page
+    }
+
+    ExpandAndCut(data);
+    ChoosePagePortion(y, bottomLimit);
+
+    int64_t used = std::abs(int64_t{Measure(m_strPageText)}) + padding;
+    if (bottomLimit < int64_t{y} + used) {
+        // The text reaches down to the limit and no further.
+        m_rcItem.bottom = m_rcContent.bottom = qv::Clamp32(-int64_t{bottomLimit});
+        used = int64_t{bottomLimit} - y;
+    } else if (!m_bAbsolute) {
+        m_rcItem.bottom = m_rcContent.bottom = qv::Clamp32(int64_t{m_rcItem.top} - used);
+    }
+    itemRect = m_rcItem;
+    const int32_t height = qv::Clamp32(used);
+    return IsDone() ? height : -height;
+}
+
+void CqvTextItem::GrowAbsoluteBoxToOneLine() {
+    const double spacing = m_style.m_metrics.LineSpacing();
+    if (spacing <= double(m_rcContent.top) - m_rcContent.bottom) return;
+    // Truncated toward zero, as the engine converts every measured length.
+    m_rcContent.bottom = qv::Clamp32(static_cast<int64_t>(m_rcContent.top - spacing));
+    m_rcItem.bottom = qv::Clamp32(static_cast<int64_t>(m_rcItem.top - spacing - m_style.m_nPaddingTop -
+                                                       m_style.m_nPaddingBottom));
+}
+
+void CqvTextItem::ExpandAndCut(const TiXmlElement* data) {
+    QvExpandedText expanded = ExpandFields(m_strSource, *m_pReport, data);
+    m_strExpanded = std::move(expanded.text);
+    m_bHasPageCount = expanded.hasPageCount;
+
+    // Every space ends a word, so adjacent spaces give empty words and the
+    // page text keeps the spaces as they were written.
+    m_words.clear();
+    if (m_strExpanded.empty()) return;
+    size_t start = 0;
+    for (size_t space = m_strExpanded.find(' '); space != std::string::npos;
+         space = m_strExpanded.find(' ', start)) {
+        m_words.emplace_back(m_strExpanded, start, space - start);
+        start = space + 1;
+    }
+    m_words.emplace_back(m_strExpanded, start);
+}
+
+std::string CqvTextItem::Candidate(size_t from, size_t to) const {
+    std::string text;
+    for (size_t i = from; i < to; ++i) {
+        text += m_words[i];
+        text += ' ';
+    }
+    return text;
+}
+
+int32_t CqvTextItem::Measure(const std::string& text) const {
+    return m_style.m_metrics.DrawWrapped(nullptr, text.c_str(), static_cast<std::ptrdiff_t>(text.size()),
+                                         m_rcContent, kQvTextMeasureOnly, m_bAbsolute);
+}
+
+void CqvTextItem::ChoosePagePortion(int32_t y, int32_t bottomLimit) {
+    m_strPageText.clear();
+    const size_t count = m_words.size();
+    if (count == 0) {
+        Finish();
+        return;
+    }
+    const int32_t position = m_nProgress;
+    if (position >= 0 && static_cast<size_t>(position) <= count) {
+        const size_t from = static_cast<size_t>(position);
+        // Padding bottom is left out here: the caller's height test counts it.
+        auto fits = [&](size_t to) {
+            return bottomLimit >= int64_t{y} + m_style.m_nPaddingTop + std::abs(int64_t{Measure(Candidate(from, to))});
+        };
+        // The longest run of whole words from the print position that fits. A
+        // longer run never takes less height (the lines of a text are those of
+        // any prefix of it, its last line possibly longer), so halving finds the
+        // same run as trying every length from the longest down, in far fewer
+        // measurements for long texts.
+        size_t to = from;
+        if (count > from && fits(count)) {
+            to = count;
+        } else {
+            size_t fitting = from, failing = count;
+            while (failing - fitting > 1) {
+                const size_t middle = fitting + (failing - fitting) / 2;
+                (fits(middle) ? fitting : failing) = middle;
+            }
+            to = fitting;
+        }
+        if (to == from) {
+            Finish();  // not even the next word fits: it goes whole below
+        } else {
+            m_strPageText = Candidate(from, to);
+            m_nProgress = static_cast<int32_t>(to);
+            if (to == count) Finish();
+        }
+    }
+    if (m_strPageText.empty()) {
+        // Only words not yet placed on an earlier page: repeating those would
+        // print them twice.
+        m_strPageText = position > 0 ? Candidate(std::min(static_cast<size_t>(position), count), count)
+                                     : m_strExpanded;
+    }
+}

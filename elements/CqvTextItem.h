@@ -1,0 +1,53 @@
+#pragma once
+// A Text element: a paragraph cut into words at spaces and placed page by page,
+// as many whole words per page as fit above the bottom limit. Placeholders are
+// expanded anew on every page, so a continued text shows each page's number.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "elements/CqvItem.h"
+
+class CqvTextItem : public CqvItem {
+public:
+    CqvTextItem() : CqvTextItem(qv::kTypeText) {}
+
+    // Common attributes and style, then the element's own text.
+    void Load(const TiXmlElement& element) override;
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, const TiXmlElement* data,
+                   QvRect& itemRect, CqvTrial* trial) override;
+    // The page text with the item's style; none inside a keep-with-next trial.
+    std::unique_ptr<CqvPagePiece> CreatePiece() override;
+
+    const std::string& SourceText() const { return m_strSource; }
+    const std::string& ExpandedText() const { return m_strExpanded; }
+    const std::vector<std::string>& Words() const { return m_words; }
+    const std::string& PageText() const { return m_strPageText; }
+    bool HasPageCount() const { return m_bHasPageCount; }
+    // Index of the first word not yet placed; -1 once finished.
+    int32_t PrintPos() const { return m_nProgress; }
+
+protected:
+    explicit CqvTextItem(int typeCode) : CqvItem(typeCode) {}
+
+    // The text layout proper, inside the caller's font scope, once the source
+    // text is known; `data` is the element placeholders are resolved against.
+    int32_t LayoutText(int32_t y, const TiXmlElement* data, QvRect& itemRect);
+
+    std::string m_strSource;
+    bool m_bHasPageCount = false;
+    std::string m_strExpanded;
+    std::vector<std::string> m_words;
+    std::string m_strPageText;
+
+private:
+    // An absolutely positioned box keeps at least one line of height.
+    void GrowAbsoluteBoxToOneLine();
+    void ExpandAndCut(const TiXmlElement* data);
+    void ChoosePagePortion(int32_t y, int32_t bottomLimit);
+    // Words [from, to), each followed by one space.
+    std::string Candidate(size_t from, size_t to) const;
+    // Height the text takes wrapped into the content rectangle (negative).
+    int32_t Measure(const std::string& text) const;
+};

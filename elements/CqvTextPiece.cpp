@@ -1,0 +1,37 @@
+#include "elements/CqvTextPiece.h"
+
+#include <string>
+
+#include "elements/CqvFontScope.h"
+#include "elements/CqvStyle.h"
+#include "elements/ExpandFields.h"
+#include "engine/QvSettings.h"
+
+namespace {
+
+unsigned AlignFlags(int32_t align) {
+    if (align == kQvAlignCenter) return kQvTextCenter;
+    if (align == kQvAlignRight) return kQvTextRight;
+    return 0;
+}
+
+}  // namespace
+
+void CqvTextPiece::Draw(Surface& surface) {
+    if (!m_pStyle) return;
+    CqvStyle& style = *m_pStyle;
+    CqvFontScope scope(surface, style);
+    surface.FillSolidRect(m_rcOuter, style.m_crBg);
+    if (!m_bFrameOnly) {
+        if (m_bHasPageCount) {
+            // One field per drawing, and the piece keeps the result: a second
+            // field is filled in when the piece is drawn again.
+            const size_t at = m_strText.find(kPageCountField);
+            if (at != std::string::npos)
+                m_strText.replace(at, kPageCountField.size(), std::to_string(QvSettings::Instance().pageCount));
+        }
+        style.m_metrics.DrawWrapped(&surface, m_strText.c_str(), static_cast<std::ptrdiff_t>(m_strText.size()),
+                                    m_rcContent, AlignFlags(style.m_nTextAlign), true);
+    }
+    style.DrawBorders(surface, m_rcOuter);
+}

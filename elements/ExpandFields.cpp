@@ -1,0 +1,83 @@
+#include "elements/ExpandFields.h"
+
+#include <string>
+
+#include "engine/CqvReport.h"
+#include "xml/FindElementByPath.h"
+#include "xml/XmlNav.h"
+
+namespace {
+
+constexpr std::string_view kOpen = "[%";
+constexpr std::string_view kClose = "%]";
+constexpr std::string_view kCurrentPageName = "qv_curpage";
+constexpr std::string_view kPageCountName = "qv_pages";
+
+bool IsSelfPath(std::string_view path) { return path == "." || path == "./"; }
+
+}  // namespace
+
+QvDataValue FindDataValue(const TiXmlElement* data, std::string_view path) {
+    const size_t at = path.find('@');
+    const bool namesAttribute = at != std::string_view::npos;
+    const std::string_view elementPath = path.substr(0, at);
+
+    QvDataValue value;
+    // "@attr" alone, and "./@attr", name an attribute of the data element itself.
+    if (IsSelfPath(elementPath) || (namesAttribute && elementPath.empty()))
+        value.element = data;
+    else
+        value.element = FindElementByPath(data, std::string(elementPath));
+    if (!value.element) {
+        value.text = kMissingElementText;
+        return value;
+    }
+    const std::string* found =
+        namesAttribute ? qv::xml::AttributeByName(value.element, std::string(path.substr(at + 1)))
+                       : qv::xml::ElementText(value.element);
+    if (found) value.text = *found;
+    return value;
+}
+
+QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, const TiXmlElement* data) {
+    QvExpandedText out;
+    size_t open = text.find(kOpen);
+    if (open == std::string_view::npos) {
+        out.text = text;
+        return out;
+    }
+
+    std::string result;
+    size_t handled = 0;  // end of the part of the text already copied or expanded
+    bool expanded = false;
+    while (open != std::string_view::npos) {
+        const size_t close = text.find(kClose, open + kOpen.size());
+        if (close == std::string_view::npos) break;
+        result.append(text.substr(handled, open - handled));
+        const std::string_view name = text.substr(open + kOpen.size(), close - open - kOpen.size());
+        if (name == kCurrentPageName) {
+            result += std::to_string(currentPage);
+        } else if (name == kPageCountName) {
+            // The count is known only after layout: the piece fills it in when drawn.
+            result += kPageCountField;
+            out.hasPageCount = true;
+        } else if (!name.empty()) {
+            result += FindDataValue(data, name).text;
+        }
+        expanded = true;
+        handled = close + kClose.size();
+        open = text.find(kOpen, handled);
+    }
+    if (!expanded) {
+        // A "[%" without its "%]" leaves the whole text as it was.
+        out.text = text;
+        return out;
+    }
+    result.append(text.substr(handled));
+    out.text = std::move(result);
+    return out;
+}
+
+QvExpandedText ExpandFields(std::string_view text, const CqvReport& report, const TiXmlElement* data) {
+    return ExpandFields(text, report.CurrentPage(), data);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Field placeholders "[%name%]" in template texts: the current page number,
+// the page count (which only exists once layout has ended, so it stays in the
+// text until a page is drawn) and values of the data document.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+class CqvReport;
+class TiXmlElement;
+
+// What "[%qv_pages%]" stays as in laid-out text; the text piece fills in the
+// page count when it is drawn.
+inline constexpr std::string_view kPageCountField = "[%qv_pages%]";
+
+// Shown for a data path whose element does not exist.
+inline constexpr std::string_view kMissingElementText = "???";
+
+struct QvExpandedText {
+    std::string text;
+    bool hasPageCount = false;  // the text still holds the page-count field
+};
+
+// The value a data path names, as bound texts and placeholders read it:
+//   "." or "./"          the data element's own text;
+//   "a/b"                the text of that descendant (first match per step);
+//   "a/b@attr", "@attr"  an attribute of that element, or of the data element.
+// A missing element gives "???"; a missing attribute or text gives "".
+struct QvDataValue {
+    const TiXmlElement* element = nullptr;  // the element the path found, or none
+    std::string text;
+};
+QvDataValue FindDataValue(const TiXmlElement* data, std::string_view path);
+
+// Expands every closed placeholder of `text` for a page and a data element.
+// Pure: depends only on its arguments, so it can be tested without a report.
+QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, const TiXmlElement* data);
+
+// The same with the report's current page: the page being laid out.
+QvExpandedText ExpandFields(std::string_view text, const CqvReport& report, const TiXmlElement* data);
