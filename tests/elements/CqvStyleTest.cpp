@@ -129,13 +129,6 @@ TEST(CqvStyle, LoadTakesNameAndFamily) {
     EXPECT_EQ(style.m_strFontFamily, "Times New Roman");
 }
 
-TEST(CqvStyle, EmptyElementStillMarksTheStyleLoaded) {
-    CqvStyle style;
-    style.Load(StyleElement({}));
-    EXPECT_TRUE(style.m_bLoaded);
-    EXPECT_EQ(style.m_nFontSize, 12);
-}
-
 TEST(CqvStyle, MalformedLengthsRaiseTheUnitError) {
     const std::pair<Attributes, std::string> cases[] = {
         {{{"padding-left", "5px"}}, "Illegal unit of measure 'px' "},
@@ -185,16 +178,6 @@ TEST(CqvStyle, CopyFromCopiesEverythingButTheMetrics) {
     EXPECT_EQ(Spaces(copy), (std::vector<int>{30, 40}));
     EXPECT_EQ(Paddings(copy), (std::vector<int>{10, 20, 30, 40}));
     EXPECT_FALSE(copy.m_metrics.IsBuilt());
-}
-
-TEST(CqvStyle, InlineAttributesOverrideANamedStyle) {
-    CqvStyle named;
-    named.Load(StyleElement({{"font-size", "20"}, {"font-bold", "1"}}));
-    CqvStyle item;
-    item.CopyFrom(named);
-    item.Load(StyleElement({{"font-size", "8"}}));
-    EXPECT_EQ(item.m_nFontSize, 8);
-    EXPECT_EQ(item.m_nBold, 1);
 }
 
 TEST(CqvStyle, ApplyDefaultFillsOnlyAStyleNeverLoaded) {

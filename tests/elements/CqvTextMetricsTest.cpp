@@ -220,19 +220,6 @@ TEST_F(TextMetrics, WhiteSpaceOnlyDrawsNothing) {
     EXPECT_EQ(m_wide.DrawWrapped(nullptr, nullptr, 5, QvRect{0, -100, 500, -900}, 0, true), 0);
 }
 
-TEST_F(TextMetrics, BreakerReportsTheWidthOfTheLineItChose) {
-    const std::string text = "well-known";
-    CqvLineBreaker breaker(text.c_str(), text.size());
-    size_t start = 0, end = 0;
-    ASSERT_TRUE(m_wide.NextLine(breaker, 150, start, end));
-    EXPECT_EQ(text.substr(start, end - start), "well-");
-    EXPECT_EQ(breaker.width, m_wide.MeasureRun("well-", 0).width);
-    EXPECT_EQ(breaker.lineSpacing, m_wide.LineSpacing());
-    ASSERT_TRUE(m_wide.NextLine(breaker, 150, start, end));
-    EXPECT_EQ(text.substr(start, end - start), "known");
-    EXPECT_FALSE(m_wide.NextLine(breaker, 150, start, end));
-}
-
 TEST_F(TextMetrics, AlignmentMovesTheLineWithinTheBox) {
     // "!C" measures exactly 43: 569 + 1479 design units at 42/2048, plus 2 x 0.5.
     ASSERT_EQ(m_wide.MeasureRun("!C", 0).width, 43.0f);
