@@ -1,0 +1,304 @@
+// The quorvane command as scripts see it: the program is started as a process
+// and judged by its exit status, its standard streams and the files it leaves.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/CqvEx.h"
+#include "engine/CqvReport.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Fixture(const std::string& name) { return std::string(QV_TEST_DATA) + "/cli/" + name; }
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class ScratchDir {
+public:
+    ScratchDir() {
+        std::string pattern = (fs::temp_directory_path() / "qv-cli-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        m_path = pattern;
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        fs::remove_all(m_path, ignored);
+    }
+    const fs::path& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    // The names of the files in the folder, sorted.
+    std::vector<std::string> Files() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m_path)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+private:
+    fs::path m_path;
+};
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs quorvane with stdout and stderr in files (so stderr is not a terminal).
+RunResult RunQuorvane(const std::vector<std::string>& args) {
+    ScratchDir streams;
+    const std::string outPath = streams / "stdout", errPath = streams / "stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    std::vector<std::string> all{QV_QUORVANE_EXE};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : all) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    RunResult result;
+    const int spawned = posix_spawn(&pid, QV_QUORVANE_EXE, &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << QV_QUORVANE_EXE;
+        return result;
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.out = ReadFile(outPath);
+    result.err = ReadFile(errPath);
+    return result;
+}
+
+// The output of a helper program (pdfinfo, pdftotext).
+std::string Capture(const std::string& command) {
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+        pclose(pipe);
+    }
+    return output;
+}
+
+// The message the report itself raises for these files, for comparison.
+std::string ReportError(const std::string& templatePath, const std::string& dataPath) {
+    try {
+        CqvReport report(dataPath, templatePath);
+        report.LoadAll();
+    } catch (const CqvEx& error) {
+        return error.Message();
+    }
+    ADD_FAILURE() << "the report loads";
+    return {};
+}
+
+TEST(QuorvaneDump, TwoBoundDogsGiveTwoTextPiecesOneBelowTheOther) {
+    const RunResult run = RunQuorvane({"dump", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const auto json = nlohmann::ordered_json::parse(run.out);
+
+    std::vector<std::string> keys;
+    for (const auto& item : json.items()) keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"pageCount", "paper", "bodyArea", "pages"}));
+    EXPECT_EQ(json["pageCount"], 1);
+    EXPECT_EQ(json["paper"], nlohmann::ordered_json::parse("[2100, 2970]"));
+    EXPECT_EQ(json["bodyArea"], nlohmann::ordered_json::parse("[0, 0, 2100, 2970]"));
+    ASSERT_EQ(json["pages"].size(), 1u);
+    EXPECT_EQ(json["pages"][0]["number"], 1);
+
+    const auto& pieces = json["pages"][0]["pieces"];
+    ASSERT_EQ(pieces.size(), 2u);
+    keys.clear();
+    for (const auto& item : pieces[0].items()) keys.push_back(item.key());
+    EXPECT_EQ(keys, (std::vector<std::string>{"kind", "outer", "content", "frameOnly", "text", "hasPageCount"}));
+    // A page's text is its words, each followed by one space.
+    EXPECT_EQ(pieces[0]["text"], "one ");
+    EXPECT_EQ(pieces[1]["text"], "two ");
+    for (const auto& piece : pieces) {
+        EXPECT_EQ(piece["kind"], "text");
+        EXPECT_EQ(piece["frameOnly"], false);
+        EXPECT_EQ(piece["hasPageCount"], false);
+        EXPECT_EQ(piece["outer"][1].get<int>() - piece["outer"][3].get<int>(), 70);  // 10 + one line 50 + 10
+    }
+    EXPECT_EQ(pieces[0]["outer"], nlohmann::ordered_json::parse("[0, 0, 500, -70]"));
+    EXPECT_EQ(pieces[0]["content"], nlohmann::ordered_json::parse("[10, -10, 490, -60]"));
+    // The second starts below the first's space-after of 10.
+    EXPECT_EQ(pieces[1]["outer"][1].get<int>(), pieces[0]["outer"][3].get<int>() - 10);
+}
+
+TEST(QuorvaneRender, AThreePageReportIsAThreePageA4PdfWithItsText) {
+    ScratchDir dir;
+    const std::string pdf = dir / "report.pdf";
+    const RunResult run = RunQuorvane({"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", pdf});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");  // no progress line when stderr is not a terminal
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"report.pdf"}));
+
+    const std::string info = Capture("pdfinfo '" + pdf + "'");
+    EXPECT_NE(info.find("Pages:           3\n"), std::string::npos) << info;
+    EXPECT_NE(info.find("Page size:       595.276 x 841.89 pts (A4)"), std::string::npos) << info;
+
+    const std::string text = Capture("pdftotext -layout '" + pdf + "' -");
+    std::istringstream pages(text);
+    std::vector<std::string> pageTexts;
+    for (std::string page; std::getline(pages, page, '\f');) pageTexts.push_back(page);
+    ASSERT_GE(pageTexts.size(), 3u) << text;
+    const char* sections[] = {"Alpha kennel opened in spring.", "Beta feeding plan changed twice.",
+                              "Gamma walks start at seven."};
+    for (int page = 1; page <= 3; ++page) {
+        const std::string& onPage = pageTexts[page - 1];
+        EXPECT_NE(onPage.find("Quarterly kennel report"), std::string::npos) << onPage;
+        EXPECT_NE(onPage.find(sections[page - 1]), std::string::npos) << onPage;
+        EXPECT_NE(onPage.find("Page " + std::to_string(page) + " of 3"), std::string::npos) << onPage;
+        EXPECT_EQ(onPage.find("qv_pages"), std::string::npos) << onPage;
+    }
+}
+
+TEST(QuorvaneRender, PerPageFormatsNameOneFilePerPage) {
+    ScratchDir dir;
+    ASSERT_EQ(RunQuorvane({"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "p.png",
+                   "--dpi", "30"})
+                  .status,
+              0);
+    ASSERT_EQ(RunQuorvane({"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o", dir / "one.SVG"}).status, 0);
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"one.SVG", "p-1.png", "p-2.png", "p-3.png"}));
+    const std::string png = ReadFile(dir.Path() / "p-2.png");
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    // 210 mm at 30 dpi is 248 pixels wide.
+    EXPECT_EQ(static_cast<unsigned char>(png[18]) * 256 + static_cast<unsigned char>(png[19]), 248);
+}
+
+TEST(QuorvaneRender, AReportErrorIsItsMessageAloneAndLeavesNoFile) {
+    struct Case {
+        std::string templatePath;
+        std::string dataPath;
+        std::string message;  // empty: the message the report raises when loading
+    };
+    ScratchDir dir;
+    const Case cases[] = {
+        {Fixture("two_dogs.qvrp"), dir / "missing.xml", ""},
+        {Fixture("two_dogs.xml"), Fixture("two_dogs.xml"), ""},  // not a template
+        {Fixture("too_many_pages.qvrp"), Fixture("three_pages.xml"), "Pages > 'max-pages' 2"},
+    };
+    for (const Case& c : cases) {
+        const std::string expected = c.message.empty() ? ReportError(c.templatePath, c.dataPath) : c.message;
+        for (const std::string out : {"out.pdf", "out.png"}) {
+            const RunResult run = RunQuorvane({"render", c.templatePath, c.dataPath, "-o", dir / out});
+            EXPECT_EQ(run.status, 1) << expected;
+            EXPECT_EQ(run.err, expected + "\n");
+            EXPECT_EQ(run.out, "");
+            EXPECT_TRUE(dir.Files().empty()) << out << ": " << dir.Files().front();
+        }
+        const RunResult dump = RunQuorvane({"dump", c.templatePath, c.dataPath});
+        EXPECT_EQ(dump.status, 1);
+        EXPECT_EQ(dump.err, expected + "\n");
+        EXPECT_EQ(dump.out, "");
+    }
+}
+
+TEST(QuorvaneRender, AFailedRunLeavesAnEarlierOutputAsItWas) {
+    ScratchDir dir;
+    const std::string pdf = dir / "out.pdf";
+    std::ofstream(pdf) << "earlier";
+    const RunResult run = RunQuorvane({"render", Fixture("too_many_pages.qvrp"), Fixture("three_pages.xml"), "-o", pdf});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(ReadFile(pdf), "earlier");
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"out.pdf"}));
+}
+
+TEST(QuorvaneCommand, UsageErrorsExitWithTwoAndWriteNothing) {
+    ScratchDir dir;
+    const std::string t = Fixture("two_dogs.qvrp"), d = Fixture("two_dogs.xml");
+    const std::vector<std::vector<std::string>> cases = {
+        {},
+        {"paint", t, d},
+        {"render", t, d},
+        {"render", t, "-o", dir / "x.pdf"},
+        {"render", t, d, "-o", dir / "x.txt"},
+        {"render", t, d, "-o", dir / "x"},
+        {"render", t, d, "-o", dir / "x.png", "--dpi", "0"},
+        {"render", t, d, "-o", dir / "x.png", "--dpi", "many"},
+        {"dump", t},
+        {"dump", t, d, "extra"},
+        {"print", t, d},
+        {"--colour"},
+    };
+    for (const auto& args : cases) {
+        std::string line;
+        for (const auto& arg : args) line += arg + " ";
+        const RunResult run = RunQuorvane(args);
+        EXPECT_EQ(run.status, 2) << line;
+        EXPECT_FALSE(run.err.empty()) << line;
+        EXPECT_EQ(run.out, "") << line;
+    }
+    EXPECT_TRUE(dir.Files().empty());
+}
+
+TEST(QuorvaneCommand, HelpAndVersionSucceed) {
+    const RunResult help = RunQuorvane({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* word : {"render", "dump", "print", "--version"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    const RunResult renderHelp = RunQuorvane({"render", "--help"});
+    EXPECT_EQ(renderHelp.status, 0);
+    EXPECT_NE(renderHelp.out.find("--dpi"), std::string::npos);
+
+    const RunResult version = RunQuorvane({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, std::string("quorvane ") + QV_PROJECT_VERSION + "\n");
+}
+
+// On a terminal the phases and pages show on one line that is cleared at the end.
+TEST(QuorvaneCommand, ATerminalSeesTheProgressLine) {
+    ScratchDir dir;
+    const std::string pdf = dir / "report.pdf";
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        const std::string t = Fixture("three_pages.qvrp"), d = Fixture("three_pages.xml");
+        execl(QV_QUORVANE_EXE, QV_QUORVANE_EXE, "render", t.c_str(), d.c_str(), "-o", pdf.c_str(), nullptr);
+        _exit(127);
+    }
+    std::string seen;
+    char buffer[1024];
+    for (ssize_t n; (n = read(master, buffer, sizeof buffer)) > 0;) seen.append(buffer, static_cast<size_t>(n));
+    close(master);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << seen;
+    // Layout names each page as it breaks it.
+    EXPECT_NE(seen.find("Prepare print three_pages.xml: page 2"), std::string::npos) << seen;
+    EXPECT_NE(seen.find("Render report.pdf: page 3 of 3"), std::string::npos) << seen;
+    // The last thing written clears the line.
+    EXPECT_TRUE(seen.ends_with("\r\033[K")) << seen;
+    EXPECT_TRUE(fs::exists(pdf));
+}
+
+}  // namespace
