@@ -122,20 +122,21 @@ void CqvTextItem::ChoosePagePortion(int32_t y, int32_t bottomLimit) {
         };
         // The longest run of whole words from the print position that fits. A
         // longer run never takes less height (the lines of a text are those of
-        // any prefix of it, its last line possibly longer), so halving finds the
-        // same run as trying every length from the longest down, in far fewer
-        // measurements for long texts.
-        size_t to = from;
-        if (count > from && fits(count)) {
-            to = count;
-        } else {
-            size_t fitting = from, failing = count;
-            while (failing - fitting > 1) {
-                const size_t middle = fitting + (failing - fitting) / 2;
-                (fits(middle) ? fitting : failing) = middle;
-            }
-            to = fitting;
+        // any prefix of it, its last line possibly longer), so doubling the run
+        // until it no longer fits and then halving the gap finds the same run as
+        // trying every length from the longest down, at a cost that follows
+        // what one page holds rather than the length of the rest of the text.
+        size_t fitting = from;
+        size_t failing = count + 1;  // none known yet
+        for (size_t step = 1; failing > count && fitting < count; step *= 2) {
+            const size_t probe = std::min(from + step, count);
+            (fits(probe) ? fitting : failing) = probe;
         }
+        while (failing <= count && failing - fitting > 1) {
+            const size_t middle = fitting + (failing - fitting) / 2;
+            (fits(middle) ? fitting : failing) = middle;
+        }
+        const size_t to = fitting;
         if (to == from) {
             Finish();  // not even the next word fits: it goes whole below
         } else {
