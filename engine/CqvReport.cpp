@@ -174,7 +174,6 @@ bool CqvReport::LoadAll() {
     const int32_t dataCodePage = m_dataDocument.CodePage();
     const int32_t templateCodePage = m_templateDocument.CodePage();
     settings.dataCodePage = dataCodePage;
-    settings.templateCodePage = templateCodePage;
     settings.fontCharset = CharsetForCodePage(templateCodePage);
 
     const CodePageEntry* dataEntry = m_dataDocument.CodePageEntryPtr();
@@ -184,7 +183,13 @@ bool CqvReport::LoadAll() {
     if (dataFamily != templateFamily)
         throw CqvEx("Incompatible code pages  '" + std::to_string(dataCodePage) + "' and '" +
                     std::to_string(templateCodePage) + "'");
-    settings.wideText = dataCodePage == 65001 || templateCodePage == 65001;
+    // The parser hands every document's text over as UTF-8, whatever the file
+    // declares. Measuring the bytes of an iso-8859-1 or us-ascii document as that
+    // code page would turn every accented letter into two wrong ones, so text is
+    // always measured and drawn as UTF-8 through the wide path; the declared code
+    // pages still decide compatibility and the font character set.
+    settings.templateCodePage = 65001;
+    settings.wideText = true;
     return true;
 }
 

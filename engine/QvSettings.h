@@ -15,15 +15,16 @@ struct QvSettings {
     // the report's style list; the report clears it whenever it drops its styles.
     CqvStyle* defaultStyle = nullptr;
 
-    // Code pages of the two documents as loaded. Until a report has loaded both,
-    // they describe two UTF-8 documents, which is what the parser hands over.
+    // The data document's code page as loaded, and the code page the drawing code
+    // converts template and data text from. The parser hands all text over as
+    // UTF-8, so the report sets the latter to 65001 whatever the template declares.
     int32_t dataCodePage = 65001;
     int32_t templateCodePage = 65001;
 
     // Font character set for the template's code page (1 = default set).
     int32_t fontCharset = 1;
 
-    // Either document is UTF-8: text is drawn through the wide-character path.
+    // Text is drawn through the wide-character path; a loaded report always sets it.
     bool wideText = true;
 
     // Number of pages of the last PreparePages; what "[%qv_pages%]" prints.

@@ -3,6 +3,7 @@
 // working together.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,39 @@ TEST(EndToEnd, BoundTextsRunOverPagesUnderNumberedHeaders) {
     for (const RecordedCall& call : drawn.CallsOf(RecordedCall::Kind::TextOut))
         found = found || call.utf8.find("of " + std::to_string(pages)) != std::string::npos;
     EXPECT_TRUE(found);
+}
+
+}  // namespace
+
+namespace {
+
+// Documents declared iso-8859-1 reach the engine as UTF-8 like any other; their
+// accented letters must be drawn as themselves, not as two bytes of Latin-1.
+TEST(EndToEnd, Latin1DocumentsDrawTheirAccentedLetters) {
+    SettingsGuard settings;
+    ScratchDir dir;
+    const std::string latin1Data = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n"
+                                   "<root><dog name=\"Chlo\xE9\"/></root>";
+    const std::string latin1Template =
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
+        "<XmlTemplateReport><Styles><Style name=\"default\"/></Styles><PageHeader/><PageFooter/><Block><Text>Caf\xE9 </Text>"
+        "<Block xml-element-name=\"dog\"><Text xml-element-name=\"@name\"/></Block>"
+        "</Block></XmlTemplateReport>";
+    CqvReport report(dir.Write("data.xml", latin1Data), dir.Write("t.qvrp", latin1Template));
+    ASSERT_TRUE(report.LoadAll());
+    EXPECT_EQ(QvSettings::Instance().dataCodePage, 28591) << "the declared code page is kept";
+    RecordingSurface surface;
+    report.PreparePages(surface, report.PrintInfo());
+    ASSERT_EQ(report.PageCount(), 1u);
+
+    QvPrintInfo info = report.PrintInfo();
+    info.currentPage = 1;
+    RecordingSurface drawn;
+    report.DrawPage(drawn, info);
+    std::vector<std::u16string> lines;
+    for (const RecordedCall& call : drawn.CallsOf(RecordedCall::Kind::TextOut)) lines.push_back(call.text);
+    std::sort(lines.begin(), lines.end());
+    EXPECT_EQ(lines, (std::vector<std::u16string>{u"Caf\u00E9", u"Chlo\u00E9"}));
 }
 
 }  // namespace
