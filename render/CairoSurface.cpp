@@ -63,6 +63,16 @@ CairoSurface CairoSurface::Pdf(const std::string& path, int32_t paperWidth, int3
     return s;
 }
 
+CairoSurface CairoSurface::PdfStream(cairo_write_func_t write, void* closure, const std::string& name,
+                                     int32_t paperWidth, int32_t paperHeight) {
+    CairoSurface s(Target::Pdf, name, paperWidth, paperHeight, kPointsPerUnit, 0, 0);
+    s.m_surface.reset(
+        cairo_pdf_surface_create_for_stream(write, closure, paperWidth * kPointsPerUnit, paperHeight * kPointsPerUnit));
+    s.CheckStatus(StatusOf(s.m_surface.get()), nullptr);
+    cairo_pdf_surface_set_metadata(s.m_surface.get(), CAIRO_PDF_METADATA_CREATOR, "Quorvane");
+    return s;
+}
+
 CairoSurface CairoSurface::Png(const std::string& path, int32_t paperWidth, int32_t paperHeight, double dpi) {
     if (!(dpi > 0) || dpi > 10000)
         throw CqvEx("The resolution " + std::to_string(dpi) + " dpi cannot be drawn");
@@ -224,7 +234,8 @@ void CairoSurface::Finish() {
         cairo_surface_finish(m_surface.get());
         CheckStatus(StatusOf(m_surface.get()), m_documentFile.get());
         m_surface.reset();
-        m_documentFile->Commit();
+        if (m_documentFile)  // a streamed PDF has no file of its own
+            m_documentFile->Commit();
         break;
     case Target::Png:
     case Target::Svg:

@@ -27,6 +27,12 @@ public:
 
     // All pages in one PDF file. Paper size in logical units (2100 × 2970 is A4).
     static CairoSurface Pdf(const std::string& path, int32_t paperWidth, int32_t paperHeight);
+    // A PDF document handed to `write` (with `closure`) as it is produced: each
+    // page's content goes out when the page ends, the rest at Finish. `name`
+    // stands for the output in error messages. The closure must outlive the
+    // surface; a write function that starts failing stops all further output.
+    static CairoSurface PdfStream(cairo_write_func_t write, void* closure, const std::string& name,
+                                  int32_t paperWidth, int32_t paperHeight);
     // One file per page, named by PageFileName once Finish knows the page count.
     static CairoSurface Png(const std::string& path, int32_t paperWidth, int32_t paperHeight, double dpi);
     static CairoSurface Svg(const std::string& path, int32_t paperWidth, int32_t paperHeight);

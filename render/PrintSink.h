@@ -1,0 +1,36 @@
+#pragma once
+// Where the PDF of a print job goes: a CUPS queue (CupsJob) or a file
+// (PrintFile). A sink takes bytes in order, then either completes the job with
+// Finish or throws it away with Cancel; a sink that is destroyed without
+// Finish behaves as if cancelled, so an error half-way never prints or leaves
+// half a document.
+#include <cstddef>
+#include <string>
+
+namespace qv::render {
+
+class PrintSink {
+public:
+    virtual ~PrintSink() = default;
+
+    // Raise CqvEx with a message that names the printer or file.
+    virtual void Write(const unsigned char* data, size_t length) = 0;
+    virtual void Finish() = 0;
+    // Stops the job: no further bytes are taken, and nothing is printed or kept.
+    // Cancelling again, or after Finish, does nothing.
+    virtual void Cancel() noexcept = 0;
+
+    virtual bool Finished() const = 0;
+    virtual bool Cancelled() const = 0;
+
+    // The message of the last failed Write, Finish or Cancel; empty when none.
+    const std::string& LastError() const { return m_strLastError; }
+
+protected:
+    void SetLastError(std::string message) { m_strLastError = std::move(message); }
+
+private:
+    std::string m_strLastError;
+};
+
+}  // namespace qv::render
