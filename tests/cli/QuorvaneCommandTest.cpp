@@ -245,7 +245,6 @@ TEST(QuorvaneCommand, UsageErrorsExitWithTwoAndWriteNothing) {
         {"render", t, d, "-o", dir / "x.png", "--dpi", "many"},
         {"dump", t},
         {"dump", t, d, "extra"},
-        {"print", t, d},
         {"--colour"},
     };
     for (const auto& args : cases) {
