@@ -221,16 +221,6 @@ TEST(QuorvaneRender, AReportErrorIsItsMessageAloneAndLeavesNoFile) {
     }
 }
 
-TEST(QuorvaneRender, AFailedRunLeavesAnEarlierOutputAsItWas) {
-    ScratchDir dir;
-    const std::string pdf = dir / "out.pdf";
-    std::ofstream(pdf) << "earlier";
-    const RunResult run = RunQuorvane({"render", Fixture("too_many_pages.qvrp"), Fixture("three_pages.xml"), "-o", pdf});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(ReadFile(pdf), "earlier");
-    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"out.pdf"}));
-}
-
 TEST(QuorvaneCommand, UsageErrorsExitWithTwoAndWriteNothing) {
     ScratchDir dir;
     const std::string t = Fixture("two_dogs.qvrp"), d = Fixture("two_dogs.xml");

@@ -74,18 +74,4 @@ TEST(CqvLineItem, DrawsOnlyTheStrokeWithTheCurrentPen) {
     EXPECT_EQ(drawing, (std::vector<RecordedCall::Kind>{RecordedCall::Kind::MoveTo, RecordedCall::Kind::LineTo}));
 }
 
-TEST(CqvLineItem, NeverAsksForTheNextPage) {
-    ItemReport report(Template("<Block><Line name=\"l\"/></Block>"));
-    report.Prepare();
-    auto& line = report.Item<CqvLineItem>("l");
-    for (int32_t y : {0, report->BodyArea().bottom - 1, report->BodyArea().bottom + 500}) {
-        RecordingSurface surface;
-        QvRect rect;
-        line.Reset();
-        EXPECT_EQ(line.Layout(surface, report->PrintInfo(), y, nullptr, rect, nullptr), 2) << y;
-        EXPECT_TRUE(line.IsDone());
-        EXPECT_EQ(rect.top, -y);
-    }
-}
-
 }  // namespace

@@ -286,15 +286,4 @@ TEST(CqvTextPiece, DrawsBackgroundTextAndBordersAlignedByItsStyle) {
     }
 }
 
-TEST(CqvTextItem, NoPieceIsMadeInsideATrial) {
-    ItemReport report(Template("<Block><Text name=\"t\">x</Text><Line name=\"l\"/></Block>"));
-    for (CqvItem* item : {static_cast<CqvItem*>(&report.Item<CqvTextItem>("t")),
-                          static_cast<CqvItem*>(&report.Item<CqvLineItem>("l"))}) {
-        EXPECT_NE(item->CreatePiece(), nullptr);
-        item->SetInTrial(true);
-        EXPECT_EQ(item->CreatePiece(), nullptr);
-        item->SetInTrial(false);
-    }
-}
-
 }  // namespace
