@@ -489,6 +489,31 @@ void DrawEmblem(const std::filesystem::path& dir) {
     Save(surface.get(), dir / "emblem.png");
 }
 
+void DrawCompass(const std::filesystem::path& dir) {
+    const int S = 64;
+    SurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, S, S), cairo_surface_destroy);
+    ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
+    cairo_t* c = cr.get();
+    SetColor(c, Hex(0xffffff));
+    cairo_paint(c);
+    const double m = S / 2.0;
+    cairo_set_line_width(c, 1.5);
+    SetColor(c, Hex(0x1f4e79));
+    cairo_arc(c, m, m, 27, 0, 2 * M_PI);
+    cairo_stroke(c);
+    // Four long points and four short ones, each half dark and half light.
+    for (int i = 0; i < 8; ++i) {
+        const double a = i * M_PI / 4, len = i % 2 ? 15 : 29, w = i % 2 ? 4 : 6;
+        const double tipX = m + len * std::sin(a), tipY = m - len * std::cos(a);
+        const double lx = m + w * std::sin(a - M_PI / 2), ly = m - w * std::cos(a - M_PI / 2);
+        const double rx = m + w * std::sin(a + M_PI / 2), ry = m - w * std::cos(a + M_PI / 2);
+        FillPolygon(c, i == 0 ? Hex(0xb8322a) : Hex(0x1f4e79), {{m, m}, {lx, ly}, {tipX, tipY}});
+        FillPolygon(c, Hex(0x9db8d2), {{m, m}, {rx, ry}, {tipX, tipY}});
+    }
+    FillEllipse(c, Hex(0xffffff), m, m, 2.5, 2.5);
+    Save(surface.get(), dir / "compass.png");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -512,5 +537,6 @@ int main(int argc, char** argv) {
 
     DrawCover(out);
     DrawEmblem(out);
+    DrawCompass(out);
     return 0;
 }
