@@ -24,11 +24,13 @@ void CqvTextPiece::Draw(Surface& surface) {
     surface.FillSolidRect(m_rcOuter, style.m_crBg);
     if (!m_bFrameOnly) {
         if (m_bHasPageCount) {
-            // One field per drawing, and the piece keeps the result: a second
-            // field is filled in when the piece is drawn again.
-            const size_t at = m_strText.find(kPageCountField);
-            if (at != std::string::npos)
-                m_strText.replace(at, kPageCountField.size(), std::to_string(QvSettings::Instance().pageCount));
+            // Every field at once: filling in one per drawing would print the
+            // second field literally on a page that is drawn only once (a PDF,
+            // a printer). The piece keeps the result.
+            const std::string count = std::to_string(QvSettings::Instance().pageCount);
+            for (size_t at = m_strText.find(kPageCountField); at != std::string::npos;
+                 at = m_strText.find(kPageCountField, at + count.size()))
+                m_strText.replace(at, kPageCountField.size(), count);
         }
         style.m_metrics.DrawWrapped(&surface, m_strText.c_str(), static_cast<std::ptrdiff_t>(m_strText.size()),
                                     m_rcContent, AlignFlags(style.m_nTextAlign), true);

@@ -225,11 +225,11 @@ TEST_F(PageCountFooter, ThePageCountIsFilledInWhenThePageIsDrawn) {
     EXPECT_EQ(DrawnTexts(m_report.Draw(3)).back(), "Page 3 of 7");
 }
 
-TEST(CqvTextPiece, EachDrawingFillsInOnePageCountField) {
-    ItemReport report(Template("<Block><Text>[%qv_pages%] / [%qv_pages%]</Text></Block>"));
+TEST(CqvTextPiece, TheFirstDrawingFillsInEveryPageCountField) {
+    ItemReport report(Template("<Block><Text>[%qv_pages%] / [%qv_pages%][%qv_pages%]</Text></Block>"));
     report.Prepare();
-    EXPECT_EQ(DrawnTexts(report.Draw(1)), (std::vector<std::string>{"1 / [%qv_pages%]"}));
-    EXPECT_EQ(DrawnTexts(report.Draw(1)), (std::vector<std::string>{"1 / 1"}));
+    EXPECT_EQ(DrawnTexts(report.Draw(1)), (std::vector<std::string>{"1 / 11"}));
+    EXPECT_EQ(DrawnTexts(report.Draw(1)), (std::vector<std::string>{"1 / 11"}));
 }
 
 TEST(CqvTextItem, AnAbsoluteTextHoldsAtLeastOneLine) {
