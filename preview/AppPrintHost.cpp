@@ -1,0 +1,167 @@
+#include "preview/AppPrintHost.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <cmath>
+#include <exception>
+
+#include "common/CqvEx.h"
+#include "preview/CdlgPrintPrev.h"
+#include "preview/CqvPrintingDialog.h"
+#include "preview/PrinterSelection.h"
+#include "render/CupsJob.h"
+#include "render/PdfPrintJob.h"
+#include "render/PrintFile.h"
+
+namespace {
+
+// Windows names the destination of "print to file" so; the progress dialog
+// shows it as the port.
+constexpr const char* kFilePort = "FILE:";
+
+// The paper of a device mode in tenths of a millimetre, portrait sides first;
+// 16 bits, read unsigned.
+int PaperWidth(const QvDevMode& devMode) { return static_cast<uint16_t>(devMode.paperWidth); }
+int PaperLength(const QvDevMode& devMode) { return static_cast<uint16_t>(devMode.paperLength); }
+
+}  // namespace
+
+AppPrintHost::AppPrintHost(QWidget* parent) : m_pParent(parent) {}
+
+AppPrintHost::~AppPrintHost() = default;
+
+bool AppPrintHost::DefaultPrinter(QvPrintDialog& dialog) {
+    if (std::optional<QvPrintDialog> printer = DefaultPrinterSelection())
+        dialog = *printer;
+    else
+        dialog = QvPrintDialog{};
+    // Without any queue the dialog still opens: printing to a PDF file needs
+    // no printer.
+    return true;
+}
+
+bool AppPrintHost::ShowPrintDialog(QvPrintDialog& dialog) {
+    QPrinter printer(QPrinter::HighResolution);
+    if (!dialog.deviceName.empty()) printer.setPrinterName(QString::fromStdString(dialog.deviceName));
+    // The dialog opens with the report's paper and orientation.
+    const QvDevMode& mode = dialog.devMode;
+    if (PaperWidth(mode) > 0 && PaperLength(mode) > 0)
+        printer.setPageSize(QPageSize(QSizeF(PaperWidth(mode) / 10.0, PaperLength(mode) / 10.0),
+                                      QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
+    printer.setPageOrientation(mode.orientation == kDmOrientLandscape ? QPageLayout::Landscape
+                                                                       : QPageLayout::Portrait);
+    if (!ExecPrintDialog(printer)) return false;
+
+    m_nCopies = std::max(1, printer.copyCount());
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
+        m_strOutputFile = printer.outputFileName().toStdString();
+        m_strQueue.clear();
+        dialog.deviceName = m_strOutputFile;
+        dialog.portName = kFilePort;
+    } else {
+        m_strOutputFile.clear();
+        m_strQueue = printer.printerName().toStdString();
+        dialog.deviceName = m_strQueue;
+        const std::optional<QvPrintDialog> chosen = PrinterSelectionFor(m_strQueue);
+        dialog.portName = chosen ? chosen->portName : std::string();
+    }
+    const QPageLayout layout = printer.pageLayout();
+    const QSizeF paper = layout.pageSize().size(QPageSize::Millimeter);
+    dialog.devMode.fields |= kDmOrientation | kDmPaperSize | kDmPaperLength | kDmPaperWidth;
+    dialog.devMode.paperWidth = static_cast<int16_t>(static_cast<uint16_t>(std::lround(paper.width() * 10)));
+    dialog.devMode.paperLength = static_cast<int16_t>(static_cast<uint16_t>(std::lround(paper.height() * 10)));
+    dialog.devMode.orientation =
+        layout.orientation() == QPageLayout::Landscape ? kDmOrientLandscape : kDmOrientPortrait;
+    return true;
+}
+
+bool AppPrintHost::ExecPrintDialog(QPrinter& printer) {
+    QPrintDialog dialog(&printer, m_pParent);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+Surface* AppPrintHost::AttachPrinter(const QvPrintDialog& dialog) {
+    int width = PaperWidth(dialog.devMode);
+    int height = PaperLength(dialog.devMode);
+    if (dialog.devMode.orientation == kDmOrientLandscape) std::swap(width, height);
+    m_job = std::make_unique<qv::render::PdfPrintJob>(width, height, dialog.deviceName);
+    return &m_job->Surface();
+}
+
+bool AppPrintHost::StartDoc(const std::string& documentName) {
+    if (!m_job) return false;
+    std::unique_ptr<qv::render::PrintSink> sink;
+    if (!m_strOutputFile.empty()) {
+        sink = std::make_unique<qv::render::PrintFile>(m_strOutputFile);
+    } else {
+        qv::render::CupsJob::Options options;
+        if (m_nCopies > 1) options.emplace_back("copies", std::to_string(m_nCopies));
+        sink = std::make_unique<qv::render::CupsJob>(m_strQueue, documentName, options);
+    }
+    // A queue or file that refuses the job is an error the user must see, not
+    // a job that silently prints nothing.
+    m_job->Start(std::move(sink));
+    return true;
+}
+
+bool AppPrintHost::StartPage() {
+    if (!m_job) return false;
+    try {
+        m_job->StartPage();
+        return true;
+    } catch (const CqvEx& error) {
+        NoteJobError(error.Message());
+        return false;
+    }
+}
+
+bool AppPrintHost::EndPage() {
+    if (!m_job) return false;
+    try {
+        m_job->EndPage();
+        return true;
+    } catch (const CqvEx& error) {
+        NoteJobError(error.Message());
+        return false;
+    }
+}
+
+bool AppPrintHost::EndDoc() {
+    // Called while the report's print job closes, possibly during unwinding:
+    // nothing may escape from here.
+    if (!m_job || !m_job->Started()) return false;
+    try {
+        m_job->Finish();
+        return true;
+    } catch (const CqvEx& error) {
+        NoteJobError(error.Message());
+    } catch (const std::exception& error) {
+        NoteJobError(error.what());
+    }
+    return false;
+}
+
+void AppPrintHost::AbortDoc() {
+    if (m_job) m_job->Abort();
+}
+
+void AppPrintHost::DetachPrinter() { m_job.reset(); }
+
+int AppPrintHost::RunPreviewDialog(CqvReport& report) {
+    CdlgPrintPrev dialog(&report, m_pParent);
+    return dialog.exec();
+}
+
+std::unique_ptr<Progress> AppPrintHost::CreateProgress() { return std::make_unique<CqvPrintingDialog>(); }
+
+void AppPrintHost::NoteJobError(const std::string& message) {
+    if (m_strJobError.empty()) m_strJobError = message;
+}
+
+std::string AppPrintHost::TakeJobError() { return std::exchange(m_strJobError, std::string()); }
