@@ -1,6 +1,6 @@
 #pragma once
-// What the command line offers the report: a progress line on the terminal
-// and no printer (printing from the command line is not available yet).
+// What the command line offers the report for render and dump: a progress
+// line on the terminal and no printer (print uses CliPrintHost).
 #include "engine/PrintHost.h"
 
 class CliHost : public PrintHost {

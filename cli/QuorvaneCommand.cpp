@@ -7,6 +7,7 @@
 #include <string>
 
 #include "cli/CliHost.h"
+#include "cli/CliPrintHost.h"
 #include "cli/Interrupt.h"
 #include "cli/MeasureSurface.h"
 #include "cli/ReportDump.h"
@@ -24,6 +25,7 @@ struct Arguments {
     std::string outPath;
     double dpi = 150;
     std::string printer;
+    std::string toFile;
 };
 
 void AddReportFiles(CLI::App& command, Arguments& args) {
@@ -69,6 +71,23 @@ int Dump(const Arguments& args, std::ostream& out, std::ostream& err) {
     return kExitOk;
 }
 
+int Print(const Arguments& args, std::ostream& out, std::ostream& err) {
+    CliPrintHost host(isatty(STDERR_FILENO) != 0, args.printer, args.toFile);
+    CqvReport report(args.dataPath, args.templatePath, &host);
+    report.Print();
+    if (host.Interrupted()) {
+        err << "quorvane: interrupted; the print job was cancelled\n";
+        return kExitInterrupted;
+    }
+    if (host.Error()) throw CqvEx(*host.Error());
+    if (!host.Printed()) throw CqvEx("Nothing was printed");
+    // Like lp, say which job to look for in the queue.
+    if (args.toFile.empty())
+        out << "Job " << host.PrinterName() << "-" << host.JobId() << ": " << host.PagesPrinted()
+            << (host.PagesPrinted() == 1 ? " page" : " pages") << "\n";
+    return kExitOk;
+}
+
 }  // namespace
 
 int RunQuorvane(int argc, char** argv) { return RunQuorvane(argc, argv, std::cout, std::cerr); }
@@ -93,9 +112,12 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
     CLI::App* dump = app.add_subcommand("dump", "Write the laid-out pages as JSON on stdout");
     AddReportFiles(*dump, args);
 
-    CLI::App* print = app.add_subcommand("print", "Print the report (not available yet)");
+    CLI::App* print = app.add_subcommand("print", "Print the report as a CUPS job named \"Quorvane\"");
     AddReportFiles(*print, args);
-    print->add_option("--printer", args.printer, "The CUPS queue (default: the default printer)");
+    CLI::Option* printer =
+        print->add_option("--printer", args.printer, "The CUPS queue (default: the default printer)");
+    print->add_option("--to-file", args.toFile, "Write the job's PDF to this file instead of a printer")
+        ->excludes(printer);
 
     try {
         app.parse(argc, argv);
@@ -108,8 +130,7 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
     try {
         if (render->parsed()) return Render(args, err);
         if (dump->parsed()) return Dump(args, out, err);
-        err << "quorvane print: printing is not available in this version\n";
-        return kExitUsage;
+        return Print(args, out, err);
     } catch (const CqvEx& e) {
         // The report's message exactly as composed, and nothing else.
         err << e.Message() << "\n";

@@ -50,13 +50,6 @@ constexpr size_t kWriteChunk = 64 * 1024;
 
 bool IppSucceeded(ipp_status_t status) { return status < IPP_STATUS_REDIRECTION_OTHER_SITE; }
 
-// CUPS's reason for the last failure; a generic one when it gives none.
-std::string LastCupsError() {
-    const char* text = cupsLastErrorString();
-    if (text && *text) return text;
-    return ippErrorString(cupsLastError());
-}
-
 std::string OptionOf(const cups_dest_t& dest, const char* name) {
     const char* value = cupsGetOption(name, dest.num_options, dest.options);
     return value ? value : "";
@@ -98,6 +91,13 @@ std::string FullName(const cups_dest_t& dest) {
 }
 
 }  // namespace
+
+std::string LastCupsError() {
+    if (cupsLastError() == IPP_STATUS_OK) return {};
+    const char* text = cupsLastErrorString();
+    if (text && *text) return text;
+    return ippErrorString(cupsLastError());
+}
 
 std::vector<CupsDestination> ListCupsDestinations() {
     cups_dest_t* dests = nullptr;
@@ -171,7 +171,8 @@ CupsJob::CupsJob(const std::string& printer, const std::string& title, const Opt
 CupsJob::~CupsJob() { Cancel(); }
 
 void CupsJob::Fail(const std::string& reason) {
-    const std::string message = "Can't print to '" + m_strPrinter + "': " + reason;
+    const std::string message =
+        "Can't print to '" + m_strPrinter + "': " + (reason.empty() ? "the print system gave no reason" : reason);
     Cancel();
     SetLastError(message);
     throw CqvEx(message);

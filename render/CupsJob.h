@@ -34,6 +34,10 @@ std::optional<CupsDestination> DefaultCupsDestination();
 // The named destination ("NAME" or "NAME/INSTANCE"); none when it is unknown.
 std::optional<CupsDestination> FindCupsDestination(const std::string& name);
 
+// CUPS's own words for why the last look-up above found nothing (the
+// scheduler cannot be reached, the queue does not exist); empty when it gave none.
+std::string LastCupsError();
+
 // The title every job of the report carries.
 inline constexpr const char* kCupsJobTitle = "Quorvane";
 

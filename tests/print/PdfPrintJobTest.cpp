@@ -1,0 +1,153 @@
+// The print job's PDF stream: pages reach the sink as they end, an aborted job
+// sends nothing more, and a sink's failure is the job's error.
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "PrintTestSupport.h"
+#include "common/CqvEx.h"
+#include "render/PdfPrintJob.h"
+#include "render/PrintFile.h"
+
+namespace {
+
+using qv::render::PdfPrintJob;
+using qv::render::PrintSink;
+
+// Keeps what it is given; can be told to fail at a given write.
+class MemorySink : public PrintSink {
+public:
+    explicit MemorySink(int failAtWrite = 0) : m_failAt(failAtWrite) {}
+    void Write(const unsigned char* data, size_t length) override {
+        if (m_cancelled) throw CqvEx("written after cancel");
+        if (++m_writes == m_failAt) {
+            SetLastError("Can't print to 'Desk': the paper caught fire");
+            throw CqvEx(LastError());
+        }
+        bytes.append(reinterpret_cast<const char*>(data), length);
+    }
+    void Finish() override { m_finished = true; }
+    void Cancel() noexcept override { m_cancelled = true; }
+    bool Finished() const override { return m_finished; }
+    bool Cancelled() const override { return m_cancelled; }
+
+    std::string bytes;
+
+private:
+    int m_failAt;
+    int m_writes = 0;
+    bool m_finished = false;
+    bool m_cancelled = false;
+};
+
+void DrawPage(PdfPrintJob& job, const std::u16string& text) {
+    job.StartPage();
+    job.Surface().SelectFont(QvFontSpec{});
+    std::vector<int32_t> advances(text.size(), 30);
+    job.Surface().TextOut(200, -200, 0, QvRect{}, text, advances.data());
+    job.EndPage();
+}
+
+TEST(PdfPrintJob, PagesReachTheSinkAsTheyEnd) {
+    PdfPrintJob job(2100, 2970, "Desk");
+    auto owned = std::make_unique<MemorySink>();
+    MemorySink& sink = *owned;
+    job.Start(std::move(owned));
+    std::vector<size_t> sizes{sink.bytes.size()};
+    for (const char16_t* text : {u"First", u"Second", u"Third"}) {
+        DrawPage(job, text);
+        sizes.push_back(sink.bytes.size());
+    }
+    // Each page's content went out when the page ended, before the document did.
+    EXPECT_LT(sizes[0], sizes[1]);
+    EXPECT_LT(sizes[1], sizes[2]);
+    EXPECT_LT(sizes[2], sizes[3]);
+    job.Finish();
+    EXPECT_TRUE(sink.Finished());
+    EXPECT_TRUE(job.Finished());
+    EXPECT_EQ(sink.bytes.rfind("%PDF-", 0), 0u);
+
+    qv::test::ScratchDir dir;
+    std::ofstream(dir / "sunk.pdf", std::ios::binary) << sink.bytes;
+    ASSERT_EQ(qv::test::PdfPageCount(dir / "sunk.pdf"), 3);
+    // The glyphs stand at the advances given, so a reader may see gaps between them.
+    std::string text = qv::test::PdfPageText(dir / "sunk.pdf", 2);
+    std::erase_if(text, [](char c) { return c == ' ' || c == '\n'; });
+    EXPECT_EQ(text.find("Second"), 0u) << text;
+}
+
+TEST(PdfPrintJob, BytesWrittenBeforeTheJobStartsGoFirst) {
+    // The report is laid out on the printer's surface before the job exists.
+    PdfPrintJob job(2100, 2970, "Desk");
+    job.Surface().SelectFont(QvFontSpec{});
+    DrawPage(job, u"Early");
+    auto owned = std::make_unique<MemorySink>();
+    MemorySink& sink = *owned;
+    job.Start(std::move(owned));
+    EXPECT_EQ(sink.bytes.rfind("%PDF-", 0), 0u);
+    job.Finish();
+    qv::test::ScratchDir dir;
+    std::ofstream(dir / "early.pdf", std::ios::binary) << sink.bytes;
+    EXPECT_EQ(qv::test::PdfPageCount(dir / "early.pdf"), 1);
+}
+
+TEST(PdfPrintJob, AbortSendsNothingMoreAndCancelsTheSink) {
+    auto owned = std::make_unique<MemorySink>();
+    MemorySink& sink = *owned;
+    size_t sent = 0;
+    {
+        PdfPrintJob job(2100, 2970, "Desk");
+        job.Start(std::move(owned));
+        DrawPage(job, u"Only");
+        job.Abort();
+        sent = sink.bytes.size();
+        EXPECT_TRUE(job.Aborted());
+        EXPECT_TRUE(sink.Cancelled());
+        EXPECT_THROW(job.StartPage(), CqvEx);
+        EXPECT_THROW(job.Finish(), CqvEx);
+        // Destroying the surface would complete the PDF: those bytes must not go.
+    }
+    EXPECT_EQ(sink.bytes.size(), sent);
+    EXPECT_FALSE(sink.Finished());
+}
+
+TEST(PdfPrintJob, SinkFailureIsTheJobsErrorAndAbortsIt) {
+    // Write 1 is the first page, write 2 fails: the message is the sink's own.
+    for (int failAt : {1, 2, 3}) {
+        SCOPED_TRACE(failAt);
+        PdfPrintJob job(2100, 2970, "Desk");
+        auto owned = std::make_unique<MemorySink>(failAt);
+        MemorySink& sink = *owned;
+        std::string message;
+        try {
+            job.Start(std::move(owned));
+            for (int page = 0; page < 3; ++page) DrawPage(job, u"Page");
+            job.Finish();
+        } catch (const CqvEx& error) {
+            message = error.Message();
+        }
+        EXPECT_EQ(message, "Can't print to 'Desk': the paper caught fire");
+        EXPECT_TRUE(job.Aborted());
+        EXPECT_TRUE(sink.Cancelled());
+        EXPECT_FALSE(sink.Finished());
+    }
+}
+
+TEST(PrintFile, CancelKeepsTheOlderFileAndLeavesNoTemporary) {
+    qv::test::ScratchDir dir;
+    const std::string path = dir / "out.pdf";
+    { std::ofstream(path) << "older"; }
+    {
+        qv::render::PrintFile file(path);
+        const std::string bytes = "%PDF-1.5 newer";
+        file.Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+        file.Cancel();
+        EXPECT_TRUE(file.Cancelled());
+        EXPECT_THROW(file.Finish(), CqvEx);
+    }
+    EXPECT_EQ(dir.Files(), std::vector<std::string>{"out.pdf"});
+    std::ifstream in(path);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "older");
+}
+
+}  // namespace
