@@ -3,10 +3,15 @@
 // 0.1 mm with x to the right and y upward; the paper's top edge is y = 0, so
 // everything on the page has y <= 0. Implementations live in render/.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "common/QvRect.h"
+
+namespace qv::platform {
+struct DecodedPicture;
+}
 
 // A logical font as a style describes it. A negative height is an em height
 // (character height without internal leading) in logical units, as font heights
@@ -59,4 +64,11 @@ public:
 
     // Outline with the current pen, filled with the current brush (white).
     virtual void Rectangle(const QvRect& rect) = 0;
+
+    // Paints the rows sourceTop .. sourceTop + sourceHeight of the picture
+    // (its own pixels, top row 0, all of its width) stretched over `dest`. A
+    // surface may keep the picture for as long as it needs it. Surfaces that
+    // only measure draw no pictures.
+    virtual void DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& /*picture*/,
+                             const QvRect& /*dest*/, int32_t /*sourceTop*/, int32_t /*sourceHeight*/) {}
 };

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "common/CqvEx.h"
+#include "platform/PictureDecoder.h"
 #include "render/CairoFontFace.h"
 #include "render/Utf16Text.h"
 
@@ -496,4 +497,72 @@ void CairoSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int3
         strokeBand(baseline + m.underlinePosition * k, std::max(1, m.underlineThickness) * k);
     if (m_font.strikeout)
         strokeBand(baseline + m.strikeoutPosition * k, std::max(1, m.strikeoutSize) * k);
+}
+
+// ---- Pictures ------------------------------------------------------------------------
+
+namespace {
+
+// Cairo paints the picture's own pixels, without a copy; the image surface made
+// over them holds the picture until Cairo lets the surface go, which a PDF
+// document does only when it has written the picture out.
+struct PictureHold {
+    std::shared_ptr<const qv::platform::DecodedPicture> picture;
+    std::string uniqueId;
+};
+const cairo_user_data_key_t kPictureHoldKey{};
+
+void ReleasePictureHold(void* hold) { std::unique_ptr<PictureHold> owned(static_cast<PictureHold*>(hold)); }
+
+CairoSurfacePtr PictureSurface(const std::shared_ptr<const qv::platform::DecodedPicture>& picture) {
+    auto* pixels = reinterpret_cast<unsigned char*>(const_cast<uint32_t*>(picture->pixels.data()));
+    CairoSurfacePtr surface(cairo_image_surface_create_for_data(pixels, CAIRO_FORMAT_ARGB32, picture->width,
+                                                                picture->height, picture->Stride()));
+    auto hold = std::make_unique<PictureHold>(PictureHold{picture, "quorvane-picture-" + std::to_string(picture->id)});
+    if (StatusOf(surface.get()) != CAIRO_STATUS_SUCCESS ||
+        cairo_surface_set_user_data(surface.get(), &kPictureHoldKey, hold.get(), ReleasePictureHold) !=
+            CAIRO_STATUS_SUCCESS)
+        throw CqvEx("Can not allocate enough memory");
+    PictureHold& held = *hold.release();  // the surface owns it now
+    // The mime data point into the held picture, so they need no release of their own.
+    cairo_surface_set_mime_data(surface.get(), CAIRO_MIME_TYPE_UNIQUE_ID,
+                                reinterpret_cast<const unsigned char*>(held.uniqueId.data()), held.uniqueId.size(),
+                                nullptr, nullptr);
+    if (!picture->jpeg.empty())
+        cairo_surface_set_mime_data(surface.get(), CAIRO_MIME_TYPE_JPEG, picture->jpeg.data(), picture->jpeg.size(),
+                                    nullptr, nullptr);
+    return surface;
+}
+
+}  // namespace
+
+void CairoSurface::DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& picture,
+                               const QvRect& dest, int32_t sourceTop, int32_t sourceHeight) {
+    if (!picture || picture->width <= 0 || picture->height <= 0) return;
+    const int32_t top = std::clamp(sourceTop, 0, picture->height);
+    const int32_t height = std::min(sourceHeight, picture->height - top);
+    if (height <= 0) return;
+    cairo_t* cr = Context();
+    const DeviceRect d = ToDevice(dest);
+    if (!(d.x1 > d.x0) || !(d.y1 > d.y0)) return;
+
+    CairoSurfacePtr source = PictureSurface(picture);
+    cairo_save(cr);
+    cairo_rectangle(cr, d.x0, d.y0, d.x1 - d.x0, d.y1 - d.y0);
+    cairo_clip(cr);
+    // The source rows top .. top + height fill the destination; the rest of the
+    // picture lies outside the clip. A PDF gets the whole picture once and shows
+    // the slice, so a JPEG keeps its own encoding.
+    cairo_translate(cr, d.x0, d.y0);
+    cairo_scale(cr, (d.x1 - d.x0) / picture->width, (d.y1 - d.y0) / height);
+    cairo_set_source_surface(cr, source.get(), 0, -double(top));
+    cairo_pattern_t* pattern = cairo_get_source(cr);
+    cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
+    // On pixels, the edge of a slice repeats its last row instead of fading
+    // into transparency; vector targets leave the edge to the viewer.
+    if (IsRaster())
+        cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    CheckStatus(cairo_status(cr), nullptr);
 }

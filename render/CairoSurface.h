@@ -83,6 +83,10 @@ public:
     void MoveTo(int32_t x, int32_t y) override;
     void LineTo(int32_t x, int32_t y) override;
     void Rectangle(const QvRect& rect) override;
+    // A JPEG picture goes into a PDF as the JPEG file itself; every picture is
+    // written once per document however often it is drawn.
+    void DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& picture, const QvRect& dest,
+                     int32_t sourceTop, int32_t sourceHeight) override;
 
 private:
     // The font of the current spec, found when text is first drawn with it.

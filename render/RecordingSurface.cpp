@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/PictureDecoder.h"
 #include "render/Utf16Text.h"
 
 using Kind = RecordedCall::Kind;
@@ -70,3 +71,16 @@ void RecordingSurface::LineTo(int32_t x, int32_t y) {
 }
 
 void RecordingSurface::Rectangle(const QvRect& rect) { Record(Kind::Rectangle).rect = rect; }
+
+void RecordingSurface::DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& picture,
+                                   const QvRect& dest, int32_t sourceTop, int32_t sourceHeight) {
+    RecordedCall& call = Record(Kind::DrawPicture);
+    call.rect = dest;
+    call.sourceTop = sourceTop;
+    call.sourceHeight = sourceHeight;
+    if (picture) {
+        call.pictureWidth = picture->width;
+        call.pictureHeight = picture->height;
+        call.pictureId = picture->id;
+    }
+}
