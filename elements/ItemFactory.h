@@ -1,8 +1,6 @@
 #pragma once
 // Makers of the leaf items, called by the block's child factory. Each item's
 // own source file defines its maker, so the factory needs no item headers.
-// CreateImageItem still lives in CreateImageItem.cpp and makes a placeholder
-// that places nothing, until the image item replaces that file.
 #include <memory>
 
 class CqvItem;

@@ -1,0 +1,223 @@
+#include "elements/CqvImageItem.h"
+
+#include <tinyxml.h>
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+
+#include "common/CqvEx.h"
+#include "elements/AttributeInt.h"
+#include "elements/AttributeName.h"
+#include "elements/Base64.h"
+#include "elements/CqvImagePiece.h"
+#include "elements/CqvPicture.h"
+#include "elements/CqvTrial.h"
+#include "elements/ExpandFields.h"
+#include "elements/ItemFactory.h"
+#include "engine/CqvReport.h"
+#include "xml/ResolvePathFromBase.h"
+#include "xml/XmlNav.h"
+
+std::unique_ptr<CqvItem> CreateImageItem(bool bound) { return std::make_unique<CqvImageItem>(bound); }
+
+namespace {
+
+// A proportional side: the quotient first, then the product, then truncated.
+int32_t Proportional(int numerator, int denominator, int32_t side) {
+    const double value = std::trunc(double(numerator) / double(denominator) * double(side));
+    if (value >= double(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
+    return static_cast<int32_t>(value);
+}
+
+bool IsBlank(const std::string& text) { return text.find_first_not_of(" \t\r\n") == std::string::npos; }
+
+}  // namespace
+
+CqvImageItem::~CqvImageItem() = default;
+
+// ---- loading ---------------------------------------------------------------
+
+void CqvImageItem::Load(const TiXmlElement& element) {
+    CqvItem::Load(element);
+    for (const TiXmlAttribute* a = qv::xml::FirstAttribute(&element); a; a = qv::xml::NextAttribute(a)) {
+        const std::string name = LowerAttributeName(*a);
+        const std::string& value = *qv::xml::AttributeValue(a);
+        if (name == "data-from") {
+            // The value is compared exactly: "File" is no value of this attribute.
+            if (value == "file")
+                m_dataFrom = DataFrom::File;
+            else if (value == "base64")
+                m_dataFrom = DataFrom::Base64;
+            else
+                throw CqvEx("Undefine value '" + value + "' in property '" + "data-from" + "'");
+        } else if (name == "stretch") {
+            m_bStretch = qv::xml::AttributeInt(a) != 0;
+        } else if (name == "nowrap") {
+            m_bNoWrap = qv::xml::AttributeInt(a) != 0;
+        }
+    }
+    m_nDeclaredWidth = m_nWidth;
+    m_nDeclaredHeight = m_nHeight;
+
+    const std::string* text = qv::xml::ElementText(&element);
+    const std::string source = text ? *text : std::string();
+    if (m_dataFrom == DataFrom::Base64)
+        m_strSource = source;
+    else
+        m_strSource = ExpandFields(source, *m_pReport, &element).text;
+}
+
+// ---- the picture -------------------------------------------------------------
+
+std::pair<int32_t, int32_t> CqvImageItem::BoxFor(int w, int h, int32_t W, int32_t H) {
+    if (w <= 0 || h <= 0) return {W, H};
+    if (W < H) return {W, w == h ? W : Proportional(h, w, W)};
+    if (W > H) return {w == h ? H : Proportional(w, h, H), H};
+    if (w > h) return {W, Proportional(h, w, W)};
+    if (w < h) return {Proportional(w, h, H), H};
+    return {W, W};
+}
+
+std::string CqvImageItem::DataValue(const TiXmlElement* data) const {
+    // "child@attribute": the part before the first "@" names a child element of
+    // the data element (none: the data element itself), the part after it an
+    // attribute; without one the element's text is the value.
+    const size_t at = m_strXmlElementName.find('@');
+    const std::string elementName = m_strXmlElementName.substr(0, at);
+    const TiXmlElement* element = elementName.empty() ? data : qv::xml::FirstChildElement(data, elementName);
+    if (!element) return {};
+    const std::string* value = at == std::string::npos
+                                   ? qv::xml::ElementText(element)
+                                   : qv::xml::AttributeByName(element, m_strXmlElementName.substr(at + 1));
+    return value ? *value : std::string();
+}
+
+std::string CqvImageItem::FilePath(const std::string& value) const {
+    const std::string& templateFile = m_pReport->TemplateFileName();
+    if (m_nType == qv::kTypeImage) return IsBlank(m_strSource) ? std::string() : ResolvePathFromBase(templateFile, m_strSource);
+    // A bound item without a value has no file to show, rather than naming the
+    // folder it would have been in.
+    if (IsBlank(value)) return {};
+    if (m_strSource.empty()) return ResolvePathFromBase(templateFile, value);
+    // The element's text names the folder of the data's file names.
+    std::string folder = m_strSource;
+    if (!folder.ends_with('\\') && !folder.ends_with('/')) folder += '\\';
+    return ResolvePathFromBase(ResolvePathFromBase(templateFile, folder), value);
+}
+
+std::shared_ptr<CqvPicture> CqvImageItem::ReadPicture(const TiXmlElement* data) {
+    auto holder = std::make_shared<CqvPicture>();
+    const std::string value = m_nType == qv::kTypeXmlImage ? DataValue(data) : std::string();
+    if (m_dataFrom == DataFrom::File) {
+        m_strPath = FilePath(value);
+        if (m_strPath.empty()) return nullptr;
+        std::error_code error;
+        if (!std::filesystem::exists(m_strPath, error) || !holder->LoadFromFile(m_strPath))
+            throw CqvEx("Can't load Image from file '" + m_strPath + "'");
+    } else {
+        const auto bytes = DecodeBase64(m_nType == qv::kTypeXmlImage ? value : m_strSource);
+        const bool any = bytes && !bytes->empty();
+        if (!holder->LoadFromBytes(any ? bytes->data() : nullptr, any ? bytes->size() : 0))
+            throw CqvEx("Can't load Image from base64 ");
+    }
+    return holder->HasPicture() ? holder : nullptr;
+}
+
+bool CqvImageItem::LoadPicture(const TiXmlElement* data) {
+    const bool sameSource = m_nType == qv::kTypeImage || m_pLoadedFor == data;
+    if (IsDone() || !m_pPicture || !sameSource) {
+        m_pPicture.reset();
+        m_strPath.clear();
+        if (m_nType == qv::kTypeImage) {
+            if (!m_bLoadedOnce) {
+                m_pOwnPicture = ReadPicture(data);
+                m_bLoadedOnce = true;
+            }
+            m_pPicture = m_pOwnPicture;
+        } else {
+            m_pPicture = ReadPicture(data);
+        }
+        m_pLoadedFor = data;
+        if (!m_pPicture) return false;
+    }
+    // A placement that starts at the picture's top is its first part.
+    m_bFresh = m_nProgress <= 0;
+    if (m_bStretch) {
+        // The picture fills the box the item declares.
+        m_nBoxWidth = m_nDeclaredWidth;
+        m_nBoxHeight = m_nDeclaredHeight;
+    } else {
+        std::tie(m_nBoxWidth, m_nBoxHeight) =
+            BoxFor(m_pPicture->Width(), m_pPicture->Height(), m_nDeclaredWidth, m_nDeclaredHeight);
+    }
+    return true;
+}
+
+// ---- layout ------------------------------------------------------------------
+
+int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, const TiXmlElement* data, QvRect& itemRect,
+                             CqvTrial* trial) {
+    if (trial) trial->Register(*this);
+    if (!LoadPicture(data)) {
+        // Nothing to show: the item ends here without taking room.
+        itemRect = ItemRect(y);
+        Finish();
+        return qv::kLayoutNothing;
+    }
+
+    const QvRect& body = m_pReport->BodyArea();
+    // In the page header and footer every item sits at its own top below the
+    // position its block gives.
+    const int64_t top = m_bAbsolute ? int64_t{y} + m_nTop : int64_t{y};
+    const int64_t left = int64_t{body.left} + m_nLeft;
+    QvRect box{qv::Clamp32(left), qv::Clamp32(-top), qv::Clamp32(left + m_nBoxWidth),
+               qv::Clamp32(-(top + m_nBoxHeight))};
+    if (box.right > body.right) box.right = body.right;
+    auto done = [&](int32_t result) {
+        m_rcContent = box;
+        itemRect = box;
+        return result;
+    };
+
+    if (m_nBoxHeight > int64_t{body.bottom} - body.top) {
+        m_pPicture.reset();
+        throw CqvEx("Image Hight > Paper Hight");
+    }
+    const int64_t limit = BottomLimit();
+    if (top + m_nBoxHeight > limit && m_bNoWrap) return done(qv::kLayoutNextPage);
+
+    // A split picture goes on with the part not yet shown.
+    const int64_t placedBefore = m_nProgress > 0 ? m_nProgress : 0;
+    const int64_t remaining = m_nBoxHeight - placedBefore;
+    box.bottom = qv::Clamp32(box.top - remaining);
+
+    if (top + remaining > limit) {
+        const int64_t placed = limit - top;
+        // Less than a row of it fits: all of it goes to the next page, rather
+        // than a sliver that the block would not count as placed.
+        if (placed <= 1) return done(qv::kLayoutNextPage);
+        box.bottom = qv::Clamp32(box.top - placed);
+        // The first part shows the picture's top, as high as placed; a further
+        // part (a picture that needs three pages) starts below what was shown.
+        m_nSliceOffset = qv::Clamp32(m_bFresh ? placed : placedBefore);
+        m_nSliceHeight = qv::Clamp32(placed);
+        m_nProgress = qv::Clamp32(placedBefore + placed);
+        return done(qv::Clamp32(-placed));
+    }
+    m_nSliceOffset = qv::Clamp32(placedBefore);
+    m_nSliceHeight = qv::Clamp32(remaining);
+    Finish();
+    return done(qv::Clamp32(remaining));
+}
+
+std::unique_ptr<CqvPagePiece> CqvImageItem::CreatePiece() {
+    if (m_bInTrial) return nullptr;
+    auto piece = std::make_unique<CqvImagePiece>(&m_style, m_pPicture, m_nBoxWidth, m_nBoxHeight, m_nSliceOffset,
+                                                 m_nSliceHeight, m_bFresh);
+    // The block moves the box in by the paddings.
+    piece->m_rcContent = m_rcContent;
+    // A finished picture now belongs to its pieces.
+    if (IsDone()) m_pPicture.reset();
+    return piece;
+}
