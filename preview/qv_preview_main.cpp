@@ -53,8 +53,7 @@ private:
 
     void Shoot(CdlgPrintPrev& dialog, const char* name) {
         const QString path = QDir(m_folder).filePath(QString::fromLatin1(name));
-        // Few colours: the screenshots stay small in the repository.
-        const QImage image = dialog.grab().toImage().convertToFormat(QImage::Format_Indexed8);
+        const QImage image = dialog.grab().toImage().convertToFormat(QImage::Format_RGB888);
         if (!image.save(path)) {
             std::fprintf(stderr, "Can't write %s\n", qPrintable(path));
             m_bFailed = true;
