@@ -1,0 +1,3 @@
+#include "demo/editor/CScintillaDemoDoc.h"
+
+CScintillaDemoDoc::CScintillaDemoDoc(QObject* parent) : CScintillaDoc(parent) {}
