@@ -102,7 +102,9 @@ bool AppPrintHost::StartDoc(const std::string& documentName) {
     } else {
         qv::render::CupsJob::Options options;
         if (m_nCopies > 1) options.emplace_back("copies", std::to_string(m_nCopies));
-        sink = std::make_unique<qv::render::CupsJob>(m_strQueue, documentName, options);
+        auto job = std::make_unique<qv::render::CupsJob>(m_strQueue, documentName, options);
+        m_nJobId = job->JobId();
+        sink = std::move(job);
     }
     // A queue or file that refuses the job is an error the user must see, not
     // a job that silently prints nothing.

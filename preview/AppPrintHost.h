@@ -42,6 +42,8 @@ public:
 
     // Where "print to file" writes; empty when printing to a queue.
     const std::string& OutputFile() const { return m_strOutputFile; }
+    // The scheduler's number of the last job sent to a queue; 0 when none.
+    int JobId() const { return m_nJobId; }
 
 protected:
     // Shows the platform's print dialog on `printer`; true when the user
@@ -58,5 +60,6 @@ private:
     std::string m_strQueue;
     std::string m_strOutputFile;
     int m_nCopies = 1;
+    int m_nJobId = 0;
     std::string m_strJobError;
 };

@@ -19,6 +19,7 @@
 #include "engine/Progress.h"
 #include "engine/QvSettings.h"
 #include "preview/CdlgPrintPrev.h"
+#include "preview/CqvWinPreview.h"
 #include "preview/ReportCommands.h"
 
 namespace {
@@ -192,6 +193,22 @@ TEST_F(ReportCommandsTest, CancelWhilePreparingPrintsNothing) {
     EXPECT_TRUE(RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"),
                                  PreviewData("three_pages.qvrp"), host));
     EXPECT_FALSE(std::filesystem::exists(pdf));
+}
+
+TEST_F(ReportCommandsTest, CancelWhileThePreviewIsPreparedShowsThePagesMadeSoFar) {
+    FilePrintHost host(Output("never.pdf"));
+    host.makeProgress = [] { return std::make_unique<qvtest::CancellingProgress>("Prepare print"); };
+    uint32_t pages = 0;
+    ModalDriver driver([&pages](QWidget* modal) {
+        if (auto* preview = qobject_cast<CdlgPrintPrev*>(modal)) {
+            pages = preview->PreviewWindow()->PrintInfo().maxPage;
+            preview->reject();
+        }
+    });
+    EXPECT_TRUE(RunReportCommand(ReportCommand::Preview, PreviewData("three_pages.xml"),
+                                 PreviewData("three_pages.qvrp"), host));
+    EXPECT_GE(pages, 1u);
+    EXPECT_LT(pages, 3u);
 }
 
 TEST_F(ReportCommandsTest, UnwritableOutputIsReportedNotSwallowed) {

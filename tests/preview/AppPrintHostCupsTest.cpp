@@ -1,0 +1,68 @@
+// The application's printing through a real CUPS scheduler with a cups-pdf
+// queue, started by the test: the queue chosen in the print dialog receives
+// one job named "Quorvane" holding every page.
+#include <cups/cups.h>
+#include <gtest/gtest.h>
+
+#include <QPrinter>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+
+#include "../print/CupsTestServer.h"
+#include "WidgetTestSupport.h"
+#include "preview/AppPrintHost.h"
+#include "preview/ReportCommands.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// The print dialog answered with a queue.
+class QueuePrintHost : public AppPrintHost {
+public:
+    explicit QueuePrintHost(std::string queue) : m_strQueue(std::move(queue)) {}
+
+protected:
+    bool ExecPrintDialog(QPrinter& printer) override {
+        printer.setPrinterName(QString::fromStdString(m_strQueue));
+        return true;
+    }
+
+private:
+    std::string m_strQueue;
+};
+
+int PdfPages(const std::string& path) {
+    int pages = -1;
+    if (FILE* pipe = popen(("pdfinfo '" + path + "' 2>/dev/null").c_str(), "r")) {
+        char line[256];
+        while (fgets(line, sizeof line, pipe))
+            if (std::sscanf(line, "Pages: %d", &pages) == 1) break;
+        pclose(pipe);
+    }
+    return pages;
+}
+
+TEST(AppPrintHostCupsTest, ChosenQueueGetsOneJobNamedQuorvaneWithEveryPage) {
+    const std::string skip = CupsTestServer::SkipReason();
+    if (!skip.empty()) GTEST_SKIP() << skip;
+    std::unique_ptr<CupsTestServer> server = CupsTestServer::Start();
+    ASSERT_TRUE(server);
+
+    QueuePrintHost host(server->Queue());
+    const auto since = std::chrono::system_clock::now();
+    ASSERT_TRUE(RunReportCommand(ReportCommand::Print, qvtest::PreviewData("three_pages.xml"),
+                                 qvtest::PreviewData("three_pages.qvrp"), host));
+    ASSERT_GT(host.JobId(), 0);
+    const std::optional<CupsJobInfo> job = server->WaitForJobEnd(host.JobId(), 30s);
+    ASSERT_TRUE(job) << server->LogTail();
+    EXPECT_EQ(job->title, "Quorvane");
+    EXPECT_EQ(job->state, IPP_JSTATE_COMPLETED) << server->LogTail();
+    const std::string pdf = server->WaitForJobPdf(host.JobId(), since, 30s);
+    ASSERT_FALSE(pdf.empty()) << server->LogTail();
+    EXPECT_EQ(PdfPages(pdf), 3);
+    std::remove(pdf.c_str());
+}
+
+}  // namespace
