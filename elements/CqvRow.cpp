@@ -10,7 +10,10 @@
 
 namespace qv::rows {
 
-bool MovesWhole(CqvBlock& row, int32_t r) {
+bool MovesWhole(CqvBlock& row, int32_t r, size_t firstPiece) {
+    // A row of which nothing fits leaves nothing on the page: the frames of
+    // its cells would be empty slivers below the body's bottom.
+    if (r == qv::kLayoutNextPage) row.Pieces().clear();
     if (!row.NoWrap() || r >= 0) return false;
     const QvRect& body = row.Report()->BodyArea();
     const double q = double(int64_t{body.bottom} - body.top) / -double(r);
@@ -21,6 +24,7 @@ bool MovesWhole(CqvBlock& row, int32_t r) {
         return false;
     }
     row.Pieces().clear();
+    row.Report()->DropPiecesFrom(firstPiece);
     return true;
 }
 
@@ -53,8 +57,9 @@ int32_t CqvRow::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
         m_bDeferred = false;
         return qv::kLayoutNextPage;
     }
+    const size_t firstPiece = m_pReport->CurrentPagePieceCount();
     const int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
-    if (qv::rows::MovesWhole(*this, r)) {
+    if (qv::rows::MovesWhole(*this, r, firstPiece)) {
         if (trial) trial->RegisterTree(*this);
         Reset();
         return qv::kLayoutNextPage;

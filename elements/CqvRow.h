@@ -23,10 +23,13 @@ private:
 
 namespace qv::rows {
 
-// Keep-together: true when the row (extent r < 0) is to move whole to the next
-// page; its pieces are then dropped. A row too tall to move stops trying for the
-// rest of the run.
-bool MovesWhole(CqvBlock& row, int32_t r);
+// A row of which nothing fits (r = -1) drops its pieces, the empty frames of
+// its cells. Keep-together: true when the row (extent r < 0) is to move whole
+// to the next page; its pieces are then dropped, and so are the pieces that its
+// container cells (blocks, nested tables) already gave the report, those after
+// the first `firstPiece` pieces of the page. A row too tall to move stops
+// trying for the rest of the run.
+bool MovesWhole(CqvBlock& row, int32_t r, size_t firstPiece);
 
 // Every piece of the row ends at the row's lowest piece bottom.
 void ToLowestBottom(CqvBlock& row);

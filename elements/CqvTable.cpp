@@ -34,11 +34,29 @@ void CqvTable::Load(const TiXmlElement& element) {
     }
 }
 
+void CqvTable::MoveTo(int32_t left) {
+    m_nLeft = left;
+    for (const auto& row : m_children) PlaceCells(static_cast<CqvBlock&>(*row));
+}
+
 void CqvTable::PlaceCells(CqvBlock& row) {
     // Cells sit 1 apart, so one cell's right border and the next one's left
     // border (drawn one unit left of the edge) fall on the same line.
     int64_t x = m_nLeft;
     for (const auto& cell : row.Children()) {
+        auto* nested = dynamic_cast<CqvTable*>(cell.get());
+        if (nested && nested->Children().Size() > 0) {
+            // A nested table's cells were placed from its own left when it
+            // loaded; they follow it into this column. As a cell it is as wide
+            // as its cells span (its own width would count from the body's left
+            // edge), so that the next cell starts right after it and the row's
+            // layout does not see the two overlap.
+            nested->MoveTo(qv::Clamp32(x));
+            const int64_t span = int64_t{nested->Width()} - x - 1;
+            nested->SetWidth(qv::Clamp32(span));
+            x += span + 1;
+            continue;
+        }
         cell->SetLeft(qv::Clamp32(x));
         x += int64_t{cell->Width()} + 1;
     }

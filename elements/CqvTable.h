@@ -9,6 +9,10 @@ public:
 
     void Load(const TiXmlElement& element) override;
 
+    // Puts the table at `left` with every row's cells placed again from
+    // there: a table that is a cell of another table moves into its column.
+    void MoveTo(int32_t left);
+
 private:
     void PlaceCells(CqvBlock& row);
 };

@@ -19,7 +19,7 @@ bool CqvXmlBlock::HasStarted() const {
     return false;
 }
 
-bool CqvXmlBlock::ApplyRepetitionRules(int32_t&, CqvTrial*) { return false; }
+bool CqvXmlBlock::ApplyRepetitionRules(int32_t&, CqvTrial*, size_t) { return false; }
 
 const TiXmlElement* CqvXmlBlock::NextRepetition(const TiXmlElement* current) const {
     // The whole path is compared with the sibling's name, so a path of several
@@ -65,8 +65,9 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
             return partial();
         }
 
+        const size_t firstPiece = m_pReport->CurrentPagePieceCount();
         int32_t g = LayoutChildren(surface, printInfo, y, current, trial);
-        if (ApplyRepetitionRules(g, trial)) return g;
+        if (ApplyRepetitionRules(g, trial, firstPiece)) return g;
         HandPiecesToReport();
 
         if (g < 0) {

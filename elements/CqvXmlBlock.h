@@ -23,7 +23,8 @@ protected:
     // The rules a table row applies to each repetition after its cells are laid
     // out. Returns true when the whole repetition moved to the next page (its
     // pieces are then gone and `g` is the result to return at once).
-    virtual bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial);
+    // `firstPiece` is the current page's piece count when the repetition began.
+    virtual bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece);
 
 private:
     // The next sibling that bears the block's whole path as its name.

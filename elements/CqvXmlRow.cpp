@@ -8,8 +8,8 @@ void CqvXmlRow::Load(const TiXmlElement& element) {
     SetStartPage(0);
 }
 
-bool CqvXmlRow::ApplyRepetitionRules(int32_t& g, CqvTrial* trial) {
-    if (qv::rows::MovesWhole(*this, g)) {
+bool CqvXmlRow::ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece) {
+    if (qv::rows::MovesWhole(*this, g, firstPiece)) {
         // The repetition's entry stays, so only the children start again.
         if (trial) trial->RegisterTree(*this);
         CqvBlock::Reset();

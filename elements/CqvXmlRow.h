@@ -9,5 +9,5 @@ public:
     void Load(const TiXmlElement& element) override;
 
 protected:
-    bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial) override;
+    bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece) override;
 };

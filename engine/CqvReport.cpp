@@ -299,6 +299,16 @@ void CqvReport::AddPiece(std::unique_ptr<CqvPagePiece> piece) {
     m_pages[page - 1].push_back(std::move(piece));
 }
 
+size_t CqvReport::CurrentPagePieceCount() const {
+    const size_t page = m_nCurrentPage == 0 ? 1 : m_nCurrentPage;
+    return m_pages.size() < page ? 0 : m_pages[page - 1].size();
+}
+
+void CqvReport::DropPiecesFrom(size_t count) {
+    const size_t page = m_nCurrentPage == 0 ? 1 : m_nCurrentPage;
+    if (m_pages.size() >= page && m_pages[page - 1].size() > count) m_pages[page - 1].resize(count);
+}
+
 void CqvReport::DrawPage(Surface& surface, QvPrintInfo& printInfo) {
     if (printInfo.currentPage == 0 || printInfo.currentPage > m_pages.size()) return;
     if (&printInfo != &m_printInfo) {

@@ -52,6 +52,11 @@ public:
     void DrawPage(Surface& surface, QvPrintInfo& printInfo);
     // Appends a piece to the current page's list.
     void AddPiece(std::unique_ptr<CqvPagePiece> piece);
+    // The number of pieces on the current page so far, and taking back the
+    // pieces after the first `count` of them: a table row that moves whole to
+    // the next page withdraws what the containers among its cells placed.
+    size_t CurrentPagePieceCount() const;
+    void DropPiecesFrom(size_t count);
 
     // Writes the page setup into a device mode; false when none is given.
     bool ApplyPageSetup(QvDevMode* devMode) const;
