@@ -3,7 +3,6 @@
 #include <cups/cups.h>
 
 #include <algorithm>
-#include <climits>
 
 #include "common/CqvEx.h"
 
@@ -128,9 +127,6 @@ struct CupsJob::Connection {
     DestPtr dest;
     HttpPtr http;
     DestInfoPtr info;
-    // A Send-Document request whose body is still being written: the
-    // connection can carry no other request until it ends.
-    bool documentOpen = false;
 };
 
 CupsJob::CupsJob(const std::string& printer, const std::string& title, const Options& options)
@@ -164,8 +160,9 @@ CupsJob::CupsJob(const std::string& printer, const std::string& title, const Opt
 
     const http_status_t started = cupsStartDestDocument(c.http.get(), c.dest.get(), c.info.get(), m_nJobId,
                                                         title.c_str(), CUPS_FORMAT_PDF, 0, nullptr, 1);
+    // From here until Finish the connection carries the document's body and
+    // no other request.
     if (started != HTTP_STATUS_CONTINUE) Fail(LastCupsError());
-    c.documentOpen = true;
 }
 
 CupsJob::~CupsJob() { Cancel(); }
@@ -204,7 +201,6 @@ void CupsJob::Finish() {
         throw CqvEx("Can't print to '" + m_strPrinter + "': the job has been cancelled");
     Connection& c = *m_connection;
     const ipp_status_t status = cupsFinishDestDocument(c.http.get(), c.dest.get(), c.info.get());
-    c.documentOpen = false;
     if (!IppSucceeded(status)) Fail(LastCupsError());
     m_state = State::Finished;
     m_connection.reset();
@@ -216,13 +212,11 @@ void CupsJob::Cancel() noexcept {
     if (!m_connection) return;
     Connection& c = *m_connection;
     if (m_nJobId > 0 && c.dest) {
-        if (c.documentOpen || !c.http) {
-            // Closing the connection mid-document makes the scheduler drop the
-            // partial document; the job itself needs a request of its own.
-            c.http.reset();
-            c.documentOpen = false;
-            c.http = ConnectToScheduler();
-        }
+        // Closing the connection mid-document makes the scheduler drop the
+        // partial document. The job needs a request of its own, on a fresh
+        // connection: the old one is mid-request or came out of a failure.
+        c.http.reset();
+        c.http = ConnectToScheduler();
         const ipp_status_t status =
             c.http ? cupsCancelDestJob(c.http.get(), c.dest.get(), m_nJobId) : IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
         // A job the scheduler has already finished or dropped is as good as cancelled.

@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
-#include <regex>
 
 #include "CupsTestServer.h"
 #include "PrintHostsForTests.h"
@@ -49,12 +49,18 @@ protected:
     static CupsTestServer& Server() { return *s_server; }
     static const std::string& Queue() { return s_server->Queue(); }
 
-    // The job number from the command's "Job QUEUE-N: P pages" line.
+    // The job number from the command's "Job QUEUE-N: P pages" line; 0 when
+    // the line is not that.
     static int JobIdFrom(const std::string& out, const std::string& queue, int& pages) {
-        std::smatch match;
-        if (!std::regex_match(out, match, std::regex("Job " + queue + "-(\\d+): (\\d+) pages?\n"))) return 0;
-        pages = std::stoi(match[2]);
-        return std::stoi(match[1]);
+        const std::string prefix = "Job " + queue + "-";
+        if (out.rfind(prefix, 0) != 0) return 0;
+        int jobId = 0;
+        char unit[8] = {};
+        char end = 0;
+        if (std::sscanf(out.c_str() + prefix.size(), "%d: %d %7[a-z]%c", &jobId, &pages, unit, &end) != 4 ||
+            end != '\n' || (std::string(unit) != "page" && std::string(unit) != "pages"))
+            return 0;
+        return jobId;
     }
 
     // Waits for the job's end and its PDF, and checks that the PDF holds

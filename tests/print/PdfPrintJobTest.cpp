@@ -14,30 +14,34 @@ namespace {
 using qv::render::PdfPrintJob;
 using qv::render::PrintSink;
 
-// Keeps what it is given; can be told to fail at a given write.
+// What a sink was given and told; outlives the sink, which the job owns.
+struct SinkLog {
+    std::string bytes;
+    bool finished = false;
+    bool cancelled = false;
+};
+
+// Keeps what it is given in a log; can be told to fail at a given write.
 class MemorySink : public PrintSink {
 public:
-    explicit MemorySink(int failAtWrite = 0) : m_failAt(failAtWrite) {}
+    explicit MemorySink(SinkLog& log, int failAtWrite = 0) : m_log(log), m_failAt(failAtWrite) {}
     void Write(const unsigned char* data, size_t length) override {
-        if (m_cancelled) throw CqvEx("written after cancel");
+        if (m_log.cancelled) throw CqvEx("written after cancel");
         if (++m_writes == m_failAt) {
             SetLastError("Can't print to 'Desk': the paper caught fire");
             throw CqvEx(LastError());
         }
-        bytes.append(reinterpret_cast<const char*>(data), length);
+        m_log.bytes.append(reinterpret_cast<const char*>(data), length);
     }
-    void Finish() override { m_finished = true; }
-    void Cancel() noexcept override { m_cancelled = true; }
-    bool Finished() const override { return m_finished; }
-    bool Cancelled() const override { return m_cancelled; }
-
-    std::string bytes;
+    void Finish() override { m_log.finished = true; }
+    void Cancel() noexcept override { m_log.cancelled = true; }
+    bool Finished() const override { return m_log.finished; }
+    bool Cancelled() const override { return m_log.cancelled; }
 
 private:
+    SinkLog& m_log;
     int m_failAt;
     int m_writes = 0;
-    bool m_finished = false;
-    bool m_cancelled = false;
 };
 
 void DrawPage(PdfPrintJob& job, const std::u16string& text) {
@@ -50,9 +54,8 @@ void DrawPage(PdfPrintJob& job, const std::u16string& text) {
 
 TEST(PdfPrintJob, PagesReachTheSinkAsTheyEnd) {
     PdfPrintJob job(2100, 2970, "Desk");
-    auto owned = std::make_unique<MemorySink>();
-    MemorySink& sink = *owned;
-    job.Start(std::move(owned));
+    SinkLog sink;
+    job.Start(std::make_unique<MemorySink>(sink));
     std::vector<size_t> sizes{sink.bytes.size()};
     for (const char16_t* text : {u"First", u"Second", u"Third"}) {
         DrawPage(job, text);
@@ -63,7 +66,7 @@ TEST(PdfPrintJob, PagesReachTheSinkAsTheyEnd) {
     EXPECT_LT(sizes[1], sizes[2]);
     EXPECT_LT(sizes[2], sizes[3]);
     job.Finish();
-    EXPECT_TRUE(sink.Finished());
+    EXPECT_TRUE(sink.finished);
     EXPECT_TRUE(job.Finished());
     EXPECT_EQ(sink.bytes.rfind("%PDF-", 0), 0u);
 
@@ -81,9 +84,8 @@ TEST(PdfPrintJob, BytesWrittenBeforeTheJobStartsGoFirst) {
     PdfPrintJob job(2100, 2970, "Desk");
     job.Surface().SelectFont(QvFontSpec{});
     DrawPage(job, u"Early");
-    auto owned = std::make_unique<MemorySink>();
-    MemorySink& sink = *owned;
-    job.Start(std::move(owned));
+    SinkLog sink;
+    job.Start(std::make_unique<MemorySink>(sink));
     EXPECT_EQ(sink.bytes.rfind("%PDF-", 0), 0u);
     job.Finish();
     qv::test::ScratchDir dir;
@@ -92,23 +94,22 @@ TEST(PdfPrintJob, BytesWrittenBeforeTheJobStartsGoFirst) {
 }
 
 TEST(PdfPrintJob, AbortSendsNothingMoreAndCancelsTheSink) {
-    auto owned = std::make_unique<MemorySink>();
-    MemorySink& sink = *owned;
+    SinkLog sink;
     size_t sent = 0;
     {
         PdfPrintJob job(2100, 2970, "Desk");
-        job.Start(std::move(owned));
+        job.Start(std::make_unique<MemorySink>(sink));
         DrawPage(job, u"Only");
         job.Abort();
         sent = sink.bytes.size();
         EXPECT_TRUE(job.Aborted());
-        EXPECT_TRUE(sink.Cancelled());
+        EXPECT_TRUE(sink.cancelled);
         EXPECT_THROW(job.StartPage(), CqvEx);
         EXPECT_THROW(job.Finish(), CqvEx);
         // Destroying the surface would complete the PDF: those bytes must not go.
     }
     EXPECT_EQ(sink.bytes.size(), sent);
-    EXPECT_FALSE(sink.Finished());
+    EXPECT_FALSE(sink.finished);
 }
 
 TEST(PdfPrintJob, SinkFailureIsTheJobsErrorAndAbortsIt) {
@@ -116,11 +117,10 @@ TEST(PdfPrintJob, SinkFailureIsTheJobsErrorAndAbortsIt) {
     for (int failAt : {1, 2, 3}) {
         SCOPED_TRACE(failAt);
         PdfPrintJob job(2100, 2970, "Desk");
-        auto owned = std::make_unique<MemorySink>(failAt);
-        MemorySink& sink = *owned;
+        SinkLog sink;
         std::string message;
         try {
-            job.Start(std::move(owned));
+            job.Start(std::make_unique<MemorySink>(sink, failAt));
             for (int page = 0; page < 3; ++page) DrawPage(job, u"Page");
             job.Finish();
         } catch (const CqvEx& error) {
@@ -128,8 +128,8 @@ TEST(PdfPrintJob, SinkFailureIsTheJobsErrorAndAbortsIt) {
         }
         EXPECT_EQ(message, "Can't print to 'Desk': the paper caught fire");
         EXPECT_TRUE(job.Aborted());
-        EXPECT_TRUE(sink.Cancelled());
-        EXPECT_FALSE(sink.Finished());
+        EXPECT_TRUE(sink.cancelled);
+        EXPECT_FALSE(sink.finished);
     }
 }
 

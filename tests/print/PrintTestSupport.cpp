@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <stdexcept>
 
 extern char** environ;
@@ -102,11 +101,25 @@ std::string Capture(const std::string& command) {
     return output;
 }
 
+namespace {
+
+// The value of a "Key:   value" line of pdfinfo's report; empty when absent.
+std::string PdfInfoValue(const std::string& path, const std::string& key) {
+    const std::string info = "\n" + Capture("pdfinfo " + Quoted(path) + " 2>/dev/null");
+    const size_t at = info.find("\n" + key + ":");
+    if (at == std::string::npos) return {};
+    const size_t start = info.find_first_not_of(' ', at + 1 + key.size() + 1);
+    const size_t end = info.find('\n', at + 1);
+    if (start == std::string::npos || start > end) return {};
+    return info.substr(start, end - start);
+}
+
+}  // namespace
+
 int PdfPageCount(const std::string& path) {
-    std::smatch match;
-    const std::string info = Capture("pdfinfo " + Quoted(path) + " 2>/dev/null");
-    if (!std::regex_search(info, match, std::regex(R"(Pages:\s+(\d+))"))) return -1;
-    return std::stoi(match[1]);
+    const std::string pages = PdfInfoValue(path, "Pages");
+    if (pages.empty() || pages.find_first_not_of("0123456789") != std::string::npos) return -1;
+    return std::stoi(pages);
 }
 
 std::string PdfPageText(const std::string& path, int page) {
@@ -114,12 +127,7 @@ std::string PdfPageText(const std::string& path, int page) {
     return Capture("pdftotext -f " + number + " -l " + number + " " + Quoted(path) + " - 2>/dev/null");
 }
 
-std::string PdfPageSize(const std::string& path) {
-    std::smatch match;
-    const std::string info = Capture("pdfinfo " + Quoted(path) + " 2>/dev/null");
-    if (!std::regex_search(info, match, std::regex(R"(Page size:\s+([^\n]*))"))) return {};
-    return match[1];
-}
+std::string PdfPageSize(const std::string& path) { return PdfInfoValue(path, "Page size"); }
 
 const std::vector<ExpectedPage>& ThreePageReport() {
     static const std::vector<ExpectedPage> pages{
