@@ -546,7 +546,12 @@ void CairoSurface::DrawPicture(const std::shared_ptr<const qv::platform::Decoded
     const DeviceRect d = ToDevice(dest);
     if (!(d.x1 > d.x0) || !(d.y1 > d.y0)) return;
 
-    CairoSurfacePtr source = PictureSurface(picture);
+    // One image surface per picture for the life of this surface: a PDF
+    // document recognises a picture it has written by the identity attached
+    // to it, and keeps looking at that identity until the document ends.
+    CairoSurfacePtr& source = m_pictures[picture->id];
+    if (!source)
+        source = PictureSurface(picture);
     cairo_save(cr);
     cairo_rectangle(cr, d.x0, d.y0, d.x1 - d.x0, d.y1 - d.y0);
     cairo_clip(cr);

@@ -11,6 +11,7 @@
 // positions the engine measured, with its UTF-8 text attached, so that a PDF
 // embeds the measured font and its text can be searched and copied.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -145,4 +146,6 @@ private:
     QvColor m_bkColor = QvRgb(255, 255, 255);
     int32_t m_curX = 0;
     int32_t m_curY = 0;
+    // The pictures drawn so far, by their id; released after the document.
+    std::map<uint64_t, qv::render::CairoSurfacePtr> m_pictures;
 };
