@@ -1,6 +1,7 @@
 #include "preview/CdlgPrintPrev.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
@@ -122,6 +123,17 @@ void CdlgPrintPrev::UpdateCommandUI() {
     // A number being typed is left alone until it is entered.
     if (!(m_pPageBox->hasFocus() && m_pPageBox->isModified()))
         m_pPageBox->setText(m_pPreview->CommandText(kIdPageNumber));
+}
+
+void CdlgPrintPrev::keyPressEvent(QKeyEvent* event) {
+    // Enter belongs to the focused button alone, which handles it itself. It
+    // must not fall through to the dialog's default button, or a page number
+    // entered in the page box would start printing.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void CdlgPrintPrev::resizeEvent(QResizeEvent* event) {

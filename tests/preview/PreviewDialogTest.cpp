@@ -150,6 +150,7 @@ TEST_F(PreviewDialogTest, TheLastPageBesideAnEmptySecondPaper) {
     PageBox()->selectAll();
     QTest::keyClicks(PageBox(), "3");
     QTest::keyClick(PageBox(), Qt::Key_Return);
+    EXPECT_TRUE(m_dialog->isVisible());  // Enter in the page box ends nothing
     EXPECT_EQ(Geometry().CurrentPage(), 3u);
     EXPECT_EQ(PageBox()->text(), "3");
     EXPECT_FALSE(Button(kIdNextPage)->isEnabled());
@@ -235,11 +236,24 @@ TEST_F(PreviewDialogTest, ResizingKeepsTheButtonStripTheBottomBandAndTheLinkGap)
     }
 }
 
-TEST_F(PreviewDialogTest, EscapeEndsTheDialogWithCancel) {
+TEST_F(PreviewDialogTest, EnterIsTheFocusedButtonsAndEscapeCancels) {
     Open("three_pages");
     m_dialog->hide();
-    qvtest::ModalDriver driver([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Escape); });
+    bool openAfterEnter = false;
+    int zoomAfterEnter = -1;
+    qvtest::ModalDriver driver([&](QWidget* modal) {
+        auto* dialog = static_cast<CdlgPrintPrev*>(modal);
+        QTest::keyClick(dialog->PreviewWindow(), Qt::Key_Return);
+        auto* zoomIn = dialog->findChild<QPushButton*>("id2008");
+        zoomIn->setFocus();
+        QTest::keyClick(zoomIn, Qt::Key_Return);
+        openAfterEnter = dialog->isVisible();
+        zoomAfterEnter = dialog->PreviewWindow()->Geometry().ZoomState();
+        QTest::keyClick(modal, Qt::Key_Escape);
+    });
     EXPECT_EQ(m_dialog->exec(), QDialog::Rejected);
+    EXPECT_TRUE(openAfterEnter);
+    EXPECT_EQ(zoomAfterEnter, kZoomMiddle);
     EXPECT_FALSE(driver.TimedOut());
 }
 
