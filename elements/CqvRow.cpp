@@ -28,12 +28,9 @@ bool MovesWhole(CqvBlock& row, int32_t r, size_t firstPiece) {
     return true;
 }
 
-void ToLowestBottom(CqvBlock& row) {
-    auto& pieces = row.Pieces();
-    if (pieces.empty()) return;
-    int32_t lowest = pieces.front()->m_rcOuter.bottom;
-    for (const auto& piece : pieces) lowest = std::min(lowest, piece->m_rcOuter.bottom);
-    for (auto& piece : pieces) piece->m_rcOuter.bottom = lowest;
+void ToRowExtent(CqvBlock& row, int32_t r) {
+    const int64_t extent = r < 0 ? -int64_t{r} : r;
+    for (auto& piece : row.Pieces()) piece->m_rcOuter.bottom = qv::Clamp32(piece->m_rcOuter.top - extent);
 }
 
 }  // namespace qv::rows
@@ -65,9 +62,8 @@ int32_t CqvRow::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
         return qv::kLayoutNextPage;
     }
     // Equal heights: every cell's box reaches the row's extent.
-    const int64_t extent = r < 0 ? -int64_t{r} : r;
-    for (auto& piece : m_pieces) piece->m_rcOuter.bottom = qv::Clamp32(piece->m_rcOuter.top - extent);
-    itemRect.bottom = qv::Clamp32(int64_t{itemRect.top} - extent);
+    qv::rows::ToRowExtent(*this, r);
+    itemRect.bottom = qv::Clamp32(int64_t{itemRect.top} - (r < 0 ? -int64_t{r} : r));
     if (r >= 0) Finish();
     HandPiecesToReport();
     return r;

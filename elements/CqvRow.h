@@ -31,7 +31,10 @@ namespace qv::rows {
 // trying for the rest of the run.
 bool MovesWhole(CqvBlock& row, int32_t r, size_t firstPiece);
 
-// Every piece of the row ends at the row's lowest piece bottom.
-void ToLowestBottom(CqvBlock& row);
+// Equal heights: every piece of the row (extent r) ends |r| below its top.
+// Data rows use it too, rather than the lowest bottom among their pieces: the
+// frame of a cell that placed nothing has the cell's declared height, which the
+// row's extent does not count, and the next row would be drawn over it.
+void ToRowExtent(CqvBlock& row, int32_t r);
 
 }  // namespace qv::rows

@@ -15,6 +15,6 @@ bool CqvXmlRow::ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPi
         CqvBlock::Reset();
         return true;
     }
-    qv::rows::ToLowestBottom(*this);
+    qv::rows::ToRowExtent(*this, g);
     return false;
 }

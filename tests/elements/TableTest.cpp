@@ -184,15 +184,21 @@ TEST(CqvRow, CellsOfARowAreAsHighAsItsTallestCell) {
     Report bound(Page("<Block><Table><Row xml-element-name=\"dog\"><Text width=\"30.0\" xml-element-name=\"@name\"/>"
                       "<Image stretch=\"1\" width=\"20.0\" height=\"15.0\" xml-element-name=\"@pic\">" +
                       ImagesFolder() + "</Image></Row></Table></Block>"),
-                 "<root><dog name=\"one\" pic=\"square.png\"/><dog name=\"two\"/></root>");
+                 "<root><dog name=\"one\" pic=\"square.png\"/><dog name=\"two\"/><dog name=\"three\"/></root>");
     bound.Prepare();
     const auto texts = bound.Texts(1);
-    ASSERT_EQ(texts.size(), 2u);
+    ASSERT_EQ(texts.size(), 3u);
     EXPECT_EQ(texts[0]->Outer().bottom, -150);
-    // The second dog has no picture; the empty picture cell keeps its frame,
-    // as high as declared.
+    const auto images = bound.Images(1);
+    ASSERT_EQ(images.size(), 3u);
+    EXPECT_EQ(images[0]->Outer().bottom, -150);
+    // The second dog has no picture: its row is as high as its text, and so
+    // is the empty frame of the picture cell, which the next row starts below.
     EXPECT_EQ(texts[1]->Outer().top, -150);
-    EXPECT_EQ(texts[1]->Outer().bottom, -300);
+    EXPECT_GT(texts[1]->Outer().bottom, -300);
+    EXPECT_TRUE(images[1]->FrameOnly());
+    EXPECT_EQ(images[1]->Outer().bottom, texts[1]->Outer().bottom);
+    EXPECT_EQ(texts[2]->Outer().top, texts[1]->Outer().bottom);
 }
 
 TEST(CqvRow, ATableThatMustStayWithWhatFollowsLeavesItsLastRowForTheNextPage) {
