@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "elements/CqvImagePiece.h"
 #include "elements/CqvTextPiece.h"
 #include "engine/CqvReport.h"
 
@@ -22,6 +23,10 @@ nlohmann::ordered_json DumpPiece(const CqvPagePiece& piece) {
     if (const auto* text = dynamic_cast<const CqvTextPiece*>(&piece)) {
         json["text"] = text->Text();
         json["hasPageCount"] = text->HasPageCount();
+    } else if (const auto* image = dynamic_cast<const CqvImagePiece*>(&piece)) {
+        json["box"] = nlohmann::ordered_json::array({image->BoxWidth(), image->BoxHeight()});
+        json["sliceOffset"] = image->SliceOffset();
+        json["fresh"] = image->Fresh();
     }
     return json;
 }
