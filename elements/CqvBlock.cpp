@@ -225,12 +225,16 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         if (!m_bInTrial && ((m != 0 && m != qv::kLayoutNextPage) || blockIsRow))
             MakePiece(child, e, m, false, itemRect);
 
+        // A child of an absolute block sits its own top below the block's
+        // position; counting from there keeps what follows an `asblank` form in
+        // the body from being drawn over the form's lower items.
+        const int64_t reached = int64_t{e} + (m_bAbsolute ? child.Top() : 0);
         if (m < 0) {
             wrapped = true;
             placement.RegisterUnfinished(&child, spanLeft, spanRight);
-            result = std::max<int32_t>(result, qv::Clamp32(-int64_t{m} + e - y));
+            result = std::max<int32_t>(result, qv::Clamp32(-int64_t{m} + reached - y));
         } else if (m > 0) {
-            const int32_t bottom = qv::Clamp32(int64_t{e} + m + child.Style().m_nSpaceAfter);
+            const int32_t bottom = qv::Clamp32(reached + m + child.Style().m_nSpaceAfter);
             placement.Register(&child, spanLeft, spanRight, bottom);
             result = std::max<int32_t>(result, qv::Clamp32(int64_t{bottom} - y));
         }

@@ -222,6 +222,16 @@ TEST_F(BlockLayout, AbsoluteBlocksPlaceEveryChildAtItsOwnTop) {
     EXPECT_EQ(Find(report, "b").outer.top, -80);  // its top below the block's position
 }
 
+TEST_F(BlockLayout, WhatFollowsAnAbsoluteBlockStartsBelowItsLowestChild) {
+    CqvReport& report = Load("<Block name=\"form\" asblank=\"1\"/><Block name=\"after\"/>");
+    AddFixed(BlockNamed(report, "form"), "stamp", 0, 1000, 100).SetTop(300);
+    AddFixed(BlockNamed(report, "after"), "next", 0, 1000, 50);
+    Prepare(report);
+
+    EXPECT_EQ(Find(report, "stamp").outer.bottom, -450);
+    EXPECT_LE(Find(report, "next").outer.top, -450) << "drawn over the form's stamp";
+}
+
 TEST_F(BlockLayout, DeferLastMarksTheLastUnstartedLeafAcrossTheSubtree) {
     CqvReport& report = Load("<Block name=\"body\"><Block name=\"inner\"/></Block>");
     CqvBlock& inner = BlockNamed(report, "inner");
