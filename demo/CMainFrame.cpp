@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -260,6 +261,7 @@ void CMainFrame::CreateStatusBar() {
         m_indicators[id] = pane;
     }
     m_pLockKeys = new QvLockKeys(this);
+    qApp->installEventFilter(this);
 }
 
 void CMainFrame::RebuildRecentFileMenu() {
@@ -437,6 +439,32 @@ void CMainFrame::RunReportCommand(bool print) {
     std::unique_ptr<AppPrintHost> host = m_app.CreatePrintHost(this);
     ::RunReportCommand(print ? ReportCommand::Print : ReportCommand::Preview, data.toStdString(), templ.toStdString(),
                        *host, this);
+}
+
+bool CMainFrame::IsAccelerator(const QKeySequence& keys) const {
+    for (const auto& [id, action] : m_actions)
+        for (const QKeySequence& shortcut : action->shortcuts())
+            if (shortcut == keys) return true;
+    return false;
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (widget && widget->window() == this && IsAccelerator(QKeySequence(key->keyCombination()))) {
+            // An accelerator acts on the state of this moment, not on the
+            // state of the last idle update.
+            UpdateCommandUI();
+            // The editor claims keys such as Ctrl+H (a backspace to it)
+            // before any shortcut sees them; the accelerators come first.
+            if (qobject_cast<CScintillaCtrl*>(watched)) {
+                event->ignore();
+                return true;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

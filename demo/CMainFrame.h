@@ -61,6 +61,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Accelerators come before the editor's own keys.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateActions();
@@ -73,6 +75,7 @@ private:
     void RunReportCommand(bool print);
     void ArrangeIcons();
     std::vector<QvCommandTarget*> Route() const;
+    bool IsAccelerator(const QKeySequence& keys) const;
     QAction* AddAction(int id, const QString& text, const QList<QKeySequence>& keys = {},
                        const QString& statusTip = {});
 
