@@ -16,6 +16,12 @@ CChildFrame::CChildFrame(CScintillaView* view, QWidget* parent) : QMdiSubWindow(
     UpdateTitle();
 }
 
+CChildFrame::~CChildFrame() {
+    // The view leaves its document only once the base class deletes it, and
+    // the document then tells its frames: this one must no longer listen.
+    if (CScintillaDoc* doc = m_pView->GetDocument()) disconnect(doc, nullptr, this, nullptr);
+}
+
 void CChildFrame::UpdateTitle() {
     const CScintillaDoc* doc = m_pView->GetDocument();
     if (!doc) return;

@@ -11,6 +11,7 @@ class CChildFrame : public QMdiSubWindow {
 public:
     // Takes the view as its widget.
     explicit CChildFrame(CScintillaView* view, QWidget* parent = nullptr);
+    ~CChildFrame() override;
 
     CScintillaView* GetActiveView() const { return m_pView; }
     // Shows the window maximized and makes it the active one.

@@ -41,6 +41,8 @@ void CScintillaDoc::AddView(CScintillaView* view) {
     if (CScintillaCtrl* first = GetCtrl()) view->GetCtrl().SetDocPointer(first->GetDocPointer());
     m_views.push_back(view);
     view->SetDocument(this);
+    // Window titles number the views of a document.
+    emit TitleChanged();
 }
 
 void CScintillaDoc::RemoveView(CScintillaView* view) {
@@ -48,7 +50,10 @@ void CScintillaDoc::RemoveView(CScintillaView* view) {
     if (it == m_views.end()) return;
     m_views.erase(it);
     view->SetDocument(nullptr);
-    if (m_views.empty()) emit LastViewClosed();
+    if (m_views.empty())
+        emit LastViewClosed();
+    else
+        emit TitleChanged();
 }
 
 CScintillaCtrl* CScintillaDoc::GetCtrl() const { return m_views.empty() ? nullptr : &m_views.front()->GetCtrl(); }

@@ -294,10 +294,12 @@ TEST_F(MainWindowTest, NewWindowShowsTheSameDocument) {
     EXPECT_EQ(ActiveDoc(), doc);
     EXPECT_EQ(doc->Views().size(), 2u);
     EXPECT_NE(ActiveView(), doc->Views().front());
+    EXPECT_EQ(Frame().MdiArea()->currentSubWindow()->windowTitle(), QString("dogs.xml:2"));
     // The document stays until its last window closes.
     Frame().MdiArea()->currentSubWindow()->close();
     Settle();
     EXPECT_EQ(App().Documents().size(), 1u);
+    EXPECT_EQ(Frame().MdiArea()->subWindowList().front()->windowTitle(), QString("dogs.xml"));
 }
 
 TEST_F(MainWindowTest, ToolbarAndStatusBarCanBeHidden) {
