@@ -25,7 +25,7 @@ add_dependencies(quorvane-demo quorvane_demo_files)
 # The desktop icon is the one the program draws for its windows.
 set(QV_DEMO_ICON ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.png)
 add_custom_command(OUTPUT ${QV_DEMO_ICON}
-  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:quorvane-demo> --write-icon ${QV_DEMO_ICON}
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 $<TARGET_FILE:quorvane-demo> --write-icon ${QV_DEMO_ICON}
   DEPENDS quorvane-demo
   COMMENT "Drawing the quorvane-demo icon")
 add_custom_target(quorvane_demo_icon ALL DEPENDS ${QV_DEMO_ICON})

@@ -8,6 +8,7 @@
 // --write-icon FILE writes the application icon.
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QImage>
 #include <QListWidget>
 #include <QTabBar>
 #include <QTimer>
@@ -72,7 +73,8 @@ int main(int argc, char** argv) {
         // Let the editor lay out and colour its text before the picture is taken.
         QTimer::singleShot(800, &frame, [&] {
             const QString path = parser.value(screenshot);
-            const bool ok = frame.grab().save(path);
+            // Few colours: the pictures stay small in the repository.
+            const bool ok = frame.grab().toImage().convertToFormat(QImage::Format_Indexed8).save(path);
             if (!ok) std::fprintf(stderr, "Can't write %s\n", qPrintable(path));
             QCoreApplication::exit(ok ? 0 : 1);
         });
