@@ -302,6 +302,20 @@ TEST_F(MainWindowTest, NewWindowShowsTheSameDocument) {
     EXPECT_EQ(Frame().MdiArea()->subWindowList().front()->windowTitle(), QString("dogs.xml"));
 }
 
+TEST_F(MainWindowTest, TheTabStripSpansTheBarAsTheWindowWidens) {
+    Start();
+    QTabBar* tabs = Frame().TabsBar()->TabControl();
+    EXPECT_EQ(tabs->count(), 3);
+    EXPECT_EQ(tabs->tabText(2), QString("Template DTD"));
+    for (int width : {900, 1400}) {
+        Frame().resize(width, 700);
+        Settle();
+        const QWidget* bar = tabs->parentWidget();
+        EXPECT_EQ(tabs->geometry().right(), bar->rect().right()) << width;
+        EXPECT_GT(bar->width(), width / 2) << width;
+    }
+}
+
 TEST_F(MainWindowTest, ToolbarAndStatusBarCanBeHidden) {
     Start();
     QAction* toolbar = Frame().Action(ID_VIEW_TOOLBAR);
