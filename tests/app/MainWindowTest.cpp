@@ -26,6 +26,7 @@
 #include "AppTestSupport.h"
 #include "demo/CMainFrame.h"
 #include "demo/ClistDialogBar.h"
+#include "demo/QvRecentFileList.h"
 #include "demo/CmyDialogBar.h"
 #include "demo/editor/CScintillaCtrl.h"
 #include "demo/editor/CScintillaDoc.h"
@@ -300,6 +301,29 @@ TEST_F(MainWindowTest, NewWindowShowsTheSameDocument) {
     Settle();
     EXPECT_EQ(App().Documents().size(), 1u);
     EXPECT_EQ(Frame().MdiArea()->subWindowList().front()->windowTitle(), QString("dogs.xml"));
+}
+
+TEST_F(MainWindowTest, RecentFilesReopenAndForgetVanishedFiles) {
+    Start();
+    ChooseTab(1);
+    ChooseDemo("UTF8");
+    const QStringList recent = App().RecentFiles().Files();
+    ASSERT_GE(recent.size(), 3);
+    EXPECT_EQ(recent.mid(0, 3), (QStringList{DemoFile("utf8.qvrp"), DemoFile("dogs.qvrp"), DemoFile("dogs.xml")}));
+    EXPECT_EQ(Frame().Action(ID_FILE_MRU_FILE1 + 1)->text(), QvRecentFileList::MenuText(1, DemoFile("dogs.qvrp")));
+    ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_MRU_FILE1 + 2));
+    EXPECT_EQ(ActiveFile(), QString("dogs.xml"));
+
+    // Closed and gone from the disk: choosing it says so and drops it.
+    Frame().ExecuteCommand(ID_FILE_CLOSE);
+    Settle();
+    ASSERT_TRUE(QFile::remove(DemoFile("dogs.xml")));
+    const int index = static_cast<int>(App().RecentFiles().Files().indexOf(DemoFile("dogs.xml")));
+    ASSERT_GE(index, 0);
+    ModalDriver driver([](QWidget* modal) { modal->close(); });
+    Frame().ExecuteCommand(ID_FILE_MRU_FILE1 + index);
+    EXPECT_EQ(driver.Seen(), 1);
+    EXPECT_FALSE(App().RecentFiles().Files().contains(DemoFile("dogs.xml")));
 }
 
 TEST_F(MainWindowTest, TheTabStripSpansTheBarAsTheWindowWidens) {
