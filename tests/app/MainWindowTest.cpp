@@ -340,6 +340,25 @@ TEST_F(MainWindowTest, TheTabStripSpansTheBarAsTheWindowWidens) {
     }
 }
 
+TEST_F(MainWindowTest, LockIndicatorsFollowTheLockKeys) {
+    Start();
+    constexpr int caps = 0xE701, num = 0xE702, scroll = 0xE703;
+    EXPECT_EQ(Frame().StatusIndicatorText(caps), QString());
+    CScintillaCtrl& ctrl = ActiveView()->GetCtrl();
+    ctrl.setFocus();
+    Settle();
+    ASSERT_EQ(QApplication::focusObject(), &ctrl);
+    QTest::keyClick(&ctrl, Qt::Key_CapsLock);
+    QTest::keyClick(&ctrl, Qt::Key_ScrollLock);
+    Frame().UpdateCommandUI();
+    EXPECT_EQ(Frame().StatusIndicatorText(caps), QString("CAP"));
+    EXPECT_EQ(Frame().StatusIndicatorText(num), QString());
+    EXPECT_EQ(Frame().StatusIndicatorText(scroll), QString("SCRL"));
+    QTest::keyClick(&ctrl, Qt::Key_CapsLock);
+    Frame().UpdateCommandUI();
+    EXPECT_EQ(Frame().StatusIndicatorText(caps), QString());
+}
+
 TEST_F(MainWindowTest, ToolbarAndStatusBarCanBeHidden) {
     Start();
     QAction* toolbar = Frame().Action(ID_VIEW_TOOLBAR);
