@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -26,6 +28,7 @@ struct Arguments {
     double dpi = 150;
     std::string printer;
     std::string toFile;
+    bool timings = false;
 };
 
 void AddReportFiles(CLI::App& command, Arguments& args) {
@@ -42,10 +45,19 @@ int Render(const Arguments& args, std::ostream& err) {
     }
     CliHost host(isatty(STDERR_FILENO) != 0);
     CqvReport report(args.dataPath, args.templatePath, &host);
+    RenderTimings timings;
+    const auto loadStart = std::chrono::steady_clock::now();
     report.LoadAll();
-    if (!RenderReport(report, host, args.outPath, *format, args.dpi)) {
+    timings.loading = std::chrono::duration<double>(std::chrono::steady_clock::now() - loadStart).count();
+    if (!RenderReport(report, host, args.outPath, *format, args.dpi, &timings)) {
         err << "quorvane: interrupted\n";
         return kExitInterrupted;
+    }
+    if (args.timings) {
+        char line[160];
+        std::snprintf(line, sizeof line, "timings: loading %.3f s, layout %.3f s, drawing %.3f s, %zu pages\n",
+                      timings.loading, timings.layout, timings.drawing, report.PageCount());
+        err << line;
     }
     return kExitOk;
 }
@@ -108,6 +120,8 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
         ->required();
     render->add_option("--dpi", args.dpi, "Pixels per inch of PNG pages (default 150)")
         ->check(CLI::PositiveNumber);
+    render->add_flag("--timings", args.timings,
+                     "Report the seconds spent loading, laying out and drawing on stderr");
 
     CLI::App* dump = app.add_subcommand("dump", "Write the laid-out pages as JSON on stdout");
     AddReportFiles(*dump, args);

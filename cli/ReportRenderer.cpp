@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <memory>
 
@@ -34,10 +35,14 @@ CairoSurface MakeSurface(OutputFormat format, const std::string& path, int32_t w
     return CairoSurface::Pdf(path, width, height);
 }
 
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 }  // namespace
 
 bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath, OutputFormat format,
-                  double dpi) {
+                  double dpi, RenderTimings* timings) {
     // The page setup is known once the template is loaded; landscape turns the
     // paper, as the layout does.
     const int32_t paperWidth = report.Landscape() ? report.PageHeight() : report.PageWidth();
@@ -45,9 +50,12 @@ bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath
     CairoSurface surface = MakeSurface(format, outPath, paperWidth, paperHeight, dpi);
 
     QvPrintInfo& printInfo = report.PrintInfo();
+    auto start = std::chrono::steady_clock::now();
     report.PreparePages(surface, printInfo);
+    if (timings) timings->layout = SecondsSince(start);
     if (qv::cli::InterruptRequested()) return false;
 
+    start = std::chrono::steady_clock::now();
     std::unique_ptr<Progress> progress = host.CreateProgress();
     if (progress) {
         progress->SetItemText(kProgressStatus, "Render");
@@ -66,5 +74,6 @@ bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath
         surface.EndPage();
     }
     surface.Finish();
+    if (timings) timings->drawing = SecondsSince(start);
     return true;
 }

@@ -9,6 +9,14 @@ class PrintHost;
 
 enum class OutputFormat { Pdf, Png, Svg, PostScript };
 
+// Wall-clock seconds of the phases of one rendering, for the command's
+// --timings report.
+struct RenderTimings {
+    double loading = 0;  // both files read and the element tree built
+    double layout = 0;   // PreparePages
+    double drawing = 0;  // every page drawn and the output completed
+};
+
 // The format an output path asks for by its extension (any case); none for an
 // extension the command does not write.
 std::optional<OutputFormat> FormatForPath(const std::string& path);
@@ -16,6 +24,7 @@ std::optional<OutputFormat> FormatForPath(const std::string& path);
 // The report must be constructed with `host`, which supplies the progress.
 // Pages are drawn to temporary files that take their names only when every
 // page is done: on any error (raised as CqvEx) or interruption nothing is left.
-// Returns false when the user interrupted.
+// Returns false when the user interrupted. With `timings`, the layout and
+// drawing phases are timed into it.
 bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath, OutputFormat format,
-                  double dpi);
+                  double dpi, RenderTimings* timings = nullptr);

@@ -11,6 +11,7 @@
 #include "elements/CqvXmlTextItem.h"
 #include "elements/ExpandFields.h"
 #include "elements/ItemFactory.h"
+#include "elements/LongestFittingRun.h"
 #include "engine/CqvReport.h"
 #include "xml/XmlNav.h"
 
@@ -22,7 +23,7 @@ std::unique_ptr<CqvItem> CreateTextItem(bool bound) {
 void CqvTextItem::Load(const TiXmlElement& element) {
     CqvItem::Load(element);
     const std::string* text = qv::xml::ElementText(&element);
-    m_strSource = text ? *text : std::string();
+    SetSource(text ? *text : std::string());
 }
 
 int32_t CqvTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, const TiXmlElement* data,
@@ -50,9 +51,9 @@ int32_t CqvTextItem::LayoutText(int32_t y, const TiXmlElement* data, QvRect& ite
     }
 
     ExpandAndCut(data);
-    ChoosePagePortion(y, bottomLimit);
+    const std::optional<int32_t> measured = ChoosePagePortion(y, bottomLimit);
 
-    int64_t used = std::abs(int64_t{Measure(m_strPageText)}) + padding;
+    int64_t used = std::abs(int64_t{measured ? *measured : Measure(m_strPageText)}) + padding;
     if (bottomLimit < int64_t{y} + used) {
         // The text reaches down to the limit and no further.
         m_rcItem.bottom = m_rcContent.bottom = qv::Clamp32(-int64_t{bottomLimit});
@@ -74,22 +75,37 @@ void CqvTextItem::GrowAbsoluteBoxToOneLine() {
                                                        m_style.m_nPaddingBottom));
 }
 
+void CqvTextItem::SetSource(std::string text) {
+    m_strSource = std::move(text);
+    m_bCutPlainSource = false;
+}
+
 void CqvTextItem::ExpandAndCut(const TiXmlElement* data) {
+    // A text without fields expands to itself on every page: once cut, it keeps
+    // its words, so a long text is not copied and cut again for every page it
+    // continues on.
+    if (m_bCutPlainSource) return;
     QvExpandedText expanded = ExpandFields(m_strSource, *m_pReport, data);
     m_strExpanded = std::move(expanded.text);
     m_bHasPageCount = expanded.hasPageCount;
+    m_bCutPlainSource = m_strSource.find(kFieldOpen) == std::string::npos;
 
     // Every space ends a word, so adjacent spaces give empty words and the
     // page text keeps the spaces as they were written.
     m_words.clear();
+    m_wordStarts.clear();
     if (m_strExpanded.empty()) return;
     size_t start = 0;
     for (size_t space = m_strExpanded.find(' '); space != std::string::npos;
          space = m_strExpanded.find(' ', start)) {
         m_words.emplace_back(m_strExpanded, start, space - start);
+        m_wordStarts.push_back(start);
         start = space + 1;
     }
     m_words.emplace_back(m_strExpanded, start);
+    m_wordStarts.push_back(start);
+    // Where a word after the last would begin, past the space that is not there.
+    m_wordStarts.push_back(m_strExpanded.size() + 1);
 }
 
 std::string CqvTextItem::Candidate(size_t from, size_t to) const {
@@ -101,40 +117,56 @@ std::string CqvTextItem::Candidate(size_t from, size_t to) const {
     return text;
 }
 
-int32_t CqvTextItem::Measure(const std::string& text) const {
-    return m_style.m_metrics.DrawWrapped(nullptr, text.c_str(), static_cast<std::ptrdiff_t>(text.size()),
+int32_t CqvTextItem::Measure(std::string_view text) const {
+    // A length of 0 means "up to the NUL": an empty text must end at once.
+    if (text.empty()) text = "";
+    return m_style.m_metrics.DrawWrapped(nullptr, text.data(), static_cast<std::ptrdiff_t>(text.size()),
                                          m_rcContent, kQvTextMeasureOnly, m_bAbsolute);
 }
 
-void CqvTextItem::ChoosePagePortion(int32_t y, int32_t bottomLimit) {
+int32_t CqvTextItem::MeasureRun(size_t from, size_t to) const {
+    // The words of a run before the last word are the expanded text itself,
+    // each followed by its space; a run with the last word needs the space
+    // added that the text does not have.
+    const size_t begin = m_wordStarts[from];
+    if (to < m_words.size()) return Measure(std::string_view(m_strExpanded).substr(begin, m_wordStarts[to] - begin));
+    return Measure(Candidate(from, to));
+}
+
+std::optional<int32_t> CqvTextItem::ChoosePagePortion(int32_t y, int32_t bottomLimit) {
     m_strPageText.clear();
     const size_t count = m_words.size();
     if (count == 0) {
         Finish();
-        return;
+        return std::nullopt;
     }
+    std::optional<int32_t> measured;
     const int32_t position = m_nProgress;
     if (position >= 0 && static_cast<size_t>(position) <= count) {
         const size_t from = static_cast<size_t>(position);
         // Padding bottom is left out here: the caller's height test counts it.
+        // The height of the longest run that fitted is kept for the caller.
+        int32_t fittingHeight = 0;
+        size_t fittingRun = from;
         auto fits = [&](size_t to) {
-            return bottomLimit >= int64_t{y} + m_style.m_nPaddingTop + std::abs(int64_t{Measure(Candidate(from, to))});
+            const int32_t height = MeasureRun(from, to);
+            const bool fit = bottomLimit >= int64_t{y} + m_style.m_nPaddingTop + std::abs(int64_t{height});
+            if (fit && to > fittingRun) fittingRun = to, fittingHeight = height;
+            return fit;
         };
         // The longest run of whole words from the print position that fits. A
         // longer run never takes less height (the lines of a text are those of
-        // any prefix of it, its last line possibly longer), so doubling the run
-        // until it no longer fits and then halving the gap finds the same run as
-        // trying every length from the longest down, at a cost that follows
-        // what one page holds rather than the length of the rest of the text.
-        size_t fitting = from;
-        size_t failing = count + 1;  // none known yet
-        for (size_t step = 1; failing > count && fitting < count; step *= 2) {
-            const size_t probe = std::min(from + step, count);
-            (fits(probe) ? fitting : failing) = probe;
-        }
-        while (failing <= count && failing - fitting > 1) {
-            const size_t middle = fitting + (failing - fitting) / 2;
-            (fits(middle) ? fitting : failing) = middle;
+        // any prefix of it, its last line possibly longer), so a search that
+        // brackets the answer finds the same run as trying every length from
+        // the longest down, at a cost that follows what one page holds rather
+        // than the length of the rest of the text. A short rest (a table cell)
+        // is tried whole first; a long text guesses what its last page took.
+        constexpr size_t kShortRun = 64;
+        const size_t guess = count - from <= kShortRun ? count : from + (m_nLastRun ? m_nLastRun : kShortRun);
+        const size_t fitting = LongestFittingRun(from, count, guess, fits);
+        if (fitting > from) {
+            m_nLastRun = fitting - from;
+            if (fitting == fittingRun) measured = fittingHeight;
         }
         const size_t to = fitting;
         if (to == from) {
@@ -150,5 +182,7 @@ void CqvTextItem::ChoosePagePortion(int32_t y, int32_t bottomLimit) {
         // print them twice.
         m_strPageText = position > 0 ? Candidate(std::min(static_cast<size_t>(position), count), count)
                                      : m_strExpanded;
+        measured.reset();
     }
+    return measured;
 }

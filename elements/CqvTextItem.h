@@ -4,7 +4,9 @@
 // expanded anew on every page, so a continued text shows each page's number.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "elements/CqvItem.h"
@@ -34,6 +36,8 @@ protected:
     // The text layout proper, inside the caller's font scope, once the source
     // text is known; `data` is the element placeholders are resolved against.
     int32_t LayoutText(int32_t y, const TiXmlElement* data, QvRect& itemRect);
+    // Every change of the source text goes through here.
+    void SetSource(std::string text);
 
     std::string m_strSource;
     bool m_bHasPageCount = false;
@@ -42,12 +46,22 @@ protected:
     std::string m_strPageText;
 
 private:
+    // The words are those of the current source, which holds no field.
+    bool m_bCutPlainSource = false;
+    // Where each word begins in the expanded text, and one entry more.
+    std::vector<size_t> m_wordStarts;
+    // How many words the last page portion took: where the next search begins.
+    size_t m_nLastRun = 0;
+
     // An absolutely positioned box keeps at least one line of height.
     void GrowAbsoluteBoxToOneLine();
     void ExpandAndCut(const TiXmlElement* data);
-    void ChoosePagePortion(int32_t y, int32_t bottomLimit);
+    // Returns the height of the page text when the choice measured it.
+    std::optional<int32_t> ChoosePagePortion(int32_t y, int32_t bottomLimit);
     // Words [from, to), each followed by one space.
     std::string Candidate(size_t from, size_t to) const;
     // Height the text takes wrapped into the content rectangle (negative).
-    int32_t Measure(const std::string& text) const;
+    int32_t Measure(std::string_view text) const;
+    // Measure(Candidate(from, to)), mostly without copying the words.
+    int32_t MeasureRun(size_t from, size_t to) const;
 };

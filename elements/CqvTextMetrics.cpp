@@ -82,11 +82,24 @@ float CqvTextMetrics::SumUnits() const {
     return sum;
 }
 
+float CqvTextMetrics::AddUtf8Advances(const char* text, size_t length, float sum) const {
+    if (!m_table) return sum;  // every unit measures 0
+    const float* advances = m_table->advances.data();
+    const size_t count = m_table->advances.size();
+    ForEachUtf16UnitOfUtf8(std::string_view(text, length), [&](char16_t unit) {
+        sum += unit < count ? advances[unit] : 0.0f;
+    });
+    return sum;
+}
+
 QvRunMetrics CqvTextMetrics::MeasureRun(const char* text, std::ptrdiff_t length) const {
     QvRunMetrics run;
     run.lineSpacing = LineSpacing();
     if (!text) return run;
-    if (UnitsOf(text, RunLength(text, length))) run.width = SumUnits();
+    if (SumsUtf8Directly())
+        run.width = AddUtf8Advances(text, RunLength(text, length), 0.0f);
+    else if (UnitsOf(text, RunLength(text, length)))
+        run.width = SumUnits();
     return run;
 }
 
@@ -112,7 +125,9 @@ bool CqvTextMetrics::NextLine(CqvLineBreaker& breaker, int32_t maxWidth, size_t&
         if (pos >= length) break;
         while (pos < length && !IsWhite(text[pos])) ++pos;
         if (piecewise) {
-            if (UnitsOf(text + measuredEnd, pos - measuredEnd))
+            if (SumsUtf8Directly())
+                running = AddUtf8Advances(text + measuredEnd, pos - measuredEnd, running);
+            else if (UnitsOf(text + measuredEnd, pos - measuredEnd))
                 for (float advance : m_unitAdvances) running += advance;
             measuredEnd = pos;
             breaker.width = running;

@@ -95,6 +95,11 @@ private:
     // the template code page cannot convert the run.
     bool UnitsOf(const char* text, size_t length) const;
     float SumUnits() const;
+    // Template text in UTF-8 is measured without converting it: the advances of
+    // its code units are added to `sum` in text order, the very additions that
+    // UnitsOf and SumUnits make.
+    bool SumsUtf8Directly() const { return m_mode.wide && m_mode.codePage == 65001; }
+    float AddUtf8Advances(const char* text, size_t length, float sum) const;
 
     std::shared_ptr<const QvAdvanceTable> m_table;
     QvAdvanceTableKey m_key;  // what m_table was built for

@@ -6,19 +6,13 @@
 #include <map>
 #include <optional>
 
+#include "elements/QvRepetitionRecord.h"
 #include "xml/NamedElementList.h"
 
 class CqvItem;
 class CqvReport;
-class TiXmlElement;
 
-// One data element's repetition state in a data-bound block or row.
-struct QvRepetition {
-    int state = 0;  // 0 not started, 1 partly placed, -1 done
-    bool startPagePending = true;
-    friend bool operator==(const QvRepetition&, const QvRepetition&) = default;
-};
-using QvRepetitionMap = std::map<const TiXmlElement*, QvRepetition>;
+using QvRepetitionMap = QvRepetitionRecord;
 
 class CqvTrial {
 public:

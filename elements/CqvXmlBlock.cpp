@@ -11,13 +11,7 @@ void CqvXmlBlock::Reset() {
     m_repetitions.clear();
 }
 
-bool CqvXmlBlock::HasStarted() const {
-    if (CqvBlock::HasStarted()) return true;
-    for (const auto& [element, repetition] : m_repetitions) {
-        if (repetition.state != 0) return true;
-    }
-    return false;
-}
+bool CqvXmlBlock::HasStarted() const { return CqvBlock::HasStarted() || m_repetitions.AnyStarted(); }
 
 bool CqvXmlBlock::ApplyRepetitionRules(int32_t&, CqvTrial*, size_t) { return false; }
 
@@ -27,15 +21,45 @@ const TiXmlElement* CqvXmlBlock::NextRepetition(const TiXmlElement* current) con
     return qv::xml::NextSiblingElement(current, m_strXmlElementName);
 }
 
+void CqvXmlBlock::SpellOutRun() {
+    const TiXmlElement* element = m_repetitions.runFirst;
+    for (size_t i = 0; i < m_repetitions.runLength && element; ++i, element = NextRepetition(element))
+        m_repetitions.entries[element] = QvRepetition{-1, false};
+    m_repetitions.runFirst = m_repetitions.runEnd = nullptr;
+    m_repetitions.runLength = 0;
+}
+
+void CqvXmlBlock::ExtendRun(const TiXmlElement* first, const TiXmlElement* done) {
+    m_repetitions.entries.erase(done);
+    m_repetitions.runFirst = first;
+    m_repetitions.runEnd = NextRepetition(done);
+    ++m_repetitions.runLength;
+}
+
 int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
                             const TiXmlElement* data, QvRect& itemRect, CqvTrial* trial) {
     if (trial) trial->Register(*this);
     const int32_t top = y;
-    const TiXmlElement* current = data ? FindElementByPath(data, m_strXmlElementName) : nullptr;
+    const TiXmlElement* first = data ? FindElementByPath(data, m_strXmlElementName) : nullptr;
+    const TiXmlElement* current = first;
     int64_t result = 0;
     auto partial = [&result]() -> int32_t {
         return result == 0 ? qv::kLayoutNextPage : qv::Clamp32(-result);
     };
+
+    // Layout resumes after the finished repetitions. Stepping over them would
+    // change nothing but for a deferred block, whose orphan control sees the
+    // last repetition even when it is done.
+    if (first && m_repetitions.runFirst == first) {
+        current = m_repetitions.runEnd;
+        if (!current && m_bDeferred) {
+            m_bDeferred = false;
+            return partial();
+        }
+    } else if (first && m_repetitions.runFirst) {
+        // The run belongs to another context: its repetitions become entries.
+        SpellOutRun();
+    }
 
     while (current) {
         // Orphan control: a deferred block leaves its last repetition for the
@@ -45,14 +69,16 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
             return partial();
         }
 
-        auto entry = m_repetitions.find(current);
-        if (entry == m_repetitions.end()) {
+        auto entry = m_repetitions.entries.find(current);
+        if (entry == m_repetitions.entries.end()) {
             // A new repetition: the children start afresh (the repetition entries
             // stay, so this is the block's reset, not this class's).
             if (trial) trial->RegisterTree(*this);
-            entry = m_repetitions.emplace(current, QvRepetition{}).first;
+            entry = m_repetitions.entries.emplace(current, QvRepetition{}).first;
             CqvBlock::Reset();
         } else if (entry->second.state == -1) {
+            // Every repetition before this one is done: the run grows by it.
+            ExtendRun(first, current);
             current = NextRepetition(current);
             continue;
         }
@@ -78,7 +104,7 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
             return partial();
         }
         y = qv::Clamp32(int64_t{y} + g);
-        entry->second.state = -1;
+        ExtendRun(first, current);
         result += g;
         current = NextRepetition(current);
     }

@@ -29,6 +29,11 @@ protected:
 private:
     // The next sibling that bears the block's whole path as its name.
     const TiXmlElement* NextRepetition(const TiXmlElement* current) const;
+    // The finished run of repetitions as one entry each, for a context the run
+    // does not belong to.
+    void SpellOutRun();
+    // `done` (an entry, or newly finished) joins the run that starts at `first`.
+    void ExtendRun(const TiXmlElement* first, const TiXmlElement* done);
 
     QvRepetitionMap m_repetitions;
 };

@@ -23,6 +23,6 @@ int32_t CqvXmlTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, const 
 
     // The attribute name comes from the path alone; xml-property-name selects nothing.
     QvDataValue value = FindDataValue(data, m_strXmlElementName);
-    m_strSource = std::move(value.text);
+    SetSource(std::move(value.text));
     return LayoutText(y, value.element, itemRect);
 }

@@ -9,6 +9,9 @@
 class CqvReport;
 class TiXmlElement;
 
+// How every placeholder begins: a text without it expands to itself.
+inline constexpr std::string_view kFieldOpen = "[%";
+
 // What "[%qv_pages%]" stays as in laid-out text; the text piece fills in the
 // page count when it is drawn.
 inline constexpr std::string_view kPageCountField = "[%qv_pages%]";

@@ -44,52 +44,8 @@ const CodePageData& CodePageDataOf(int32_t codePage) {
     return *slot;
 }
 
-void AppendCodePoint(std::u16string& out, char32_t cp) {
-    if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
-    } else {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    }
-}
-
-// Well-formed UTF-8 only: overlong forms, surrogates and values above
-// U+10FFFF are invalid, and each byte of an invalid sequence becomes U+FFFD.
 void Utf8ToUtf16(std::string_view bytes, std::u16string& out) {
-    const size_t n = bytes.size();
-    size_t i = 0;
-    while (i < n) {
-        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            out.push_back(lead);
-            ++i;
-            continue;
-        }
-        size_t extra = 0;
-        char32_t cp = 0, minimum = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            extra = 1, cp = lead & 0x1F, minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            extra = 2, cp = lead & 0x0F, minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            extra = 3, cp = lead & 0x07, minimum = 0x10000;
-        }
-        bool ok = extra > 0 && i + extra < n;
-        for (size_t k = 1; ok && k <= extra; ++k) {
-            const unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-            if ((c & 0xC0) != 0x80) ok = false;
-            else cp = (cp << 6) | (c & 0x3F);
-        }
-        if (ok && (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-        if (!ok) {
-            out.push_back(kReplacement);
-            ++i;
-            continue;
-        }
-        AppendCodePoint(out, cp);
-        i += extra + 1;
-    }
+    ForEachUtf16UnitOfUtf8(bytes, [&out](char16_t unit) { out.push_back(unit); });
 }
 
 }  // namespace
