@@ -20,6 +20,8 @@ CChildFrame::~CChildFrame() {
     // The view leaves its document only once the base class deletes it, and
     // the document then tells its frames: this one must no longer listen.
     if (CScintillaDoc* doc = m_pView->GetDocument()) disconnect(doc, nullptr, this, nullptr);
+    // The base class still changes the window's state on its way out.
+    disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
 }
 
 void CChildFrame::UpdateTitle() {
