@@ -189,6 +189,8 @@ void CairoSurface::StartPage() {
 void CairoSurface::EndPage() {
     if (!m_pageOpen)
         StartPage();  // an empty page is still a page
+    FlushLines();
+    m_cleanFill.reset();
     m_pageOpen = false;
     ++m_pagesDone;
     CheckStatus(cairo_status(m_cr.get()), nullptr);
@@ -344,7 +346,11 @@ void CairoSurface::FillDeviceRect(const DeviceRect& rect, QvColor color) {
 
 void CairoSurface::FillSolidRect(const QvRect& rect, QvColor color) {
     Context();
-    FillDeviceRect(ToDevice(rect), color);
+    FlushLines();
+    const DeviceRect box = ToDevice(rect);
+    FillDeviceRect(box, color);
+    if (!IsRaster())
+        m_cleanFill = CleanFill{box, color, {}};
 }
 
 void CairoSurface::MoveTo(int32_t x, int32_t y) {
@@ -354,9 +360,33 @@ void CairoSurface::MoveTo(int32_t x, int32_t y) {
 
 void CairoSurface::LineTo(int32_t x, int32_t y) {
     Context();
-    StrokeLine(DevX(m_curX), DevY(m_curY), DevX(x), DevY(y));
+    m_cleanFill.reset();
+    // On paper the lines of one pen stroke the same as one path: a cell's four
+    // borders, and the borders of the cells that follow, go out as one stroke.
+    // Pixels keep one stroke per line, whose ends the tests count exactly.
+    if (IsRaster())
+        StrokeLine(DevX(m_curX), DevY(m_curY), DevX(x), DevY(y));
+    else
+        m_pendingLines.push_back({DevX(m_curX), DevY(m_curY), DevX(x), DevY(y)});
     m_curX = x;
     m_curY = y;
+}
+
+void CairoSurface::FlushLines() {
+    if (m_pendingLines.empty())
+        return;
+    cairo_t* cr = m_cr.get();
+    cairo_save(cr);
+    SetSourceColor(QvRgb(0, 0, 0));
+    cairo_set_line_width(cr, m_scale);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
+    for (const DeviceLine& line : m_pendingLines) {
+        cairo_move_to(cr, line.x0, line.y0);
+        cairo_line_to(cr, line.x1, line.y1);
+    }
+    cairo_stroke(cr);
+    cairo_restore(cr);
+    m_pendingLines.clear();
 }
 
 // The default pen: black, one pixel on raster targets, 0.1 mm on vector ones.
@@ -395,6 +425,8 @@ void CairoSurface::StrokeLine(double x0, double y0, double x1, double y1) {
 
 void CairoSurface::Rectangle(const QvRect& rect) {
     cairo_t* cr = Context();
+    FlushLines();
+    m_cleanFill.reset();
     const DeviceRect r = ToDevice(rect);
     FillDeviceRect(r, QvRgb(255, 255, 255));  // the default brush
     cairo_save(cr);
@@ -418,13 +450,36 @@ void CairoSurface::Rectangle(const QvRect& rect) {
     cairo_restore(cr);
 }
 
+bool CairoSurface::AlreadyFilled(const DeviceRect& box, QvColor color) const {
+    // Painting a colour over an area that holds nothing but that colour
+    // changes nothing: a text line's opaque box inside the cell just filled
+    // with the same background. The box must not even touch what was drawn
+    // since, so that no edge of earlier ink is painted over.
+    if (!m_cleanFill || m_cleanFill->color != color)
+        return false;
+    const DeviceRect& r = m_cleanFill->rect;
+    if (!(r.x0 <= box.x0 && box.x1 <= r.x1 && r.y0 <= box.y0 && box.y1 <= r.y1))
+        return false;
+    for (const DeviceRect& ink : m_cleanFill->inked) {
+        if (ink.x0 <= box.x1 && box.x0 <= ink.x1 && ink.y0 <= box.y1 && box.y0 <= ink.y1)
+            return false;
+    }
+    return true;
+}
+
 void CairoSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
                            const int32_t* advances) {
     cairo_t* cr = Context();
+    FlushLines();
     const DeviceRect box = ToDevice(clip);
     cairo_save(cr);
-    if (options & kTextOpaque)
+    if ((options & kTextOpaque) && !AlreadyFilled(box, m_bkColor))
         FillDeviceRect(box, m_bkColor);
+    // What the glyphs may cover: the clip box, or anything when unclipped.
+    if (m_cleanFill && (options & kTextClipped))
+        m_cleanFill->inked.push_back(box);
+    else
+        m_cleanFill.reset();
     if (options & kTextClipped) {
         cairo_rectangle(cr, box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
         cairo_clip(cr);
@@ -543,6 +598,8 @@ void CairoSurface::DrawPicture(const std::shared_ptr<const qv::platform::Decoded
     const int32_t height = std::min(sourceHeight, picture->height - top);
     if (height <= 0) return;
     cairo_t* cr = Context();
+    FlushLines();
+    m_cleanFill.reset();
     const DeviceRect d = ToDevice(dest);
     if (!(d.x1 > d.x0) || !(d.y1 > d.y0)) return;
 

@@ -101,6 +101,10 @@ private:
     struct DeviceRect {
         double x0, y0, x1, y1;
     };
+    // A line from (x0, y0) to (x1, y1) in device space.
+    struct DeviceLine {
+        double x0, y0, x1, y1;
+    };
 
     CairoSurface(Target target, std::string path, int32_t paperWidth, int32_t paperHeight, double scale,
                  double offsetX, double offsetY);
@@ -117,6 +121,10 @@ private:
     void FillDeviceRect(const DeviceRect& rect, QvColor color);
     void StrokeLine(double x0, double y0, double x1, double y1);
     void DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, const int32_t* advances);
+    // Strokes the lines drawn since the last other operation (vector targets).
+    void FlushLines();
+    // Whether `box` lies in the last filled rectangle, of `color`, untouched since.
+    bool AlreadyFilled(const DeviceRect& box, QvColor color) const;
     void DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width);
 
     Target m_target;
@@ -146,6 +154,16 @@ private:
     QvColor m_bkColor = QvRgb(255, 255, 255);
     int32_t m_curX = 0;
     int32_t m_curY = 0;
+    // Vector targets: lines waiting to be stroked together (x0, y0 to x1, y1).
+    std::vector<DeviceLine> m_pendingLines;
+    // Vector targets: the last rectangle filled, and the boxes of the text
+    // drawn into it since; none once anything else was drawn.
+    struct CleanFill {
+        DeviceRect rect;
+        QvColor color;
+        std::vector<DeviceRect> inked;
+    };
+    std::optional<CleanFill> m_cleanFill;
     // The pictures drawn so far, by their id; released after the document.
     std::map<uint64_t, qv::render::CairoSurfacePtr> m_pictures;
 };
