@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -191,6 +192,26 @@ TEST(QuorvaneRender, PerPageFormatsNameOneFilePerPage) {
     EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
     // 210 mm at 30 dpi is 248 pixels wide.
     EXPECT_EQ(static_cast<unsigned char>(png[18]) * 256 + static_cast<unsigned char>(png[19]), 248);
+}
+
+TEST(QuorvaneRender, TimingsGiveOneLineWithEachPhaseAndThePages) {
+    ScratchDir dir;
+    const RunResult run = RunQuorvane(
+        {"render", "--timings", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "t.pdf"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"t.pdf"}));
+    double loading = -1, layout = -1, drawing = -1;
+    size_t pages = 0;
+    ASSERT_EQ(std::sscanf(run.err.c_str(), "timings: loading %lf s, layout %lf s, drawing %lf s, %zu pages", &loading,
+                          &layout, &drawing, &pages),
+              4)
+        << run.err;
+    EXPECT_EQ(pages, 3u);
+    EXPECT_GE(loading, 0.0);
+    EXPECT_GE(layout, 0.0);
+    EXPECT_GT(drawing, 0.0);
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_EQ(run.err.back(), '\n');
 }
 
 TEST(QuorvaneRender, AReportErrorIsItsMessageAloneAndLeavesNoFile) {
