@@ -419,7 +419,9 @@ void CMainFrame::ShowCurrentSource() {
     if (!doc) return;
     CScintillaView* view = doc->GetView();
     if (!view) return;
-    view->GetCtrl().SetCodePage(EditorCodePage(*demo));
+    const QByteArray text = view->GetCtrl().GetText();
+    view->GetCtrl().SetCodePage(
+        ShownCodePage(EditorCodePage(*demo), std::string_view(text.constData(), static_cast<size_t>(text.size()))));
     if (selection == kTabDtd) view->GetCtrl().SetReadOnly(true);
     ScheduleUpdate();
 }

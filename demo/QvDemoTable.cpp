@@ -39,6 +39,38 @@ int EditorCodePage(const DemoEntry& demo) {
     return demo.name == "UTF8" || demo.templateFile == "DemoFiles/fb2.qvrp" ? kCodePageUtf8 : 0;
 }
 
+namespace {
+
+// Valid UTF-8 with at least one multi-byte sequence.
+bool IsUtf8BeyondAscii(std::string_view bytes) {
+    bool beyondAscii = false;
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        size_t length = 1;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        }
+        if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+        else if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+        else if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+        else return false;
+        if (i + length > bytes.size()) return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+        beyondAscii = true;
+        i += length;
+    }
+    return beyondAscii;
+}
+
+}  // namespace
+
+int ShownCodePage(int ruleCodePage, std::string_view bytes) {
+    if (ruleCodePage == 0 && IsUtf8BeyondAscii(bytes)) return kCodePageUtf8;
+    return ruleCodePage;
+}
+
 int AnsiCodePageOfLocale(const std::string& locale) {
     // The language is what comes before the territory, codeset or modifier.
     const std::string language = locale.substr(0, locale.find_first_of("_.@"));

@@ -4,6 +4,7 @@
 // page the editor shows a demo's files. No window needed.
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // One demo: its display name and its two files, relative to the application
@@ -33,6 +34,12 @@ inline constexpr const char* kTemplateDtdFile = "DemoFiles/quorvane_v1.0.dtd";
 // The editor shows a demo's files as UTF-8 (65001) for the "UTF8" demo and
 // for the fb2 book, else with code page 0 (the editor's single-byte default).
 int EditorCodePage(const DemoEntry& demo);
+
+// The code page the editor really uses for a file's bytes. The single-byte
+// default shows bytes as Latin-1 here, so a file whose bytes are UTF-8 with
+// letters beyond ASCII (the dog register's owners) would show each such letter
+// as two wrong ones; such a file is shown as UTF-8 instead.
+int ShownCodePage(int ruleCodePage, std::string_view bytes);
 
 // The system's ANSI code page, as the locale names it: 1251 for a Cyrillic
 // language (ru, uk, be, bg, sr, mk), else 1252. The locale is the first set

@@ -61,6 +61,23 @@ TEST(DemoTable, EditorCodePageIsUtf8OnlyForTheUtf8DemoAndTheFb2Book) {
     for (const Case& c : cases) EXPECT_EQ(EditorCodePage(c.demo), c.codePage) << c.demo.name;
 }
 
+TEST(DemoTable, UnicodeBytesUnderTheSingleByteDefaultAreShownAsUtf8) {
+    const struct {
+        int rule;
+        const char* bytes;
+        int shown;
+    } cases[] = {
+        {0, "<dog owner=\"Kemal \xC3\x96zt\xC3\xBCrk\"/>", 65001},  // UTF-8 beyond ASCII
+        {0, "<dog owner=\"Jonas\"/>", 0},                              // plain ASCII: the rule
+        {0, "<\xD2\xEE\xE2\xE0\xF0/>", 0},                           // windows-1251 bytes
+        {0, "\xC3", 0},                                                // cut sequence
+        {0, "\xE2\x82", 0},
+        {0, "\xC0\x80", 0},                                           // overlong form
+        {65001, "plain", 65001},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ShownCodePage(c.rule, c.bytes), c.shown) << c.bytes;
+}
+
 TEST(DemoTable, LocaleLanguageDecidesTheAnsiCodePage) {
     const std::pair<const char*, int> cases[] = {
         {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251},   {"be_BY.CP1251", 1251}, {"bg_BG@euro", 1251},
