@@ -1,9 +1,11 @@
 #include "elements/CqvTextMetrics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string_view>
 
 #include "elements/QvCodePageText.h"
@@ -103,40 +105,132 @@ QvRunMetrics CqvTextMetrics::MeasureRun(const char* text, std::ptrdiff_t length)
     return run;
 }
 
+float CqvTextMetrics::AddAdvances(const char* text, size_t length, float sum) const {
+    if (SumsUtf8Directly()) return AddUtf8Advances(text, length, sum);
+    if (UnitsOf(text, length))
+        for (float advance : m_unitAdvances) sum += advance;
+    return sum;
+}
+
 bool CqvTextMetrics::NextLine(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart,
                               size_t& lineEnd) const {
     const char* text = breaker.text;
     const size_t length = breaker.length;
     size_t& pos = breaker.position;
-    const double width = maxWidth;
 
     while (pos < length && IsWhite(text[pos])) ++pos;
     if (pos >= length) return false;
+
+    // Where the code page allows, a line is measured piece by piece: the
+    // additions are the very ones a measurement from the line's start would make.
+    // No advance is negative, so the width of a line's prefix only grows.
+    const bool piecewise = !m_mode.wide || ConvertsPiecewiseAtWhiteSpace(m_mode.codePage);
+    if (piecewise && Scale() >= 0.0f) return NextLineInPieces(breaker, maxWidth, lineStart, lineEnd);
+    return NextLineRemeasured(breaker, maxWidth, lineStart, lineEnd);
+}
+
+// Widens the line word by word until it reaches the width; a line that is then
+// too wide breaks after white space or after a hyphen, as far right as fits.
+// That is the rule NextLineRemeasured states plainly. Here every break position
+// is measured once, on the way, and the scan stops as soon as the line is wider
+// than any later break could make fit: a long word full of hyphens would
+// otherwise be measured again from the line's start for every hyphen, and
+// scanned to its end on every line.
+bool CqvTextMetrics::NextLineInPieces(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart,
+                                      size_t& lineEnd) const {
+    const char* text = breaker.text;
+    const size_t length = breaker.length;
+    size_t& pos = breaker.position;
+    const double width = maxWidth;
+    const size_t start = pos;
+    breaker.lineSpacing = LineSpacing();
+
+    struct Break {
+        size_t at;
+        float width;
+    };
+    std::optional<Break> first;    // the leftmost break position of the line
+    std::optional<Break> lastFit;  // the rightmost one that fits
+    float running = 0.0f;
+    size_t measured = start;  // text[start, measured) is in `running`
+    auto measureTo = [&](size_t to) {
+        running = AddAdvances(text + measured, to - measured, running);
+        measured = to;
+    };
+    // Records a break; true once the line is wider than any break can mend.
+    auto passBreak = [&](size_t at) {
+        measureTo(at);
+        if (!first) first = Break{at, running};
+        if (running > width + 0.001) return true;
+        lastFit = Break{at, running};
+        return false;
+    };
+
+    bool crossed = false;
+    size_t wordEnd = start;
+    while (!crossed) {
+        // White space before the next word: each of its positions, and the
+        // word's start, is a break. White space at the end is never measured.
+        size_t wordStart = wordEnd;
+        while (wordStart < length && IsWhite(text[wordStart])) ++wordStart;
+        if (wordStart >= length) {
+            pos = length;
+            break;
+        }
+        for (size_t at = std::max(wordEnd, start + 1); at <= wordStart && !crossed; ++at)
+            crossed = passBreak(at);
+        // The word, with a break after each hyphen inside it.
+        wordEnd = wordStart;
+        while (!crossed && wordEnd < length && !IsWhite(text[wordEnd])) {
+            ++wordEnd;
+            if (wordEnd < length && !IsWhite(text[wordEnd]) &&
+                static_cast<unsigned char>(text[wordEnd - 1]) == kHyphen)
+                crossed = passBreak(wordEnd);
+        }
+        if (crossed) break;
+        pos = wordEnd;
+        measureTo(wordEnd);
+        breaker.width = running;
+        if (running >= width - 0.001) break;
+    }
+
+    lineStart = start;
+    if (!crossed) {
+        lineEnd = pos;
+        if (breaker.width <= width) return true;
+    }
+    if (lastFit) {
+        pos = lineEnd = lastFit->at;
+        breaker.width = lastFit->width;
+        return true;
+    }
+    // No break fits. A word wider than the box is never split: the line runs to
+    // the end of that word, past the right edge, where the line's clip rectangle
+    // cuts it; its width is that of its first break, or of the whole line.
+    if (crossed) {
+        while (wordEnd < length && !IsWhite(text[wordEnd])) ++wordEnd;
+        pos = lineEnd = wordEnd;
+    }
+    breaker.width = first ? first->width : running;
+    return true;
+}
+
+bool CqvTextMetrics::NextLineRemeasured(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart,
+                                        size_t& lineEnd) const {
+    const char* text = breaker.text;
+    const size_t length = breaker.length;
+    size_t& pos = breaker.position;
+    const double width = maxWidth;
     const size_t start = pos;
 
-    // Widen the line word by word until it reaches the width. Where the code
-    // page allows, each new piece is added to the running sum: the additions
-    // are the very ones a measurement from the start would make.
-    const bool piecewise = !m_mode.wide || ConvertsPiecewiseAtWhiteSpace(m_mode.codePage);
-    float running = 0.0f;
-    size_t measuredEnd = start;
+    // Widen the line word by word until it reaches the width.
     while (true) {
         while (pos < length && IsWhite(text[pos])) ++pos;
         if (pos >= length) break;
         while (pos < length && !IsWhite(text[pos])) ++pos;
-        if (piecewise) {
-            if (SumsUtf8Directly())
-                running = AddUtf8Advances(text + measuredEnd, pos - measuredEnd, running);
-            else if (UnitsOf(text + measuredEnd, pos - measuredEnd))
-                for (float advance : m_unitAdvances) running += advance;
-            measuredEnd = pos;
-            breaker.width = running;
-            breaker.lineSpacing = LineSpacing();
-        } else {
-            const QvRunMetrics run = MeasureRun(text + start, static_cast<std::ptrdiff_t>(pos - start));
-            breaker.width = run.width;
-            breaker.lineSpacing = run.lineSpacing;
-        }
+        const QvRunMetrics run = MeasureRun(text + start, static_cast<std::ptrdiff_t>(pos - start));
+        breaker.width = run.width;
+        breaker.lineSpacing = run.lineSpacing;
         if (breaker.width >= width - 0.001) break;
     }
 

@@ -100,6 +100,15 @@ private:
     // UnitsOf and SumUnits make.
     bool SumsUtf8Directly() const { return m_mode.wide && m_mode.codePage == 65001; }
     float AddUtf8Advances(const char* text, size_t length, float sum) const;
+    // Adds the advances of a piece of text to `sum`, as the piecewise
+    // measurement of a line does.
+    float AddAdvances(const char* text, size_t length, float sum) const;
+    // The two ways NextLine finds a line: in pieces where the code page
+    // converts piecewise, else measuring every candidate from the line's start.
+    bool NextLineInPieces(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart,
+                          size_t& lineEnd) const;
+    bool NextLineRemeasured(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart,
+                            size_t& lineEnd) const;
 
     std::shared_ptr<const QvAdvanceTable> m_table;
     QvAdvanceTableKey m_key;  // what m_table was built for
