@@ -1,8 +1,11 @@
 #include "elements/CqvPicture.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -15,6 +18,10 @@
 namespace {
 
 constexpr const char* kNoMemory = "Can not allocate enough memory";
+
+// Even an uncompressed picture of the most pixels the decoder takes (four
+// bytes each) fits in this; a larger file is no picture a report can show.
+constexpr uint64_t kMaxPictureFileBytes = uint64_t{512} << 20;
 
 // The system's text for a file that cannot be opened, as a message box shows
 // it: the reason and the file, at most 255 characters.
@@ -32,8 +39,16 @@ struct FileCloser {
 
 bool CqvPicture::LoadFromFile(const std::string& path) {
     m_pImage.reset();
+    // Only a regular file is a picture source: opening a FIFO blocks, and a
+    // device such as /dev/zero never ends, so reading it whole fills the memory.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) return false;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) throw CqvEx(FileErrorText(path, errno));
+    if (::fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+    if (static_cast<uint64_t>(info.st_size) > kMaxPictureFileBytes)
+        throw CqvEx("The picture file '" + path + "' is larger than " + std::to_string(kMaxPictureFileBytes) +
+                    " bytes");
     std::vector<unsigned char> bytes;
     try {
         unsigned char buffer[65536];

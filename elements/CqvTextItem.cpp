@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "common/CqvEx.h"
 #include "elements/CqvFontScope.h"
 #include "elements/CqvTextPiece.h"
 #include "elements/CqvTrial.h"
@@ -86,6 +87,7 @@ void CqvTextItem::ExpandAndCut(const TiXmlElement* data) {
     // continues on.
     if (m_bCutPlainSource) return;
     QvExpandedText expanded = ExpandFields(m_strSource, *m_pReport, data);
+    if (expanded.text.size() > kMaxTextRunBytes) throw CqvEx(TextTooLongMessage(expanded.text));
     m_strExpanded = std::move(expanded.text);
     m_bHasPageCount = expanded.hasPageCount;
     m_bCutPlainSource = m_strSource.find(kFieldOpen) == std::string::npos;

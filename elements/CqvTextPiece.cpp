@@ -27,10 +27,20 @@ void CqvTextPiece::Draw(Surface& surface) {
             // Every field at once: filling in one per drawing would print the
             // second field literally on a page that is drawn only once (a PDF,
             // a printer). The piece keeps the result.
+            // One pass: replacing each field in place would move the rest of
+            // the text once per field.
             const std::string count = std::to_string(QvSettings::Instance().pageCount);
+            std::string filled;
+            filled.reserve(m_strText.size());
+            size_t copied = 0;
             for (size_t at = m_strText.find(kPageCountField); at != std::string::npos;
-                 at = m_strText.find(kPageCountField, at + count.size()))
-                m_strText.replace(at, kPageCountField.size(), count);
+                 at = m_strText.find(kPageCountField, copied)) {
+                filled.append(m_strText, copied, at - copied);
+                filled += count;
+                copied = at + kPageCountField.size();
+            }
+            filled.append(m_strText, copied);
+            m_strText = std::move(filled);
         }
         style.m_metrics.DrawWrapped(&surface, m_strText.c_str(), static_cast<std::ptrdiff_t>(m_strText.size()),
                                     m_rcContent, AlignFlags(style.m_nTextAlign), true);

@@ -1,7 +1,9 @@
 #include "elements/ExpandFields.h"
 
+#include <algorithm>
 #include <string>
 
+#include "common/CqvEx.h"
 #include "engine/CqvReport.h"
 #include "xml/FindElementByPath.h"
 #include "xml/XmlNav.h"
@@ -39,6 +41,16 @@ QvDataValue FindDataValue(const TiXmlElement* data, std::string_view path) {
     return value;
 }
 
+std::string TextTooLongMessage(std::string_view text) {
+    constexpr size_t kShown = 40;
+    size_t shown = std::min(text.size(), kShown);
+    // Never half a UTF-8 character: continuation bytes are 10xxxxxx.
+    while (shown > 0 && shown < text.size() && (static_cast<unsigned char>(text[shown]) & 0xC0) == 0x80)
+        --shown;
+    return "The text '" + std::string(text.substr(0, shown)) + (shown < text.size() ? "..." : "") +
+           "' is longer than " + std::to_string(kMaxTextRunBytes) + " bytes";
+}
+
 QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, const TiXmlElement* data) {
     QvExpandedText out;
     size_t open = text.find(kOpen);
@@ -65,6 +77,7 @@ QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, const T
             result += FindDataValue(data, name).text;
         }
         expanded = true;
+        if (result.size() > kMaxTextRunBytes) throw CqvEx(TextTooLongMessage(text));
         handled = close + kClose.size();
         open = text.find(kOpen, handled);
     }
@@ -74,6 +87,7 @@ QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, const T
         return out;
     }
     result.append(text.substr(handled));
+    if (result.size() > kMaxTextRunBytes) throw CqvEx(TextTooLongMessage(text));
     out.text = std::move(result);
     return out;
 }

@@ -2,6 +2,7 @@
 // Field placeholders "[%name%]" in template texts: the current page number,
 // the page count (which only exists once layout has ended, so it stays in the
 // text until a page is drawn) and values of the data document.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,6 +16,16 @@ inline constexpr std::string_view kFieldOpen = "[%";
 // What "[%qv_pages%]" stays as in laid-out text; the text piece fills in the
 // page count when it is drawn.
 inline constexpr std::string_view kPageCountField = "[%qv_pages%]";
+
+// The longest text one item lays out, its fields filled in: 1 MiB, some 150
+// pages of 10-point text. A text continued over pages is measured anew on every
+// page, so a longer one would cost time that grows with the square of its
+// length; and fields repeated many times could otherwise blow a small template
+// up to any size. Both are refused with a message naming the text.
+inline constexpr size_t kMaxTextRunBytes = size_t{1} << 20;
+
+// "The text '<its first 40 bytes>...' is longer than 1048576 bytes".
+std::string TextTooLongMessage(std::string_view text);
 
 // Shown for a data path whose element does not exist.
 inline constexpr std::string_view kMissingElementText = "???";
@@ -37,6 +48,7 @@ QvDataValue FindDataValue(const TiXmlElement* data, std::string_view path);
 
 // Expands every closed placeholder of `text` for a page and a data element.
 // Pure: depends only on its arguments, so it can be tested without a report.
+// Raises CqvEx when the expanded text would grow beyond kMaxTextRunBytes.
 QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, const TiXmlElement* data);
 
 // The same with the report's current page: the page being laid out.

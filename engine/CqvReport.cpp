@@ -58,7 +58,10 @@ void CqvReport::MakeHeaderAndFooter() {
     }
 }
 
-void CqvReport::ClearPages() { m_pages.clear(); }
+void CqvReport::ClearPages() {
+    m_pages.clear();
+    m_nPieces = 0;
+}
 
 void CqvReport::Reset() {
     m_bInPreview = false;
@@ -296,7 +299,13 @@ void CqvReport::PreparePages(Surface& surface, QvPrintInfo& printInfo) {
 void CqvReport::AddPiece(std::unique_ptr<CqvPagePiece> piece) {
     const size_t page = m_nCurrentPage == 0 ? 1 : m_nCurrentPage;
     if (m_pages.size() < page) m_pages.resize(page);
+    if (m_pages[page - 1].size() >= kMaxPiecesPerPage)
+        throw CqvEx("Page " + std::to_string(page) + " holds more than " +
+                    std::to_string(kMaxPiecesPerPage) + " pieces");
+    if (m_nPieces >= kMaxPiecesPerReport)
+        throw CqvEx("The report holds more than " + std::to_string(kMaxPiecesPerReport) + " pieces");
     m_pages[page - 1].push_back(std::move(piece));
+    ++m_nPieces;
 }
 
 size_t CqvReport::CurrentPagePieceCount() const {
@@ -306,7 +315,10 @@ size_t CqvReport::CurrentPagePieceCount() const {
 
 void CqvReport::DropPiecesFrom(size_t count) {
     const size_t page = m_nCurrentPage == 0 ? 1 : m_nCurrentPage;
-    if (m_pages.size() >= page && m_pages[page - 1].size() > count) m_pages[page - 1].resize(count);
+    if (m_pages.size() >= page && m_pages[page - 1].size() > count) {
+        m_nPieces -= m_pages[page - 1].size() - count;
+        m_pages[page - 1].resize(count);
+    }
 }
 
 void CqvReport::DrawPage(Surface& surface, QvPrintInfo& printInfo) {

@@ -2,6 +2,7 @@
 // One report: a template and a data file, their documents, the page setup the
 // template declares, the element tree built from it, and once prepared the
 // pages as lists of recorded pieces.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,6 +24,12 @@ class Progress;
 constexpr int32_t kDefaultPageHeight = 2970;
 constexpr int32_t kDefaultPageWidth = 2100;
 constexpr int32_t kDefaultMaxPages = 100;
+
+// No report reaches these; they stop one whose items take no room, or whose
+// header repeats thousands of items over a million pages, before it fills the
+// memory: a page holds at most 100,000 pieces, the report 10,000,000.
+constexpr size_t kMaxPiecesPerPage = 100'000;
+constexpr size_t kMaxPiecesPerReport = 10'000'000;
 
 // Name of every print job.
 inline constexpr const char* kPrintJobName = "Quorvane";
@@ -50,7 +57,8 @@ public:
     void PreparePages(Surface& surface, QvPrintInfo& printInfo);
     // Draws the page that printInfo.currentPage names; never lays anything out.
     void DrawPage(Surface& surface, QvPrintInfo& printInfo);
-    // Appends a piece to the current page's list.
+    // Appends a piece to the current page's list; raises CqvEx beyond the
+    // piece limits.
     void AddPiece(std::unique_ptr<CqvPagePiece> piece);
     // The number of pieces on the current page so far, and taking back the
     // pieces after the first `count` of them: a table row that moves whole to
@@ -144,4 +152,5 @@ private:
     // Set when the abort check stopped the last PreparePages early.
     bool m_bPrepareAborted = false;
     std::vector<PieceList> m_pages;
+    size_t m_nPieces = 0;  // on all pages
 };

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -57,9 +58,12 @@ InputFile OpenInputFile(const std::string& path) {
     return input;
 }
 
-std::string SyntaxError(XML_Parser parser, const std::string& path, const char* beforePosition) {
+// `what` replaces the parser's own error text when given.
+std::string SyntaxError(XML_Parser parser, const std::string& path, const char* beforePosition,
+                        const std::string* what = nullptr) {
     const XML_LChar* error = XML_ErrorString(XML_GetErrorCode(parser));
-    return "In file '" + path + "' \n" + (error ? error : "unknown error") + beforePosition +
+    const std::string text = what ? *what : error ? error : "unknown error";
+    return "In file '" + path + "' \n" + text + beforePosition +
            "at line " + std::to_string(XML_GetCurrentLineNumber(parser)) + " char " +
            std::to_string(XML_GetCurrentColumnNumber(parser));
 }
@@ -139,7 +143,8 @@ void CqvXmlLoader::LoadSourceFile() {
     if (!input.file) throw CqvEx("The file '" + path + "' was not opened");
     if (input.empty) throw CqvEx("The file '" + path + "' is empty");
     XML_Parser parser = m_mainParser.get();
-    ParseBlocks(parser, input.file.get(), [&] { return SyntaxError(parser, path, " "); });
+    ParseBlocks(parser, input.file.get(),
+                [&](const std::string* what) { return SyntaxError(parser, path, " ", what); });
 }
 
 template <class SyntaxErrorText>
@@ -160,8 +165,17 @@ void CqvXmlLoader::ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxErrorTe
         const XML_Status status =
             XML_Parse(parser, block, static_cast<int>(got), final ? XML_TRUE : XML_FALSE);
         if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
-        if (status != XML_STATUS_OK) throw CqvEx(syntaxError());
+        if (status != XML_STATUS_OK) throw CqvEx(syntaxError(nullptr));
         if (final) return;
+        // Outside its handlers the parser's position is just past what it has
+        // parsed; the rest it holds as an unfinished token. Text is handed over
+        // as it comes, so only markup can pile up like this.
+        const XML_Index parsed = std::max<XML_Index>(XML_GetCurrentByteIndex(parser), 0);
+        if (m_activeParses.back().bytesFed - parsed > static_cast<XML_Index>(kMaxMarkupBytes)) {
+            const std::string what =
+                "markup longer than " + std::to_string(kMaxMarkupBytes) + " bytes";
+            throw CqvEx(syntaxError(&what));
+        }
     }
 }
 
@@ -266,6 +280,9 @@ void CqvXmlLoader::CharacterData(const XML_Char* data, int length) {
     OpenElement& open = m_elementStack.back();
     std::string& gathered = open.gathered;
     std::string_view chunk(data, static_cast<size_t>(length));
+    if (gathered.size() + chunk.size() > kMaxTextBytes)
+        throw CqvEx("The text of element '" + open.element->ValueStr() + "' is longer than " +
+                    std::to_string(kMaxTextBytes) + " bytes\n" + ElementErrorContext());
 
     const ActiveParse& parse = m_activeParses.back();
     const XML_Index start = XML_GetCurrentByteIndex(parse.parser);
@@ -332,8 +349,9 @@ void CqvXmlLoader::ExternalEntityReference(XML_Parser parser, const XML_Char* co
     if (!external) throw CqvEx("Could not create external entity parser.");
     ConfigureParser(external.get());
     XML_Parser entityParser = external.get();
-    ParseBlocks(entityParser, input.file.get(),
-                [&] { return SyntaxError(entityParser, path, "\n"); });
+    ParseBlocks(entityParser, input.file.get(), [&](const std::string* what) {
+        return SyntaxError(entityParser, path, "\n", what);
+    });
 }
 
 bool CqvXmlLoader::UnknownEncoding(const XML_Char* name, XML_Encoding* info) {

@@ -27,6 +27,12 @@ public:
     // No report nests anywhere near this deep. The limit keeps a hostile file from
     // building a tree whose (recursive) destruction would exhaust the stack.
     static constexpr size_t kMaxDepth = 5000;
+    // The text of one element (a paragraph, a base64 picture) and one piece of
+    // markup (a tag with its attributes, a comment, a declaration) may each be
+    // up to 64 MiB. Beyond that a file is refused as soon as the parser has
+    // read that much of it, instead of being held in memory, twice over.
+    static constexpr size_t kMaxTextBytes = size_t{64} << 20;
+    static constexpr size_t kMaxMarkupBytes = size_t{64} << 20;
 
     explicit CqvXmlLoader(CqvXmlDocument& document);
     CqvXmlLoader(const CqvXmlLoader&) = delete;
@@ -62,7 +68,8 @@ private:
 
     void ConfigureParser(XML_Parser parser);
     // Feeds the file in blocks; raises the stored handler failure or, when the
-    // parser reports an error, the message `syntaxError` composes.
+    // parser reports an error, the message `syntaxError` composes for it (for
+    // the parser's own error when given none).
     template <class SyntaxErrorText>
     void ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxErrorText syntaxError);
 
