@@ -17,12 +17,13 @@ inline constexpr std::string_view kFieldOpen = "[%";
 // page count when it is drawn.
 inline constexpr std::string_view kPageCountField = "[%qv_pages%]";
 
-// The longest text one item lays out, its fields filled in: 1 MiB, some 150
-// pages of 10-point text. A text continued over pages is measured anew on every
-// page, so a longer one would cost time that grows with the square of its
-// length; and fields repeated many times could otherwise blow a small template
-// up to any size. Both are refused with a message naming the text.
-inline constexpr size_t kMaxTextRunBytes = size_t{1} << 20;
+// The longest text one item lays out, its fields filled in: 4 MiB, some 600
+// pages of 10-point text. A bound text, or one with fields, is filled in anew
+// on every page it continues on, so a much longer one would cost time growing
+// with the square of its length; and fields repeated many times could
+// otherwise blow a small template up to any size. Both are refused with a
+// message naming the text.
+inline constexpr size_t kMaxTextRunBytes = size_t{4} << 20;
 
 // "The text '<its first 40 bytes>...' is longer than 1048576 bytes".
 std::string TextTooLongMessage(std::string_view text);

@@ -180,7 +180,7 @@ TEST(HostileReports, ATextLongerThanTheLimitIsRefused) {
                                                      "</small></r>");
     // A data text bound whole, and a short one repeated by fields.
     std::string fields;
-    for (int i = 0; i < 1000; ++i) fields += "[%small%]";
+    for (int i = 0; i < 3000; ++i) fields += "[%small%]";
     struct Case {
         std::string blocks;
         std::string error;
@@ -191,7 +191,7 @@ TEST(HostileReports, ATextLongerThanTheLimitIsRefused) {
     };
     for (const Case& c : cases) EXPECT_EQ(RunReport(dir.Write("report.qvrp", Template(c.blocks)), big).error, c.error);
     EXPECT_EQ(TextTooLongMessage(fields),
-              "The text '[%small%][%small%][%small%][%small%][%sm...' is longer than 1048576 bytes");
+              "The text '[%small%][%small%][%small%][%small%][%sm...' is longer than 4194304 bytes");
 }
 
 TEST(HostileReports, ManyPageCountFieldsInOneTextAreFilledInOnePass) {
