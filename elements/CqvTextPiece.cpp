@@ -26,9 +26,9 @@ void CqvTextPiece::Draw(Surface& surface) {
         if (m_bHasPageCount) {
             // Every field at once: filling in one per drawing would print the
             // second field literally on a page that is drawn only once (a PDF,
-            // a printer). The piece keeps the result.
-            // One pass: replacing each field in place would move the rest of
-            // the text once per field.
+            // a printer). The piece keeps the result. It is built in one pass:
+            // replacing each field in place would move the rest of the text once
+            // per field.
             const std::string count = std::to_string(QvSettings::Instance().pageCount);
             std::string filled;
             filled.reserve(m_strText.size());
