@@ -11,7 +11,7 @@
 #include "elements/CqvTextMetrics.h"
 #include "engine/CqvReport.h"
 #include "engine/Surface.h"
-#include "render/CairoSurface.h"
+#include "render/PdfSurface.h"
 
 namespace {
 
@@ -79,15 +79,13 @@ void BM_DogTableLayout(benchmark::State& state) {
 }
 BENCHMARK(BM_DogTableLayout)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-cairo_status_t Discard(void*, const unsigned char*, unsigned int) { return CAIRO_STATUS_SUCCESS; }
-
 // One full page of the dog register drawn into a PDF document (the page's
 // content is produced when the page ends).
 void BM_DrawPagePdf(benchmark::State& state) {
     ScratchFolder folder;
     auto report = qv::bench::LoadDogRegister(folder, 100);
-    CairoSurface surface = CairoSurface::PdfStream(Discard, nullptr, "benchmark", report->PageWidth(),
-                                                   report->PageHeight());
+    PdfSurface surface = PdfSurface::Stream([](const unsigned char*, size_t) { return true; }, "benchmark",
+                                            report->PageWidth(), report->PageHeight());
     QvPrintInfo& printInfo = report->PrintInfo();
     report->PreparePages(surface, printInfo);
     for (auto _ : state) {

@@ -10,6 +10,7 @@
 #include "engine/CqvReport.h"
 #include "engine/PrintHost.h"
 #include "render/CairoSurface.h"
+#include "render/PdfSurface.h"
 
 std::optional<OutputFormat> FormatForPath(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
@@ -24,31 +25,26 @@ std::optional<OutputFormat> FormatForPath(const std::string& path) {
 
 namespace {
 
-CairoSurface MakeSurface(OutputFormat format, const std::string& path, int32_t width, int32_t height,
-                         double dpi) {
+// The per-page formats, on Cairo; PDF has a surface of its own.
+CairoSurface MakePageSurface(OutputFormat format, const std::string& path, int32_t width, int32_t height,
+                             double dpi) {
     switch (format) {
     case OutputFormat::Png: return CairoSurface::Png(path, width, height, dpi);
     case OutputFormat::Svg: return CairoSurface::Svg(path, width, height);
-    case OutputFormat::PostScript: return CairoSurface::PostScript(path, width, height);
+    case OutputFormat::PostScript: break;
     case OutputFormat::Pdf: break;
     }
-    return CairoSurface::Pdf(path, width, height);
+    return CairoSurface::PostScript(path, width, height);
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-}  // namespace
-
-bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath, OutputFormat format,
-                  double dpi, RenderTimings* timings) {
-    // The page setup is known once the template is loaded; landscape turns the
-    // paper, as the layout does.
-    const int32_t paperWidth = report.Landscape() ? report.PageHeight() : report.PageWidth();
-    const int32_t paperHeight = report.Landscape() ? report.PageWidth() : report.PageHeight();
-    CairoSurface surface = MakeSurface(format, outPath, paperWidth, paperHeight, dpi);
-
+// Lays the report out on `surface` and draws every page into it.
+template <class OutputSurface>
+bool DrawReport(CqvReport& report, PrintHost& host, OutputSurface& surface, const std::string& outPath,
+                RenderTimings* timings) {
     QvPrintInfo& printInfo = report.PrintInfo();
     auto start = std::chrono::steady_clock::now();
     report.PreparePages(surface, printInfo);
@@ -76,4 +72,20 @@ bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath
     surface.Finish();
     if (timings) timings->drawing = SecondsSince(start);
     return true;
+}
+
+}  // namespace
+
+bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath, OutputFormat format,
+                  double dpi, RenderTimings* timings) {
+    // The page setup is known once the template is loaded; landscape turns the
+    // paper, as the layout does.
+    const int32_t paperWidth = report.Landscape() ? report.PageHeight() : report.PageWidth();
+    const int32_t paperHeight = report.Landscape() ? report.PageWidth() : report.PageHeight();
+    if (format == OutputFormat::Pdf) {
+        PdfSurface surface = PdfSurface::File(outPath, paperWidth, paperHeight);
+        return DrawReport(report, host, surface, outPath, timings);
+    }
+    CairoSurface surface = MakePageSurface(format, outPath, paperWidth, paperHeight, dpi);
+    return DrawReport(report, host, surface, outPath, timings);
 }

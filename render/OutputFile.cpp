@@ -62,15 +62,18 @@ OutputFile::~OutputFile() {
         ::unlink(m_tempPath.c_str());
 }
 
-cairo_status_t OutputFile::CairoWrite(void* closure, const unsigned char* data, unsigned int length) {
-    auto* self = static_cast<OutputFile*>(closure);
-    if (self->m_writeErrno != 0 || !self->m_file)
-        return CAIRO_STATUS_WRITE_ERROR;
-    if (length > 0 && std::fwrite(data, 1, length, self->m_file) != length) {
-        self->m_writeErrno = errno ? errno : EIO;
-        return CAIRO_STATUS_WRITE_ERROR;
+bool OutputFile::Write(const void* data, size_t length) {
+    if (m_writeErrno != 0 || !m_file)
+        return false;
+    if (length > 0 && std::fwrite(data, 1, length, m_file) != length) {
+        m_writeErrno = errno ? errno : EIO;
+        return false;
     }
-    return CAIRO_STATUS_SUCCESS;
+    return true;
+}
+
+cairo_status_t OutputFile::CairoWrite(void* closure, const unsigned char* data, unsigned int length) {
+    return static_cast<OutputFile*>(closure)->Write(data, length) ? CAIRO_STATUS_SUCCESS : CAIRO_STATUS_WRITE_ERROR;
 }
 
 void OutputFile::Close() {

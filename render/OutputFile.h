@@ -4,6 +4,7 @@
 // nothing where its output was asked for, and never a truncated file.
 #include <cairo.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -21,8 +22,12 @@ public:
 
     const std::string& Target() const { return m_target; }
 
-    // A cairo_write_func_t; `closure` is the OutputFile. A failed write is
-    // remembered and reported by Commit, as Cairo only passes on a status.
+    // Appends bytes to the file. Returns false when they could not be
+    // written; the failure is remembered and reported by Close and Commit
+    // with the system's reason, and nothing more is written.
+    bool Write(const void* data, size_t length);
+
+    // Write as a cairo_write_func_t; `closure` is the OutputFile.
     static cairo_status_t CairoWrite(void* closure, const unsigned char* data, unsigned int length);
 
     // Flushes and closes the temporary file (a file per page need not stay

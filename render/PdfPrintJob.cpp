@@ -5,36 +5,33 @@
 namespace qv::render {
 
 PdfPrintJob::PdfPrintJob(int32_t paperWidth, int32_t paperHeight, std::string name) {
-    m_surface.emplace(CairoSurface::PdfStream(&PdfPrintJob::CairoWrite, this, name, paperWidth, paperHeight));
+    m_surface.emplace(PdfSurface::Stream([this](const unsigned char* data, size_t length) { return Write(data, length); },
+                                         name, paperWidth, paperHeight));
 }
 
 PdfPrintJob::~PdfPrintJob() {
     Abort();
-    // Cairo completes a surface it destroys and writes the rest of the
-    // document; the aborted job refuses those bytes.
     m_surface.reset();
 }
 
-cairo_status_t PdfPrintJob::CairoWrite(void* closure, const unsigned char* data, unsigned int length) {
-    auto* job = static_cast<PdfPrintJob*>(closure);
-    if (job->m_bAborted) return CAIRO_STATUS_WRITE_ERROR;
-    if (!job->m_sink) {
-        job->m_pending.insert(job->m_pending.end(), data, data + length);
-        return CAIRO_STATUS_SUCCESS;
+bool PdfPrintJob::Write(const unsigned char* data, size_t length) {
+    if (m_bAborted) return false;
+    if (!m_sink) {
+        m_pending.insert(m_pending.end(), data, data + length);
+        return true;
     }
-    PrintSink& sink = *job->m_sink;
-    if (sink.Cancelled() || sink.Finished()) return CAIRO_STATUS_WRITE_ERROR;
+    if (m_sink->Cancelled() || m_sink->Finished()) return false;
     try {
-        sink.Write(data, length);
+        m_sink->Write(data, length);
     } catch (const CqvEx&) {
-        // Cairo only passes a status on; the sink keeps the reason.
-        return CAIRO_STATUS_WRITE_ERROR;
+        // The surface only learns that the bytes did not go; the sink keeps the reason.
+        return false;
     }
-    return CAIRO_STATUS_SUCCESS;
+    return true;
 }
 
 void PdfPrintJob::Rethrow(const CqvEx& error) {
-    // The sink knows why its bytes did not arrive; Cairo only knows that they did not.
+    // The sink knows why its bytes did not arrive; the surface only knows that they did not.
     const std::string message = m_sink && !m_sink->LastError().empty() ? m_sink->LastError() : error.Message();
     Abort();
     throw CqvEx(message);

@@ -5,8 +5,8 @@
 // to the end.
 //
 // The surface exists before the sink: the report is laid out on the printer's
-// surface before its job starts, and whatever Cairo writes in the meantime is
-// kept and sent first.
+// surface before its job starts, and whatever the surface writes in the
+// meantime is kept and sent first.
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "common/CqvEx.h"
-#include "render/CairoSurface.h"
+#include "render/PdfSurface.h"
 #include "render/PrintSink.h"
 
 namespace qv::render {
@@ -30,7 +30,7 @@ public:
     PdfPrintJob& operator=(const PdfPrintJob&) = delete;
 
     // What the report lays out and draws on.
-    CairoSurface& Surface() { return *m_surface; }
+    PdfSurface& Surface() { return *m_surface; }
 
     // Hands the document to its destination; the bytes held so far go first.
     // Raises CqvEx (and cancels the sink) when they cannot be sent.
@@ -54,12 +54,13 @@ public:
     PrintSink* Sink() const { return m_sink.get(); }
 
 private:
-    static cairo_status_t CairoWrite(void* closure, const unsigned char* data, unsigned int length);
+    // The surface's bytes: held until the sink arrives, then passed on.
+    bool Write(const unsigned char* data, size_t length);
     [[noreturn]] void Rethrow(const CqvEx& error);
 
     std::unique_ptr<PrintSink> m_sink;
     std::vector<unsigned char> m_pending;  // bytes written before the sink arrived
-    std::optional<CairoSurface> m_surface;
+    std::optional<PdfSurface> m_surface;
     bool m_bFinished = false;
     bool m_bAborted = false;
 };
