@@ -1,6 +1,5 @@
 #include "render/CairoSurface.h"
 
-#include <cairo-pdf.h>
 #include <cairo-ps.h>
 #include <cairo-svg.h>
 
@@ -52,26 +51,6 @@ CairoSurface::~CairoSurface() {
     // before the files they write to; the files then remove themselves.
     m_cr.reset();
     m_surface.reset();
-}
-
-CairoSurface CairoSurface::Pdf(const std::string& path, int32_t paperWidth, int32_t paperHeight) {
-    CairoSurface s(Target::Pdf, path, paperWidth, paperHeight, kPointsPerUnit, 0, 0);
-    s.m_documentFile = std::make_unique<OutputFile>(path);
-    s.m_surface.reset(cairo_pdf_surface_create_for_stream(OutputFile::CairoWrite, s.m_documentFile.get(),
-                                                          paperWidth * kPointsPerUnit, paperHeight * kPointsPerUnit));
-    s.CheckStatus(StatusOf(s.m_surface.get()), s.m_documentFile.get());
-    cairo_pdf_surface_set_metadata(s.m_surface.get(), CAIRO_PDF_METADATA_CREATOR, "Quorvane");
-    return s;
-}
-
-CairoSurface CairoSurface::PdfStream(cairo_write_func_t write, void* closure, const std::string& name,
-                                     int32_t paperWidth, int32_t paperHeight) {
-    CairoSurface s(Target::Pdf, name, paperWidth, paperHeight, kPointsPerUnit, 0, 0);
-    s.m_surface.reset(
-        cairo_pdf_surface_create_for_stream(write, closure, paperWidth * kPointsPerUnit, paperHeight * kPointsPerUnit));
-    s.CheckStatus(StatusOf(s.m_surface.get()), nullptr);
-    cairo_pdf_surface_set_metadata(s.m_surface.get(), CAIRO_PDF_METADATA_CREATOR, "Quorvane");
-    return s;
 }
 
 CairoSurface CairoSurface::Png(const std::string& path, int32_t paperWidth, int32_t paperHeight, double dpi) {
@@ -162,7 +141,6 @@ void CairoSurface::OpenPageSurface() {
             cairo_ps_surface_create_for_stream(OutputFile::CairoWrite, m_pageFiles.back().get(), widthPt, heightPt));
         CheckStatus(StatusOf(m_surface.get()), m_pageFiles.back().get());
         break;
-    case Target::Pdf:
     case Target::Image:
         break;
     }
@@ -195,10 +173,6 @@ void CairoSurface::EndPage() {
     ++m_pagesDone;
     CheckStatus(cairo_status(m_cr.get()), nullptr);
     switch (m_target) {
-    case Target::Pdf:
-        cairo_show_page(m_cr.get());
-        CheckStatus(cairo_status(m_cr.get()), m_documentFile.get());
-        break;
     case Target::Png: {
         m_cr.reset();
         cairo_surface_flush(m_surface.get());
@@ -232,14 +206,6 @@ void CairoSurface::Finish() {
         EndPage();
     m_finished = true;
     switch (m_target) {
-    case Target::Pdf:
-        m_cr.reset();
-        cairo_surface_finish(m_surface.get());
-        CheckStatus(StatusOf(m_surface.get()), m_documentFile.get());
-        m_surface.reset();
-        if (m_documentFile)  // a streamed PDF has no file of its own
-            m_documentFile->Commit();
-        break;
     case Target::Png:
     case Target::Svg:
     case Target::PostScript: {
@@ -559,8 +525,8 @@ void CairoSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int3
 namespace {
 
 // Cairo paints the picture's own pixels, without a copy; the image surface made
-// over them holds the picture until Cairo lets the surface go, which a PDF
-// document does only when it has written the picture out.
+// over them holds the picture until Cairo lets the surface go, which a vector
+// file does only when it has written the picture out.
 struct PictureHold {
     std::shared_ptr<const qv::platform::DecodedPicture> picture;
     std::string uniqueId;
@@ -603,9 +569,9 @@ void CairoSurface::DrawPicture(const std::shared_ptr<const qv::platform::Decoded
     const DeviceRect d = ToDevice(dest);
     if (!(d.x1 > d.x0) || !(d.y1 > d.y0)) return;
 
-    // One image surface per picture for the life of this surface: a PDF
-    // document recognises a picture it has written by the identity attached
-    // to it, and keeps looking at that identity until the document ends.
+    // One image surface per picture for the life of this surface: a vector
+    // file recognises a picture it has written by the identity attached to
+    // it, and keeps looking at that identity until the file ends.
     CairoSurfacePtr& source = m_pictures[picture->id];
     if (!source)
         source = PictureSurface(picture);
@@ -613,8 +579,8 @@ void CairoSurface::DrawPicture(const std::shared_ptr<const qv::platform::Decoded
     cairo_rectangle(cr, d.x0, d.y0, d.x1 - d.x0, d.y1 - d.y0);
     cairo_clip(cr);
     // The source rows top .. top + height fill the destination; the rest of the
-    // picture lies outside the clip. A PDF gets the whole picture once and shows
-    // the slice, so a JPEG keeps its own encoding.
+    // picture lies outside the clip. A vector file gets the whole picture and
+    // shows the slice, so a JPEG keeps its own encoding.
     cairo_translate(cr, d.x0, d.y0);
     cairo_scale(cr, (d.x1 - d.x0) / picture->width, (d.y1 - d.y0) / height);
     cairo_set_source_surface(cr, source.get(), 0, -double(top));

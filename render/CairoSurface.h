@@ -1,6 +1,7 @@
 #pragma once
-// The engine's drawing surface on Cairo: a PDF document, one PNG, SVG or
-// PostScript file per page, or an in-memory ARGB32 image (the preview).
+// The engine's drawing surface on Cairo: one PNG, SVG or PostScript file per
+// page, or an in-memory ARGB32 image (the preview). PDF documents have a
+// writer of their own, PdfSurface.
 //
 // Logical units are 0.1 mm with y upward and the paper's top at y = 0. A
 // logical point (x, y) lands at (x × f, −y × f) on the page, where f is 72/254
@@ -8,8 +9,8 @@
 // PNG pages; the in-memory image takes any scale and pixel offset.
 //
 // Text is drawn with the font files of the platform's font module at the
-// positions the engine measured, with its UTF-8 text attached, so that a PDF
-// embeds the measured font and its text can be searched and copied.
+// positions the engine measured, with its UTF-8 text attached, so that vector
+// files embed the measured font.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -24,17 +25,10 @@
 
 class CairoSurface : public Surface {
 public:
-    enum class Target { Pdf, Png, Svg, PostScript, Image };
+    enum class Target { Png, Svg, PostScript, Image };
 
-    // All pages in one PDF file. Paper size in logical units (2100 × 2970 is A4).
-    static CairoSurface Pdf(const std::string& path, int32_t paperWidth, int32_t paperHeight);
-    // A PDF document handed to `write` (with `closure`) as it is produced: each
-    // page's content goes out when the page ends, the rest at Finish. `name`
-    // stands for the output in error messages. The closure must outlive the
-    // surface; a write function that starts failing stops all further output.
-    static CairoSurface PdfStream(cairo_write_func_t write, void* closure, const std::string& name,
-                                  int32_t paperWidth, int32_t paperHeight);
     // One file per page, named by PageFileName once Finish knows the page count.
+    // Paper size in logical units (2100 × 2970 is A4).
     static CairoSurface Png(const std::string& path, int32_t paperWidth, int32_t paperHeight, double dpi);
     static CairoSurface Svg(const std::string& path, int32_t paperWidth, int32_t paperHeight);
     static CairoSurface PostScript(const std::string& path, int32_t paperWidth, int32_t paperHeight);
@@ -84,8 +78,7 @@ public:
     void MoveTo(int32_t x, int32_t y) override;
     void LineTo(int32_t x, int32_t y) override;
     void Rectangle(const QvRect& rect) override;
-    // A JPEG picture goes into a PDF as the JPEG file itself; every picture is
-    // written once per document however often it is drawn.
+    // A JPEG picture goes into a PostScript page as the JPEG file itself.
     void DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& picture, const QvRect& dest,
                      int32_t sourceTop, int32_t sourceHeight) override;
 
@@ -137,8 +130,7 @@ private:
     int m_pixelWidth = 0;  // raster page or image size
     int m_pixelHeight = 0;
 
-    // The PDF document or the in-memory image; per-page targets make one surface per page.
-    std::unique_ptr<qv::render::OutputFile> m_documentFile;
+    // The page being drawn or the in-memory image; per-page targets make one surface per page.
     qv::render::CairoSurfacePtr m_surface;
     qv::render::CairoContextPtr m_cr;
     // Per-page outputs, closed at EndPage and renamed into place by Finish.
@@ -164,6 +156,6 @@ private:
         std::vector<DeviceRect> inked;
     };
     std::optional<CleanFill> m_cleanFill;
-    // The pictures drawn so far, by their id; released after the document.
+    // The pictures drawn so far, by their id; released with the surface.
     std::map<uint64_t, qv::render::CairoSurfacePtr> m_pictures;
 };

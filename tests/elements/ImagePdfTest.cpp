@@ -11,6 +11,7 @@
 
 #include "ImageTestSupport.h"
 #include "render/CairoSurface.h"
+#include "render/PdfSurface.h"
 
 namespace {
 
@@ -81,7 +82,8 @@ private:
 
 const Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kYellow{255, 255, 0};
 
-void DrawAllPages(Report& report, CairoSurface& surface) {
+template <class OutputSurface>
+void DrawAllPages(Report& report, OutputSurface& surface) {
     report->PreparePages(surface, report->PrintInfo());
     for (uint32_t page = 1; page <= report->PageCount(); ++page) {
         surface.StartPage();
@@ -118,7 +120,7 @@ TEST(ImagePdf, APngAndAJpegShowInThePdfAndTheJpegStaysAJpeg) {
     const std::string pdf = folder / "pictures.pdf";
     {
         Report report(kTwoPictures);
-        CairoSurface surface = CairoSurface::Pdf(pdf, 1000, 2000);
+        PdfSurface surface = PdfSurface::File(pdf, 1000, 2000);
         DrawAllPages(report, surface);
     }
     const std::string bytes = ReadBytes(pdf);
@@ -167,7 +169,7 @@ TEST(ImagePdf, ASplitPictureIsWrittenIntoThePdfOnce) {
         Report report(Page("<Block><Image stretch=\"1\" width=\"30mm\" height=\"170mm\">" + ImageFile("square.png") +
                            "</Image><Image left=\"20mm\" width=\"40mm\" height=\"80mm\">" +
                            ImageFile("tall_1to2.jpg") + "</Image></Block>"));
-        CairoSurface surface = CairoSurface::Pdf(pdf, 1000, 2000);
+        PdfSurface surface = PdfSurface::File(pdf, 1000, 2000);
         DrawAllPages(report, surface);
         ASSERT_EQ(report->PageCount(), 2u);
     }

@@ -13,7 +13,7 @@
 #include "elements/CqvFontScope.h"
 #include "elements/CqvStyle.h"
 #include "engine/QvSettings.h"
-#include "render/CairoSurface.h"
+#include "render/PdfSurface.h"
 
 namespace {
 
@@ -60,7 +60,7 @@ TEST(WrappedParagraphPdf, TwoStylesComeBackAsTextOnAnA4PageWithTheFontsEmbedded)
     LoadStyle(bold, "Arial", 16, true);
     int32_t headingHeight = 0, bodyHeight = 0;
     {
-        CairoSurface surface = CairoSurface::Pdf(pdf, 2100, 2970);
+        PdfSurface surface = PdfSurface::File(pdf, 2100, 2970);
         surface.StartPage();
         {
             CqvFontScope scope(surface, bold);

@@ -1,0 +1,103 @@
+#include "RenderTestSupport.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include "platform/FontResolver.h"
+
+namespace qvrender {
+
+namespace fs = std::filesystem;
+
+ScratchFolder::ScratchFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    m_dir = fs::temp_directory_path() / ("qv-render-" + std::to_string(::getpid()) + "-" + info->name());
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir);
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(m_dir, ignored);
+}
+
+std::vector<std::string> ScratchFolder::Files() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(m_dir)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+void ScratchFolder::Empty() const {
+    fs::remove_all(m_dir);
+    fs::create_directories(m_dir);
+}
+
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    if (!pipe) return out;
+    char buffer[4096];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, n);
+    return out;
+}
+
+int ExitStatus(const std::string& command) {
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::vector<int32_t> AdvancesFor(std::u16string_view text, const char* family, int weight, double emHeight) {
+    auto font = qv::platform::ResolveFont(family, weight, false).file;
+    const double scale = emHeight / font->OutlineMetrics()->emSquare;
+    std::vector<int32_t> advances;
+    float sum = 0;
+    for (char16_t c : text) {
+        const float before = sum;
+        sum += static_cast<float>(font->DesignAdvance(c) * scale + 0.5);
+        advances.push_back(static_cast<int32_t>(sum) - static_cast<int32_t>(before));
+    }
+    return advances;
+}
+
+void DrawLine(Surface& surface, int32_t x, int32_t top, std::u16string_view text, const char* family, int weight,
+              int32_t emHeight, unsigned options, QvRect clip) {
+    QvFontSpec font;
+    font.face = family;
+    font.weight = weight;
+    font.height = -emHeight;
+    surface.SelectFont(font);
+    std::vector<int32_t> advances = AdvancesFor(text, family, weight, emHeight);
+    surface.TextOut(x, top, options, clip, text, advances.data());
+}
+
+PngImage::PngImage(const std::string& path) : m_surface(cairo_image_surface_create_from_png(path.c_str())) {}
+PngImage::~PngImage() { cairo_surface_destroy(m_surface); }
+bool PngImage::Ok() const { return cairo_surface_status(m_surface) == CAIRO_STATUS_SUCCESS; }
+int PngImage::Width() const { return cairo_image_surface_get_width(m_surface); }
+int PngImage::Height() const { return cairo_image_surface_get_height(m_surface); }
+
+uint32_t PngImage::At(int x, int y) const {
+    const unsigned char* row = cairo_image_surface_get_data(m_surface) + y * cairo_image_surface_get_stride(m_surface);
+    return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFFu;
+}
+
+bool PngImage::Dark(int x, int y) const {
+    const uint32_t p = At(x, y);
+    return ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 3 * 96;
+}
+
+int PngImage::DarkCount(int x0, int y0, int x1, int y1) const {
+    int count = 0;
+    for (int y = std::max(0, y0); y < std::min(Height(), y1); ++y)
+        for (int x = std::max(0, x0); x < std::min(Width(), x1); ++x) count += Dark(x, y);
+    return count;
+}
+
+}  // namespace qvrender

@@ -1,0 +1,63 @@
+#pragma once
+// What the surface tests share: a scratch folder, running poppler's tools,
+// the engine's advances for a text, and reading PNG pages back.
+#include <cairo.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/Surface.h"
+
+namespace qvrender {
+
+// A fresh folder named after the running test, removed afterwards.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
+    std::vector<std::string> Files() const;
+    void Empty() const;
+
+private:
+    std::filesystem::path m_dir;
+};
+
+// Standard output of a shell command.
+std::string RunCommand(const std::string& command);
+// The exit status of a shell command.
+int ExitStatus(const std::string& command);
+
+// The advances the text metrics would give: each glyph's design advance scaled
+// to the em height, accumulated and truncated as drawn lines are.
+std::vector<int32_t> AdvancesFor(std::u16string_view text, const char* family, int weight, double emHeight);
+
+void DrawLine(Surface& surface, int32_t x, int32_t top, std::u16string_view text, const char* family, int weight,
+              int32_t emHeight, unsigned options = 0, QvRect clip = {});
+
+// A PNG read back with Cairo: 0x00RRGGBB per pixel.
+class PngImage {
+public:
+    explicit PngImage(const std::string& path);
+    ~PngImage();
+    PngImage(const PngImage&) = delete;
+    PngImage& operator=(const PngImage&) = delete;
+
+    bool Ok() const;
+    int Width() const;
+    int Height() const;
+    uint32_t At(int x, int y) const;
+    bool Dark(int x, int y) const;
+    // Dark pixels in [x0, x1) × [y0, y1).
+    int DarkCount(int x0, int y0, int x1, int y1) const;
+
+private:
+    cairo_surface_t* m_surface;
+};
+
+}  // namespace qvrender
