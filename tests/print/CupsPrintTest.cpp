@@ -208,7 +208,7 @@ TEST_F(CupsPrint, QueuesAreListedWithTheirDevice) {
     for (const qv::render::CupsDestination& destination : qv::render::ListCupsDestinations())
         if (destination.name == Queue()) {
             listed = true;
-            EXPECT_EQ(destination.deviceUri, "cups-pdf:/");
+            EXPECT_EQ(destination.deviceUri, Server().DeviceUri());
         }
     EXPECT_TRUE(listed);
     const auto found = qv::render::FindCupsDestination(Queue());

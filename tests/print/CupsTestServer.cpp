@@ -28,6 +28,7 @@ constexpr const char* kLpadmin = "/usr/sbin/lpadmin";
 constexpr const char* kCupsPdfBackend = "/usr/lib/cups/backend/cups-pdf";
 constexpr const char* kCupsPdfPpd = "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd";
 constexpr const char* kCupsPdfConf = "/etc/cups/cups-pdf.conf";
+constexpr const char* kCupsPdfConfDir = "/etc/cups";
 constexpr const char* kSystemSocket = "/run/cups/cups.sock";
 constexpr const char* kSystemErrorLog = "/var/log/cups/error_log";
 
@@ -187,10 +188,22 @@ bool CupsTestServer::StartPrivate(std::string& why) {
         return false;
     }
     m_private = true;
+    // A cups-pdf instance of this server's own (device cups-pdf:/NAME reads
+    // /etc/cups/cups-pdf-NAME.conf): its jobs land in a folder of their own,
+    // not in the one every other test process's queue writes to, where the
+    // newest PDF could be another process's job of the same number.
+    m_instance = "qvtest" + std::to_string(getpid());
+    m_instanceConf = std::string(kCupsPdfConfDir) + "/cups-pdf-" + m_instance + ".conf";
+    if (!WriteFile(m_instanceConf, "Out " + d + "/pdf\nGrp lpadmin\nDecodeHexStrings 1\n")) {
+        why = "cannot write " + m_instanceConf;
+        m_instanceConf.clear();
+        return false;
+    }
+    m_outputDir = d + "/pdf";
     // The Debian default renders through Ghostscript, which turns text into
     // outlines; poppler's renderer keeps the text, so the tests can read it.
-    if (!RunTool(std::string(kLpadmin) + " -p " + m_queue + " -v cups-pdf:/ -E -P " + kCupsPdfPpd +
-                 " -o pdftops-renderer-default=pdftocairo")) {
+    if (!RunTool(std::string(kLpadmin) + " -p " + m_queue + " -v " + DeviceUri() + " -E -P " +
+                 kCupsPdfPpd + " -o pdftops-renderer-default=pdftocairo")) {
         why = "lpadmin could not create the queue";
         return false;
     }
@@ -238,6 +251,7 @@ CupsTestServer::~CupsTestServer() {
     if (!m_private && !m_queue.empty()) RunTool(std::string(kLpadmin) + " -x " + m_queue);
     StopScheduler();
     std::error_code ignored;
+    if (!m_instanceConf.empty()) fs::remove(m_instanceConf, ignored);
     if (!m_dir.empty()) fs::remove_all(m_dir, ignored);
 }
 

@@ -41,6 +41,8 @@ public:
     CupsTestServer& operator=(const CupsTestServer&) = delete;
 
     const std::string& Queue() const { return m_queue; }
+    // The queue's device: cups-pdf, with this server's own instance if private.
+    std::string DeviceUri() const { return "cups-pdf:/" + m_instance; }
     // True for the private scheduler; false when the machine's is in use.
     bool IsPrivate() const { return m_private; }
     // Where cups-pdf puts the PDF of a job of this user.
@@ -73,6 +75,9 @@ private:
     std::string m_dir;         // the private scheduler's folder
     std::string m_socket;      // what CUPS_SERVER names
     std::string m_queue;
+    // The private server's cups-pdf instance and its settings file in /etc/cups.
+    std::string m_instance;
+    std::string m_instanceConf;
     std::string m_outputDir;
     std::string m_errorLog;
     pid_t m_pid = -1;          // the scheduler started here, if any
