@@ -51,10 +51,10 @@ PdfFont::PdfFont(std::shared_ptr<const qv::platform::FontFile> file) : m_file(st
     if (m_file->Face() && m_file->Face()->units_per_EM > 0) m_emSquare = m_file->Face()->units_per_EM;
 }
 
-size_t PdfFont::ResourceFor(double em, const std::string& name) {
+size_t PdfFont::ResourceFor(double em, int number) {
     for (size_t i = 0; i < m_resources.size(); ++i)
         if (m_resources[i].em == em) return i;
-    m_resources.push_back(Resource{em, name, {}, 0});
+    m_resources.push_back(Resource{em, number, "F" + std::to_string(number), {}, 0});
     return m_resources.size() - 1;
 }
 

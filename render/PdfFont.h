@@ -22,8 +22,10 @@ public:
     const qv::platform::FontFile& File() const { return *m_file; }
 
     // The resource for text of em height `em` (logical units), made with the
-    // resource name `name` when the height is new.
-    size_t ResourceFor(double em, const std::string& name);
+    // document-wide number `number` (its name is F<number>) when the height
+    // is new.
+    size_t ResourceFor(double em, int number);
+    int ResourceNumber(size_t resource) const { return m_resources[resource].number; }
     const std::string& ResourceName(size_t resource) const { return m_resources[resource].name; }
 
     // The advance the PDF viewer gives glyph `glyph` of resource `resource`,
@@ -52,6 +54,7 @@ public:
 private:
     struct Resource {
         double em = 0;
+        int number = 0;
         std::string name;
         std::vector<uint8_t> used;  // by glyph id
         int object = 0;

@@ -155,12 +155,16 @@ void PdfSurface::WriteDocumentEnd() {
     std::string resources = "<< /ProcSet [/PDF /Text /ImageB /ImageC]";
     if (m_fontResources > 0) {
         // By resource number, so the dictionary reads F1, F2, ...
-        std::vector<std::pair<std::string, int>> fonts;
+        std::vector<std::pair<int, int>> fonts;  // number, object
         for (const auto& font : m_fonts)
-            for (size_t r = 0; r < font->ResourceCount(); ++r) fonts.emplace_back(font->ResourceName(r), font->ObjectOf(r));
+            for (size_t r = 0; r < font->ResourceCount(); ++r)
+                fonts.emplace_back(font->ResourceNumber(r), font->ObjectOf(r));
+        std::sort(fonts.begin(), fonts.end());
         resources += " /Font <<";
-        for (const auto& [name, object] : fonts) {
-            resources += " /" + name + ' ';
+        for (const auto& [number, object] : fonts) {
+            resources += " /F";
+            AppendInt(resources, number);
+            resources += ' ';
             AppendInt(resources, object);
             resources += " 0 R";
         }
@@ -259,12 +263,10 @@ const PdfSurface::SelectedFont& PdfSurface::Font() {
     selected.syntheticBold = resolved.syntheticBold;
     selected.syntheticItalic = resolved.syntheticItalic;
     selected.pdf = &EmbeddedFont(resolved);
-    const std::string name = "F" + std::to_string(m_fontResources + 1);
     const size_t before = selected.pdf->ResourceCount();
-    selected.resource = selected.pdf->ResourceFor(selected.emHeight, name);
+    selected.resource = selected.pdf->ResourceFor(selected.emHeight, m_fontResources + 1);
     if (selected.pdf->ResourceCount() > before) ++m_fontResources;
-    // The resource's number, from its name: unique across the document.
-    selected.resourceId = std::stoi(selected.pdf->ResourceName(selected.resource).substr(1));
+    selected.resourceId = selected.pdf->ResourceNumber(selected.resource);
     m_selected = selected;
     return *m_selected;
 }

@@ -477,9 +477,12 @@ TEST_F(PdfSurfaceTest, NothingIsLeftBehindBeforeFinishOrWhenAbandoned) {
     EXPECT_THROW(PdfSurface::File(PathOf("a.pdf"), 2100, -1), CqvEx);
     EXPECT_TRUE(m_folder.Files().empty());
 
+    // Finished without a page: a valid document all the same.
     PdfSurface done = PdfSurface::File(PathOf("done.pdf"), 2100, 2970);
     done.Finish();
     EXPECT_EQ(m_folder.Files(), std::vector<std::string>{"done.pdf"});
+    EXPECT_EQ(ExitStatus("qpdf --check " + Quoted(PathOf("done.pdf")) + " >/dev/null 2>&1"), 0)
+        << RunCommand("qpdf --check " + Quoted(PathOf("done.pdf")));
     EXPECT_THROW(done.StartPage(), CqvEx) << "a finished document takes no more pages";
 }
 
