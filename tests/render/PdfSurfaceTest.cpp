@@ -254,6 +254,45 @@ TEST_F(PdfSurfaceTest, GlyphsLandWhereTheyWereAsked) {
     }
 }
 
+// Fonts of other kinds: CFF outlines (an OpenType .otf), a Type 1 file,
+// which a PDF cannot take as it is and which draws with a substitute, and an
+// italic face.
+TEST_F(PdfSurfaceTest, OtherKindsOfFontsStillGiveValidDocumentsWithTheirText) {
+    struct Case {
+        const char* family;
+        int weight;
+        bool italic;
+        const char* type;  // as pdffonts names the embedded font
+    };
+    const Case cases[] = {
+        {"Nimbus Sans", 400, false, "CID Type 0C (OT)"},
+        {"Nimbus Sans Narrow", 400, false, "CID TrueType"},
+        {"Liberation Mono", 400, true, "CID TrueType"},
+    };
+    for (const Case& c : cases) {
+        m_folder.Empty();
+        const std::string pdf = PathOf("kinds.pdf");
+        {
+            PdfSurface surface = PdfSurface::File(pdf, 2100, 2970);
+            QvFontSpec font;
+            font.face = c.family;
+            font.weight = c.weight;
+            font.italic = c.italic;
+            font.height = -60;
+            surface.SelectFont(font);
+            surface.TextOut(200, -200, 0, {}, u"Seven quick jumps", nullptr);
+            surface.Finish();
+        }
+        EXPECT_EQ(ExitStatus("qpdf --check " + Quoted(pdf) + " >/dev/null 2>&1"), 0)
+            << c.family << "\n" << RunCommand("qpdf --check " + Quoted(pdf));
+        const std::string text = RunCommand("pdftotext " + Quoted(pdf) + " -");
+        EXPECT_NE(text.find("Seven quick jumps"), std::string::npos) << c.family << "\n" << text;
+        const std::string fonts = RunCommand("pdffonts " + Quoted(pdf));
+        EXPECT_NE(fonts.find(std::string(c.type)), std::string::npos) << c.family << "\n" << fonts;
+        EXPECT_NE(fonts.find(" yes yes yes "), std::string::npos) << c.family << "\n" << fonts;
+    }
+}
+
 TEST_F(PdfSurfaceTest, APictureDrawnOnThreePagesIsStoredOnce) {
     const std::string pdf = PathOf("pictures.pdf");
     auto jpeg = LoadPicture("tall_1to2.jpg");
