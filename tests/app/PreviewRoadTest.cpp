@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <string>
 
 #include "../preview/TestPrintHost.h"
@@ -23,22 +22,14 @@
 #include "demo/editor/QvCommandIds.h"
 #include "preview/CdlgPrintPrev.h"
 #include "preview/CqvWinPreview.h"
+#include "support/TestCommand.h"
 
 namespace {
 
 using qvapptest::AppTest;
 using qvtest::FilePrintHost;
 using qvtest::ModalDriver;
-
-std::string CommandOutput(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
-}
+using qv::test::Capture;
 
 // What the preview dialog showed when it opened.
 struct PreviewSeen {
@@ -100,10 +91,10 @@ TEST_F(PreviewRoadTest, PickPreviewPrintAndGetThePdf) {
     EXPECT_TRUE(seen.inkOnPage);
 
     ASSERT_TRUE(QFile::exists(pdf));
-    const std::string info = CommandOutput("pdfinfo '" + pdf.toStdString() + "'");
+    const std::string info = Capture("pdfinfo '" + pdf.toStdString() + "'");
     EXPECT_NE(info.find("Pages:"), std::string::npos) << info;
     EXPECT_EQ(info.find("Pages:          0\n"), std::string::npos) << info;
-    const std::string text = CommandOutput("pdftotext -f 1 -l 1 '" + pdf.toStdString() + "' -");
+    const std::string text = Capture("pdftotext -f 1 -l 1 '" + pdf.toStdString() + "' -");
     EXPECT_NE(text.find("Dog register"), std::string::npos) << text.substr(0, 400);
 }
 
@@ -130,7 +121,7 @@ TEST_F(PreviewRoadTest, CtrlPFromTheEditorPrintsTheCurrentDemo) {
     ModalDriver driver([](QWidget* modal) { modal->close(); });
     ASSERT_TRUE(Frame().ExecuteCommand(ID_FILE_PRINT));
     ASSERT_TRUE(QFile::exists(pdf));
-    const std::string text = CommandOutput("pdftotext '" + pdf.toStdString() + "' -");
+    const std::string text = Capture("pdftotext '" + pdf.toStdString() + "' -");
     EXPECT_NE(text.find("Русский"), std::string::npos) << text.substr(0, 400);
 }
 

@@ -1,16 +1,12 @@
 // The quorvane command as scripts see it: the program is started as a process
 // and judged by its exit status, its standard streams and the files it leaves.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -18,8 +14,8 @@
 
 #include "common/CqvEx.h"
 #include "engine/CqvReport.h"
-
-extern char** environ;
+#include "support/TestCommand.h"
+#include "support/TestScratchDir.h"
 
 namespace {
 
@@ -27,82 +23,13 @@ namespace fs = std::filesystem;
 
 std::string Fixture(const std::string& name) { return std::string(QV_TEST_DATA) + "/cli/" + name; }
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (fs::temp_directory_path() / "qv-cli-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    const fs::path& Path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-    // The names of the files in the folder, sorted.
-    std::vector<std::string> Files() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_path)) names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-private:
-    fs::path m_path;
-};
-
-struct RunResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using qv::test::Capture;
+using qv::test::ReadFile;
+using qv::test::RunResult;
+using qv::test::ScratchDir;
 
 // Runs quorvane with stdout and stderr in files (so stderr is not a terminal).
-RunResult RunQuorvane(const std::vector<std::string>& args) {
-    ScratchDir streams;
-    const std::string outPath = streams / "stdout", errPath = streams / "stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> all{QV_QUORVANE_EXE};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    RunResult result;
-    const int spawned = posix_spawn(&pid, QV_QUORVANE_EXE, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << QV_QUORVANE_EXE;
-        return result;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = ReadFile(outPath);
-    result.err = ReadFile(errPath);
-    return result;
-}
-
-// The output of a helper program (pdfinfo, pdftotext).
-std::string Capture(const std::string& command) {
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
-}
+RunResult RunQuorvane(const std::vector<std::string>& args) { return qv::test::RunProgram(QV_QUORVANE_EXE, args); }
 
 // The message the report itself raises for these files, for comparison.
 std::string ReportError(const std::string& templatePath, const std::string& dataPath) {

@@ -2,22 +2,16 @@
 // rendered by the quorvane command to a PDF, which must have the expected
 // pages, texts and pictures; and the template DTD must catch what a template
 // gets wrong while letting through everything the elements read.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "support/TestCommand.h"
+#include "support/TestScratchDir.h"
 
 namespace {
 
@@ -26,83 +20,20 @@ namespace fs = std::filesystem;
 const fs::path kDemoDir = fs::path(QV_SOURCE_DIR) / "DemoFiles";
 constexpr const char* kDtdName = "quorvane_v1.0.dtd";
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const fs::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (fs::temp_directory_path() / "qv-demos-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    fs::path operator/(const std::string& name) const { return m_path / name; }
-
-private:
-    fs::path m_path;
-};
-
-struct RunResult {
-    int status = -1;
-    std::string err;
-};
+using qv::test::ReadFile;
+using qv::test::RunResult;
+using qv::test::ScratchDir;
 
 // Runs the quorvane command with its streams in files, as a script would.
-RunResult RunQuorvane(const std::vector<std::string>& args) {
-    ScratchDir streams;
-    const std::string outPath = (streams / "stdout").string(), errPath = (streams / "stderr").string();
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    std::vector<std::string> all{QV_QUORVANE_EXE};
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    RunResult result;
-    const int spawned = posix_spawn(&pid, QV_QUORVANE_EXE, &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << QV_QUORVANE_EXE;
-        return result;
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.err = ReadFile(errPath);
-    return result;
-}
+RunResult RunQuorvane(const std::vector<std::string>& args) { return qv::test::RunProgram(QV_QUORVANE_EXE, args); }
 
 // The output of a poppler tool on a file; `after` follows the file name.
-std::string Capture(const std::string& tool, const fs::path& file, const std::string& after = "") {
-    const std::string command = tool + " '" + file.string() + "' " + after + " 2>/dev/null";
-    std::string output;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[4096];
-        for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-        pclose(pipe);
-    }
-    return output;
+std::string ToolOutput(const std::string& tool, const fs::path& file, const std::string& after = "") {
+    return qv::test::Capture(tool + " " + qv::test::ShellQuoted(file.string()) + " " + after + " 2>/dev/null");
 }
 
 int PdfPageCount(const fs::path& pdf) {
-    const std::string info = Capture("pdfinfo", pdf);
+    const std::string info = ToolOutput("pdfinfo", pdf);
     const size_t at = info.find("Pages:");
     return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
 }
@@ -112,7 +43,7 @@ int PdfPageCount(const fs::path& pdf) {
 // Side-by-side items may come out in any order, so tests look for phrases that
 // one text item holds.
 std::string PdfText(const fs::path& pdf) {
-    const std::string raw = Capture("pdftotext -enc UTF-8", pdf, "-");
+    const std::string raw = ToolOutput("pdftotext -enc UTF-8", pdf, "-");
     std::string text;
     for (size_t i = 0; i < raw.size(); ++i) {
         const bool nbsp = raw.compare(i, 2, "\xC2\xA0") == 0;
@@ -128,7 +59,7 @@ std::string PdfText(const fs::path& pdf) {
 
 // Pictures placed in the PDF: one line per image drawn on a page.
 int PdfImageCount(const fs::path& pdf) {
-    const std::string list = Capture("pdfimages -list", pdf);
+    const std::string list = ToolOutput("pdfimages -list", pdf);
     const int lines = static_cast<int>(std::count(list.begin(), list.end(), '\n'));
     return std::max(0, lines - 2);  // two heading lines
 }
@@ -210,9 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Demos, DemoReport, testing::ValuesIn(Demos()),
 // that the loader reads the DTD from the copy's own folder.
 fs::path EditedCopy(const ScratchDir& scratch, const Demo& demo, std::string (*edit)(std::string)) {
     fs::copy_file(kDemoDir / kDtdName, scratch / kDtdName);
-    const fs::path copy = scratch / demo.templateFile;
-    WriteFile(copy, edit(ReadFile(kDemoDir / demo.templateFile)));
-    return copy;
+    return scratch.Write(demo.templateFile, edit(ReadFile(kDemoDir / demo.templateFile)));
 }
 
 // Gives the first Text element of a template an attribute that no element reads.
@@ -276,7 +205,7 @@ TEST(DemoTemplateDtd, IsReadFromTheTemplatesOwnFolder) {
     fs::copy_file(kDemoDir / blocks.templateFile, copy);
     const RunResult run = RunQuorvane({"dump", copy.string(), (kDemoDir / blocks.dataFile).string()});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err.rfind("The file '" + (scratch / kDtdName).string() + "' was not opened", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("The file '" + scratch / kDtdName + "' was not opened", 0), 0u) << run.err;
 }
 
 // Every element a template may hold, each with every attribute its element
@@ -320,11 +249,11 @@ constexpr const char* kEveryAttribute = R"(<?xml version="1.0" encoding="utf-8"?
 TEST(DemoTemplateDtd, DeclaresEveryElementAndAttributeTheElementsRead) {
     ScratchDir scratch;
     fs::copy_file(kDemoDir / kDtdName, scratch / kDtdName);
-    WriteFile(scratch / "every_attribute.qvrp", kEveryAttribute);
-    WriteFile(scratch / "data.xml", "<dogs name=\"register\"><dog name=\"Rex\"/><dog name=\"Bella\"/></dogs>");
+    scratch.Write("every_attribute.qvrp", kEveryAttribute);
+    scratch.Write("data.xml", "<dogs name=\"register\"><dog name=\"Rex\"/><dog name=\"Bella\"/></dogs>");
     const fs::path pdf = scratch / "out.pdf";
-    const RunResult run = RunQuorvane({"render", (scratch / "every_attribute.qvrp").string(),
-                                       (scratch / "data.xml").string(), "-o", pdf.string()});
+    const RunResult run = RunQuorvane({"render", scratch / "every_attribute.qvrp",
+                                       scratch / "data.xml", "-o", pdf.string()});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string text = PdfText(pdf);
     EXPECT_NE(text.find("Name Rex Bella"), std::string::npos) << text;

@@ -7,17 +7,9 @@
 #include "elements/CqvStyle.h"
 #include "engine/QvSettings.h"
 #include "render/RecordingSurface.h"
+#include "support/TestSettingsGuard.h"
 
 namespace {
-
-class SettingsGuard {
-public:
-    SettingsGuard() : m_saved(QvSettings::Instance()) {}
-    ~SettingsGuard() { QvSettings::Instance() = m_saved; }
-
-private:
-    QvSettings m_saved;
-};
 
 // A surface of another resolution, as a raw device would report it.
 class DpiSurface : public RecordingSurface {
@@ -40,7 +32,7 @@ TEST(CqvFontScope, EmHeightIsDpiTimesSizeOver72Truncated) {
 }
 
 TEST(CqvFontScope, SelectsTheStyleFontAndColoursAndRestoresThem) {
-    SettingsGuard guard;
+    qv::test::SettingsGuard guard;
     QvSettings::Instance().fontCharset = 204;
     CqvStyle style;
     TiXmlElement element("Style");
@@ -100,7 +92,7 @@ TEST(CqvFontScope, FlagsOffOrUnsetMakeARegularFont) {
 }
 
 TEST(CqvFontScope, FaceNameIsCutTo31Characters) {
-    SettingsGuard guard;
+    qv::test::SettingsGuard guard;
     CqvStyle style;
     style.m_strFontFamily = std::string(40, 'F');
     const QvFontSpec font = CqvFontScope::MakeFont(style, 254, QvSettings::Instance());

@@ -10,6 +10,7 @@
 #include "elements/CqvStyle.h"
 #include "engine/QvSettings.h"
 #include "render/RecordingSurface.h"
+#include "support/TestSettingsGuard.h"
 
 namespace {
 
@@ -20,16 +21,6 @@ TiXmlElement StyleElement(const Attributes& attributes) {
     for (const auto& [name, value] : attributes) element.SetAttribute(name, value);
     return element;
 }
-
-// Restores the process-wide settings a test changes.
-class SettingsGuard {
-public:
-    SettingsGuard() : m_saved(QvSettings::Instance()) {}
-    ~SettingsGuard() { QvSettings::Instance() = m_saved; }
-
-private:
-    QvSettings m_saved;
-};
 
 TEST(CqvStyle, StartsWithTheDefaultsOfAStyle) {
     const CqvStyle style;
@@ -181,7 +172,7 @@ TEST(CqvStyle, CopyFromCopiesEverythingButTheMetrics) {
 }
 
 TEST(CqvStyle, ApplyDefaultFillsOnlyAStyleNeverLoaded) {
-    SettingsGuard guard;
+    qv::test::SettingsGuard guard;
     CqvStyle defaults;
     defaults.Load(StyleElement({{"name", "default"}, {"font-size", "9"}}));
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -252,7 +253,7 @@ TEST(CqvTextPiece, DrawsBackgroundTextAndBordersAlignedByItsStyle) {
     };
     const Case cases[] = {{kQvAlignLeft, false}, {kQvAlignCenter, false}, {kQvAlignRight, false},
                           {kQvAlignLeft, true}};
-    qvitems::SettingsGuard settings;
+    qv::test::SettingsGuard settings;
     for (const Case& c : cases) {
         CqvStyle style;
         style.m_nTextAlign = c.align;

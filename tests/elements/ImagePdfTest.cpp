@@ -2,48 +2,22 @@
 // pages drawn straight to PNG.
 #include <cairo.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <string>
 
 #include "ImageTestSupport.h"
 #include "render/CairoSurface.h"
 #include "render/PdfSurface.h"
+#include "support/TestCommand.h"
+#include "support/TestScratchDir.h"
 
 namespace {
 
 using namespace qvimages;
-namespace fs = std::filesystem;
+using qv::test::Capture;
+using qv::test::ScratchDir;
 
 constexpr double kDpi = 50;
-
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, n);
-    return out;
-}
-
-class Folder {
-public:
-    Folder() : m_path(fs::temp_directory_path() / ("qv-pictures-" + std::to_string(::getpid()))) {
-        fs::create_directories(m_path);
-    }
-    ~Folder() {
-        std::error_code ignored;
-        fs::remove_all(m_path, ignored);
-    }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
-
-private:
-    fs::path m_path;
-};
 
 struct Rgb {
     int r, g, b;
@@ -116,7 +90,7 @@ void ExpectTwoPictures(const PngPage& page) {
 }
 
 TEST(ImagePdf, APngAndAJpegShowInThePdfAndTheJpegStaysAJpeg) {
-    Folder folder;
+    ScratchDir folder;
     const std::string pdf = folder / "pictures.pdf";
     {
         Report report(kTwoPictures);
@@ -128,14 +102,14 @@ TEST(ImagePdf, APngAndAJpegShowInThePdfAndTheJpegStaysAJpeg) {
     EXPECT_EQ(Occurrences(bytes, "/DCTDecode"), 1u);
     EXPECT_NE(bytes.find(jpeg), std::string::npos) << "the JPEG file is not in the PDF as it was";
 
-    RunCommand("pdftoppm -r " + std::to_string(int(kDpi)) + " -png '" + pdf + "' '" + (folder / "page") + "'");
+    Capture("pdftoppm -r " + std::to_string(int(kDpi)) + " -png '" + pdf + "' '" + (folder / "page") + "'");
     PngPage page(folder / "page-1.png");
     ASSERT_TRUE(page.Ok()) << "pdftoppm made no page";
     ExpectTwoPictures(page);
 }
 
 TEST(ImagePdf, PicturesDrawnStraightToPngShowTheirPartsOnEachPage) {
-    Folder folder;
+    ScratchDir folder;
     {
         Report report(kTwoPictures);
         CairoSurface surface = CairoSurface::Png(folder / "two.png", 1000, 2000, kDpi);
@@ -163,7 +137,7 @@ TEST(ImagePdf, PicturesDrawnStraightToPngShowTheirPartsOnEachPage) {
 }
 
 TEST(ImagePdf, ASplitPictureIsWrittenIntoThePdfOnce) {
-    Folder folder;
+    ScratchDir folder;
     const std::string pdf = folder / "split.pdf";
     {
         Report report(Page("<Block><Image stretch=\"1\" width=\"30mm\" height=\"170mm\">" + ImageFile("square.png") +
@@ -174,7 +148,7 @@ TEST(ImagePdf, ASplitPictureIsWrittenIntoThePdfOnce) {
         ASSERT_EQ(report->PageCount(), 2u);
     }
     EXPECT_EQ(Occurrences(ReadBytes(pdf), "/DCTDecode"), 1u);
-    const std::string info = RunCommand("pdfimages -list '" + pdf + "'");
+    const std::string info = Capture("pdfimages -list '" + pdf + "'");
     EXPECT_NE(info.find("jpeg"), std::string::npos) << info;
 }
 

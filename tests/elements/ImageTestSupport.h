@@ -89,8 +89,8 @@ public:
     std::vector<const CqvTextPiece*> Texts(size_t page) const { return Pieces<CqvTextPiece>(page); }
 
 private:
-    qvitems::SettingsGuard m_settings;
-    qvitems::ScratchDir m_dir;
+    qv::test::SettingsGuard m_settings;
+    qv::test::ScratchDir m_dir;
     std::unique_ptr<CqvReport> m_report;
 };
 

@@ -2,57 +2,22 @@
 // Reports for the text and line item tests: template and data written to a
 // scratch folder, laid out on a recording surface, and readers of the pieces.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "elements/CqvBlock.h"
 #include "elements/CqvTextPiece.h"
 #include "engine/CqvReport.h"
-#include "engine/QvSettings.h"
 #include "render/RecordingSurface.h"
+#include "support/TestScratchDir.h"
+#include "support/TestSettingsGuard.h"
 
 namespace qvitems {
 
 inline std::string Fixture(const std::string& name) { return std::string(QV_TEST_DATA) + "/items/" + name; }
-
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qv-items-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::string Write(const std::string& name, const std::string& text) const {
-        const std::filesystem::path file = m_path / name;
-        std::ofstream(file, std::ios::binary) << text;
-        return file.string();
-    }
-
-private:
-    std::filesystem::path m_path;
-};
-
-// Restores the process-wide settings (default style, page count) a report changes.
-class SettingsGuard {
-public:
-    SettingsGuard() : m_saved(QvSettings::Instance()) {}
-    ~SettingsGuard() { QvSettings::Instance() = m_saved; }
-
-private:
-    QvSettings m_saved;
-};
 
 // A template with Arial 12 and the default paddings (10) and space-after (10),
 // no margins, and a header and footer of the given heights and content.
@@ -125,8 +90,8 @@ private:
         return nullptr;
     }
 
-    SettingsGuard m_settings;
-    ScratchDir m_dir;
+    qv::test::SettingsGuard m_settings;
+    qv::test::ScratchDir m_dir;
     std::unique_ptr<CqvReport> m_report;
 };
 

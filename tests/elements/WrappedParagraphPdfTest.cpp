@@ -2,11 +2,7 @@
 // and PDF surface: what a reader of the PDF gets back.
 #include <gtest/gtest.h>
 #include <tinyxml.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <sstream>
 #include <string>
 
@@ -14,20 +10,11 @@
 #include "elements/CqvStyle.h"
 #include "engine/QvSettings.h"
 #include "render/PdfSurface.h"
+#include "support/TestCommand.h"
+#include "support/TestScratchDir.h"
+#include "support/TestSettingsGuard.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, n);
-    return out;
-}
 
 std::string Squeezed(const std::string& text) {
     std::istringstream words(text);
@@ -45,11 +32,11 @@ void LoadStyle(CqvStyle& style, const char* family, int size, bool bold) {
 }
 
 TEST(WrappedParagraphPdf, TwoStylesComeBackAsTextOnAnA4PageWithTheFontsEmbedded) {
+    qv::test::SettingsGuard settings;
     QvSettings::Instance().wideText = true;
     QvSettings::Instance().templateCodePage = 65001;
-    const fs::path dir = fs::temp_directory_path() / ("qv-wrapped-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string pdf = (dir / "wrapped.pdf").string();
+    const qv::test::ScratchDir dir;
+    const std::string pdf = dir / "wrapped.pdf";
 
     const std::string body =
         "The quick brown fox jumps over the lazy dog while the register of dogs grows "
@@ -79,17 +66,16 @@ TEST(WrappedParagraphPdf, TwoStylesComeBackAsTextOnAnA4PageWithTheFontsEmbedded)
     // A 70 mm column breaks the paragraph into several lines of about 5 mm.
     EXPECT_LE(bodyHeight, -4 * 50);
 
-    const std::string text = Squeezed(RunCommand("pdftotext '" + pdf + "' -"));
+    const std::string text = Squeezed(qv::test::Capture("pdftotext '" + pdf + "' -"));
     EXPECT_NE(text.find(heading), std::string::npos) << text;
     EXPECT_NE(text.find(Squeezed(body)), std::string::npos) << text;
 
-    const std::string fonts = RunCommand("pdffonts '" + pdf + "'");
+    const std::string fonts = qv::test::Capture("pdffonts '" + pdf + "'");
     EXPECT_NE(fonts.find("LiberationSans-Bold"), std::string::npos) << fonts;
     EXPECT_NE(fonts.find("LiberationSans "), std::string::npos) << fonts;
 
-    const std::string info = RunCommand("pdfinfo '" + pdf + "'");
+    const std::string info = qv::test::Capture("pdfinfo '" + pdf + "'");
     EXPECT_NE(info.find("595.276 x 841.89 pts (A4)"), std::string::npos) << info;
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -2,32 +2,13 @@
 
 #include <gtest/gtest.h>
 #include <tinyxml.h>
-#include <unistd.h>
 
-#include <fstream>
+#include <stdexcept>
 
 #include "elements/CqvTrial.h"
 #include "render/RecordingSurface.h"
 
 namespace qvtest {
-
-ScratchDir::ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qv-engine-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
-std::string ScratchDir::Write(const std::string& name, const std::string& text) const {
-    const std::filesystem::path file = m_path / name;
-    std::ofstream out(file, std::ios::binary);
-    out << text;
-    return file.string();
-}
 
 void TestPiece::Draw(Surface& surface) {
     surface.FillSolidRect(m_rcOuter, static_cast<QvColor>(m_strLabel.size()));

@@ -3,7 +3,6 @@
 // folder, a leaf item of fixed height that needs no fonts, and readers of the
 // recorded pages.
 #include <cstdint>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,35 +11,14 @@
 #include "elements/CqvItem.h"
 #include "engine/CqvPagePiece.h"
 #include "engine/CqvReport.h"
-#include "engine/QvSettings.h"
+#include "support/TestScratchDir.h"
+#include "support/TestSettingsGuard.h"
 
 namespace qvtest {
 
-// A folder that lives as long as the object.
-class ScratchDir {
-public:
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    // Writes the file and returns its path.
-    std::string Write(const std::string& name, const std::string& text) const;
-    const std::filesystem::path& Path() const { return m_path; }
-
-private:
-    std::filesystem::path m_path;
-};
-
-// Restores the process-wide settings a test changes.
-class SettingsGuard {
-public:
-    SettingsGuard() : m_saved(QvSettings::Instance()) {}
-    ~SettingsGuard() { QvSettings::Instance() = m_saved; }
-
-private:
-    QvSettings m_saved;
-};
+// The engine suites know these by their short names.
+using qv::test::ScratchDir;
+using qv::test::SettingsGuard;
 
 // The piece of a FixedItem: remembers the item's label and draws its box.
 class TestPiece : public CqvPagePiece {

@@ -7,12 +7,14 @@
 #include <QPrinter>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "../print/CupsTestServer.h"
 #include "WidgetTestSupport.h"
 #include "preview/AppPrintHost.h"
 #include "preview/ReportCommands.h"
+#include "support/TestCommand.h"
 
 namespace {
 
@@ -34,14 +36,9 @@ private:
 };
 
 int PdfPages(const std::string& path) {
-    int pages = -1;
-    if (FILE* pipe = popen(("pdfinfo '" + path + "' 2>/dev/null").c_str(), "r")) {
-        char line[256];
-        while (fgets(line, sizeof line, pipe))
-            if (std::sscanf(line, "Pages: %d", &pages) == 1) break;
-        pclose(pipe);
-    }
-    return pages;
+    const std::string info = "\n" + qv::test::Capture("pdfinfo " + qv::test::ShellQuoted(path) + " 2>/dev/null");
+    const size_t at = info.find("\nPages:");
+    return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + 7);
 }
 
 TEST(AppPrintHostCupsTest, ChosenQueueGetsOneJobNamedQuorvaneWithEveryPage) {

@@ -8,7 +8,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <array>
-#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -21,11 +20,13 @@
 #include "preview/CdlgPrintPrev.h"
 #include "preview/CqvWinPreview.h"
 #include "preview/ReportCommands.h"
+#include "support/TestCommand.h"
 
 namespace {
 
 using qvtest::FilePrintHost;
 using qvtest::ModalDriver;
+using qv::test::Capture;
 using qvtest::PreviewData;
 
 // What a modal dialog showed before the driver closed it.
@@ -52,18 +53,8 @@ ModalDriver::Action Answer(std::vector<SeenDialog>& seen, int previewButton) {
     };
 }
 
-std::string CommandOutput(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[512];
-        while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) out.append(buffer, n);
-        pclose(pipe);
-    }
-    return out;
-}
-
 int PdfPages(const std::string& path) {
-    const std::string info = CommandOutput("pdfinfo '" + path + "' 2>/dev/null");
+    const std::string info = Capture("pdfinfo '" + path + "' 2>/dev/null");
     const size_t at = info.find("Pages:");
     return at == std::string::npos ? -1 : std::stoi(info.substr(at + 6));
 }
@@ -123,7 +114,7 @@ TEST_F(ReportCommandsTest, PrintInThePreviewPrintsEveryPage) {
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(host.PrintDialogs(), 1);
     EXPECT_EQ(PdfPages(pdf), 3);
-    const std::string text = CommandOutput("pdftotext '" + pdf + "' -");
+    const std::string text = Capture("pdftotext '" + pdf + "' -");
     for (const char* expected : {"Kennels", "Feeding", "Walks", "Page 3 of 3"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected;
 }
@@ -138,7 +129,7 @@ TEST_F(ReportCommandsTest, PrintDialogOpensWithTheReportsPaper) {
     EXPECT_NEAR(paper.height(), 297.0, 0.5);
     EXPECT_EQ(PdfPages(pdf), 1);
     // A landscape A4 page: 842 x 595 points.
-    EXPECT_NE(CommandOutput("pdfinfo '" + pdf + "'").find("841.89 x 595.276"), std::string::npos);
+    EXPECT_NE(Capture("pdfinfo '" + pdf + "'").find("841.89 x 595.276"), std::string::npos);
 }
 
 TEST_F(ReportCommandsTest, CancelledPrintDialogPrintsNothingAndSaysNothing) {

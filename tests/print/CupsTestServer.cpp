@@ -18,6 +18,8 @@
 #include <thread>
 #include <vector>
 
+#include "support/TestCommand.h"
+
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
@@ -36,13 +38,6 @@ bool WriteFile(const std::string& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
     return static_cast<bool>(out);
-}
-
-// A command line word in single quotes.
-std::string Quoted(const std::string& word) {
-    std::string result = "'";
-    for (char c : word) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return result + "'";
 }
 
 // The folder cups-pdf writes a job of this user to: its "Out" setting with
@@ -273,7 +268,7 @@ void CupsTestServer::StopScheduler() {
 
 bool CupsTestServer::RunTool(const std::string& commandLine) const {
     const std::string log = m_dir.empty() ? "/dev/null" : m_dir + "/tool.log";
-    return std::system((commandLine + " >>" + Quoted(log) + " 2>&1").c_str()) == 0;
+    return std::system((commandLine + " >>" + qv::test::ShellQuoted(log) + " 2>&1").c_str()) == 0;
 }
 
 std::optional<CupsJobInfo> CupsTestServer::FindJob(int id) const {

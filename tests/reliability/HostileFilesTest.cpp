@@ -12,14 +12,15 @@
 #include <tuple>
 
 #include "ReliabilityTestSupport.h"
+#include "support/TestScratchDir.h"
 #include "xml/CqvXmlLoader.h"
 
 namespace {
 
 using qvrel::Outcome;
 using qvrel::RunReport;
-using qvrel::ScratchDir;
 using qvrel::Template;
+using qv::test::ScratchDir;
 
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 

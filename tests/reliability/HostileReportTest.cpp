@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ReliabilityTestSupport.h"
+#include "support/TestScratchDir.h"
 #include "elements/ExpandFields.h"
 #include "platform/PictureDecoder.h"
 
@@ -18,8 +19,8 @@ namespace {
 
 using qvrel::Outcome;
 using qvrel::RunReport;
-using qvrel::ScratchDir;
 using qvrel::Template;
+using qv::test::ScratchDir;
 
 uint32_t Crc32(const std::string& bytes) {
     uint32_t crc = 0xFFFFFFFFu;

@@ -1,61 +1,17 @@
 #pragma once
-// Hostile-input tests: files written to a scratch folder, and a whole report
-// run from template and data to every drawn page, as the fuzz targets run it.
+// Hostile-input tests: a whole report run from template and data to every
+// drawn page, as the fuzz targets run it.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <stdexcept>
 #include <string>
 
 #include "common/CqvEx.h"
 #include "engine/CqvReport.h"
-#include "engine/QvSettings.h"
 #include "render/RecordingSurface.h"
+#include "support/TestSettingsGuard.h"
 
 namespace qvrel {
-
-// A folder that lives as long as the object.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "qv-reliability-XXXXXX").string();
-        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-        m_path = pattern;
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(m_path, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const std::filesystem::path& Path() const { return m_path; }
-    std::string PathOf(const std::string& name) const { return (m_path / name).string(); }
-
-    // Writes the bytes exactly as given and returns the file's path.
-    std::string Write(const std::string& name, const std::string& bytes) const {
-        const std::filesystem::path file = m_path / name;
-        std::ofstream out(file, std::ios::binary);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return file.string();
-    }
-
-private:
-    std::filesystem::path m_path;
-};
-
-// Restores the process-wide settings a report changes.
-class SettingsGuard {
-public:
-    SettingsGuard() : m_saved(QvSettings::Instance()) {}
-    ~SettingsGuard() { QvSettings::Instance() = m_saved; }
-
-private:
-    QvSettings m_saved;
-};
 
 // What a whole run of a report came to: its error, or its pages.
 struct Outcome {
@@ -67,7 +23,7 @@ struct Outcome {
 
 // Loads, lays out and draws every page on a recording surface.
 inline Outcome RunReport(const std::string& templatePath, const std::string& dataPath) {
-    SettingsGuard settings;
+    qv::test::SettingsGuard settings;
     Outcome outcome;
     CqvReport report(dataPath, templatePath);
     try {

@@ -11,6 +11,7 @@
 #include "RenderTestSupport.h"
 #include "common/CqvEx.h"
 #include "render/CairoSurface.h"
+#include "support/TestScratchDir.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ protected:
     std::string PathOf(const std::string& name) const { return m_folder.PathOf(name); }
     std::vector<std::string> FilesInDir() const { return m_folder.Files(); }
 
-    ScratchFolder m_folder;
+    qv::test::ScratchDir m_folder;
 };
 
 TEST_F(CairoSurfaceTest, PositiveFontHeightIsTheCellHeight) {

@@ -20,30 +20,29 @@
 #include "render/PdfNumber.h"
 #include "render/PdfPicture.h"
 #include "render/PdfSurface.h"
+#include "support/TestCommand.h"
+#include "support/TestScratchDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace qvrender;
+using qv::test::Capture;
+using qv::test::ExitStatus;
+using qv::test::ReadFile;
+using qv::test::ShellQuoted;
 
 class PdfSurfaceTest : public ::testing::Test {
 protected:
     std::string PathOf(const std::string& name) const { return m_folder.PathOf(name); }
-    ScratchFolder m_folder;
+    qv::test::ScratchDir m_folder;
 };
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 size_t Occurrences(const std::string& haystack, const std::string& needle) {
     size_t count = 0;
     for (size_t at = haystack.find(needle); at != std::string::npos; at = haystack.find(needle, at + 1)) ++count;
     return count;
 }
-
-std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 std::shared_ptr<const qv::platform::DecodedPicture> LoadPicture(const std::string& name) {
     const std::string bytes = ReadFile(std::string(QV_TEST_DATA) + "/images/" + name);
@@ -133,7 +132,7 @@ TEST_F(PdfSurfaceTest, EveryKindOfDrawingMakesAValidDocument) {
         surface.DrawPicture(translucent, {300, -900, 400, -1000}, 0, translucent->height);
         surface.Finish();
     }
-    EXPECT_EQ(ExitStatus("qpdf --check " + Quoted(pdf) + " >/dev/null 2>&1"), 0) << RunCommand("qpdf --check " + Quoted(pdf));
+    EXPECT_EQ(ExitStatus("qpdf --check " + ShellQuoted(pdf) + " >/dev/null 2>&1"), 0) << Capture("qpdf --check " + ShellQuoted(pdf));
     const std::string bytes = ReadFile(pdf);
     EXPECT_EQ(bytes.rfind("%PDF-1.4\n%", 0), 0u);
     EXPECT_EQ(Occurrences(bytes, "/DCTDecode"), 1u);
@@ -165,12 +164,12 @@ TEST_F(PdfSurfaceTest, TextComesBackIncludingCyrillicAccentsAndOddCharacters) {
         surface.Finish();
         EXPECT_EQ(surface.PageCount(), 2);
     }
-    const std::string text = RunCommand("pdftotext -layout " + Quoted(pdf) + " -");
+    const std::string text = Capture("pdftotext -layout " + ShellQuoted(pdf) + " -");
     for (const char* expected : {"Quarterly report", "Съешь же ещё этих булок", "Zoë’s café, naïve Ærøskøbing",
                                  "one two three", "x\xEF\xBF\xBDy", "natural spacing", "Second page"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 
-    const std::string info = RunCommand("pdfinfo " + Quoted(pdf));
+    const std::string info = Capture("pdfinfo " + ShellQuoted(pdf));
     EXPECT_EQ(InfoField(info, "Page size"), "595.276 x 841.89 pts (A4)") << info;
     EXPECT_EQ(InfoField(info, "Pages"), "2") << info;
 }
@@ -188,7 +187,7 @@ TEST_F(PdfSurfaceTest, EachFaceIsEmbeddedOnceAsASubset) {
         DrawLine(surface, 200, -300, u"Regular small again", "Arial", 400, 35);
         surface.Finish();
     }
-    const std::string fonts = RunCommand("pdffonts " + Quoted(pdf));
+    const std::string fonts = Capture("pdffonts " + ShellQuoted(pdf));
     std::istringstream lines(fonts);
     std::string line;
     std::set<std::string> regular, bold;
@@ -237,7 +236,7 @@ TEST_F(PdfSurfaceTest, GlyphsLandWhereTheyWereAsked) {
             surface.TextOut(200, -1000, 0, {}, c.text, c.advances.data());
             surface.Finish();
         }
-        const std::string bbox = RunCommand("pdftotext -bbox " + Quoted(pdf) + " -");
+        const std::string bbox = Capture("pdftotext -bbox " + ShellQuoted(pdf) + " -");
         // Each word's left edge against the sum of the advances before it.
         int32_t x = 200;
         size_t searchFrom = 0;
@@ -283,11 +282,11 @@ TEST_F(PdfSurfaceTest, OtherKindsOfFontsStillGiveValidDocumentsWithTheirText) {
             surface.TextOut(200, -200, 0, {}, u"Seven quick jumps", nullptr);
             surface.Finish();
         }
-        EXPECT_EQ(ExitStatus("qpdf --check " + Quoted(pdf) + " >/dev/null 2>&1"), 0)
-            << c.family << "\n" << RunCommand("qpdf --check " + Quoted(pdf));
-        const std::string text = RunCommand("pdftotext " + Quoted(pdf) + " -");
+        EXPECT_EQ(ExitStatus("qpdf --check " + ShellQuoted(pdf) + " >/dev/null 2>&1"), 0)
+            << c.family << "\n" << Capture("qpdf --check " + ShellQuoted(pdf));
+        const std::string text = Capture("pdftotext " + ShellQuoted(pdf) + " -");
         EXPECT_NE(text.find("Seven quick jumps"), std::string::npos) << c.family << "\n" << text;
-        const std::string fonts = RunCommand("pdffonts " + Quoted(pdf));
+        const std::string fonts = Capture("pdffonts " + ShellQuoted(pdf));
         EXPECT_NE(fonts.find(std::string(c.type)), std::string::npos) << c.family << "\n" << fonts;
         EXPECT_NE(fonts.find(" yes yes yes "), std::string::npos) << c.family << "\n" << fonts;
     }
@@ -308,7 +307,7 @@ TEST_F(PdfSurfaceTest, APictureDrawnOnThreePagesIsStoredOnce) {
         }
         surface.Finish();
     }
-    const std::string list = RunCommand("pdfimages -list " + Quoted(pdf));
+    const std::string list = Capture("pdfimages -list " + ShellQuoted(pdf));
     std::istringstream lines(list);
     std::string line;
     std::set<std::string> images, masks;
@@ -346,7 +345,7 @@ TEST_F(PdfSurfaceTest, PagesRasterizeLikeCairosDrawing) {
     DrawScene(image);
     image.Finish();
     SaveImage(image, PathOf("cairo.png"));
-    RunCommand("pdftoppm -r " + std::to_string(dpi) + " -png -singlefile " + Quoted(pdf) + " " + Quoted(PathOf("poppler")));
+    Capture("pdftoppm -r " + std::to_string(dpi) + " -png -singlefile " + ShellQuoted(pdf) + " " + ShellQuoted(PathOf("poppler")));
     PngImage cairo(PathOf("cairo.png")), poppler(PathOf("poppler.png"));
     ASSERT_TRUE(cairo.Ok() && poppler.Ok());
     ASSERT_EQ(poppler.Width(), side);
@@ -398,7 +397,7 @@ TEST_F(PdfSurfaceTest, ClippedTextStaysInsideItsBoxAndFittingTextIsNotClipped) {
             DrawLine(surface, 100, top, u"fits", "Arial", 400, 42, kTextOpaque | kTextClipped, {90, top, 400, top - 60});
         surface.Finish();
     }
-    RunCommand("pdftoppm -r 254 -png -singlefile " + Quoted(pdf) + " " + Quoted(PathOf("page")));
+    Capture("pdftoppm -r 254 -png -singlefile " + ShellQuoted(pdf) + " " + ShellQuoted(PathOf("page")));
     PngImage image(PathOf("page.png"));
     ASSERT_TRUE(image.Ok());
     EXPECT_GT(image.DarkCount(100, 100, 400, 180), 1000) << "the text is drawn inside";
@@ -413,7 +412,7 @@ TEST_F(PdfSurfaceTest, ClippedTextStaysInsideItsBoxAndFittingTextIsNotClipped) {
             redOutside += image.At(x, y) == 0xFF0000u && !(x >= 99 && x <= 400 && y >= 99 && y <= 180);
     EXPECT_EQ(redOutside, 0);
 
-    ASSERT_EQ(ExitStatus("qpdf --qdf --object-streams=disable " + Quoted(pdf) + " " + Quoted(PathOf("plain.pdf"))), 0);
+    ASSERT_EQ(ExitStatus("qpdf --qdf --object-streams=disable " + ShellQuoted(pdf) + " " + ShellQuoted(PathOf("plain.pdf"))), 0);
     EXPECT_EQ(Occurrences(ReadFile(PathOf("plain.pdf")), " W n"), 1u) << "only the overflowing line is clipped";
 }
 
@@ -520,8 +519,8 @@ TEST_F(PdfSurfaceTest, NothingIsLeftBehindBeforeFinishOrWhenAbandoned) {
     PdfSurface done = PdfSurface::File(PathOf("done.pdf"), 2100, 2970);
     done.Finish();
     EXPECT_EQ(m_folder.Files(), std::vector<std::string>{"done.pdf"});
-    EXPECT_EQ(ExitStatus("qpdf --check " + Quoted(PathOf("done.pdf")) + " >/dev/null 2>&1"), 0)
-        << RunCommand("qpdf --check " + Quoted(PathOf("done.pdf")));
+    EXPECT_EQ(ExitStatus("qpdf --check " + ShellQuoted(PathOf("done.pdf")) + " >/dev/null 2>&1"), 0)
+        << Capture("qpdf --check " + ShellQuoted(PathOf("done.pdf")));
     EXPECT_THROW(done.StartPage(), CqvEx) << "a finished document takes no more pages";
 }
 

@@ -1,57 +1,10 @@
 #include "RenderTestSupport.h"
 
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 
 #include "platform/FontResolver.h"
 
 namespace qvrender {
-
-namespace fs = std::filesystem;
-
-ScratchFolder::ScratchFolder() {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    m_dir = fs::temp_directory_path() / ("qv-render-" + std::to_string(::getpid()) + "-" + info->name());
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(m_dir, ignored);
-}
-
-std::vector<std::string> ScratchFolder::Files() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_dir)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-void ScratchFolder::Empty() const {
-    fs::remove_all(m_dir);
-    fs::create_directories(m_dir);
-}
-
-std::string RunCommand(const std::string& command) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-    if (!pipe) return out;
-    char buffer[4096];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) out.append(buffer, n);
-    return out;
-}
-
-int ExitStatus(const std::string& command) {
-    const int status = std::system(command.c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 std::vector<int32_t> AdvancesFor(std::u16string_view text, const char* family, int weight, double emHeight) {
     auto font = qv::platform::ResolveFont(family, weight, false).file;

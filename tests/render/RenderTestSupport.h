@@ -1,10 +1,9 @@
 #pragma once
-// What the surface tests share: a scratch folder, running poppler's tools,
-// the engine's advances for a text, and reading PNG pages back.
+// What the surface tests share: the engine's advances for a text, and
+// reading PNG pages back.
 #include <cairo.h>
 
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,26 +11,6 @@
 #include "engine/Surface.h"
 
 namespace qvrender {
-
-// A fresh folder named after the running test, removed afterwards.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
-    std::vector<std::string> Files() const;
-    void Empty() const;
-
-private:
-    std::filesystem::path m_dir;
-};
-
-// Standard output of a shell command.
-std::string RunCommand(const std::string& command);
-// The exit status of a shell command.
-int ExitStatus(const std::string& command);
 
 // The advances the text metrics would give: each glyph's design advance scaled
 // to the em height, accumulated and truncated as drawn lines are.

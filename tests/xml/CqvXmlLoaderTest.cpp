@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "XmlTestFiles.h"
+#include "support/TestScratchDir.h"
 #include "xml/CqvXmlLoader.h"
 #include "xml/FindElementByPath.h"
 #include "xml/XmlNav.h"
@@ -13,7 +14,7 @@ namespace {
 
 using qvtest::Fixture;
 using qvtest::LoadError;
-using qvtest::TempDir;
+using qv::test::ScratchDir;
 using namespace qv::xml;
 
 std::string TextOf(const TiXmlNode* start, const std::string& path) {
@@ -42,7 +43,7 @@ std::vector<std::pair<std::string, std::string>> AttributesOf(const TiXmlElement
 }
 
 TEST(CqvXmlLoader, FileErrorsNameTheFileAsGiven) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string empty = dir.Write("empty.xml", "");
     const std::string missing = (dir.Path() / "missing.xml").string();
     const std::string folder = dir.Path().string();
@@ -53,14 +54,14 @@ TEST(CqvXmlLoader, FileErrorsNameTheFileAsGiven) {
 
 TEST(CqvXmlLoader, UnreadableFileWasNotOpened) {
     if (geteuid() == 0) GTEST_SKIP() << "root reads files whatever their mode";
-    TempDir dir;
+    ScratchDir dir;
     const std::string path = dir.Write("locked.xml", "<a/>");
     ASSERT_EQ(chmod(path.c_str(), 0), 0);
     EXPECT_EQ(LoadError(path), "The file '" + path + "' was not opened");
 }
 
 TEST(CqvXmlLoader, SyntaxErrorsGiveLineAndColumn) {
-    TempDir dir;
+    ScratchDir dir;
     struct Case {
         const char* content;
         const char* expected;  // after "In file '<path>' \n"
@@ -77,7 +78,7 @@ TEST(CqvXmlLoader, SyntaxErrorsGiveLineAndColumn) {
 }
 
 TEST(CqvXmlLoader, CharacterDataIsGatheredIntoTheFirstChild) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string path = dir.Write("text.xml",
                                        "<r>\n"
                                        "  <lines>\n"
@@ -122,7 +123,7 @@ TEST(CqvXmlLoader, CharacterDataIsGatheredIntoTheFirstChild) {
 }
 
 TEST(CqvXmlLoader, SpacesCutByABlockEndStayAsWritten) {
-    TempDir dir;
+    ScratchDir dir;
     // Move a run of three spaces across the 512-byte block boundary: the parser
     // delivers the line in two pieces there, and no piece may lose a space.
     const std::string head = "<a><t>";
@@ -137,7 +138,7 @@ TEST(CqvXmlLoader, SpacesCutByABlockEndStayAsWritten) {
 }
 
 TEST(CqvXmlLoader, FilesAroundTheBlockSizeLoadWhole) {
-    TempDir dir;
+    ScratchDir dir;
     for (size_t size : {size_t{511}, size_t{512}, size_t{513}, size_t{1024}}) {
         const std::string open = "<root>", close = "</root>";
         const std::string body(size - open.size() - close.size(), 'z');
@@ -151,7 +152,7 @@ TEST(CqvXmlLoader, FilesAroundTheBlockSizeLoadWhole) {
 }
 
 TEST(CqvXmlLoader, LoadingAgainReplacesTheTree) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string first = dir.Write("first.xml", "<one><child/></one>");
     const std::string second = dir.Write("second.xml", "<two/>");
     CqvXmlDocument document;
@@ -163,7 +164,7 @@ TEST(CqvXmlLoader, LoadingAgainReplacesTheTree) {
 }
 
 TEST(CqvXmlLoader, ValidationStartsWithTheFirstElementDeclaration) {
-    TempDir dir;
+    ScratchDir dir;
     struct Case {
         const char* name;
         const char* content;
@@ -207,7 +208,7 @@ TEST(CqvXmlLoader, ValidationStartsWithTheFirstElementDeclaration) {
 }
 
 TEST(CqvXmlLoader, DefaultAttributesFollowTheWrittenOnes) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string path = dir.Write(
         "defaults.xml",
         "<!DOCTYPE a [<!ELEMENT a ANY>"
@@ -243,7 +244,7 @@ TEST(CqvXmlLoader, ExternalDtdAndEntitiesResolveAgainstTheMainFile) {
 }
 
 TEST(CqvXmlLoader, ExternalEntityErrorsNameTheResolvedPath) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string folder = dir.Path().string();
     dir.Write("ents/empty.ent", "");
     dir.Write("ents/broken.ent", "<p>text</q>");
@@ -269,7 +270,7 @@ TEST(CqvXmlLoader, ExternalEntityErrorsNameTheResolvedPath) {
 }
 
 TEST(CqvXmlLoader, FailureInsideANestedEntityReachesTheCaller) {
-    TempDir dir;
+    ScratchDir dir;
     // main -> external DTD -> parameter entity that is missing: two parsers deep.
     dir.Write("outer.dtd", "<!ENTITY % inner SYSTEM 'gone.ent'>\n%inner;\n");
     const std::string path =

@@ -3,20 +3,21 @@
 #include <string>
 
 #include "XmlTestFiles.h"
+#include "support/TestScratchDir.h"
 #include "xml/XmlNav.h"
 
 namespace {
 
 using qvtest::Fixture;
 using qvtest::LoadError;
-using qvtest::TempDir;
+using qv::test::ScratchDir;
 
 std::string Declared(const std::string& encoding, const std::string& body) {
     return "<?xml version=\"1.0\" encoding=\"" + encoding + "\"?>\n" + body;
 }
 
 TEST(Encoding, DeclaredEncodingsThatLoad) {
-    TempDir dir;
+    ScratchDir dir;
     struct Case {
         const char* declared;
         std::string bodyBytes;  // the root's text as stored in the file
@@ -50,7 +51,7 @@ TEST(Encoding, DeclaredEncodingsThatLoad) {
 }
 
 TEST(Encoding, WithoutAnEncodingTheDocumentIsUtf8) {
-    TempDir dir;
+    ScratchDir dir;
     CqvXmlDocument fresh;
     EXPECT_EQ(fresh.CodePage(), 65001);
     ASSERT_NE(fresh.CodePageEntryPtr(), nullptr);
@@ -68,7 +69,7 @@ TEST(Encoding, WithoutAnEncodingTheDocumentIsUtf8) {
 }
 
 TEST(Encoding, RefusedEncodings) {
-    TempDir dir;
+    ScratchDir dir;
     struct Case {
         const char* declared;
         std::string message;  // "<path>" stands for the file's path
@@ -96,7 +97,7 @@ TEST(Encoding, RefusedEncodings) {
 }
 
 TEST(Encoding, BytesUndefinedInAWindowsPageFailTheLoad) {
-    TempDir dir;
+    ScratchDir dir;
     // 0x81 has no character in windows-1252.
     const std::string path = dir.Write("bad.xml", Declared("windows-1252", "<r>a\x81</r>"));
     EXPECT_EQ(LoadError(path).rfind("In file '" + path + "' \n", 0), 0u);

@@ -4,12 +4,13 @@
 #include <string>
 
 #include "XmlTestFiles.h"
+#include "support/TestScratchDir.h"
 #include "xml/CqvXmlLoader.h"
 
 namespace {
 
 using qvtest::LoadError;
-using qvtest::TempDir;
+using qv::test::ScratchDir;
 
 bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.rfind(prefix, 0) == 0;
@@ -24,7 +25,7 @@ std::string Nested(size_t depth) {
 }
 
 TEST(HostileInput, EveryTruncationIsASyntaxError) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string whole =
         "<?xml version='1.0' encoding='utf-8'?>\n"
         "<!DOCTYPE dogs [<!ENTITY owner 'Ann &amp; Bo'>]>\n"
@@ -38,7 +39,7 @@ TEST(HostileInput, EveryTruncationIsASyntaxError) {
 }
 
 TEST(HostileInput, BinaryGarbageIsRefused) {
-    TempDir dir;
+    ScratchDir dir;
     std::mt19937 random(20240611);
     for (int round = 0; round < 50; ++round) {
         std::string bytes(1 + random() % 3000, '\0');
@@ -52,7 +53,7 @@ TEST(HostileInput, BinaryGarbageIsRefused) {
 }
 
 TEST(HostileInput, NestingBeyondTheLimitIsRefused) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string path = dir.Write("deep.xml", Nested(100000));
     CqvXmlDocument document;
     EXPECT_EQ(LoadError(document, path),
@@ -64,7 +65,7 @@ TEST(HostileInput, NestingBeyondTheLimitIsRefused) {
 }
 
 TEST(HostileInput, NestingUpToTheLimitLoads) {
-    TempDir dir;
+    ScratchDir dir;
     const std::string path = dir.Write("deep.xml", Nested(CqvXmlLoader::kMaxDepth));
     auto document = std::make_unique<CqvXmlDocument>();
     ASSERT_NO_THROW(document->Load(path));
@@ -75,7 +76,7 @@ TEST(HostileInput, NestingUpToTheLimitLoads) {
 }
 
 TEST(HostileInput, EntityExpansionAttacksAreStopped) {
-    TempDir dir;
+    ScratchDir dir;
     std::string laughs = "<!DOCTYPE lolz [<!ENTITY lol0 'lol'>";
     for (int i = 1; i <= 9; ++i) {
         laughs += "<!ENTITY lol" + std::to_string(i) + " '";
@@ -101,7 +102,7 @@ TEST(HostileInput, EntityExpansionAttacksAreStopped) {
 }
 
 TEST(HostileInput, RecursiveExternalEntitiesAreRefused) {
-    TempDir dir;
+    ScratchDir dir;
     dir.Write("self.ent", "<p>&self;</p>");
     const std::string path =
         dir.Write("main.xml", "<!DOCTYPE a [<!ENTITY self SYSTEM 'self.ent'>]><a>&self;</a>");

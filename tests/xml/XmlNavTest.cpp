@@ -4,13 +4,14 @@
 #include <string>
 
 #include "XmlTestFiles.h"
+#include "support/TestScratchDir.h"
 #include "xml/FindElementByPath.h"
 #include "xml/XmlNav.h"
 
 namespace {
 
 using namespace qv::xml;
-using qvtest::TempDir;
+using qv::test::ScratchDir;
 
 class Navigation : public testing::Test {
 protected:
@@ -36,7 +37,7 @@ protected:
         return id ? *id : found->ValueStr();
     }
 
-    TempDir m_dir;
+    ScratchDir m_dir;
     CqvXmlDocument m_document;
     const TiXmlElement* m_root = nullptr;
 };
