@@ -1,7 +1,5 @@
 #include "render/PrintFile.h"
 
-#include <climits>
-
 #include "common/CqvEx.h"
 
 namespace qv::render {
@@ -17,19 +15,14 @@ void PrintFile::Fail(const std::string& message) {
 void PrintFile::Write(const unsigned char* data, size_t length) {
     if (!m_file)
         throw CqvEx(CannotWriteMessage(m_strPath, m_bFinished ? "it is already complete" : "printing was cancelled"));
-    while (length > 0) {
-        const unsigned int chunk = length > UINT_MAX ? UINT_MAX : static_cast<unsigned int>(length);
-        if (OutputFile::CairoWrite(m_file.get(), data, chunk) != CAIRO_STATUS_SUCCESS) {
-            // Closing reports the system's reason for the failed write.
-            try {
-                m_file->Close();
-            } catch (const CqvEx& e) {
-                Fail(e.Message());
-            }
-            Fail(CannotWriteMessage(m_strPath, "the write failed"));
+    if (!m_file->Write(data, length)) {
+        // Closing reports the system's reason for the failed write.
+        try {
+            m_file->Close();
+        } catch (const CqvEx& e) {
+            Fail(e.Message());
         }
-        data += chunk;
-        length -= chunk;
+        Fail(CannotWriteMessage(m_strPath, "the write failed"));
     }
 }
 
