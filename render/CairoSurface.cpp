@@ -11,6 +11,7 @@
 #include "common/CqvEx.h"
 #include "platform/PictureDecoder.h"
 #include "render/CairoFontFace.h"
+#include "render/FontPlacement.h"
 #include "render/Utf16Text.h"
 
 using qv::render::CairoContextPtr;
@@ -19,12 +20,10 @@ using qv::render::CairoSurfacePtr;
 using qv::render::OutputFile;
 using qv::render::AppendUtf8;
 using qv::render::CodePointAt;
+using qv::render::kPointsPerUnit;
 
 namespace {
 
-constexpr double kPointsPerUnit = 72.0 / 254.0;
-// A font of height 0 asks for "some sensible size"; 12 points at 254 dpi.
-constexpr double kDefaultEmHeight = 42.0;
 
 cairo_status_t StatusOf(cairo_surface_t* s) { return s ? cairo_surface_status(s) : CAIRO_STATUS_NULL_POINTER; }
 
@@ -262,21 +261,9 @@ const CairoSurface::SelectedFont& CairoSurface::Font() {
     SelectedFont selected;
     selected.font = qv::platform::ResolveFont(m_font.face, m_font.weight, m_font.italic);
     selected.face = qv::render::CairoFontFaceFor(selected.font);
-    const auto& metrics = selected.font.file->OutlineMetrics();
-    // A negative height is the em height; a positive one is the cell height,
-    // of which the em is the part the font's em square takes.
-    if (m_font.height < 0)
-        selected.emHeight = -static_cast<double>(m_font.height);
-    else if (m_font.height > 0 && metrics && metrics->cellHeight > 0)
-        selected.emHeight = static_cast<double>(m_font.height) * metrics->emSquare / metrics->cellHeight;
-    else if (m_font.height > 0)
-        selected.emHeight = m_font.height;
-    else
-        selected.emHeight = kDefaultEmHeight;
-    if (metrics)
-        selected.ascent = metrics->winAscent * selected.emHeight / metrics->emSquare;
-    else
-        selected.ascent = selected.emHeight * 0.8;  // no outline metrics: a common ascent share
+    const qv::render::FontPlacement placement = qv::render::PlaceFont(m_font, selected.font.file->OutlineMetrics());
+    selected.emHeight = placement.emHeight;
+    selected.ascent = placement.ascent;
     m_selected = selected;
     return *m_selected;
 }
@@ -500,12 +487,11 @@ void CairoSurface::DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, 
 }
 
 void CairoSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width) {
-    const qv::platform::FontOutlineMetrics& m = *font.font.file->OutlineMetrics();
-    const double k = font.emHeight / m.emSquare;
-    const double baseline = top - font.ascent;  // logical, y upward
-    auto strokeBand = [&](double bandTop, double thickness) {
+    const qv::render::FontPlacement placement{font.emHeight, font.ascent, 0};
+    for (const qv::render::TextBand& band :
+         qv::render::DecorationBands(m_font, placement, font.font.file->OutlineMetrics(), top)) {
         double x0 = DevX(x), x1 = DevX(static_cast<double>(x + width));
-        double y0 = DevY(bandTop), y1 = DevY(bandTop - thickness);
+        double y0 = DevY(band.top), y1 = DevY(band.top - band.thickness);
         if (IsRaster()) {
             // At least one pixel, so that small text keeps its underline.
             x0 = std::round(x0), x1 = std::round(x1), y0 = std::round(y0), y1 = std::round(y1);
@@ -513,11 +499,7 @@ void CairoSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int3
                 y1 = y0 + 1;
         }
         FillDeviceRect({x0, y0, x1, y1}, m_textColor);
-    };
-    if (m_font.underline)
-        strokeBand(baseline + m.underlinePosition * k, std::max(1, m.underlineThickness) * k);
-    if (m_font.strikeout)
-        strokeBand(baseline + m.strikeoutPosition * k, std::max(1, m.strikeoutSize) * k);
+    }
 }
 
 // ---- Pictures ------------------------------------------------------------------------

@@ -83,7 +83,7 @@ public:
                      int32_t sourceTop, int32_t sourceHeight) override;
 
 private:
-    // The font of the current spec, found when text is first drawn with it.
+    // The font the selected QvFontSpec names, resolved when text is first drawn with it.
     struct SelectedFont {
         qv::platform::ResolvedFont font;
         cairo_font_face_t* face = nullptr;  // owned by the process-wide face cache

@@ -7,6 +7,7 @@
 #include "common/CqvEx.h"
 #include "platform/PictureDecoder.h"
 #include "render/PdfFont.h"
+#include "render/FontPlacement.h"
 #include "render/PdfFontSubset.h"
 #include "render/PdfNumber.h"
 #include "render/PdfPicture.h"
@@ -15,15 +16,13 @@
 using qv::render::AppendInt;
 using qv::render::AppendNumber;
 using qv::render::CodePointAt;
+using qv::render::kPointsPerUnit;
 using qv::render::OutputFile;
 using qv::render::PdfFont;
 using qv::render::PdfObjectWriter;
 
 namespace {
 
-constexpr double kPointsPerUnit = 72.0 / 254.0;
-// A font of height 0 asks for "some sensible size"; 12 points at 254 dpi.
-constexpr double kDefaultEmHeight = 42.0;
 // zlib level of every stream. Measured on the 10,000-row benchmark (668
 // pages): level 1 deflates in 0.22 s but leaves 3.97 MB, level 6 takes
 // 0.48 s for 2.71 MB; the table pages repeat little that the fast level finds.
@@ -242,24 +241,10 @@ const PdfSurface::SelectedFont& PdfSurface::Font() {
     if (m_selected) return *m_selected;
     SelectedFont selected;
     const qv::platform::ResolvedFont resolved = qv::platform::ResolveFont(m_font.face, m_font.weight, m_font.italic);
-    const auto& metrics = resolved.file->OutlineMetrics();
-    // A negative height is the em height; a positive one is the cell height,
-    // of which the em is the part the font's em square takes.
-    if (m_font.height < 0)
-        selected.emHeight = -static_cast<double>(m_font.height);
-    else if (m_font.height > 0 && metrics && metrics->cellHeight > 0)
-        selected.emHeight = static_cast<double>(m_font.height) * metrics->emSquare / metrics->cellHeight;
-    else if (m_font.height > 0)
-        selected.emHeight = m_font.height;
-    else
-        selected.emHeight = kDefaultEmHeight;
-    if (metrics) {
-        selected.ascent = metrics->winAscent * selected.emHeight / metrics->emSquare;
-        selected.descent = metrics->winDescent * selected.emHeight / metrics->emSquare;
-    } else {
-        selected.ascent = selected.emHeight * 0.8;  // no outline metrics: a common ascent share
-        selected.descent = selected.emHeight * 0.2;
-    }
+    const qv::render::FontPlacement placement = qv::render::PlaceFont(m_font, resolved.file->OutlineMetrics());
+    selected.emHeight = placement.emHeight;
+    selected.ascent = placement.ascent;
+    selected.descent = placement.descent;
     selected.syntheticBold = resolved.syntheticBold;
     selected.syntheticItalic = resolved.syntheticItalic;
     selected.pdf = &EmbeddedFont(resolved);
@@ -548,22 +533,19 @@ void PdfSurface::DrawGlyphs(const SelectedFont& font, int32_t x, int32_t top) {
 }
 
 void PdfSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width) {
-    const qv::platform::FontOutlineMetrics& m = *font.pdf->File().OutlineMetrics();
-    const double k = font.emHeight / m.emSquare;
-    const double baseline = top - font.ascent;  // logical, y upward
-    auto band = [&](double bandTop, double thickness) {
+    const qv::render::FontPlacement placement{font.emHeight, font.ascent, font.descent};
+    for (const qv::render::TextBand& band :
+         qv::render::DecorationBands(m_font, placement, font.pdf->File().OutlineMetrics(), top)) {
         SetFill(m_textColor);
         AppendInt(m_content, x);
         m_content += ' ';
-        AppendNumber(m_content, bandTop - thickness, 2);
+        AppendNumber(m_content, band.top - band.thickness, 2);
         m_content += ' ';
         AppendInt(m_content, width);
         m_content += ' ';
-        AppendNumber(m_content, thickness, 2);
+        AppendNumber(m_content, band.thickness, 2);
         m_content += " re f\n";
-    };
-    if (m_font.underline) band(baseline + m.underlinePosition * k, std::max(1, m.underlineThickness) * k);
-    if (m_font.strikeout) band(baseline + m.strikeoutPosition * k, std::max(1, m.strikeoutSize) * k);
+    }
 }
 
 // ---- Pictures ------------------------------------------------------------------------

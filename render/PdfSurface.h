@@ -71,7 +71,7 @@ public:
                      int32_t sourceTop, int32_t sourceHeight) override;
 
 private:
-    // The font of the current spec, found when text is first drawn with it.
+    // The font the selected QvFontSpec names, resolved when text is first drawn with it.
     struct SelectedFont {
         qv::render::PdfFont* pdf = nullptr;  // the embedded file the glyphs come from
         size_t resource = 0;                 // its resource at this em height
