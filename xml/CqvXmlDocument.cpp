@@ -15,11 +15,11 @@ void CqvXmlDocument::ResetCodePage() {
     m_nCodePage = m_pCodePageEntry->codePage;
 }
 
-bool CqvXmlDocument::Load(const std::string& path) {
+bool CqvXmlDocument::Load(const std::string& path, CqvXmlLoadStats* stats) {
     Clear();
     m_strSourcePath = path;
     ResetCodePage();
-    CqvXmlLoader loader(*this);
+    CqvXmlLoader loader(*this, stats);
     loader.LoadSourceFile();
     return true;
 }

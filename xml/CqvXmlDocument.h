@@ -8,6 +8,8 @@
 
 #include "xml/CodePageTable.h"
 
+struct CqvXmlLoadStats;
+
 class CqvXmlDocument : public TiXmlDocument {
 public:
     // A document starts as UTF-8 (65001 with the utf-8 row of the encoding table),
@@ -17,8 +19,9 @@ public:
     CqvXmlDocument();
 
     // Clears the document and fills it from the file. Returns true; raises CqvEx
-    // on every failure, leaving whatever part of the tree was built.
-    bool Load(const std::string& path);
+    // on every failure, leaving whatever part of the tree was built. `stats`,
+    // when given, counts how the file was fed to the parser.
+    bool Load(const std::string& path, CqvXmlLoadStats* stats = nullptr);
 
     // Sets the code page from an encoding name as written in a declaration (the
     // caller lower-cases it). Raises "Unsupported code page - '<name>'" for a name

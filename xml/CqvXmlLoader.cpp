@@ -117,8 +117,8 @@ void XMLCALL IgnoreEntityDeclaration(void*, const XML_Char*, int, const XML_Char
 
 }  // namespace
 
-CqvXmlLoader::CqvXmlLoader(CqvXmlDocument& document)
-    : m_document(document), m_mainParser(XML_ParserCreate(nullptr)) {
+CqvXmlLoader::CqvXmlLoader(CqvXmlDocument& document, CqvXmlLoadStats* stats)
+    : m_document(document), m_stats(stats), m_mainParser(XML_ParserCreate(nullptr)) {
     if (!m_mainParser) throw CqvEx("Could not create XML parser.");
     ConfigureParser(m_mainParser.get());
 }
@@ -155,15 +155,23 @@ void CqvXmlLoader::ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxErrorTe
         ~PopActive() { parses.pop_back(); }
     } popActive{m_activeParses};
 
-    char block[kBlockSize];
+    size_t blockSize = kBlockSize;
     for (;;) {
+        // Read straight into the parser's own buffer, which holds an unfinished
+        // token anyway: a long token is then kept once, not twice.
+        void* block = XML_GetBuffer(parser, static_cast<int>(blockSize));
+        if (!block) throw CqvEx(syntaxError(nullptr));
         // A short read ends the file; a file whose size is a multiple of the block
         // size therefore ends with an empty final block.
-        const size_t got = std::fread(block, 1, sizeof block, file);
-        const bool final = got < sizeof block;
+        const size_t got = std::fread(block, 1, blockSize, file);
+        const bool final = got < blockSize;
         m_activeParses.back().bytesFed += static_cast<XML_Index>(got);
+        if (m_stats) {
+            ++m_stats->parseCalls;
+            m_stats->largestBlock = std::max(m_stats->largestBlock, got);
+        }
         const XML_Status status =
-            XML_Parse(parser, block, static_cast<int>(got), final ? XML_TRUE : XML_FALSE);
+            XML_ParseBuffer(parser, static_cast<int>(got), final ? XML_TRUE : XML_FALSE);
         if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
         if (status != XML_STATUS_OK) throw CqvEx(syntaxError(nullptr));
         if (final) return;
@@ -171,12 +179,20 @@ void CqvXmlLoader::ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxErrorTe
         // parsed; the rest it holds as an unfinished token. Text is handed over
         // as it comes, so only markup can pile up like this.
         const XML_Index parsed = std::max<XML_Index>(XML_GetCurrentByteIndex(parser), 0);
-        if (m_activeParses.back().bytesFed - parsed > static_cast<XML_Index>(kMaxMarkupBytes)) {
+        const auto pending = static_cast<size_t>(m_activeParses.back().bytesFed - parsed);
+        if (pending > kMaxMarkupBytes) {
             const std::string what =
                 "markup longer than " + std::to_string(kMaxMarkupBytes) + " bytes";
             throw CqvEx(syntaxError(&what));
         }
+        blockSize = NextBlockSize(pending);
     }
+}
+
+size_t CqvXmlLoader::NextBlockSize(size_t pending) {
+    if (pending < kBlockSize) return kBlockSize;
+    const size_t room = pending < kMaxMarkupBytes ? kMaxMarkupBytes - pending : 0;
+    return std::max(kBlockSize, std::min(pending, room));
 }
 
 void CqvXmlLoader::Fail(std::exception_ptr failure) {

@@ -20,6 +20,12 @@ class CqvXmlDocument;
 class TiXmlElement;
 class TiXmlText;
 
+// What one load asked of the parser, for whoever wants to watch it work.
+struct CqvXmlLoadStats {
+    size_t parseCalls = 0;    // blocks handed to a parser, the empty final ones included
+    size_t largestBlock = 0;  // in bytes
+};
+
 class CqvXmlLoader {
 public:
     // Files reach the parser in blocks of this size; a file is never held whole.
@@ -34,12 +40,21 @@ public:
     static constexpr size_t kMaxTextBytes = size_t{64} << 20;
     static constexpr size_t kMaxMarkupBytes = size_t{64} << 20;
 
-    explicit CqvXmlLoader(CqvXmlDocument& document);
+    // `stats`, when given, is counted up by the load.
+    explicit CqvXmlLoader(CqvXmlDocument& document, CqvXmlLoadStats* stats = nullptr);
     CqvXmlLoader(const CqvXmlLoader&) = delete;
     CqvXmlLoader& operator=(const CqvXmlLoader&) = delete;
 
     // Reads the document's source path into the (cleared) document.
     void LoadSourceFile();
+
+    // How much to read next while the parser holds `pending` bytes of a token it
+    // could not finish: one block, until that token outgrows a block; then as
+    // much again as it holds, so that the token is fed in a logarithmic number
+    // of calls. An older parser scans an unfinished token from its start on
+    // every call, so feeding it in fixed blocks costs the square of its length.
+    // Never much past the markup limit, which is checked after each call.
+    static size_t NextBlockSize(size_t pending);
 
 private:
     struct ParserFree {
@@ -103,6 +118,7 @@ private:
     std::string ElementErrorContext() const;
 
     CqvXmlDocument& m_document;
+    CqvXmlLoadStats* m_stats;
     ParserPtr m_mainParser;
     std::vector<ActiveParse> m_activeParses;
     std::vector<OpenElement> m_elementStack;

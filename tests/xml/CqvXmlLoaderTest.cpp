@@ -151,6 +151,72 @@ TEST(CqvXmlLoader, FilesAroundTheBlockSizeLoadWhole) {
     }
 }
 
+TEST(CqvXmlLoader, TheNextBlockGrowsOnlyWithAnUnfinishedToken) {
+    constexpr size_t block = CqvXmlLoader::kBlockSize;
+    constexpr size_t limit = CqvXmlLoader::kMaxMarkupBytes;
+    struct Case {
+        size_t pending;
+        size_t next;
+    } cases[] = {
+        // Text and short tags: the block size stays.
+        {0, block}, {1, block}, {block - 1, block},
+        // A token longer than a block: as much again as the parser holds.
+        {block, block}, {block + 1, block + 1}, {100000, 100000}, {limit / 2, limit / 2},
+        // Near the markup limit only what passes it by at most a block.
+        {limit / 2 + 1, limit / 2 - 1}, {limit - 4 * block, 4 * block}, {limit - 1, block}, {limit, block},
+    };
+    for (const Case& c : cases) EXPECT_EQ(CqvXmlLoader::NextBlockSize(c.pending), c.next) << c.pending;
+}
+
+// Any parser scans a token it could not finish from its start again on the next
+// call, the older ones whatever the call brings: a token is linear only when
+// the calls it spans stay logarithmic in its length.
+TEST(CqvXmlLoader, ALongAttributeStreamsInInLogarithmicallyManyCalls) {
+    ScratchDir dir;
+    const size_t length = size_t{20} << 20;
+    const std::string head = "<root>\n  <item name='", tail = "'/>\n</root>";
+    const std::string path = dir.Write("long.xml", head + std::string(length, 'v') + tail);
+    CqvXmlDocument document;
+    CqvXmlLoadStats stats;
+    document.Load(path, &stats);
+    const std::string* value = AttributeByName(FindElementByPath(document.RootElement(), "item"), "name");
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(value->size(), length);
+    // log2(20 MiB / 512) is 15.3: one call a doubling, and a few around it
+    // (in 512-byte blocks it would take 40,961 calls).
+    EXPECT_LE(stats.parseCalls, 20u);
+}
+
+TEST(CqvXmlLoader, TextStreamsInFixedBlocks) {
+    ScratchDir dir;
+    // Text is handed over as it comes, so nothing grows: every block is one
+    // block long, the last (short or empty) one included.
+    const std::string content = "<root>" + std::string(300000, 't') + "</root>";
+    const std::string path = dir.Write("text.xml", content);
+    CqvXmlDocument document;
+    CqvXmlLoadStats stats;
+    document.Load(path, &stats);
+    EXPECT_EQ(ElementText(document.RootElement())->size(), 300000u);
+    EXPECT_EQ(stats.parseCalls, content.size() / CqvXmlLoader::kBlockSize + 1);
+    EXPECT_EQ(stats.largestBlock, CqvXmlLoader::kBlockSize);
+}
+
+TEST(CqvXmlLoader, TextAfterALongTagKeepsItsSpacesAcrossUnevenBlocks) {
+    ScratchDir dir;
+    // After a tag of some thousand bytes the blocks no longer start at multiples
+    // of 512; a run of spaces cut by any block end still stays as written.
+    const std::string head = "<a><t x='" + std::string(3000, 'x') + "'>";
+    // Step 3 puts a block end inside the run of four white-space characters
+    // wherever the blocks fall.
+    for (size_t at = 0; at < 1200; at += 3) {
+        const std::string line = std::string(at + 1, 'w') + "   \tyz";
+        const std::string path = dir.Write("run.xml", head + line + "\n   next</t></a>");
+        CqvXmlDocument document;
+        document.Load(path);
+        EXPECT_EQ(TextOf(document.RootElement(), "t"), line + " next") << "run at " << at;
+    }
+}
+
 TEST(CqvXmlLoader, LoadingAgainReplacesTheTree) {
     ScratchDir dir;
     const std::string first = dir.Write("first.xml", "<one><child/></one>");
