@@ -91,26 +91,35 @@ std::optional<std::u16string> Convert(int codePage, std::string_view bytes, bool
     std::string buffer(bytes.size() * 4 + 16, '\0');
     char* in = const_cast<char*>(bytes.data());
     size_t inLeft = bytes.size();
-    while (true) {
+    // Once the input is used up, a call without input has the converter give
+    // back what it still holds: the Hebrew and Vietnamese pages keep a letter
+    // until they know whether a combining mark follows, so without this call
+    // the last character of every text (and every byte converted alone) is lost.
+    bool flushing = inLeft == 0;
+    for (;;) {
         char* outPtr = buffer.data();
         size_t outLeft = buffer.size();
-        size_t rc = iconv(static_cast<iconv_t>(cd.get()), inLeft ? &in : nullptr, &inLeft,
-                          &outPtr, &outLeft);
+        const size_t rc = flushing ? iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr,
+                                           &outPtr, &outLeft)
+                                   : iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft,
+                                           &outPtr, &outLeft);
+        const int failure = rc == static_cast<size_t>(-1) ? errno : 0;
         const size_t produced = buffer.size() - outLeft;
         for (size_t i = 0; i + 1 < produced; i += 2) {
             out.push_back(static_cast<char16_t>(static_cast<uint8_t>(buffer[i]) |
                                                 (static_cast<uint8_t>(buffer[i + 1]) << 8)));
         }
-        if (rc != static_cast<size_t>(-1)) {
-            if (inLeft == 0) break;
+        if (failure == E2BIG) continue;
+        if (failure == 0) {
+            if (flushing) break;
+            flushing = inLeft == 0;
             continue;
         }
-        if (errno == E2BIG) continue;
-        if (strict) return std::nullopt;
+        if (strict || flushing) return strict ? std::nullopt : std::optional(out);
         out.push_back(u'\uFFFD');
         ++in;
         --inLeft;
-        if (inLeft == 0) break;
+        flushing = inLeft == 0;
     }
     return out;
 }

@@ -79,23 +79,6 @@ std::string AsciiLower(std::string_view text) {
     return lower;
 }
 
-// The NNNN of a name windows-NNNN (the prefix in any mixture of case), below
-// 65536; nothing for any other name.
-std::optional<int> WindowsCodePageNumber(std::string_view name) {
-    constexpr std::string_view kLower = "windows-", kUpper = "WINDOWS-";
-    if (name.size() < kLower.size()) return std::nullopt;
-    for (size_t i = 0; i < kLower.size(); ++i) {
-        if (name[i] != kLower[i] && name[i] != kUpper[i]) return std::nullopt;
-    }
-    int number = 0;
-    for (char c : name.substr(kLower.size())) {
-        if (c < '0' || c > '9') return std::nullopt;
-        number = number * 10 + (c - '0');
-        if (number >= 65536) return std::nullopt;
-    }
-    return number;
-}
-
 // One character of a double-byte code page; -1 when the bytes are not one.
 int XMLCALL ConvertTwoBytes(void* data, const char* bytes) noexcept {
     try {
@@ -371,26 +354,37 @@ void CqvXmlLoader::ExternalEntityReference(XML_Parser parser, const XML_Char* co
 }
 
 bool CqvXmlLoader::UnknownEncoding(const XML_Char* name, XML_Encoding* info) {
-    const std::optional<int> codePage = WindowsCodePageNumber(name);
-    if (!codePage) return false;
-    const auto cpInfo = qv::platform::GetCodePageInfo(*codePage);
+    // Every code page of the encoding table that the platform converts and that
+    // has at most two bytes a character is read through our own byte map, not
+    // only the windows- pages: a koi8-r or ibm866 file is as much a report's
+    // input as a windows-1251 one. (The declaration handler has refused every
+    // name outside the table by now.)
+    const CodePageEntry* entry = FindCodePageEntry(AsciiLower(name));
+    if (!entry) return false;
+    const int codePage = entry->codePage;
+    const auto cpInfo = qv::platform::GetCodePageInfo(codePage);
     if (!cpInfo || cpInfo->maxCharSize > 2) return false;
 
-    for (int& entry : info->map) entry = -1;
+    for (int& unit : info->map) unit = -1;
     for (const auto& [first, last] : cpInfo->leadByteRanges) {
         for (int byte = first; byte <= last; ++byte) info->map[byte] = -2;
     }
     for (int byte = 0; byte < 256; ++byte) {
         if (info->map[byte] != -1) continue;
         const char single = static_cast<char>(byte);
-        auto wide = qv::platform::MultiByteToUtf16(*codePage, std::string_view(&single, 1));
+        auto wide = qv::platform::MultiByteToUtf16(codePage, std::string_view(&single, 1));
         if (wide && wide->size() == 1) info->map[byte] = (*wide)[0];
+    }
+    // Markup is ASCII: a page that moves ASCII elsewhere (the EBCDIC pages, the
+    // national variants) cannot carry an XML document, and the parser refuses it.
+    for (int byte = 0; byte < 0x80; ++byte) {
+        if (info->map[byte] != byte) return false;
     }
 
     // The parser now hands this document's text over as UTF-8.
     m_document.SetCodePage("utf-8");
     info->convert = &ConvertTwoBytes;
     info->release = &ReleaseCodePage;
-    info->data = std::make_unique<int>(*codePage).release();
+    info->data = std::make_unique<int>(codePage).release();
     return true;
 }
