@@ -28,7 +28,9 @@ struct CqvXmlLoadStats {
 
 class CqvXmlLoader {
 public:
-    // Files reach the parser in blocks of this size; a file is never held whole.
+    // Files reach the parser in blocks of this size (longer ones only while a
+    // token longer than a block is unfinished, see NextBlockSize); a file is
+    // never held whole.
     static constexpr size_t kBlockSize = 512;
     // No report nests anywhere near this deep. The limit keeps a hostile file from
     // building a tree whose (recursive) destruction would exhaust the stack.
