@@ -14,13 +14,6 @@ constexpr int kCodePageUtf8 = 65001;
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-// The UTF-8 sequence that starts at `offset`, as long as it looks whole.
-std::string_view CharacterAt(std::string_view text, size_t offset) {
-    size_t end = offset + 1;
-    while (end < text.size() && end - offset < 4 && IsContinuation(static_cast<unsigned char>(text[end]))) ++end;
-    return text.substr(offset, end - offset);
-}
-
 // The code point of the well-formed UTF-8 character that opens `text`, and
 // its length in bytes; length 0 when the bytes there are not one.
 struct Utf8Character {
@@ -65,15 +58,16 @@ std::string CannotWrite(std::string_view text, size_t offset, int codePage, std:
     const std::string where = LineAndColumn(text, offset);
     const std::string target = CodePageLabel(codePage, encoding);
     if (offset >= text.size()) return "the text cannot be written in " + target;
-    const std::string_view character = CharacterAt(text, offset);
-    const std::string label = CodePointLabel(character);
-    if (label.empty()) {
+    const Utf8Character decoded = DecodeUtf8(text.substr(offset));
+    if (decoded.length == 0) {
         char byte[8];
         std::snprintf(byte, sizeof byte, "0x%02X", static_cast<unsigned>(static_cast<unsigned char>(text[offset])));
         return "the byte " + std::string(byte) + " on " + where + " is not a character and cannot be written in " +
                target;
     }
-    return "the character \"" + std::string(character) + "\" (" + label + ") on " + where +
+    const std::string character(text.substr(offset, decoded.length));
+    const std::string label = CodePointLabel(character);
+    return "the character \"" + character + "\" (" + label + ") on " + where +
            " cannot be written in " + target + ", which the XML declaration names";
 }
 

@@ -63,6 +63,7 @@ TEST(SourceEncoding, AConvertedTextIsWrittenInTheCodePageItsDeclarationNamesNow)
          "the character \"\xE6\xBC\xA2\" (U+6F22) on line 3, column 4 cannot be written in code page 1251 "
          "(windows-1251)"},
         {kDecl1251 + "<a>\xF0\x9F\x90\x95</a>", true, "", "(U+1F415) on line 2, column 4"},
+        {kDecl1251 + "<a>\xFF</a>", true, "", "the byte 0xFF on line 2, column 4 is not a character"},
         {"<?xml version=\"1.0\" encoding=\"windows-125\"?><a/>", true, "",
          "the XML declaration names the encoding \"windows-125\", which the editor cannot write"},
         {"<?xml version=\"1.0\" encoding=\"x-iscii-de\"?><a/>", true, "",
