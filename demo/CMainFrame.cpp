@@ -419,9 +419,14 @@ void CMainFrame::ShowCurrentSource() {
     if (!doc) return;
     CScintillaView* view = doc->GetView();
     if (!view) return;
-    const QByteArray text = view->GetCtrl().GetText();
-    view->GetCtrl().SetCodePage(
-        ShownCodePage(EditorCodePage(*demo), std::string_view(text.constData(), static_cast<size_t>(text.size()))));
+    // A text the document holds as UTF-8 (converted from the code page its
+    // declaration names, or UTF-8 already) is shown as such; the demo's rule
+    // decides only for bytes that are not UTF-8.
+    if (!doc->HoldsUtf8()) {
+        const QByteArray text = view->GetCtrl().GetText();
+        view->GetCtrl().SetCodePage(ShownCodePage(EditorCodePage(*demo),
+                                                  std::string_view(text.constData(), static_cast<size_t>(text.size()))));
+    }
     if (selection == kTabDtd) view->GetCtrl().SetReadOnly(true);
     ScheduleUpdate();
 }

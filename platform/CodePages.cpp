@@ -172,6 +172,74 @@ std::u16string ToUtf16Lenient(int codePage, std::string_view bytes) {
     return out;
 }
 
+namespace {
+
+IconvHandle OpenConverter(const char* to, const char* from) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
+    return IconvHandle(cd);
+}
+
+// Runs a strict conversion to its end, flush included: some converters hold a
+// character back until told the input is over, and stateful ones then return
+// to their initial shift state. On failure, the offset of the input where the
+// converter stopped.
+bool ConvertStrictly(iconv_t cd, std::string_view input, std::string& out, size_t& failedAt) {
+    out.clear();
+    std::string buffer(input.size() * 2 + 64, '\0');
+    char* in = const_cast<char*>(input.data());
+    size_t inLeft = input.size();
+    bool flushing = false;
+    while (true) {
+        char* outPtr = buffer.data();
+        size_t outLeft = buffer.size();
+        const size_t rc = flushing ? iconv(cd, nullptr, nullptr, &outPtr, &outLeft)
+                                   : iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        out.append(buffer.data(), buffer.size() - outLeft);
+        if (rc == static_cast<size_t>(-1)) {
+            if (errno == E2BIG) continue;
+            failedAt = input.size() - inLeft;
+            return false;
+        }
+        // A conversion that approximated a character would not come back.
+        if (rc > 0 && !flushing) {
+            failedAt = input.size() - inLeft;
+            return false;
+        }
+        if (flushing) return true;
+        flushing = true;
+    }
+}
+
+}  // namespace
+
+std::optional<std::string> MultiByteToUtf8(int codePage, std::string_view bytes) {
+    const char* name = IconvNameForCodePage(codePage);
+    if (!name) return std::nullopt;
+    IconvHandle cd = OpenConverter("UTF-8", name);
+    if (!cd) return std::nullopt;
+    std::string out;
+    size_t failedAt = 0;
+    if (!ConvertStrictly(static_cast<iconv_t>(cd.get()), bytes, out, failedAt)) return std::nullopt;
+    return out;
+}
+
+Utf8ToMultiByteResult Utf8ToMultiByte(int codePage, std::string_view text) {
+    Utf8ToMultiByteResult result;
+    const char* name = IconvNameForCodePage(codePage);
+    IconvHandle cd = name ? OpenConverter(name, "UTF-8") : nullptr;
+    if (!cd) {
+        result.invalidCodePage = true;
+        return result;
+    }
+    size_t failedAt = 0;
+    if (!ConvertStrictly(static_cast<iconv_t>(cd.get()), text, result.bytes, failedAt)) {
+        result.bytes.clear();
+        result.failedAt = failedAt;
+    }
+    return result;
+}
+
 int ActiveCodePage() {
     const char* vars[] = {"LC_ALL", "LC_CTYPE", "LANG"};
     for (const char* var : vars) {

@@ -31,6 +31,24 @@ std::optional<std::u16string> MultiByteToUtf16(int codePage, std::string_view by
 // Lenient conversion for drawing: invalid sequences become U+FFFD, never fail.
 std::u16string ToUtf16Lenient(int codePage, std::string_view bytes);
 
+// Strict conversion between a code page and UTF-8, for texts that must come
+// back to the very bytes they were read from: nothing is replaced, nothing is
+// approximated. Nothing when the code page cannot be converted or a byte
+// sequence is invalid in it.
+std::optional<std::string> MultiByteToUtf8(int codePage, std::string_view bytes);
+
+// The bytes of UTF-8 `text` in a code page, or where it cannot be written.
+struct Utf8ToMultiByteResult {
+    std::string bytes;
+    // Byte offset in the text of the first character the code page cannot
+    // hold (or of an invalid UTF-8 sequence); unset on success.
+    std::optional<size_t> failedAt;
+    // The code page itself cannot be converted.
+    bool invalidCodePage = false;
+    bool Ok() const { return !failedAt && !invalidCodePage; }
+};
+Utf8ToMultiByteResult Utf8ToMultiByte(int codePage, std::string_view text);
+
 // Stand-in for GetACP(): 1251 for a Cyrillic locale language, else 1252.
 int ActiveCodePage();
 

@@ -14,6 +14,7 @@
 #include "demo/editor/CScintillaCtrl.h"
 #include "demo/editor/CScintillaView.h"
 #include "demo/editor/QvCommandIds.h"
+#include "demo/editor/QvSourceEncoding.h"
 
 namespace {
 
@@ -24,6 +25,9 @@ public:
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
+
+// The component's code page for UTF-8.
+constexpr int kCodePageUtf8 = 65001;
 
 QString Quoted(const QString& path) { return QStringLiteral("\"%1\"").arg(path); }
 
@@ -86,6 +90,10 @@ void CScintillaDoc::DeleteContents() {
 
 bool CScintillaDoc::OnNewDocument() {
     DeleteContents();
+    // A new text is written as it is typed: UTF-8.
+    m_nSourceCodePage = 0;
+    m_bHoldsUtf8 = true;
+    if (CScintillaCtrl* ctrl = GetCtrl()) ctrl->SetCodePage(kCodePageUtf8);
     m_strPathName.clear();
     SetModifiedFlag(false);
     return true;
@@ -113,17 +121,23 @@ bool CScintillaDoc::OnOpenDocument(const QString& path) {
     WaitCursor wait;
     ctrl->Cancel();
     ctrl->SetUndoCollection(false);
+    std::string bytes;
     char block[kLoadBlock];
     for (;;) {
         const qint64 got = file.read(block, kLoadBlock);
         if (got < 0) {
-            ctrl->ClearAll();
             ctrl->SetUndoCollection(true);
             return Fail(QStringLiteral("Cannot read %1: %2.").arg(Quoted(path), file.errorString()));
         }
         if (got == 0) break;
-        ctrl->AddText(static_cast<long>(got), block);
+        bytes.append(block, static_cast<size_t>(got));
     }
+    const QvSourceText source = ReadSourceText(bytes);
+    m_nSourceCodePage = source.codePage;
+    m_bHoldsUtf8 = source.utf8;
+    // The code page first: the component reads the text in it.
+    ctrl->SetCodePage(m_bHoldsUtf8 ? kCodePageUtf8 : 0);
+    ctrl->AddText(static_cast<long>(source.text.size()), source.text.data());
     ctrl->SetReadOnly(m_bCheckReadOnly && FileIsReadOnly(path));
     ctrl->SetUndoCollection(true);
     ctrl->EmptyUndoBuffer();
@@ -139,17 +153,24 @@ bool CScintillaDoc::OnSaveDocument(const QString& path) {
     CScintillaCtrl* ctrl = GetCtrl();
     if (!ctrl) return Fail(QStringLiteral("%1 has no text to save.").arg(Quoted(path)));
     WaitCursor wait;
+    QByteArray text;
+    const long length = ctrl->GetLength();
+    for (long at = 0; at < length; at += kSaveBlock)
+        text += ctrl->GetTextRange(at, std::min<long>(length, at + kSaveBlock));
+    // Refused before the file is touched: nothing of it changes.
+    const QvSourceBytes bytes =
+        WriteSourceText(std::string_view(text.constData(), static_cast<size_t>(text.size())), m_nSourceCodePage != 0);
+    if (!bytes.Ok())
+        return Fail(QStringLiteral("Cannot save %1: %2. The file was not changed.")
+                        .arg(Quoted(path), QString::fromStdString(bytes.error)));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Fail(QStringLiteral("Cannot save %1: %2. The file was not changed.").arg(Quoted(path), file.errorString()));
-    const long length = ctrl->GetLength();
-    for (long at = 0; at < length; at += kSaveBlock) {
-        const QByteArray block = ctrl->GetTextRange(at, std::min<long>(length, at + kSaveBlock));
-        if (file.write(block) != block.size()) {
-            const QString reason = file.errorString();
-            file.cancelWriting();
-            return Fail(QStringLiteral("Cannot save %1: %2. The file was not changed.").arg(Quoted(path), reason));
-        }
+    if (file.write(bytes.bytes.data(), static_cast<qint64>(bytes.bytes.size())) !=
+        static_cast<qint64>(bytes.bytes.size())) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return Fail(QStringLiteral("Cannot save %1: %2. The file was not changed.").arg(Quoted(path), reason));
     }
     if (!file.commit())
         return Fail(QStringLiteral("Cannot save %1: %2. The file was not changed.").arg(Quoted(path), file.errorString()));

@@ -37,15 +37,27 @@ public:
 
     // Empties the text for a new document.
     virtual bool OnNewDocument();
-    // Loads the file; on failure the reason is in LastError().
+    // Loads the file; on failure the reason is in LastError(). A file whose
+    // declaration names a code page other than UTF-8 is shown converted to
+    // UTF-8 when its bytes allow it.
     virtual bool OnOpenDocument(const QString& path);
     // Writes the text to the file through a temporary file beside it that
     // replaces the file only when every byte is written; on failure the old
-    // file is untouched and the reason is in LastError().
+    // file is untouched and the reason is in LastError(). A text converted on
+    // loading is written in the code page its declaration names; a character
+    // that code page cannot hold fails the save.
     virtual bool OnSaveDocument(const QString& path);
     // Clears the text and the undo history.
     virtual void DeleteContents();
     const QString& LastError() const { return m_strLastError; }
+
+    // The code page the file's bytes are in when the text was converted from
+    // it on loading (and is converted back on saving); 0 when the control
+    // holds the file's own bytes.
+    int SourceCodePage() const { return m_nSourceCodePage; }
+    // The control holds well-formed UTF-8 and shows it as such; otherwise the
+    // caller chooses how the bytes are shown.
+    bool HoldsUtf8() const { return m_bHoldsUtf8; }
 
     // Whether loading makes the control read-only for a read-only file (on by default).
     void SetReadOnlyCheck(bool check) { m_bCheckReadOnly = check; }
@@ -92,6 +104,8 @@ private:
     QString m_strPathName;
     QString m_strTitle;
     QString m_strLastError;
+    int m_nSourceCodePage = 0;
+    bool m_bHoldsUtf8 = false;
     bool m_bModified = false;
     bool m_bCheckReadOnly = true;
     bool m_bClosing = false;

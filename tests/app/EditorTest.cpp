@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,6 +18,7 @@
 #include "demo/editor/CScintillaDemoDoc.h"
 #include "demo/editor/CScintillaDemoView.h"
 #include "demo/editor/QvCommandIds.h"
+#include "../preview/WidgetTestSupport.h"
 
 namespace {
 
@@ -295,6 +297,103 @@ TEST_F(EditorTest, ASecondViewShowsTheSameText) {
     EXPECT_EQ(m_doc.Views().size(), 2u);
     second.reset();
     EXPECT_EQ(m_doc.Views().size(), 1u);
+}
+
+// ---------------------------------------------------------------- code pages
+
+// A demo file copied beside the test's files, so that saving never touches the sources.
+QString CopyDemoFile(const QString& dir, const QString& name) {
+    const QString target = dir + "/" + name;
+    QFile::remove(target);
+    EXPECT_TRUE(QFile::copy(QStringLiteral(QV_SOURCE_DIR "/DemoFiles/") + name, target)) << name.toStdString();
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+TEST_F(EditorTest, TheRussianDemosShowInCyrillicAndSaveUnchangedToTheSameBytes) {
+    const struct {
+        const char* file;
+        const char* word;
+    } cases[] = {
+        {"nakladn.xml", "Товарная накладная"},
+        {"nakladn.qvrp", "Накладная"},
+        {"sfactura.xml", "Счёт-фактура"},
+        {"sfactura.qvrp", "Счёт фактура"},
+    };
+    for (const auto& c : cases) {
+        const QString path = CopyDemoFile(m_dir.path(), c.file);
+        const QByteArray original = ReadAll(path);
+        ASSERT_TRUE(m_doc.OnOpenDocument(path)) << m_doc.LastError().toStdString();
+        EXPECT_EQ(m_doc.SourceCodePage(), 1251) << c.file;
+        EXPECT_EQ(Ctrl().GetCodePage(), 65001) << c.file;
+        EXPECT_TRUE(QString::fromUtf8(Text()).contains(QString::fromUtf8(c.word))) << c.file;
+        // The editor holds UTF-8: more bytes than the file for every Cyrillic letter.
+        EXPECT_GT(Text().size(), original.size()) << c.file;
+        ASSERT_TRUE(m_doc.OnSaveDocument(path)) << m_doc.LastError().toStdString();
+        EXPECT_EQ(ReadAll(path), original) << c.file;
+    }
+}
+
+TEST_F(EditorTest, ATypedCyrillicLetterIsSavedInTheFilesCodePage) {
+    const QString path = CopyDemoFile(m_dir.path(), "sfactura.qvrp");
+    const QByteArray original = ReadAll(path);
+    ASSERT_TRUE(m_doc.OnOpenDocument(path));
+    const long afterDeclaration = Text().indexOf('\n') + 1;
+    Ctrl().GotoPos(afterDeclaration);
+    m_view->show();
+    // Typed as a keyboard gives them (QTest's key clicks know ASCII only):
+    // in its UTF-8 mode the component takes any character.
+    for (const QChar c : QString::fromUtf8("<!--Ёж-->"))
+        QTest::sendKeyEvent(QTest::Click, &Ctrl(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    ASSERT_TRUE(m_doc.OnSaveDocument(path)) << m_doc.LastError().toStdString();
+    // Ё and ж are 0xA8 and 0xE6 in windows-1251.
+    EXPECT_EQ(ReadAll(path), original.left(afterDeclaration) + "<!--\xA8\xE6-->" + original.mid(afterDeclaration));
+}
+
+TEST_F(EditorTest, ACharacterTheCodePageCannotHoldIsRefusedWithAMessageAndTheFileKept) {
+    const QString path = CopyDemoFile(m_dir.path(), "sfactura.qvrp");
+    const QByteArray original = ReadAll(path);
+    ASSERT_TRUE(m_doc.OnOpenDocument(path));
+    const long secondLine = Text().indexOf('\n') + 1;
+    Ctrl().GotoPos(secondLine);
+    const QByteArray han = QString::fromUtf8("漢").toUtf8();
+    Ctrl().AddText(han.size(), han.constData());
+    ASSERT_TRUE(m_doc.IsModified());
+
+    QString message;
+    qvtest::ModalDriver driver([&message](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal)) message = box->text();
+        modal->close();
+    });
+    EXPECT_FALSE(m_doc.DoFileSave());
+    EXPECT_EQ(driver.Seen(), 1);
+    for (const char* part : {"\"漢\" (U+6F22)", "line 2, column 1", "code page 1251 (windows-1251)",
+                             "The file was not changed."})
+        EXPECT_TRUE(message.contains(QString::fromUtf8(part))) << message.toStdString();
+    EXPECT_TRUE(message.contains(path)) << message.toStdString();
+    EXPECT_EQ(ReadAll(path), original);
+    EXPECT_TRUE(m_doc.IsModified());
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"sfactura.qvrp"});
+}
+
+TEST_F(EditorTest, Utf8AndUndeclaredFilesAreHeldAsTheirBytes) {
+    const QString utf8 = CopyDemoFile(m_dir.path(), "utf8.qvrp");
+    const QString utf8Data = CopyDemoFile(m_dir.path(), "utf8.xml");
+    WriteAll(Path("latin1.xml"), "<a>caf\xE9 \x98\xFF</a>\r\n");
+    const struct {
+        QString path;
+        int codePage;
+    } cases[] = {{utf8, 65001}, {utf8Data, 65001}, {Path("latin1.xml"), 0}};
+    for (const auto& c : cases) {
+        const QByteArray original = ReadAll(c.path);
+        ASSERT_TRUE(m_doc.OnOpenDocument(c.path)) << m_doc.LastError().toStdString();
+        EXPECT_EQ(m_doc.SourceCodePage(), 0) << c.path.toStdString();
+        EXPECT_EQ(Ctrl().GetCodePage(), c.codePage) << c.path.toStdString();
+        EXPECT_EQ(Text(), original) << c.path.toStdString();
+        ASSERT_TRUE(m_doc.OnSaveDocument(c.path)) << m_doc.LastError().toStdString();
+        EXPECT_EQ(ReadAll(c.path), original) << c.path.toStdString();
+    }
+    EXPECT_TRUE(QString::fromUtf8(ReadAll(utf8Data)).contains(QString::fromUtf8("Доброе")));
 }
 
 }  // namespace

@@ -87,7 +87,14 @@ TEST_F(MainWindowTest, CyrillicCodePageListsNineDemos) {
     EXPECT_EQ(list->item(6)->text(), QString::fromUtf8("Накладная"));
     ChooseDemo(QString::fromUtf8("Накладная"));
     EXPECT_EQ(ActiveFile(), QString("nakladn.xml"));
-    EXPECT_EQ(ActiveView()->GetCtrl().GetCodePage(), 0);
+    // The windows-1251 files are shown converted, as UTF-8.
+    EXPECT_EQ(ActiveView()->GetCtrl().GetCodePage(), 65001);
+    EXPECT_TRUE(QString::fromUtf8(ActiveView()->GetCtrl().GetText()).contains(QString::fromUtf8("накладная")));
+    ChooseDemo(QString::fromUtf8("Счёт фактура"));
+    ChooseTab(1);
+    EXPECT_EQ(ActiveFile(), QString("sfactura.qvrp"));
+    EXPECT_EQ(ActiveView()->GetCtrl().GetCodePage(), 65001);
+    EXPECT_TRUE(QString::fromUtf8(ActiveView()->GetCtrl().GetText()).contains(QString::fromUtf8("Счёт-фактура №")));
 }
 
 TEST_F(MainWindowTest, ChoosingADemoOpensTheFileOfTheCurrentTab) {
