@@ -89,8 +89,12 @@ bool ReadIsSymbolFace(FT_Face face) {
     // PANOSE family kind 5: Latin pictorial (symbols, dingbats).
     auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     if (os2 && os2->version != 0xFFFFu && os2->panose[0] == 5) return true;
-    // A dingbat font may map the Unicode letters to its pictures, and declare
-    // nothing else that gives it away: its glyph names do.
+    // A PostScript-flavoured dingbat font may map the Unicode letters to its
+    // pictures and declare nothing else that gives it away: its glyph names
+    // do. (A TrueType symbol font declares a symbol character map; reading
+    // a TrueType font's glyph names would cost a CJK face milliseconds.)
+    const char* format = FT_Get_Font_Format(face);
+    if (!format || std::string_view(format) != "CFF") return false;
     const FT_UInt a = FT_Get_Char_Index(face, U'A');
     if (a == 0 || !FT_HAS_GLYPH_NAMES(face)) return false;
     char name[64] = {};
