@@ -2,14 +2,17 @@
 
 #include <algorithm>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 #include "elements/QvCodePageText.h"
 #include "engine/Surface.h"
+#include "platform/FontFaces.h"
 #include "platform/FontResolver.h"
 
 namespace {
 
+using qv::platform::FontFaces;
 using qv::platform::FontFile;
 using qv::platform::FontOutlineMetrics;
 
@@ -22,27 +25,56 @@ float StoredAdvance(int32_t designAdvance, float scale) {
     return static_cast<float>(designAdvance) * scale + 0.5f;
 }
 
-void FillWideAdvances(const FontFile& file, const FontOutlineMetrics& metrics, float scale,
+// A font's declared character range may leave out characters it draws (one
+// Liberation Sans face starts at "!", past the space): a printable character
+// the face maps measures as drawn wherever the range says. Control
+// characters outside the range keep measuring 0, as white space inside a line.
+bool IsPrintable(uint32_t c) { return c >= 0x20 && !(c >= 0x7F && c <= 0x9F); }
+
+// A character the font lacks measures as the fallback face that draws it, at
+// the same em height: its own advance, scaled by its own em square.
+std::optional<float> FallbackAdvance(const FontFaces& faces, char32_t c, int32_t emHeight) {
+    const size_t index = faces.FaceFor(c);
+    if (index == 0) return std::nullopt;
+    const FontFile& file = *faces.Face(index).file;
+    const std::optional<FontOutlineMetrics>& metrics = file.OutlineMetrics();
+    if (!metrics || metrics->emSquare <= 0) return std::nullopt;
+    const float scale = static_cast<float>(emHeight) / static_cast<float>(metrics->emSquare);
+    return StoredAdvance(file.DesignAdvance(c), scale);
+}
+
+void FillWideAdvances(const FontFaces& faces, const FontOutlineMetrics& metrics, float scale, int32_t emHeight,
                       std::vector<float>& advances) {
+    const FontFile& file = *faces.Primary().file;
     const uint32_t first = metrics.firstChar;
     const uint32_t last = std::min(metrics.lastChar, kLastWideUnit);
-    if (first > last) return;
-    const std::vector<int32_t> design = file.DesignAdvances(first, last);
-    for (uint32_t c = first; c <= last && c - first < design.size(); ++c)
-        advances[c] = StoredAdvance(design[c - first], scale);
+    if (first <= last) {
+        const std::vector<int32_t> design = file.DesignAdvances(first, last);
+        for (uint32_t c = first; c <= last && c - first < design.size(); ++c)
+            advances[c] = StoredAdvance(design[c - first], scale);
+    }
+    for (uint32_t c = 0; c <= kLastWideUnit; ++c) {
+        if (std::optional<float> advance = FallbackAdvance(faces, c, emHeight))
+            advances[c] = *advance;
+        else if ((c < first || c > last) && IsPrintable(c) && file.GlyphIndex(c) != 0)
+            advances[c] = StoredAdvance(file.DesignAdvance(c), scale);
+    }
 }
 
 // A byte measures as the character it is in the template code page.
-void FillNarrowAdvances(const FontFile& file, const FontOutlineMetrics& metrics, float scale,
+void FillNarrowAdvances(const FontFaces& faces, const FontOutlineMetrics& metrics, float scale, int32_t emHeight,
                         int32_t codePage, std::vector<float>& advances) {
     const QvByteMap* map = ByteMapOf(codePage);
     if (!map) return;
+    const FontFile& file = *faces.Primary().file;
     for (size_t b = 0; b < kQvNarrowAdvanceCount; ++b) {
         const int32_t unit = (*map)[b];
         if (unit == kQvNoCharacter) continue;
         const uint32_t c = static_cast<uint32_t>(unit);
-        if (c < metrics.firstChar || c > metrics.lastChar) continue;
-        advances[b] = StoredAdvance(file.DesignAdvance(c), scale);
+        if (std::optional<float> advance = FallbackAdvance(faces, c, emHeight))
+            advances[b] = *advance;
+        else if ((c >= metrics.firstChar && c <= metrics.lastChar) || (IsPrintable(c) && file.GlyphIndex(c) != 0))
+            advances[b] = StoredAdvance(file.DesignAdvance(c), scale);
     }
 }
 
@@ -52,9 +84,8 @@ std::shared_ptr<const QvAdvanceTable> MakeAdvanceTable(const QvAdvanceTableKey& 
 
     // The outline metrics of the font; a font without them is not an outline
     // font and keeps the empty table.
-    const qv::platform::ResolvedFont resolved = qv::platform::ResolveFont(key.face, key.weight, key.italic);
-    if (!resolved.file) return table;
-    const std::optional<FontOutlineMetrics>& metrics = resolved.file->OutlineMetrics();
+    const std::shared_ptr<const FontFaces> faces = qv::platform::ResolveFontFaces(key.face, key.weight, key.italic);
+    const std::optional<FontOutlineMetrics>& metrics = faces->Primary().file->OutlineMetrics();
     if (!metrics || metrics->emSquare <= 0) return table;
 
     // The design advances are the widths at the em square; scaling them to the
@@ -64,9 +95,9 @@ std::shared_ptr<const QvAdvanceTable> MakeAdvanceTable(const QvAdvanceTableKey& 
     table->lineSpacing =
         table->scale * static_cast<float>(metrics->cellHeight + metrics->externalLeading);
     if (key.wide)
-        FillWideAdvances(*resolved.file, *metrics, table->scale, table->advances);
+        FillWideAdvances(*faces, *metrics, table->scale, key.emHeight, table->advances);
     else
-        FillNarrowAdvances(*resolved.file, *metrics, table->scale, key.codePage, table->advances);
+        FillNarrowAdvances(*faces, *metrics, table->scale, key.emHeight, key.codePage, table->advances);
     table->built = true;
     return table;
 }

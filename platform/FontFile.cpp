@@ -4,10 +4,12 @@
 #include FT_FREETYPE_H
 #include FT_ADVANCES_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_FONT_FORMATS_H
 
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <utility>
 
 #include "common/CqvEx.h"
@@ -62,6 +64,45 @@ std::optional<FontOutlineMetrics> ReadOutlineMetrics(FT_Face face) {
     return m;
 }
 
+// Generic glyph names ("glyph36", "cid00034", "g12") tell nothing of what a
+// glyph shows.
+bool IsGenericGlyphName(std::string_view name) {
+    for (std::string_view prefix : {"glyph", "cid", "gid", "index", "g"}) {
+        if (name.size() > prefix.size() && name.substr(0, prefix.size()) == prefix &&
+            std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                        [](char c) { return c >= '0' && c <= '9'; }))
+            return true;
+    }
+    return false;
+}
+
+// What a glyph named for the letter A is called: "A", "uni0041", "u0041", or
+// a variant of it ("A.alt", "A_sc").
+bool NamesLetterA(std::string_view name) {
+    if (name == "A" || name == "uni0041" || name == "u0041") return true;
+    return name.size() > 1 && name[0] == 'A' && (name[1] == '.' || name[1] == '_');
+}
+
+bool ReadIsSymbolFace(FT_Face face) {
+    for (int i = 0; i < face->num_charmaps; ++i)
+        if (face->charmaps[i]->encoding == FT_ENCODING_MS_SYMBOL) return true;
+    // PANOSE family kind 5: Latin pictorial (symbols, dingbats).
+    auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
+    if (os2 && os2->version != 0xFFFFu && os2->panose[0] == 5) return true;
+    // A PostScript-flavoured dingbat font may map the Unicode letters to its
+    // pictures and declare nothing else that gives it away: its glyph names
+    // do. (A TrueType symbol font declares a symbol character map; reading
+    // a TrueType font's glyph names would cost a CJK face milliseconds.)
+    const char* format = FT_Get_Font_Format(face);
+    if (!format || std::string_view(format) != "CFF") return false;
+    const FT_UInt a = FT_Get_Char_Index(face, U'A');
+    if (a == 0 || !FT_HAS_GLYPH_NAMES(face)) return false;
+    char name[64] = {};
+    if (FT_Get_Glyph_Name(face, a, name, sizeof name) != 0 || name[0] == '\0') return false;
+    const std::string_view glyphName(name);
+    return !IsGenericGlyphName(glyphName) && !NamesLetterA(glyphName);
+}
+
 struct FontFileCache {
     std::mutex mutex;
     std::shared_ptr<FontLibrary> library;
@@ -85,7 +126,10 @@ FontFile::FontFile(std::shared_ptr<FontLibrary> library, std::string path, int f
         m_familyName = face->family_name;
     if (face->style_name)
         m_styleName = face->style_name;
+    if (const char* format = FT_Get_Font_Format(face))
+        m_formatName = format;
     m_metrics = ReadOutlineMetrics(face);
+    m_symbol = ReadIsSymbolFace(face);
 }
 
 FontFile::~FontFile() {

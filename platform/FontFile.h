@@ -51,10 +51,19 @@ public:
     int FaceIndex() const { return m_faceIndex; }
     const std::string& FamilyName() const { return m_familyName; }
     const std::string& StyleName() const { return m_styleName; }
+    // FreeType's name of the file's format: "TrueType", "CFF" (OpenType with
+    // PostScript outlines), "Type 1", "PCF", ...
+    const std::string& FormatName() const { return m_formatName; }
 
     // Empty for a face that is not an outline font with OS/2, hhea and post
     // tables (a bitmap font, for example): such a font has no outline metrics.
     const std::optional<FontOutlineMetrics>& OutlineMetrics() const { return m_metrics; }
+
+    // A symbol or dingbat face: its character map puts pictures or Greek
+    // letters where the letters of text are (a symbol character map, PANOSE
+    // "pictorial", or "A" mapped to a glyph named as another character). Such a
+    // face draws text as symbols, so it never stands in for a text family.
+    bool IsSymbolFace() const { return m_symbol; }
 
     // The glyph the font's character map gives a code point; 0 (.notdef) when
     // the font does not map it.
@@ -78,7 +87,9 @@ private:
     FT_FaceRec_* m_face = nullptr;
     std::string m_familyName;
     std::string m_styleName;
+    std::string m_formatName;
     std::optional<FontOutlineMetrics> m_metrics;
+    bool m_symbol = false;
 };
 
 // Opens face `faceIndex` of a font file, or returns the face opened before.

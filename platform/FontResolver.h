@@ -1,10 +1,17 @@
 #pragma once
 // Finds the font file for a logical font (family, weight, italic) with
 // fontconfig, as the Windows font mapper would pick a face for a LOGFONT.
-// Windows family names reach the metric-compatible Liberation fonts through
-// fontconfig's own aliases (Arial → Liberation Sans, Times New Roman →
-// Liberation Serif, Courier New → Liberation Mono). An unknown family never
-// fails: it gets fontconfig's best match, as Windows substitutes a face.
+//
+// Only scalable TrueType or OpenType faces with outline metrics draw text: a
+// bitmap or Type 1 face has no metrics to lay out with, and a symbol or
+// dingbat face would draw the text as pictures. The Windows core families a
+// template names reach their metric-compatible fonts by our own table, so
+// lines break where they break on Windows whatever fontconfig's aliases say
+// (Arial → Liberation Sans, Arial Narrow → Liberation Sans Narrow, Times New
+// Roman → Liberation Serif, Courier New → Liberation Mono, Calibri → Carlito,
+// Cambria → Caladea). Any other family that is not installed gets the
+// nearest sans, serif or monospaced face (DejaVu): an unknown family never
+// fails, as Windows substitutes a face.
 #include <memory>
 #include <string_view>
 
@@ -24,5 +31,14 @@ struct ResolvedFont {
 // Look-ups are cached for the process, so calling this per drawn line is cheap.
 // Raises CqvEx only when the system has no usable font at all.
 ResolvedFont ResolveFont(std::string_view family, int weight, bool italic);
+
+class FontFaces;
+// The resolved face and the fallback faces that draw the characters it
+// lacks, ranked by fontconfig for this font. Cached for the process.
+std::shared_ptr<const FontFaces> ResolveFontFaces(std::string_view family, int weight, bool italic);
+
+// Whether `file` may draw text: an outline face with metrics, TrueType or
+// OpenType, neither symbol nor dingbat.
+bool IsTextFace(const FontFile& file);
 
 }  // namespace qv::platform

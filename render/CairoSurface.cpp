@@ -10,6 +10,7 @@
 
 #include "common/CqvEx.h"
 #include "platform/PictureDecoder.h"
+#include "platform/FontFaces.h"
 #include "render/CairoFontFace.h"
 #include "render/FontPlacement.h"
 #include "render/Utf16Text.h"
@@ -255,17 +256,25 @@ QvColor CairoSurface::SetTextColor(QvColor color) { return std::exchange(m_textC
 
 QvColor CairoSurface::SetBkColor(QvColor color) { return std::exchange(m_bkColor, color); }
 
-const CairoSurface::SelectedFont& CairoSurface::Font() {
+CairoSurface::SelectedFont& CairoSurface::Font() {
     if (m_selected)
         return *m_selected;
     SelectedFont selected;
-    selected.font = qv::platform::ResolveFont(m_font.face, m_font.weight, m_font.italic);
-    selected.face = qv::render::CairoFontFaceFor(selected.font);
+    selected.faces = qv::platform::ResolveFontFaces(m_font.face, m_font.weight, m_font.italic);
+    selected.font = selected.faces->Primary();
+    selected.cairoFaces.assign(selected.faces->Count(), nullptr);
+    selected.cairoFaces[0] = qv::render::CairoFontFaceFor(selected.font);
     const qv::render::FontPlacement placement = qv::render::PlaceFont(m_font, selected.font.file->OutlineMetrics());
     selected.emHeight = placement.emHeight;
     selected.ascent = placement.ascent;
     m_selected = selected;
     return *m_selected;
+}
+
+cairo_font_face_t* CairoSurface::CairoFace(SelectedFont& font, size_t face) {
+    if (!font.cairoFaces[face])
+        font.cairoFaces[face] = qv::render::CairoFontFaceFor(font.faces->Face(face));
+    return font.cairoFaces[face];
 }
 
 // ---- Drawing -------------------------------------------------------------------------
@@ -443,18 +452,22 @@ void CairoSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRec
 }
 
 void CairoSurface::DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, const int32_t* advances) {
-    const SelectedFont& font = Font();
-    const qv::platform::FontFile& file = *font.font.file;
-    const auto& metrics = file.OutlineMetrics();
-    const double designScale = metrics ? font.emHeight / metrics->emSquare : 0.0;
+    SelectedFont& font = Font();
+    const qv::platform::FontFaces& faces = *font.faces;
+    const auto& metrics = font.font.file->OutlineMetrics();
 
     std::vector<cairo_glyph_t> glyphs;
     std::vector<cairo_text_cluster_t> clusters;
+    std::vector<size_t> glyphFace;   // which of the faces draws each glyph
+    std::vector<size_t> utf8Start;   // where each glyph's text starts in utf8
     std::string utf8;
     glyphs.reserve(text.size());
     clusters.reserve(text.size());
+    glyphFace.reserve(text.size());
+    utf8Start.reserve(text.size());
     utf8.reserve(text.size());
 
+    // Every face sits on the first face's baseline, at the same em height.
     const double baseline = DevY(top - font.ascent);
     int64_t offset = 0;  // logical units from x to the current glyph
     for (size_t i = 0; i < text.size();) {
@@ -463,25 +476,42 @@ void CairoSurface::DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, 
         // font's control-character glyphs they would show as boxes.
         if (codePoint < 0x20)
             codePoint = U' ';
+        // A lone surrogate measured as the first face's missing glyph, and is
+        // drawn so.
+        const bool badUnit = codePoint == 0xFFFD && text[i] != 0xFFFD;
+        const size_t face = badUnit ? 0 : faces.FaceFor(codePoint);
+        const qv::platform::FontFile& file = *faces.Face(face).file;
         const size_t before = utf8.size();
         AppendUtf8(utf8, codePoint);
         glyphs.push_back({file.GlyphIndex(codePoint), DevX(static_cast<double>(x + offset)), baseline});
         clusters.push_back({static_cast<int>(utf8.size() - before), 1});
+        glyphFace.push_back(face);
+        utf8Start.push_back(before);
         for (size_t k = 0; k < units; ++k) {
-            // Without explicit advances the font's own, scaled, are used.
+            // Without explicit advances the face's own, scaled, are used.
+            const auto& own = file.OutlineMetrics();
+            const double designScale = own ? font.emHeight / own->emSquare : 0.0;
             offset += advances ? advances[i + k]
                                : (k == 0 ? std::lround(file.DesignAdvance(codePoint) * designScale) : 0);
         }
         i += units;
     }
+    utf8Start.push_back(utf8.size());
 
     cairo_t* cr = m_cr.get();
-    cairo_set_font_face(cr, font.face);
     cairo_set_font_size(cr, font.emHeight * m_scale);
     SetSourceColor(m_textColor);
-    cairo_show_text_glyphs(cr, utf8.data(), static_cast<int>(utf8.size()), glyphs.data(),
-                           static_cast<int>(glyphs.size()), clusters.data(), static_cast<int>(clusters.size()),
-                           cairo_text_cluster_flags_t(0));
+    // One call per run of glyphs of one face: a Cairo call draws with one face.
+    for (size_t start = 0; start < glyphs.size();) {
+        size_t end = start + 1;
+        while (end < glyphs.size() && glyphFace[end] == glyphFace[start])
+            ++end;
+        cairo_set_font_face(cr, CairoFace(font, glyphFace[start]));
+        cairo_show_text_glyphs(cr, utf8.data() + utf8Start[start], static_cast<int>(utf8Start[end] - utf8Start[start]),
+                               glyphs.data() + start, static_cast<int>(end - start), clusters.data() + start,
+                               static_cast<int>(end - start), cairo_text_cluster_flags_t(0));
+        start = end;
+    }
     if ((m_font.underline || m_font.strikeout) && metrics)
         DrawTextDecorations(font, x, top, offset);
 }

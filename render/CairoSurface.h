@@ -85,8 +85,11 @@ public:
 private:
     // The font the selected QvFontSpec names, resolved when text is first drawn with it.
     struct SelectedFont {
-        qv::platform::ResolvedFont font;
-        cairo_font_face_t* face = nullptr;  // owned by the process-wide face cache
+        qv::platform::ResolvedFont font;    // the first of `faces`
+        std::shared_ptr<const qv::platform::FontFaces> faces;
+        // Cairo's face for each of `faces`, made when it first draws; owned
+        // by the process-wide face cache.
+        std::vector<cairo_font_face_t*> cairoFaces;
         double emHeight = 0;                // logical units
         double ascent = 0;                  // baseline below the cell top, logical units
     };
@@ -109,7 +112,8 @@ private:
     cairo_t* Context();
     void OpenPageSurface();
     void CheckStatus(cairo_status_t status, qv::render::OutputFile* file);
-    const SelectedFont& Font();
+    SelectedFont& Font();
+    cairo_font_face_t* CairoFace(SelectedFont& font, size_t face);
     void SetSourceColor(QvColor color);
     void FillDeviceRect(const DeviceRect& rect, QvColor color);
     void StrokeLine(double x0, double y0, double x1, double y1);

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "common/CqvEx.h"
+#include "platform/FontFaces.h"
 #include "platform/PictureDecoder.h"
 #include "render/PdfFont.h"
 #include "render/FontPlacement.h"
@@ -237,23 +238,35 @@ PdfFont& PdfSurface::EmbeddedFont(const qv::platform::ResolvedFont& resolved) {
     return *font;
 }
 
-const PdfSurface::SelectedFont& PdfSurface::Font() {
+PdfSurface::SelectedFont& PdfSurface::Font() {
     if (m_selected) return *m_selected;
     SelectedFont selected;
-    const qv::platform::ResolvedFont resolved = qv::platform::ResolveFont(m_font.face, m_font.weight, m_font.italic);
-    const qv::render::FontPlacement placement = qv::render::PlaceFont(m_font, resolved.file->OutlineMetrics());
+    selected.faces = qv::platform::ResolveFontFaces(m_font.face, m_font.weight, m_font.italic);
+    const qv::render::FontPlacement placement =
+        qv::render::PlaceFont(m_font, selected.faces->Primary().file->OutlineMetrics());
     selected.emHeight = placement.emHeight;
     selected.ascent = placement.ascent;
     selected.descent = placement.descent;
-    selected.syntheticBold = resolved.syntheticBold;
-    selected.syntheticItalic = resolved.syntheticItalic;
-    selected.pdf = &EmbeddedFont(resolved);
-    const size_t before = selected.pdf->ResourceCount();
-    selected.resource = selected.pdf->ResourceFor(selected.emHeight, m_fontResources + 1);
-    if (selected.pdf->ResourceCount() > before) ++m_fontResources;
-    selected.resourceId = selected.pdf->ResourceNumber(selected.resource);
-    m_selected = selected;
+    selected.resources.resize(selected.faces->Count());
+    m_selected = std::move(selected);
+    ResourceOf(*m_selected, 0);
     return *m_selected;
+}
+
+const PdfSurface::FaceResource& PdfSurface::ResourceOf(SelectedFont& font, size_t face) {
+    std::optional<FaceResource>& slot = font.resources[face];
+    if (slot) return *slot;
+    const qv::platform::ResolvedFont& resolved = font.faces->Face(face);
+    FaceResource resource;
+    resource.syntheticBold = resolved.syntheticBold;
+    resource.syntheticItalic = resolved.syntheticItalic;
+    resource.pdf = &EmbeddedFont(resolved);
+    const size_t before = resource.pdf->ResourceCount();
+    resource.resource = resource.pdf->ResourceFor(font.emHeight, m_fontResources + 1);
+    if (resource.pdf->ResourceCount() > before) ++m_fontResources;
+    resource.resourceId = resource.pdf->ResourceNumber(resource.resource);
+    slot = resource;
+    return *slot;
 }
 
 // ---- Graphics state ------------------------------------------------------------------
@@ -408,7 +421,7 @@ void PdfSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect&
         m_cleanFill.reset();
     if (text.empty()) return;
 
-    const SelectedFont& font = Font();
+    SelectedFont& font = Font();
     const int64_t width = PlaceGlyphs(font, text, advances);
     const bool clipped = (options & kTextClipped) && !GlyphsFit(font, x, top, width, box);
     if (clipped) {
@@ -417,25 +430,25 @@ void PdfSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect&
         m_content += " W n\n";
     }
     DrawGlyphs(font, x, top);
-    if ((m_font.underline || m_font.strikeout) && font.pdf->File().OutlineMetrics())
+    if ((m_font.underline || m_font.strikeout) && font.Primary().pdf->File().OutlineMetrics())
         DrawTextDecorations(font, x, top, width);
     if (clipped) RestoreState();
 }
 
 bool PdfSurface::GlyphsFit(const SelectedFont& font, int32_t x, int32_t top, int64_t width, const Box& box) const {
-    // Emboldened or slanted outlines reach beyond their advances.
-    if (font.syntheticBold || font.syntheticItalic) return false;
+    // Emboldened or slanted outlines reach beyond their advances; a fallback
+    // face's glyphs may reach beyond the first face's cell.
+    if (font.Primary().syntheticBold || font.Primary().syntheticItalic) return false;
+    for (const PlacedGlyph& placed : m_glyphs)
+        if (placed.face != 0) return false;
     // The glyphs stay within their cells horizontally (their advances) and
     // vertically (ascent and descent), as the engine measured them.
     const double bottom = top - font.ascent - font.descent;
     return box.x0 <= x && x + width <= box.x1 && top <= box.y1 && bottom >= box.y0;
 }
 
-int64_t PdfSurface::PlaceGlyphs(const SelectedFont& font, std::u16string_view text, const int32_t* advances) {
-    PdfFont& pdf = *font.pdf;
-    const qv::platform::FontFile& file = pdf.File();
-    const auto& metrics = file.OutlineMetrics();
-    const double designScale = metrics ? font.emHeight / metrics->emSquare : 0.0;
+int64_t PdfSurface::PlaceGlyphs(SelectedFont& font, std::u16string_view text, const int32_t* advances) {
+    const qv::platform::FontFaces& faces = *font.faces;
     m_glyphs.clear();
     int64_t offset = 0;  // logical units from x to the current glyph
     for (size_t i = 0; i < text.size();) {
@@ -443,11 +456,21 @@ int64_t PdfSurface::PlaceGlyphs(const SelectedFont& font, std::u16string_view te
         // Tabs and line breaks are white space inside a line; drawn as the
         // font's control-character glyphs they would show as boxes.
         if (codePoint < 0x20) codePoint = U' ';
+        // A character the first face lacks comes from the face that has it,
+        // so each glyph of each embedded face copies as its own character.
+        // A lone surrogate measured as the first face's missing glyph, and is
+        // drawn so.
+        const bool badUnit = codePoint == 0xFFFD && text[i] != 0xFFFD;
+        const size_t face = badUnit ? 0 : faces.FaceFor(codePoint);
+        const FaceResource& resource = ResourceOf(font, face);
+        const qv::platform::FontFile& file = resource.pdf->File();
         const uint32_t glyph = file.GlyphIndex(codePoint);
-        pdf.UseGlyph(font.resource, glyph, codePoint);
-        m_glyphs.push_back({glyph, offset});
+        resource.pdf->UseGlyph(resource.resource, glyph, codePoint);
+        m_glyphs.push_back({glyph, offset, face});
         for (size_t k = 0; k < units; ++k) {
-            // Without explicit advances the font's own, scaled, are used.
+            // Without explicit advances the face's own, scaled, are used.
+            const auto& metrics = file.OutlineMetrics();
+            const double designScale = metrics ? font.emHeight / metrics->emSquare : 0.0;
             offset += advances ? advances[i + k]
                                : (k == 0 ? std::lround(file.DesignAdvance(codePoint) * designScale) : 0);
         }
@@ -456,20 +479,32 @@ int64_t PdfSurface::PlaceGlyphs(const SelectedFont& font, std::u16string_view te
     return offset;
 }
 
-void PdfSurface::DrawGlyphs(const SelectedFont& font, int32_t x, int32_t top) {
+void PdfSurface::DrawGlyphs(SelectedFont& font, int32_t x, int32_t top) {
+    // A line of one face is one text object; a line that mixes faces gets one
+    // per run of a face, each placed where its first glyph was measured.
+    for (size_t start = 0; start < m_glyphs.size();) {
+        size_t end = start + 1;
+        while (end < m_glyphs.size() && m_glyphs[end].face == m_glyphs[start].face) ++end;
+        DrawGlyphRun(font, ResourceOf(font, m_glyphs[start].face), x + m_glyphs[start].offset, top, start, end);
+        start = end;
+    }
+}
+
+void PdfSurface::DrawGlyphRun(const SelectedFont& font, const FaceResource& face, int64_t x, int32_t top,
+                              size_t first, size_t end) {
     m_content += "BT\n";
     SetFill(m_textColor);
-    if (m_state.fontResource != font.resourceId || m_state.fontSize != font.emHeight) {
-        m_state.fontResource = font.resourceId;
+    if (m_state.fontResource != face.resourceId || m_state.fontSize != font.emHeight) {
+        m_state.fontResource = face.resourceId;
         m_state.fontSize = font.emHeight;
         m_content += '/';
-        m_content += font.pdf->ResourceName(font.resource);
+        m_content += face.pdf->ResourceName(face.resource);
         m_content += ' ';
         AppendNumber(m_content, font.emHeight, 3);
         m_content += " Tf\n";
     }
-    const int renderMode = font.syntheticBold ? 2 : 0;
-    if (font.syntheticBold) {
+    const int renderMode = face.syntheticBold ? 2 : 0;
+    if (face.syntheticBold) {
         // Outlines stroked as well as filled, about as much wider as the
         // emboldening of a face without a bold style.
         SetStroke(m_textColor);
@@ -481,7 +516,7 @@ void PdfSurface::DrawGlyphs(const SelectedFont& font, int32_t x, int32_t top) {
         m_content += " Tr\n";
     }
     const double baseline = top - font.ascent;
-    if (font.syntheticItalic) {
+    if (face.syntheticItalic) {
         m_content += "1 0 0.2 1 ";  // slanted by about 11 degrees
         AppendInt(m_content, x);
         m_content += ' ';
@@ -503,14 +538,16 @@ void PdfSurface::DrawGlyphs(const SelectedFont& font, int32_t x, int32_t top) {
     // better ones. Only where the difference reaches a whole unit (advances of
     // the caller's own, a substituted glyph) does an adjustment put the glyph
     // exactly where it was asked for.
-    PdfFont& pdf = *font.pdf;
+    PdfFont& pdf = *face.pdf;
     const double em = font.emHeight;
+    const int64_t origin = m_glyphs[first].offset;
     double pen = 0;
     bool adjusted = false;
     const size_t start = m_content.size();
     m_content += '<';
-    for (const PlacedGlyph& placed : m_glyphs) {
-        const double difference = static_cast<double>(placed.offset) - pen;
+    for (size_t g = first; g < end; ++g) {
+        const PlacedGlyph& placed = m_glyphs[g];
+        const double difference = static_cast<double>(placed.offset - origin) - pen;
         if (std::fabs(difference) >= 1.0) {
             // A TJ number moves the pen left by number / 1000 em.
             const double number = std::round(-difference * 1000.0 / em * 10) / 10;
@@ -535,7 +572,7 @@ void PdfSurface::DrawGlyphs(const SelectedFont& font, int32_t x, int32_t top) {
 void PdfSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width) {
     const qv::render::FontPlacement placement{font.emHeight, font.ascent, font.descent};
     for (const qv::render::TextBand& band :
-         qv::render::DecorationBands(m_font, placement, font.pdf->File().OutlineMetrics(), top)) {
+         qv::render::DecorationBands(m_font, placement, font.Primary().pdf->File().OutlineMetrics(), top)) {
         SetFill(m_textColor);
         AppendInt(m_content, x);
         m_content += ' ';

@@ -71,16 +71,25 @@ public:
                      int32_t sourceTop, int32_t sourceHeight) override;
 
 private:
-    // The font the selected QvFontSpec names, resolved when text is first drawn with it.
-    struct SelectedFont {
-        qv::render::PdfFont* pdf = nullptr;  // the embedded file the glyphs come from
-        size_t resource = 0;                 // its resource at this em height
-        int resourceId = 0;                  // document-wide, for the state tracking
-        double emHeight = 0;                 // logical units
-        double ascent = 0;                   // baseline below the cell top
-        double descent = 0;                  // cell bottom below the baseline
+    // One face of the selected font as the page uses it: the embedded file
+    // its glyphs come from and its resource at the selected em height.
+    struct FaceResource {
+        qv::render::PdfFont* pdf = nullptr;
+        size_t resource = 0;  // of pdf, at this em height
+        int resourceId = 0;   // document-wide, for the state tracking
         bool syntheticBold = false;
         bool syntheticItalic = false;
+    };
+    // The font the selected QvFontSpec names, resolved when text is first drawn with it.
+    struct SelectedFont {
+        std::shared_ptr<const qv::platform::FontFaces> faces;
+        // By face index; the first face's at once, a fallback face's when it
+        // first draws a character.
+        std::vector<std::optional<FaceResource>> resources;
+        double emHeight = 0;  // logical units
+        double ascent = 0;    // baseline below the cell top, of the first face
+        double descent = 0;   // cell bottom below the baseline
+        const FaceResource& Primary() const { return *resources.front(); }
     };
     // A rectangle in logical units with x0 <= x1 and y0 <= y1 (y upward).
     struct Box {
@@ -104,6 +113,7 @@ private:
     struct PlacedGlyph {
         uint32_t glyph;
         int64_t offset;
+        size_t face;  // of the selected font's faces
     };
 
     PdfSurface(std::string name, int32_t paperWidth, int32_t paperHeight);
@@ -111,7 +121,8 @@ private:
 
     std::string& Content();
     void RaiseIfWriteFailed();
-    const SelectedFont& Font();
+    SelectedFont& Font();
+    const FaceResource& ResourceOf(SelectedFont& font, size_t face);
     qv::render::PdfFont& EmbeddedFont(const qv::platform::ResolvedFont& resolved);
 
     static Box Normalized(const QvRect& rect);
@@ -124,8 +135,10 @@ private:
     void FlushLines();
     bool AlreadyFilled(const Box& box, QvColor color) const;
     bool GlyphsFit(const SelectedFont& font, int32_t x, int32_t top, int64_t width, const Box& box) const;
-    int64_t PlaceGlyphs(const SelectedFont& font, std::u16string_view text, const int32_t* advances);
-    void DrawGlyphs(const SelectedFont& font, int32_t x, int32_t top);
+    int64_t PlaceGlyphs(SelectedFont& font, std::u16string_view text, const int32_t* advances);
+    void DrawGlyphs(SelectedFont& font, int32_t x, int32_t top);
+    void DrawGlyphRun(const SelectedFont& font, const FaceResource& face, int64_t x, int32_t top, size_t first,
+                      size_t end);
     void DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width);
     void SaveState();
     void RestoreState();

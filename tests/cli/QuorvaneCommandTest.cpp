@@ -130,6 +130,42 @@ TEST(QuorvaneRender, AThreePageReportIsAThreePageA4PdfWithItsText) {
     }
 }
 
+// A report naming Windows families that fontconfig alone resolves to a Type 1
+// file, a dingbat font or an italic script, and one that does not exist,
+// prints every text back with TrueType or OpenType faces only, the
+// metric-compatible ones where they exist; ideographs come from a CJK face.
+TEST(QuorvaneRender, EveryFontFamilyPrintsWithAnOutlineFaceAndEveryCharacterComesBack) {
+    ScratchDir dir;
+    const std::string pdf = dir / "families.pdf";
+    const RunResult run =
+        RunQuorvane({"render", Fixture("font_families.qvrp"), Fixture("font_families.xml"), "-o", pdf});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const std::string text = Capture("pdftotext '" + pdf + "' -");
+    std::istringstream textLines(text);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(textLines, line);)
+        if (!line.empty() && line != "\f") lines.push_back(line);
+    const std::vector<std::string> expected = {
+        "Arial: A漢B字C",          "Arial Narrow: narrow columns", "Impact: a headline",
+        "Calibri: body text",     "Comic Sans MS: upright",       "No such family: 漢字 ★ ✓",
+        "Cambria bold: A漢B字C"};
+    EXPECT_EQ(lines, expected) << text;
+
+    const std::string fonts = Capture("pdffonts '" + pdf + "'");
+    std::istringstream fontLines(fonts);
+    std::vector<std::string> faces;
+    for (std::string line; std::getline(fontLines, line);) {
+        if (line.find('+') != 6) continue;
+        faces.push_back(line.substr(7, line.find(' ') - 7));
+        EXPECT_NE(line.find("CID TrueType"), std::string::npos) << line;
+    }
+    std::sort(faces.begin(), faces.end());
+    const std::vector<std::string> expectedFaces = {"Caladea-Bold", "Carlito",          "DejaVuSans",
+                                                    "LiberationSans", "LiberationSansNarrow", "WenQuanYiMicroHei"};
+    EXPECT_EQ(faces, expectedFaces) << fonts;
+}
+
 TEST(QuorvaneRender, PerPageFormatsNameOneFilePerPage) {
     ScratchDir dir;
     ASSERT_EQ(RunQuorvane({"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "p.png",

@@ -6,6 +6,8 @@
 
 #include "elements/CqvTextMetrics.h"
 #include "engine/Surface.h"
+#include "platform/FontFaces.h"
+#include "platform/FontResolver.h"
 #include "render/RecordingSurface.h"
 
 namespace {
@@ -61,16 +63,41 @@ TEST_F(TextMetrics, Arial12On254DpiHasTheWindowsFigures) {
     // Below the font's first character, and the last code unit, measure 0.
     EXPECT_EQ(m_wide.Advance(u'\t'), 0.0f);
     EXPECT_EQ(m_wide.Advance(0xFFFF), 0.0f);
-    // The font's range ends at U+FFFC; inside it, an unmapped character measures
-    // as the font's .notdef glyph, beyond it as 0.
+    // The font's range ends at U+FFFC; inside it, a character that no face
+    // has (U+0378 is unassigned) measures as the font's .notdef glyph (1536).
     EXPECT_GT(m_wide.Advance(0xFFFC), 0.0f);
-    EXPECT_GT(m_wide.Advance(0x4E00), 0.0f);
-    EXPECT_EQ(m_wide.Advance(0xFFFD), 0.0f);
+    EXPECT_EQ(m_wide.Advance(0x0378), 1536 * kScale + 0.5f);
     // Narrow text measures a byte as its character in the code page.
     EXPECT_EQ(m_narrow.Advance('A'), m_wide.Advance(u'A'));
     EXPECT_EQ(m_narrow.Advance(0x80), m_wide.Advance(0x20AC));  // euro sign in 1252
     EXPECT_EQ(m_narrow.Advance(0xE9), m_wide.Advance(0x00E9));
     EXPECT_EQ(m_narrow.LineSpacing(), m_wide.LineSpacing());
+}
+
+// Characters the font lacks measure as the face that draws them: its own
+// design advance at its own em square, scaled to the same em height. What
+// the font has keeps its own figures.
+TEST_F(TextMetrics, MissingCharactersMeasureAsTheirFallbackFace) {
+    const auto faces = qv::platform::ResolveFontFaces("Arial", 400, false);
+    for (char32_t c : {U'漢', U'字', U'★', char32_t{0xFFFD}}) {
+        const qv::platform::FontFile& face = *faces->Face(faces->FaceFor(c)).file;
+        ASSERT_NE(&face, faces->Primary().file.get()) << static_cast<uint32_t>(c);
+        const float scale = 42.0f / static_cast<float>(face.OutlineMetrics()->emSquare);
+        EXPECT_EQ(m_wide.Advance(c), static_cast<float>(face.DesignAdvance(c)) * scale + 0.5f)
+            << static_cast<uint32_t>(c) << " from " << face.FamilyName();
+    }
+    // WenQuanYi's ideographs are a whole em wide, not Liberation's .notdef box.
+    EXPECT_EQ(m_wide.Advance(U'漢'), 42.5f);
+    const QvRunMetrics mixed = m_wide.MeasureRun("A漢B字C", 0);
+    EXPECT_EQ(mixed.width, m_wide.Advance(u'A') + 42.5f + m_wide.Advance(u'B') + 42.5f + m_wide.Advance(u'C'));
+    // Narrow text in a code page with characters the font lacks: the byte
+    // measures as its character's face (0xA4 is the euro sign in ISO 8859-15,
+    // which the font has; 0x80 in 874 is too; Thai letters it lacks).
+    CqvTextMetrics thai;
+    ASSERT_TRUE(thai.Build(Arial(), 42, QvTextMode{false, 874}));
+    EXPECT_EQ(thai.Advance(0x80), m_wide.Advance(0x20AC));
+    EXPECT_EQ(thai.Advance(0xA1), m_wide.Advance(0x0E01));
+    EXPECT_GT(thai.Advance(0xA1), 0.0f);
 }
 
 TEST_F(TextMetrics, OneLineHeightIsWhatDrawWrappedMeasuresForOneLine) {

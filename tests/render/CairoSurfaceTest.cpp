@@ -332,3 +332,48 @@ TEST_F(CairoSurfaceTest, SurfaceStateBehavesLikeADeviceContext) {
 }
 
 }  // namespace
+
+namespace {
+
+// Characters the family lacks are drawn from a face that has them: two
+// different ideographs draw differently (each was the same missing-glyph box
+// once), and each inks far more than that box.
+TEST(CairoSurfaceFallback, CharactersTheFamilyLacksDrawAsThemselves) {
+    auto render = [](std::u16string_view text) {
+        CairoSurface surface = CairoSurface::Image(600, 200, 1.0, 0, 0);
+        surface.FillSolidRect({0, 0, 600, -200}, QvRgb(255, 255, 255));
+        DrawLine(surface, 10, 0, text, "Arial", 400, 150);
+        const unsigned char* data = surface.ImageData();
+        return std::vector<unsigned char>(data, data + surface.ImageStride() * surface.ImageHeight());
+    };
+    auto dark = [](const std::vector<unsigned char>& pixels) {
+        int count = 0;
+        for (size_t i = 1; i < pixels.size(); i += 4)
+            if (pixels[i] < 128) ++count;
+        return count;
+    };
+    const auto han = render(u"漢");
+    const auto zi = render(u"字");
+    const auto none = render(u"\U0000E000");  // no face has it: the missing-glyph box
+    EXPECT_NE(han, zi);
+    EXPECT_GT(dark(han), 2 * dark(none));
+    EXPECT_GT(dark(zi), 2 * dark(none));
+    // Around it, the family's own letters are drawn as before.
+    const auto mixed = render(u"A漢B");
+    const auto latin = render(u"A");
+    const std::vector<int32_t> advances = AdvancesFor(u"A漢B", "Arial", 400, 150);
+    EXPECT_NEAR(advances[1], 150, 1) << "an ideograph is one em wide";
+    int sameInA = 0, inA = 0;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 10 + advances[0]; ++x) {
+            const size_t at = (static_cast<size_t>(y) * 600 + x) * 4 + 1;
+            if (latin[at] < 128) {
+                ++inA;
+                if (mixed[at] < 128) ++sameInA;
+            }
+        }
+    EXPECT_GT(inA, 0);
+    EXPECT_EQ(sameInA, inA);
+}
+
+}  // namespace

@@ -253,9 +253,9 @@ TEST_F(PdfSurfaceTest, GlyphsLandWhereTheyWereAsked) {
     }
 }
 
-// Fonts of other kinds: CFF outlines (an OpenType .otf), a Type 1 file,
-// which a PDF cannot take as it is and which draws with a substitute, and an
-// italic face.
+// Fonts of other kinds: CFF outlines (an OpenType .otf), a family installed
+// as Type 1 and OpenType files, which draws with its OpenType file (a PDF
+// cannot take Type 1 as it is), and an italic face.
 TEST_F(PdfSurfaceTest, OtherKindsOfFontsStillGiveValidDocumentsWithTheirText) {
     struct Case {
         const char* family;
@@ -265,7 +265,7 @@ TEST_F(PdfSurfaceTest, OtherKindsOfFontsStillGiveValidDocumentsWithTheirText) {
     };
     const Case cases[] = {
         {"Nimbus Sans", 400, false, "CID Type 0C (OT)"},
-        {"Nimbus Sans Narrow", 400, false, "CID TrueType"},
+        {"Nimbus Sans Narrow", 400, false, "CID Type 0C (OT)"},
         {"Liberation Mono", 400, true, "CID TrueType"},
     };
     for (const Case& c : cases) {
@@ -290,6 +290,67 @@ TEST_F(PdfSurfaceTest, OtherKindsOfFontsStillGiveValidDocumentsWithTheirText) {
         EXPECT_NE(fonts.find(std::string(c.type)), std::string::npos) << c.family << "\n" << fonts;
         EXPECT_NE(fonts.find(" yes yes yes "), std::string::npos) << c.family << "\n" << fonts;
     }
+}
+
+// Families fontconfig alone would give a Type 1 file, a dingbat font, an
+// italic script or nothing in particular print with outline text faces (the
+// metric-compatible ones where they exist), and characters the family lacks
+// print from a face that has them: every face is a TrueType or OpenType
+// subset of its own whose ToUnicode map gives each glyph its own character.
+TEST_F(PdfSurfaceTest, EveryFamilyAndEveryCharacterPrintsAndComesBack) {
+    struct Line {
+        std::u16string text;
+        const char* utf8;
+        const char* family;
+        int weight;
+    };
+    const Line lines[] = {
+        {u"A漢B字C", "A漢B字C", "Arial", 400},
+        {u"Narrow columns", "Narrow columns", "Arial Narrow", 400},
+        {u"Impact headline", "Impact headline", "Impact", 700},
+        {u"Calibri body", "Calibri body", "Calibri", 400},
+        {u"Comic Sans MS note", "Comic Sans MS note", "Comic Sans MS", 400},
+        {u"Unknown family 漢字 ★", "Unknown family 漢字 ★", "No Such Family 4711", 400},
+        {u"Bold A漢B字C", "Bold A漢B字C", "Times New Roman", 700},
+    };
+    const std::string pdf = PathOf("families.pdf");
+    {
+        PdfSurface surface = PdfSurface::File(pdf, 2100, 2970);
+        int32_t top = -200;
+        for (const Line& line : lines) {
+            DrawLine(surface, 200, top, line.text, line.family, line.weight, 42);
+            top -= 100;
+        }
+        surface.Finish();
+    }
+    EXPECT_EQ(ExitStatus("qpdf --check " + ShellQuoted(pdf) + " >/dev/null 2>&1"), 0)
+        << Capture("qpdf --check " + ShellQuoted(pdf));
+    const std::string text = Capture("pdftotext " + ShellQuoted(pdf) + " -");
+    std::istringstream textLines(text);
+    std::set<std::string> extracted;
+    for (std::string line; std::getline(textLines, line);) extracted.insert(line);
+    for (const Line& line : lines) EXPECT_EQ(extracted.count(line.utf8), 1u) << line.utf8 << "\n" << text;
+
+    const std::string fonts = Capture("pdffonts " + ShellQuoted(pdf));
+    std::istringstream fontLines(fonts);
+    std::set<std::string> names;
+    for (std::string line; std::getline(fontLines, line);) {
+        const size_t plus = line.find('+');
+        if (plus != 6) continue;
+        names.insert(line.substr(plus + 1, line.find(' ') - plus - 1));
+        const bool outline = line.find("CID TrueType") != std::string::npos ||
+                             line.find("CID Type 0C (OT)") != std::string::npos;
+        EXPECT_TRUE(outline) << line;
+        EXPECT_NE(line.find(" yes yes yes "), std::string::npos) << "embedded, subset, with ToUnicode: " << line;
+    }
+    EXPECT_GE(names.size(), 7u) << fonts;
+    for (const char* face : {"LiberationSans", "LiberationSansNarrow", "DejaVuSans-Bold", "Carlito", "DejaVuSans",
+                             "LiberationSerif-Bold"})
+        EXPECT_EQ(names.count(face), 1u) << face << "\n" << fonts;
+    EXPECT_TRUE(std::any_of(names.begin(), names.end(),
+                            [](const std::string& name) { return name.find("WenQuanYi") != std::string::npos; }))
+        << fonts;
+    EXPECT_EQ(fonts.find("Type 1"), std::string::npos) << fonts;
 }
 
 TEST_F(PdfSurfaceTest, APictureDrawnOnThreePagesIsStoredOnce) {

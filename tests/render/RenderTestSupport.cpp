@@ -2,18 +2,21 @@
 
 #include <algorithm>
 
+#include "platform/FontFaces.h"
 #include "platform/FontResolver.h"
 
 namespace qvrender {
 
 std::vector<int32_t> AdvancesFor(std::u16string_view text, const char* family, int weight, double emHeight) {
-    auto font = qv::platform::ResolveFont(family, weight, false).file;
-    const double scale = emHeight / font->OutlineMetrics()->emSquare;
+    // Each character at the advance of the face that draws it.
+    const auto faces = qv::platform::ResolveFontFaces(family, weight, false);
     std::vector<int32_t> advances;
     float sum = 0;
     for (char16_t c : text) {
+        const qv::platform::FontFile& font = *faces->Face(faces->FaceFor(c)).file;
+        const double scale = emHeight / font.OutlineMetrics()->emSquare;
         const float before = sum;
-        sum += static_cast<float>(font->DesignAdvance(c) * scale + 0.5);
+        sum += static_cast<float>(font.DesignAdvance(c) * scale + 0.5);
         advances.push_back(static_cast<int32_t>(sum) - static_cast<int32_t>(before));
     }
     return advances;
