@@ -156,6 +156,59 @@ const BoundaryCase kCases[] = {
      kEmptyHeaderAndFooter +
          "<Block><Text>Filler one</Text></Block><Block><Text start-page=\"1\">New page</Text></Block>",
      "<root/>", {"Filler one", "New page"}, nullptr},
+    {"KeepWithNextCountsSpaceBeforeOnceAndMovesTheHeading", "page-height=\"25mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler</Text><Text space-before=\"5\" not-last-item=\"1\">Heading</Text>"
+         "<Text>Paragraph after heading</Text></Block>",
+     "<root/>", {"Filler", "Heading|Paragraph after heading"}, nullptr},
+    {"KeepWithNextCountsSpaceBeforeOnceAndKeepsWhatFits", "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler</Text><Text space-before=\"5\" not-last-item=\"1\">Heading</Text>"
+         "<Text>Paragraph after heading</Text></Block>",
+     "<root/>", {"Filler|Heading|Paragraph after heading"}, nullptr},
+    {"BoundBlockLeavesItsLastRepetitionWithWhatFollows", "page-height=\"41mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Block xml-element-name=\"dog\" not-last-item=\"1\"><Text xml-element-name=\"@name\"/></Block>"
+         "<Text>Total after dogs</Text></Block>",
+     Dogs(4), {"one|two|three", "four|Total after dogs"}, nullptr},
+    {"FramedFieldOfAFormIsNotDrawnOver", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Block asblank=\"1\"><Text top=\"0\" left=\"0\" height=\"50mm\" border=\"1\">Framed</Text>"
+         "</Block><Text>Next text</Text></Block>",
+     "<root/>", {"Framed|Next text"},
+     [](const Pages& pages) {
+         ExpectStacked(pages, {"Framed", "Next text"});
+         EXPECT_EQ(FindText(pages, "Framed").second.outer.bottom, -510);  // its declared 50 mm
+     }},
+    {"LabelsOfABoundFormDoNotOverlap", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Block asblank=\"1\" xml-element-name=\"dog\">"
+         "<Text top=\"0\" left=\"0\" height=\"30mm\" border=\"1\" xml-element-name=\"@name\"/></Block></Block>",
+     Dogs(4), {"one|two|three", "four"},
+     [](const Pages& pages) { ExpectStacked(pages, {"one", "two", "three"}); }},
+    {"NestedBlockOfAFormStartsAtItsOwnTop", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Block asblank=\"1\"><Block top=\"20mm\"><Text top=\"5mm\">Inner</Text></Block></Block>"
+         "<Text>Next text</Text></Block>",
+     "<root/>", {"Inner|Next text"},
+     [](const Pages& pages) {
+         EXPECT_EQ(FindText(pages, "Inner").second.outer.top, -(10 + 200 + 50));
+         ExpectStacked(pages, {"Inner", "Next text"});
+     }},
+    {"FormThatDoesNotFitBelowItsPositionMovesWhole", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler</Text><Block asblank=\"1\"><Text top=\"0\">Form top</Text>"
+         "<Text top=\"85mm\">Form low</Text></Block><Text>After form</Text></Block>",
+     "<root/>", {"Filler", "Form top|Form low", "After form"},
+     [](const Pages& pages) {
+         EXPECT_EQ(FindText(pages, "Form top").second.outer.top, -10);
+         EXPECT_EQ(FindText(pages, "Form low").second.outer.top, -(10 + 850));
+     }},
+    {"FormTallerThanThePageIsCutAtTheBody", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block asblank=\"1\"><Text top=\"0\">Form top</Text><Text top=\"120mm\">Below the paper</Text>"
+         "</Block>",
+     "<root/>", {"Form top"}, nullptr},
     {"StartPageInThePageHeaderIsIgnored", "page-height=\"30mm\"",
      "<PageHeader height=\"8mm\"><Text start-page=\"1\">Head</Text></PageHeader><PageFooter/>"
      "<Block><Text>one</Text><Text>two</Text><Text>three</Text><Text>four</Text></Block>",
