@@ -213,6 +213,14 @@ const BoundaryCase kCases[] = {
      "<PageHeader height=\"8mm\"><Text start-page=\"1\">Head</Text></PageHeader><PageFooter/>"
      "<Block><Text>one</Text><Text>two</Text><Text>three</Text><Text>four</Text></Block>",
      "<root/>", {"Head|one|two", "Head|three|four"}, nullptr},
+    {"LinesBelowTheBodyGoToTheNextPage", "page-height=\"17.5mm\"",
+     kEmptyHeaderAndFooter + "<Block><Text>one</Text><Text>two</Text><Line/><Line/><Line/></Block>",
+     "<root/>", {"one|two", ""},
+     [](const Pages& pages) {
+         ASSERT_EQ(pages.size(), 2u);
+         EXPECT_EQ(std::count_if(pages[1].begin(), pages[1].end(), [](const Piece& p) { return p.kind == "line"; }),
+                   3);
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, PageBoundary, ::testing::ValuesIn(kCases),
