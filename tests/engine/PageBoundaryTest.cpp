@@ -221,6 +221,17 @@ const BoundaryCase kCases[] = {
          EXPECT_EQ(std::count_if(pages[1].begin(), pages[1].end(), [](const Piece& p) { return p.kind == "line"; }),
                    3);
      }},
+    {"CellAfterANestedTableStartsAfterItsWidestRow", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Table><Row><Table>"
+         "<Row><Text width=\"40mm\">wide a</Text><Text width=\"40mm\">wide b</Text></Row>"
+         "<Row><Text width=\"30mm\">narrow</Text></Row></Table>"
+         "<Text width=\"30mm\">next cell</Text></Row></Table></Block>",
+     "<root/>", {"wide a|wide b|narrow|next cell"},
+     [](const Pages& pages) {
+         // One unit between cells, as between any two cells of a row.
+         EXPECT_EQ(FindText(pages, "next cell").second.outer.left, FindText(pages, "wide b").second.outer.right + 1);
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, PageBoundary, ::testing::ValuesIn(kCases),
