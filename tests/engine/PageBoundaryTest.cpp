@@ -232,6 +232,19 @@ const BoundaryCase kCases[] = {
          // One unit between cells, as between any two cells of a row.
          EXPECT_EQ(FindText(pages, "next cell").second.outer.left, FindText(pages, "wide b").second.outer.right + 1);
      }},
+    {"NowrapPictureTallerThanTheRoomOfAnyPageIsSplit", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter + "<Block><Image stretch=\"1\" nowrap=\"1\" width=\"50mm\" height=\"98.5mm\">" +
+         kPicture + "</Image><Text>after</Text></Block>",
+     "<root/>", {"", "after"},
+     [](const Pages& pages) {
+         ASSERT_EQ(pages.size(), 2u);
+         ASSERT_EQ(pages[0].size(), 1u);
+         ASSERT_EQ(pages[0][0].kind, "image");
+         // 980 of its 985 on the first page, below the 1 mm header, the rest next.
+         EXPECT_EQ(pages[0][0].outer.top - pages[0][0].outer.bottom, 980);
+         ASSERT_EQ(pages[1][0].kind, "image");
+         EXPECT_EQ(pages[1][0].outer.top - pages[1][0].outer.bottom, 5);
+     }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, PageBoundary, ::testing::ValuesIn(kCases),
