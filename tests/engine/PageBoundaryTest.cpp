@@ -142,6 +142,34 @@ std::string Dogs(int count) {
 const std::string kPicture = std::string(QV_TEST_DATA) + "/images/square.png";
 
 const BoundaryCase kCases[] = {
+    {"NarrowColumnWordWaitsForTheNextPage", "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>filler one</Text><Text>filler two</Text>"
+         "<Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee then seven more words that are lost here</Text>"
+         "<Text>after</Text></Block>",
+     "<root/>",
+     // The first word wraps to four lines: only an empty page holds it.
+     {"filler one|filler two", "aaaa-bbbb-cccc-dddd-eeee", "then seven more words that are", "lost here|after"},
+     nullptr},
+    {"WordTallerThanAnyPageIsCutBetweenItsLines", "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>filler</Text>"
+         "<Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee-ffff-gggg-hhhh-iiii end</Text></Block>",
+     "<root/>",
+     // Two parts a line, the word wraps to five lines and four fill a page, so
+     // it can never stand whole: the first page takes the two lines that fit
+     // below the filler, the next one the rest and the last word.
+     {"filler|aaaa-bbbb-cccc-", "dddd-eeee-ffff-gggg-hhhh-iiii end"},
+     nullptr},
+    {"WordWaitsOnceThenIsCutBelowARepeatedTableHeader", "page-height=\"30mm\" max-pages=\"6\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Table><Row header=\"1\"><Text width=\"30mm\">Head</Text></Row>"
+         "<Row><Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee end</Text></Row></Table></Block>",
+     "<root/>",
+     // An empty page would hold the word, but the header row takes a line of
+     // every page: after one wait the word is cut rather than waiting forever.
+     {"Head", "Head|aaaa-bbbb-cccc-dddd-", "Head|eeee end"},
+     nullptr},
     {"HeadingOpeningATopLevelBlockMovesWithWhatFollows", "page-height=\"30mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Text>Filler one</Text><Text>Filler two</Text></Block>"
