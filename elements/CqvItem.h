@@ -20,7 +20,8 @@ public:
 
     virtual void SetInFooter();
     virtual void SetAbsolute();
-    // Orphan control: marks the last unstarted leaf or row of a subtree.
+    // Orphan control: marks the last unstarted leaf, row or data-bound block of
+    // a subtree.
     virtual void DeferLast(int& count);
     virtual bool IsDone() const;
     // Anything placed: progress, or part of the current unit.
