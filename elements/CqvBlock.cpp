@@ -157,6 +157,11 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     const bool blockIsRow = qv::IsRowType(m_nType);
     int32_t result = 0;
     bool wrapped = false;
+    // What a form needs to move whole to the next page.
+    const bool freshForm = IsFormInBody() && !AnyChildStarted();
+    const bool pageWasEmpty = m_pReport->PageEmpty();
+    const size_t firstPiece = m_pReport->CurrentPagePieceCount();
+    int64_t lowest = y;  // the lowest box bottom, spaces after left out
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
         CqvItem& child = *m_children.At(index);
@@ -208,7 +213,10 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
             continue;
         }
 
-        if (qv::TriIsTrue(child.NotLastItem()) && (!m_pReport->PageEmpty() || child.HasStarted())) {
+        // A data-bound block is tried on an empty page too: what it may give
+        // to the next page is its last repetition, not itself.
+        if (qv::TriIsTrue(child.NotLastItem()) &&
+            (!m_pReport->PageEmpty() || child.HasStarted() || child.TypeCode() == qv::kTypeXmlBlock)) {
             if (KeepWithNextFails(index, e, surface, printInfo, data)) {
                 if (child.IsLeaf() || childIsRow) return BreakResult(result);
                 int count = 0;
@@ -216,30 +224,67 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
             }
         }
 
+        // A child of an absolute block sits its own top below the block's
+        // position. A leaf adds its top itself; a block is given its place, so
+        // that its own children count from it.
+        const int64_t reached = int64_t{e} + (m_bAbsolute ? child.Top() : 0);
+        const int32_t at = m_bAbsolute && child.IsContainer() ? qv::Clamp32(reached) : e;
+
         QvRect itemRect;
         if (m_bInTrial) child.SetInTrial(true);
         if (trial) trial->Register(child);
-        const int32_t m = child.Layout(surface, printInfo, e, data, itemRect, trial);
+        const int32_t m = child.Layout(surface, printInfo, at, data, itemRect, trial);
         child.SetInTrial(false);
 
         if (!m_bInTrial && ((m != 0 && m != qv::kLayoutNextPage) || blockIsRow))
             MakePiece(child, e, m, false, itemRect);
 
-        // A child of an absolute block sits its own top below the block's
-        // position; counting from there keeps what follows an `asblank` form in
-        // the body from being drawn over the form's lower items.
-        const int64_t reached = int64_t{e} + (m_bAbsolute ? child.Top() : 0);
         if (m < 0) {
             wrapped = true;
             placement.RegisterUnfinished(&child, spanLeft, spanRight);
             result = std::max<int32_t>(result, qv::Clamp32(-int64_t{m} + reached - y));
         } else if (m > 0) {
-            const int32_t bottom = qv::Clamp32(reached + m + child.Style().m_nSpaceAfter);
+            // In a form a box may be taller than what it holds (a framed field,
+            // a label of fixed height): what follows the form starts below the
+            // lowest box, not below the lowest text.
+            int64_t end = reached + m;
+            if (m_bAbsolute && child.IsLeaf() && child.TypeCode() != qv::kTypeLine)
+                end = std::max<int64_t>(end, -int64_t{itemRect.bottom});
+            lowest = std::max(lowest, end);
+            const int32_t bottom = qv::Clamp32(end + child.Style().m_nSpaceAfter);
             placement.Register(&child, spanLeft, spanRight, bottom);
             result = std::max<int32_t>(result, qv::Clamp32(int64_t{bottom} - y));
         }
     }
+
+    // A form that does not fit below its position moves whole to a page of its
+    // own; only a form that does not fit on an empty page either stays, cut at
+    // the body's bottom (MakePiece), rather than being placed below the paper.
+    if (freshForm && !pageWasEmpty &&
+        (wrapped || lowest > BottomLimit())) {
+        if (trial) trial->RegisterTree(*this);
+        m_pieces.clear();
+        m_pReport->DropPiecesFrom(firstPiece);
+        CqvBlock::Reset();
+        m_pReport->SetPageEmpty(pageWasEmpty);
+        return qv::kLayoutNextPage;
+    }
     return wrapped ? -result : result;
+}
+
+bool CqvBlock::IsFormInBody() const {
+    // The outermost absolute block of the body: the header and footer have
+    // their fixed places, and a nested form moves with the one around it.
+    if (!m_bAbsolute || m_bInFooter || m_nType == qv::kTypeFooter) return false;
+    if (this == &m_pReport->PageHeader()) return false;
+    return !(m_pParent && m_pParent->IsAbsolute());
+}
+
+bool CqvBlock::AnyChildStarted() const {
+    for (const auto& child : m_children) {
+        if (child->HasStarted()) return true;
+    }
+    return false;
 }
 
 void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone,
@@ -254,6 +299,14 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone,
 
     piece->m_rcOuter.top = itemRect.top;
     piece->m_rcOuter.bottom = itemRect.bottom;
+    if (m_bAbsolute) {
+        // An item placed by its own top may reach below the page's room (a form
+        // too tall for any page): it is cut there, and one wholly below it is
+        // not drawn, so nothing lies off the paper.
+        const int32_t limit = qv::Clamp32(-int64_t{child.BottomLimit()});
+        if (piece->m_rcOuter.top <= limit) return;
+        piece->m_rcOuter.bottom = std::max(piece->m_rcOuter.bottom, limit);
+    }
     // An image brings its own box as the content rectangle.
     if (!qv::IsImageType(child.TypeCode())) piece->m_rcContent = piece->m_rcOuter;
     const CqvStyle& style = child.Style();
@@ -268,19 +321,20 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone,
 
 // ---- keep with next ----------------------------------------------------------
 
-bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, Surface& surface,
-                           QvPrintInfo& printInfo, const TiXmlElement* data) {
-    // A leaf in a trial moves down by its space-before, although the position of
-    // the first one already includes it: trials judge slightly pessimistically,
-    // and stored templates break their pages accordingly.
-    if (item.IsLeaf()) position = qv::Clamp32(int64_t{position} + item.Style().m_nSpaceBefore);
+bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, bool atItsPlace,
+                           Surface& surface, QvPrintInfo& printInfo, const TiXmlElement* data) {
+    // The item that asks for the trial is tried where the real layout puts it,
+    // its space-before already counted; each item after it moves down by its
+    // own space-before from where the previous one ended.
+    if (!atItsPlace) position = qv::Clamp32(int64_t{position} + item.Style().m_nSpaceBefore);
     QvRect itemRect;
     item.SetInTrial(true);
     trial.Register(item);
     const int32_t m = item.Layout(surface, printInfo, position, data, itemRect, &trial);
     item.SetInTrial(false);
     int64_t next = int64_t{position} + m;
-    if (item.IsLeaf() && m > 0) next += item.Style().m_nSpaceAfter;
+    // As in the real layout, whatever finished keeps its space-after below it.
+    if (m > 0) next += item.Style().m_nSpaceAfter;
     position = qv::Clamp32(next);
     const bool started = item.HasStarted();
     trial.Restore();
@@ -294,7 +348,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t e, Surface& surface,
     CqvItem& child = *m_children.At(index);
     CqvTrial trial(*m_pReport);
     int32_t position = e;
-    if (!TrialStarts(child, trial, position, surface, printInfo, data)) return false;
+    if (!TrialStarts(child, trial, position, true, surface, printInfo, data)) return false;
     if (index + 1 >= m_children.Size()) return false;
 
     size_t next = index + 1;
@@ -302,9 +356,9 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t e, Surface& surface,
     for (int followed = 0; followed < 2 && qv::TriIsTrue(m_children.At(next)->NotLastItem());
          ++followed) {
         CqvItem& sibling = *m_children.At(next);
-        if (!TrialStarts(sibling, trial, position, surface, printInfo, data)) return true;
+        if (!TrialStarts(sibling, trial, position, false, surface, printInfo, data)) return true;
         if (++next >= m_children.Size()) return false;
     }
     CqvItem& last = *m_children.At(next);
-    return !TrialStarts(last, trial, position, surface, printInfo, data);
+    return !TrialStarts(last, trial, position, false, surface, printInfo, data);
 }

@@ -63,7 +63,11 @@ protected:
 private:
     bool KeepWithNextFails(size_t index, int32_t e, Surface& surface, QvPrintInfo& printInfo,
                            const TiXmlElement* data);
-    bool TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, Surface& surface,
-                     QvPrintInfo& printInfo, const TiXmlElement* data);
+    bool TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, bool atItsPlace,
+                     Surface& surface, QvPrintInfo& printInfo, const TiXmlElement* data);
+    // The outermost absolute block of the body (an `asblank` form), which
+    // moves whole to the next page when it does not fit.
+    bool IsFormInBody() const;
+    bool AnyChildStarted() const;
     void MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, const QvRect& itemRect);
 };

@@ -185,11 +185,15 @@ int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, const TiXmlEleme
         throw CqvEx("Image Hight > Paper Hight");
     }
     const int64_t limit = BottomLimit();
-    if (top + m_nBoxHeight > limit && m_bNoWrap) return done(qv::kLayoutNextPage);
-
     // A split picture goes on with the part not yet shown.
     const int64_t placedBefore = m_nProgress > 0 ? m_nProgress : 0;
     const int64_t remaining = m_nBoxHeight - placedBefore;
+
+    // Kept whole, it waits for a page with room; in the flow, on a page where
+    // nothing has been placed yet no later page has more, so it is split there
+    // instead of moving on forever.
+    if (top + remaining > limit && m_bNoWrap && (m_bAbsolute || !m_pReport->PageEmpty()))
+        return done(qv::kLayoutNextPage);
     box.bottom = qv::Clamp32(box.top - remaining);
 
     if (top + remaining > limit) {

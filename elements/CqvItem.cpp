@@ -66,10 +66,16 @@ void CqvItem::DeferLast(int&) {}
 
 bool CqvItem::IsDone() const { return m_nProgress == kProgressFinished; }
 
-bool CqvItem::HasStarted() const { return m_nProgress != 0; }
+bool CqvItem::HasStarted() const { return m_nProgress != 0 || m_nPartProgress != 0; }
+
+void CqvItem::Reset() {
+    CqvElement::Reset();
+    m_nPartProgress = 0;
+}
 
 void CqvItem::Finish() {
     m_nProgress = kProgressFinished;
+    m_nPartProgress = 0;
     m_bDeferred = false;
     // Re-armed so that an item laid out again (every repetition of a data-bound
     // block) asks for its page break again.

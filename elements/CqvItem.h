@@ -20,10 +20,14 @@ public:
 
     virtual void SetInFooter();
     virtual void SetAbsolute();
-    // Orphan control: marks the last unstarted leaf or row of a subtree.
+    // Orphan control: marks the last unstarted leaf, row or data-bound block of
+    // a subtree.
     virtual void DeferLast(int& count);
     virtual bool IsDone() const;
+    // Anything placed: progress, or part of the current unit.
     virtual bool HasStarted() const;
+    // Progress back to the start, nothing of the current unit placed.
+    void Reset() override;
     // Progress := finished, deferred := false, start-page pending re-armed; a leaf
     // also tells the report that its page is no longer empty.
     virtual void Finish();
@@ -66,6 +70,11 @@ public:
     int StartPagePending() const { return m_nStartPagePending; }
     void SetStartPagePending(int value) { m_nStartPagePending = value; }
 
+    // How much of its current unit (a word too tall for any page) an item has
+    // placed on earlier pages; saved and restored by trials with the progress.
+    int32_t PartProgress() const { return m_nPartProgress; }
+    void SetPartProgress(int32_t part) { m_nPartProgress = part; }
+
     const QvRect& ItemRectangle() const { return m_rcItem; }
     const QvRect& ContentRectangle() const { return m_rcContent; }
 
@@ -86,4 +95,5 @@ protected:
     int m_nStartPagePending = qv::kTriUnset;
     QvRect m_rcItem;
     QvRect m_rcContent;
+    int32_t m_nPartProgress = 0;
 };

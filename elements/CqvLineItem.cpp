@@ -10,6 +10,10 @@ int32_t CqvLineItem::Layout(Surface&, QvPrintInfo&, int32_t y, const TiXmlElemen
                             CqvTrial* trial) {
     if (trial) trial->Register(*this);
     itemRect = ItemRect(y);
+    // A rule in the flow that would lie below the body goes to the next page
+    // like any item. An absolutely placed one stays with its form, whose block
+    // decides the page.
+    if (!m_bAbsolute && int64_t{y} + kLineHeight > BottomLimit()) return qv::kLayoutNextPage;
     Finish();
     return kLineHeight;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // A Line element: a horizontal rule along the top edge of the item's box. It
-// always takes 2 units in its block's flow, whatever its height, and never
-// moves to the next page by itself.
+// always takes 2 units in its block's flow, whatever its height; in the flow,
+// one that would lie below the body waits for the next page.
 #include <memory>
 
 #include "elements/CqvItem.h"

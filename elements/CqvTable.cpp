@@ -2,6 +2,8 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
+
 #include "elements/AttributeName.h"
 #include "elements/CqvRow.h"
 #include "elements/CqvXmlRow.h"
@@ -29,17 +31,26 @@ void CqvTable::Load(const TiXmlElement& element) {
         row->Style().CopyFrom(m_style);
         row->Load(*child);
         row->SetStartPage(0);
-        CqvBlock& added = static_cast<CqvBlock&>(*m_children.Add(std::move(row)));
-        PlaceCells(added);
+        m_children.Add(std::move(row));
     }
+    PlaceRows();
 }
 
 void CqvTable::MoveTo(int32_t left) {
     m_nLeft = left;
-    for (const auto& row : m_children) PlaceCells(static_cast<CqvBlock&>(*row));
+    PlaceRows();
 }
 
-void CqvTable::PlaceCells(CqvBlock& row) {
+void CqvTable::PlaceRows() {
+    // The table is as wide as its widest row: a cell beside a nested table
+    // whose first row is its widest must start after that row.
+    if (m_children.Size() == 0) return;
+    int32_t widest = 0;
+    for (const auto& row : m_children) widest = std::max(widest, PlaceCells(static_cast<CqvBlock&>(*row)));
+    m_nWidth = widest;
+}
+
+int32_t CqvTable::PlaceCells(CqvBlock& row) {
     // Cells sit 1 apart, so one cell's right border and the next one's left
     // border (drawn one unit left of the edge) fall on the same line.
     int64_t x = m_nLeft;
@@ -60,8 +71,7 @@ void CqvTable::PlaceCells(CqvBlock& row) {
         cell->SetLeft(qv::Clamp32(x));
         x += int64_t{cell->Width()} + 1;
     }
-    // The width is the end position, not the end less the table's left: the
-    // last row decides the table's width this way.
+    // The width is the end position, not the end less the table's left.
     row.SetWidth(qv::Clamp32(x));
-    m_nWidth = qv::Clamp32(x);
+    return qv::Clamp32(x);
 }

@@ -14,5 +14,9 @@ public:
     void MoveTo(int32_t left);
 
 private:
-    void PlaceCells(CqvBlock& row);
+    // Places every row's cells from the table's left; the table takes the
+    // width of its widest row.
+    void PlaceRows();
+    // Places one row's cells and returns where the row ends.
+    int32_t PlaceCells(CqvBlock& row);
 };

@@ -53,6 +53,10 @@ int32_t CqvTextItem::LayoutText(int32_t y, const TiXmlElement* data, QvRect& ite
 
     ExpandAndCut(data);
     const std::optional<int32_t> measured = ChoosePagePortion(y, bottomLimit);
+    if (m_bWaitsForNextPage) {
+        itemRect = m_rcItem;
+        return qv::kLayoutNextPage;  // its next word fits only on the next page
+    }
 
     int64_t used = std::abs(int64_t{measured ? *measured : Measure(m_strPageText)}) + padding;
     if (bottomLimit < int64_t{y} + used) {
@@ -110,10 +114,10 @@ void CqvTextItem::ExpandAndCut(const TiXmlElement* data) {
     m_wordStarts.push_back(m_strExpanded.size() + 1);
 }
 
-std::string CqvTextItem::Candidate(size_t from, size_t to) const {
+std::string CqvTextItem::Candidate(size_t from, size_t to, size_t skip) const {
     std::string text;
     for (size_t i = from; i < to; ++i) {
-        text += m_words[i];
+        text += i == from ? std::string_view(m_words[i]).substr(skip) : std::string_view(m_words[i]);
         text += ' ';
     }
     return text;
@@ -126,17 +130,18 @@ int32_t CqvTextItem::Measure(std::string_view text) const {
                                          m_rcContent, kQvTextMeasureOnly, m_bAbsolute);
 }
 
-int32_t CqvTextItem::MeasureRun(size_t from, size_t to) const {
+int32_t CqvTextItem::MeasureRun(size_t from, size_t to, size_t skip) const {
     // The words of a run before the last word are the expanded text itself,
     // each followed by its space; a run with the last word needs the space
     // added that the text does not have.
-    const size_t begin = m_wordStarts[from];
+    const size_t begin = m_wordStarts[from] + skip;
     if (to < m_words.size()) return Measure(std::string_view(m_strExpanded).substr(begin, m_wordStarts[to] - begin));
-    return Measure(Candidate(from, to));
+    return Measure(Candidate(from, to, skip));
 }
 
 std::optional<int32_t> CqvTextItem::ChoosePagePortion(int32_t y, int32_t bottomLimit) {
     m_strPageText.clear();
+    m_bWaitsForNextPage = false;
     const size_t count = m_words.size();
     if (count == 0) {
         Finish();
@@ -146,12 +151,14 @@ std::optional<int32_t> CqvTextItem::ChoosePagePortion(int32_t y, int32_t bottomL
     const int32_t position = m_nProgress;
     if (position >= 0 && static_cast<size_t>(position) <= count) {
         const size_t from = static_cast<size_t>(position);
+        // The part of a word too tall for any page that earlier pages took.
+        const size_t skip = from < count ? std::min<size_t>(m_nPartProgress, m_words[from].size()) : 0;
         // Padding bottom is left out here: the caller's height test counts it.
         // The height of the longest run that fitted is kept for the caller.
         int32_t fittingHeight = 0;
         size_t fittingRun = from;
         auto fits = [&](size_t to) {
-            const int32_t height = MeasureRun(from, to);
+            const int32_t height = MeasureRun(from, to, skip);
             const bool fit = bottomLimit >= int64_t{y} + m_style.m_nPaddingTop + std::abs(int64_t{height});
             if (fit && to > fittingRun) fittingRun = to, fittingHeight = height;
             return fit;
@@ -172,19 +179,70 @@ std::optional<int32_t> CqvTextItem::ChoosePagePortion(int32_t y, int32_t bottomL
         }
         const size_t to = fitting;
         if (to == from) {
-            Finish();  // not even the next word fits: it goes whole below
+            if (!m_bAbsolute) {
+                // Not even the next word fits in the room left. Dropping it (or
+                // printing it cut off at the limit) would lose text: it waits
+                // for the next page, or, when no page could hold it, this page
+                // takes the lines of it that fit.
+                if (MayWaitForNextPage(from, skip, bottomLimit)) {
+                    m_bWaitsForNextPage = true;
+                    return std::nullopt;
+                }
+                if (PlacePartOfWord(from, skip, y, bottomLimit)) return std::nullopt;
+            }
+            Finish();  // a form's field shows what its box holds
         } else {
-            m_strPageText = Candidate(from, to);
+            m_strPageText = Candidate(from, to, skip);
             m_nProgress = static_cast<int32_t>(to);
+            m_nPartProgress = 0;
             if (to == count) Finish();
         }
     }
     if (m_strPageText.empty()) {
         // Only words not yet placed on an earlier page: repeating those would
         // print them twice.
-        m_strPageText = position > 0 ? Candidate(std::min(static_cast<size_t>(position), count), count)
-                                     : m_strExpanded;
+        m_strPageText = position > 0 || m_nPartProgress > 0
+                            ? Candidate(std::min(static_cast<size_t>(position), count), count,
+                                        static_cast<size_t>(m_nPartProgress))
+                            : m_strExpanded;
         measured.reset();
     }
     return measured;
+}
+
+bool CqvTextItem::FitsOnEmptyPage(size_t word, size_t skip, int32_t bottomLimit) const {
+    // The highest a continued item starts is right below the page header.
+    const int64_t pageTop = int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height();
+    const int64_t room = int64_t{bottomLimit} - pageTop - m_style.m_nPaddingTop - m_style.m_nPaddingBottom;
+    return std::abs(int64_t{MeasureRun(word, word + 1, skip)}) <= room;
+}
+
+bool CqvTextItem::MayWaitForNextPage(size_t word, size_t skip, int32_t bottomLimit) {
+    if (m_pReport->PageEmpty() || !FitsOnEmptyPage(word, skip, bottomLimit)) return false;
+    // A word waits once. What stands above it on every page (a table's header
+    // row) may leave it less room than an empty page has, and waiting again
+    // would only repeat that page after page.
+    const uint32_t page = m_pReport->CurrentPage();
+    if (m_nWaitedWord == word && m_nWaitedOnPage < page) return false;
+    if (!m_bInTrial) {
+        m_nWaitedWord = word;
+        m_nWaitedOnPage = page;
+    }
+    return true;
+}
+
+bool CqvTextItem::PlacePartOfWord(size_t word, size_t skip, int32_t y, int32_t bottomLimit) {
+    // Lines are all one height, so the room says how many whole lines fit;
+    // the word is cut where its wrapped lines break (after a hyphen).
+    const int64_t lineHeight = std::abs(int64_t{m_style.m_metrics.OneLineHeight()});
+    const int64_t room = int64_t{bottomLimit} - y - m_style.m_nPaddingTop;
+    if (lineHeight <= 0 || room < lineHeight) return false;
+    const std::string_view rest = std::string_view(m_words[word]).substr(skip);
+    const int32_t width = qv::Clamp32(int64_t{m_rcContent.right} - m_rcContent.left);
+    const size_t length =
+        m_style.m_metrics.WholeLinesLength(rest.data(), rest.size(), width, static_cast<size_t>(room / lineHeight));
+    if (length == 0 || length >= rest.size()) return false;
+    m_strPageText = std::string(rest.substr(0, length));
+    m_nPartProgress = qv::Clamp32(int64_t(skip + length));
+    return true;
 }

@@ -52,16 +52,32 @@ private:
     std::vector<size_t> m_wordStarts;
     // How many words the last page portion took: where the next search begins.
     size_t m_nLastRun = 0;
+    // Set by the portion choice: nothing fits here, but the next word would
+    // fit on a page of its own.
+    bool m_bWaitsForNextPage = false;
+    // The word that last waited for the next page, and the page it left.
+    size_t m_nWaitedWord = SIZE_MAX;
+    uint32_t m_nWaitedOnPage = 0;
 
     // An absolutely positioned box keeps at least one line of height.
     void GrowAbsoluteBoxToOneLine();
     void ExpandAndCut(const TiXmlElement* data);
     // Returns the height of the page text when the choice measured it.
     std::optional<int32_t> ChoosePagePortion(int32_t y, int32_t bottomLimit);
-    // Words [from, to), each followed by one space.
-    std::string Candidate(size_t from, size_t to) const;
+    // Words [from, to), each followed by one space; the first without its
+    // first `skip` bytes.
+    std::string Candidate(size_t from, size_t to, size_t skip = 0) const;
+    // Whether the word (less its first `skip` bytes) fits on a page below the
+    // header, where the item would start after a page break.
+    bool FitsOnEmptyPage(size_t word, size_t skip, int32_t bottomLimit) const;
+    // Whether the word that does not fit here is left for the next page: on a
+    // used page, when a page holds it, and not a second time.
+    bool MayWaitForNextPage(size_t word, size_t skip, int32_t bottomLimit);
+    // Takes as many wrapped lines of the word as fit at y as the page text;
+    // false when the word cannot be cut so.
+    bool PlacePartOfWord(size_t word, size_t skip, int32_t y, int32_t bottomLimit);
     // Height the text takes wrapped into the content rectangle (negative).
     int32_t Measure(std::string_view text) const;
-    // Measure(Candidate(from, to)), mostly without copying the words.
-    int32_t MeasureRun(size_t from, size_t to) const;
+    // Measure(Candidate(from, to, skip)), mostly without copying the words.
+    int32_t MeasureRun(size_t from, size_t to, size_t skip = 0) const;
 };

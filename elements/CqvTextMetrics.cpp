@@ -320,4 +320,14 @@ int32_t CqvTextMetrics::DrawWrapped(Surface* surface, const char* text, std::ptr
     return lineTop - rect.top;
 }
 
+size_t CqvTextMetrics::WholeLinesLength(const char* text, size_t length, int32_t width,
+                                        size_t lines) const {
+    CqvLineBreaker breaker(text, length);
+    size_t lineStart = 0, lineEnd = 0;
+    for (size_t line = 0; line < lines; ++line) {
+        if (!NextLine(breaker, width, lineStart, lineEnd)) return length;
+    }
+    return breaker.position;
+}
+
 int32_t CqvTextMetrics::OneLineHeight() const { return -Trunc(LineSpacing() + 2.5); }

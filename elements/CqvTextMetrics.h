@@ -76,6 +76,11 @@ public:
     int32_t DrawWrapped(Surface* surface, const char* text, std::ptrdiff_t length,
                         const QvRect& rect, unsigned flags, bool clip) const;
 
+    // How many bytes of the text its first `lines` lines take when wrapped to
+    // the width: where the next line would begin (the whole length when the
+    // text has no more lines).
+    size_t WholeLinesLength(const char* text, size_t length, int32_t width, size_t lines) const;
+
     // Height of one line as the items test whether a first line fits: what
     // DrawWrapped of "A" returns, -trunc(line spacing + 2.5).
     int32_t OneLineHeight() const;

@@ -10,6 +10,7 @@ void CqvTrial::Register(CqvItem& item) {
     if (m_snapshots.contains(&item)) return;
     Snapshot snapshot;
     snapshot.progress = item.Progress();
+    snapshot.partProgress = item.PartProgress();
     if (const auto* block = dynamic_cast<const CqvBlock*>(&item))
         snapshot.placement = block->Placement().AllEntries();
     if (const auto* bound = dynamic_cast<const CqvXmlBlock*>(&item))
@@ -29,6 +30,7 @@ void CqvTrial::RegisterTree(CqvItem& item) {
 void CqvTrial::Restore() {
     for (auto& [item, snapshot] : m_snapshots) {
         item->SetProgress(snapshot.progress);
+        item->SetPartProgress(snapshot.partProgress);
         if (snapshot.placement) {
             if (auto* block = dynamic_cast<CqvBlock*>(item))
                 block->Placement().Restore(std::move(*snapshot.placement));

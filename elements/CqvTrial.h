@@ -36,6 +36,7 @@ public:
 private:
     struct Snapshot {
         int32_t progress = 0;
+        int32_t partProgress = 0;
         std::optional<PlacementRecord::Entries> placement;
         std::optional<QvRepetitionMap> repetitions;
         bool deferred = false;

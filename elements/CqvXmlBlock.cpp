@@ -13,6 +13,12 @@ void CqvXmlBlock::Reset() {
 
 bool CqvXmlBlock::HasStarted() const { return CqvBlock::HasStarted() || m_repetitions.AnyStarted(); }
 
+void CqvXmlBlock::DeferLast(int& count) {
+    if (count != 0 || IsDone()) return;
+    m_bDeferred = true;
+    count = 1;
+}
+
 bool CqvXmlBlock::ApplyRepetitionRules(int32_t&, CqvTrial*, size_t) { return false; }
 
 const TiXmlElement* CqvXmlBlock::NextRepetition(const TiXmlElement* current) const {
@@ -64,12 +70,16 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
     while (current) {
         // Orphan control: a deferred block leaves its last repetition for the
         // next page.
+        auto entry = m_repetitions.entries.find(current);
         if (m_bDeferred && !NextRepetition(current)) {
             m_bDeferred = false;
-            return partial();
+            // A repetition already begun on an earlier page goes on here, and
+            // one that would leave its page empty stays: on the next page it
+            // would stand first all the same.
+            const bool unstarted = entry == m_repetitions.entries.end() || entry->second.state == 0;
+            if (unstarted && (result != 0 || !m_pReport->PageEmpty())) return partial();
         }
 
-        auto entry = m_repetitions.entries.find(current);
         if (entry == m_repetitions.entries.end()) {
             // A new repetition: the children start afresh (the repetition entries
             // stay, so this is the block's reset, not this class's).

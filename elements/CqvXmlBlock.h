@@ -15,6 +15,10 @@ public:
     // Block reset, then every repetition is forgotten.
     void Reset() override;
     bool HasStarted() const override;
+    // Orphan control: the block itself leaves its last repetition, when not yet
+    // started, for the next page (as a data-bound row does), rather than
+    // marking a leaf inside it, which leaves ignore.
+    void DeferLast(int& count) override;
 
     QvRepetitionMap& Repetitions() { return m_repetitions; }
     const QvRepetitionMap& Repetitions() const { return m_repetitions; }

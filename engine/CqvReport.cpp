@@ -151,6 +151,19 @@ void CqvReport::LoadPageHeaderAndFooter(const TiXmlElement& root) {
     const TiXmlElement* footer = qv::xml::FirstChildElement(&root, "PageFooter");
     if (!footer) throw CqvEx("Can't find root block 'PageFooter'");
     m_pPageFooter->Load(*footer);
+
+    // Header and footer are laid out anew on every page, after the page's body
+    // began or ended: a page break asked for inside them would cut them short
+    // on every later page.
+    IgnoreStartPage(*m_pPageHeader);
+    IgnoreStartPage(*m_pPageFooter);
+}
+
+void CqvReport::IgnoreStartPage(CqvBlock& block) {
+    for (const auto& child : block.Children()) {
+        child->SetStartPage(0);
+        if (auto* nested = dynamic_cast<CqvBlock*>(child.get())) IgnoreStartPage(*nested);
+    }
 }
 
 void CqvReport::LoadBlocks(const TiXmlElement& root) {
@@ -258,10 +271,13 @@ void CqvReport::PreparePages(Surface& surface, QvPrintInfo& printInfo) {
     progress->SetItemText(kProgressPage, "1");
 
     int32_t y = LayoutPageHeader(surface, printInfo, data);
+    // Page empty means nothing of the body has been placed on this page yet: a
+    // block that begins below another one on the same page finds it used, so
+    // its start-page and keep-with-next rules work as they do inside a block.
+    m_bPageEmpty = true;
     for (const auto& block : m_blocks) {
         QvRect itemRect;
         block->Reset();
-        m_bPageEmpty = true;
         int32_t r = block->Layout(surface, printInfo, y, data, itemRect, nullptr);
         while (r < 0) {
             progress->SetItemText(kProgressPage, std::to_string(m_nCurrentPage));

@@ -117,6 +117,8 @@ private:
     void ReadRootAttributes(const TiXmlElement& root);
     void LoadStyles(const TiXmlElement& root);
     void LoadPageHeaderAndFooter(const TiXmlElement& root);
+    // Header and footer items never break the page.
+    static void IgnoreStartPage(CqvBlock& block);
     void LoadBlocks(const TiXmlElement& root);
     void MakeHeaderAndFooter();
     void ClearPages();

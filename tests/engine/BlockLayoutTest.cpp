@@ -101,16 +101,17 @@ TEST_F(BlockLayout, StartPageBreaksOnlyWhenThePageIsUsed) {
     first.SetStartPage(1);  // first on the page: no break
     auto& later = AddFixed(Body(), "later", 0, 500, 100);
     later.SetStartPage(1);  // after a finished sibling: one break
-    // A new top-level block starts with the page empty, whatever is above it.
+    // A new top-level block finds the page used by the block above it.
     auto& opening = AddFixed(BlockNamed(report, "second"), "opening", 0, 500, 100);
     opening.SetStartPage(1);
     Prepare(report);
 
-    ASSERT_EQ(report.PageCount(), 2u);
+    ASSERT_EQ(report.PageCount(), 3u);
     EXPECT_EQ(LabelsOnPage(report, 1), (std::vector<std::string>{"first"}));
-    EXPECT_EQ(LabelsOnPage(report, 2), (std::vector<std::string>{"later", "opening"}));
+    EXPECT_EQ(LabelsOnPage(report, 2), (std::vector<std::string>{"later"}));
+    EXPECT_EQ(LabelsOnPage(report, 3), (std::vector<std::string>{"opening"}));
     EXPECT_EQ(Find(report, "later").outer.top, -50);
-    EXPECT_EQ(Find(report, "opening").outer.top, -150);
+    EXPECT_EQ(Find(report, "opening").outer.top, -50);
 }
 
 TEST_F(BlockLayout, KeepWithNextMovesAHeadingWithWhatFollowsIt) {

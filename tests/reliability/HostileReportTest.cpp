@@ -215,9 +215,12 @@ TEST(HostileReports, ManyPageCountFieldsInOneTextAreFilledInOnePass) {
 
 TEST(HostileReports, APageOfMoreThanTheLimitOfPiecesIsRefused) {
     ScratchDir dir;
-    // Lines of no height, one per data element, all on the first page.
+    // Lines of 2 units with no space around them, one per data element, all on
+    // one page 25 m high.
     const std::string report = dir.Write(
-        "report.qvrp", Template("<Block xml-element-name=\"r\"><Line left=\"0\" top=\"0\" width=\"10mm\"/></Block>"));
+        "report.qvrp", Template("<Block xml-element-name=\"r\"><Line left=\"0\" top=\"0\" width=\"10mm\" "
+                                "space-before=\"0\" space-after=\"0\"/></Block>",
+                                "page-height=\"25000mm\""));
     std::string many = "<root>";
     for (size_t i = 0; i <= kMaxPiecesPerPage; ++i) many += "<r/>";
     many += "</root>";

@@ -1,0 +1,281 @@
+// Page boundaries: nothing lost, nothing overlapping, nothing below the body.
+// Each case is a small template at a page boundary, checked for the texts each
+// page shows and for where its pieces lie; every case also has to keep every
+// piece on the paper and every body piece inside the body.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "EngineTestSupport.h"
+#include "common/CqvEx.h"
+#include "elements/CqvTextPiece.h"
+
+using namespace qvtest;
+
+namespace {
+
+struct Piece {
+    std::string kind;
+    std::string text;  // trimmed; empty for pictures and lines
+    QvRect outer;
+    bool frameOnly;
+};
+using Pages = std::vector<std::vector<Piece>>;
+
+struct BoundaryCase {
+    const char* name;
+    std::string rootAttributes;
+    std::string body;  // PageHeader, PageFooter and the top-level blocks
+    std::string data;
+    // The texts of each page, "|" between pieces (frames left out).
+    std::vector<std::string> pageTexts;
+    // Further checks on the pieces; may be empty.
+    std::function<void(const Pages&)> check;
+};
+
+std::ostream& operator<<(std::ostream& out, const BoundaryCase& c) { return out << c.name; }
+
+const std::string kEmptyHeaderAndFooter = "<PageHeader/><PageFooter/>";
+
+std::string Trim(std::string text) {
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
+
+Pages Collect(const CqvReport& report) {
+    Pages pages;
+    for (size_t page = 0; page < report.PageCount(); ++page) {
+        std::vector<Piece>& list = pages.emplace_back();
+        for (const auto& piece : report.PagePieces(page)) {
+            Piece p{std::string(piece->Kind()), "", piece->Outer(), piece->FrameOnly()};
+            if (const auto* text = dynamic_cast<const CqvTextPiece*>(piece.get())) p.text = Trim(text->Text());
+            list.push_back(std::move(p));
+        }
+    }
+    return pages;
+}
+
+std::string PageText(const std::vector<Piece>& page) {
+    std::string joined;
+    for (const Piece& p : page) {
+        if (p.kind != "text" || p.frameOnly) continue;
+        if (!joined.empty()) joined += '|';
+        joined += p.text;
+    }
+    return joined;
+}
+
+// The first text piece whose text is `text`, with its page (from 1).
+std::pair<size_t, Piece> FindText(const Pages& pages, const std::string& text) {
+    for (size_t page = 0; page < pages.size(); ++page) {
+        for (const Piece& p : pages[page])
+            if (p.kind == "text" && !p.frameOnly && p.text == text) return {page + 1, p};
+    }
+    ADD_FAILURE() << "no piece shows '" << text << "'";
+    return {0, Piece{}};
+}
+
+// Rectangles of pieces have y downward as negative numbers: top > bottom.
+bool Inside(const QvRect& piece, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    return piece.left >= left && piece.right <= right && -piece.top >= top && -piece.bottom <= bottom &&
+           piece.top >= piece.bottom;
+}
+
+class PageBoundary : public ::testing::TestWithParam<BoundaryCase> {
+protected:
+    SettingsGuard m_settings;
+    ScratchDir m_dir;
+};
+
+TEST_P(PageBoundary, EveryPageShowsWhatItShould) {
+    const BoundaryCase& c = GetParam();
+    const std::string templ = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport " +
+                              c.rootAttributes + "><Styles><Style name=\"s\"/></Styles>" + c.body +
+                              "</XmlTemplateReport>\n";
+    auto report = LoadReport(m_dir, templ, c.data);
+    Prepare(*report);
+    const Pages pages = Collect(*report);
+
+    std::vector<std::string> texts;
+    for (const auto& page : pages) texts.push_back(PageText(page));
+    EXPECT_EQ(texts, c.pageTexts);
+
+    // On the paper, and the body's pieces inside the body (these templates
+    // put nothing in the header or footer).
+    const QvRect& paper = report->PageRect();
+    const QvRect& body = report->BodyArea();
+    for (size_t page = 0; page < pages.size(); ++page) {
+        for (const Piece& p : pages[page]) {
+            SCOPED_TRACE("page " + std::to_string(page + 1) + " " + p.kind + " '" + p.text + "'");
+            EXPECT_TRUE(Inside(p.outer, paper.left, paper.top, paper.right, paper.bottom));
+            EXPECT_TRUE(Inside(p.outer, body.left, body.top, body.right, body.bottom));
+        }
+    }
+    if (c.check) c.check(pages);
+}
+
+// Pieces of one page, in a column, that must not overlap.
+void ExpectStacked(const Pages& pages, const std::vector<std::string>& texts) {
+    std::vector<std::pair<size_t, Piece>> found;
+    for (const std::string& text : texts) found.push_back(FindText(pages, text));
+    for (size_t i = 1; i < found.size(); ++i) {
+        if (found[i].first != found[i - 1].first) continue;
+        EXPECT_LE(found[i].second.outer.top, found[i - 1].second.outer.bottom)
+            << "'" << texts[i] << "' starts inside '" << texts[i - 1] << "'";
+    }
+}
+
+std::string Dogs(int count) {
+    static const char* names[] = {"one", "two", "three", "four", "five", "six"};
+    std::string data = "<root>";
+    for (int i = 0; i < count; ++i) data += std::string("<dog name=\"") + names[i] + "\"/>";
+    return data + "</root>";
+}
+
+// The built-in style: a line of text is 7 mm high with 1 mm space after it;
+// header and footer take 1 mm, so the body of a page H mm high runs from 1 mm
+// to H - 1 mm.
+const std::string kPicture = std::string(QV_TEST_DATA) + "/images/square.png";
+
+const BoundaryCase kCases[] = {
+    {"NarrowColumnWordWaitsForTheNextPage", "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>filler one</Text><Text>filler two</Text>"
+         "<Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee then seven more words that are lost here</Text>"
+         "<Text>after</Text></Block>",
+     "<root/>",
+     // The first word wraps to four lines: only an empty page holds it.
+     {"filler one|filler two", "aaaa-bbbb-cccc-dddd-eeee", "then seven more words that are", "lost here|after"},
+     nullptr},
+    {"WordTallerThanAnyPageIsCutBetweenItsLines", "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>filler</Text>"
+         "<Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee-ffff-gggg-hhhh-iiii end</Text></Block>",
+     "<root/>",
+     // Two parts a line, the word wraps to five lines and four fill a page, so
+     // it can never stand whole: the first page takes the two lines that fit
+     // below the filler, the next one the rest and the last word.
+     {"filler|aaaa-bbbb-cccc-", "dddd-eeee-ffff-gggg-hhhh-iiii end"},
+     nullptr},
+    {"WordWaitsOnceThenIsCutBelowARepeatedTableHeader", "page-height=\"30mm\" max-pages=\"6\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Table><Row header=\"1\"><Text width=\"30mm\">Head</Text></Row>"
+         "<Row><Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee end</Text></Row></Table></Block>",
+     "<root/>",
+     // An empty page would hold the word, but the header row takes a line of
+     // every page: after one wait the word is cut rather than waiting forever.
+     {"Head", "Head|aaaa-bbbb-cccc-dddd-", "Head|eeee end"},
+     nullptr},
+    {"HeadingOpeningATopLevelBlockMovesWithWhatFollows", "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler one</Text><Text>Filler two</Text></Block>"
+         "<Block><Text not-last-item=\"1\">Heading</Text>"
+         "<Text>Paragraph after heading one two three four five six seven eight nine ten eleven twelve</Text>"
+         "</Block>",
+     "<root/>",
+     {"Filler one|Filler two", "Heading|Paragraph after heading one two three four five six seven eight nine ten",
+      "eleven twelve"},
+     nullptr},
+    {"StartPageOfATopLevelBlockBelowAnotherBreaks", "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler one</Text></Block><Block><Text start-page=\"1\">New page</Text></Block>",
+     "<root/>", {"Filler one", "New page"}, nullptr},
+    {"KeepWithNextCountsSpaceBeforeOnceAndMovesTheHeading", "page-height=\"25mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler</Text><Text space-before=\"5\" not-last-item=\"1\">Heading</Text>"
+         "<Text>Paragraph after heading</Text></Block>",
+     "<root/>", {"Filler", "Heading|Paragraph after heading"}, nullptr},
+    {"KeepWithNextCountsSpaceBeforeOnceAndKeepsWhatFits", "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler</Text><Text space-before=\"5\" not-last-item=\"1\">Heading</Text>"
+         "<Text>Paragraph after heading</Text></Block>",
+     "<root/>", {"Filler|Heading|Paragraph after heading"}, nullptr},
+    {"BoundBlockLeavesItsLastRepetitionWithWhatFollows", "page-height=\"41mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Block xml-element-name=\"dog\" not-last-item=\"1\"><Text xml-element-name=\"@name\"/></Block>"
+         "<Text>Total after dogs</Text></Block>",
+     Dogs(4), {"one|two|three", "four|Total after dogs"}, nullptr},
+    {"FramedFieldOfAFormIsNotDrawnOver", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Block asblank=\"1\"><Text top=\"0\" left=\"0\" height=\"50mm\" border=\"1\">Framed</Text>"
+         "</Block><Text>Next text</Text></Block>",
+     "<root/>", {"Framed|Next text"},
+     [](const Pages& pages) {
+         ExpectStacked(pages, {"Framed", "Next text"});
+         EXPECT_EQ(FindText(pages, "Framed").second.outer.bottom, -510);  // its declared 50 mm
+     }},
+    {"LabelsOfABoundFormDoNotOverlap", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Block asblank=\"1\" xml-element-name=\"dog\">"
+         "<Text top=\"0\" left=\"0\" height=\"30mm\" border=\"1\" xml-element-name=\"@name\"/></Block></Block>",
+     Dogs(4), {"one|two|three", "four"},
+     [](const Pages& pages) { ExpectStacked(pages, {"one", "two", "three"}); }},
+    {"NestedBlockOfAFormStartsAtItsOwnTop", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Block asblank=\"1\"><Block top=\"20mm\"><Text top=\"5mm\">Inner</Text></Block></Block>"
+         "<Text>Next text</Text></Block>",
+     "<root/>", {"Inner|Next text"},
+     [](const Pages& pages) {
+         EXPECT_EQ(FindText(pages, "Inner").second.outer.top, -(10 + 200 + 50));
+         ExpectStacked(pages, {"Inner", "Next text"});
+     }},
+    {"FormThatDoesNotFitBelowItsPositionMovesWhole", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler</Text><Block asblank=\"1\"><Text top=\"0\">Form top</Text>"
+         "<Text top=\"85mm\">Form low</Text></Block><Text>After form</Text></Block>",
+     "<root/>", {"Filler", "Form top|Form low", "After form"},
+     [](const Pages& pages) {
+         EXPECT_EQ(FindText(pages, "Form top").second.outer.top, -10);
+         EXPECT_EQ(FindText(pages, "Form low").second.outer.top, -(10 + 850));
+     }},
+    {"FormTallerThanThePageIsCutAtTheBody", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block asblank=\"1\"><Text top=\"0\">Form top</Text><Text top=\"120mm\">Below the paper</Text>"
+         "</Block>",
+     "<root/>", {"Form top"}, nullptr},
+    {"StartPageInThePageHeaderIsIgnored", "page-height=\"30mm\"",
+     "<PageHeader height=\"8mm\"><Text start-page=\"1\">Head</Text></PageHeader><PageFooter/>"
+     "<Block><Text>one</Text><Text>two</Text><Text>three</Text><Text>four</Text></Block>",
+     "<root/>", {"Head|one|two", "Head|three|four"}, nullptr},
+    {"LinesBelowTheBodyGoToTheNextPage", "page-height=\"17.5mm\"",
+     kEmptyHeaderAndFooter + "<Block><Text>one</Text><Text>two</Text><Line/><Line/><Line/></Block>",
+     "<root/>", {"one|two", ""},
+     [](const Pages& pages) {
+         ASSERT_EQ(pages.size(), 2u);
+         EXPECT_EQ(std::count_if(pages[1].begin(), pages[1].end(), [](const Piece& p) { return p.kind == "line"; }),
+                   3);
+     }},
+    {"CellAfterANestedTableStartsAfterItsWidestRow", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Table><Row><Table>"
+         "<Row><Text width=\"40mm\">wide a</Text><Text width=\"40mm\">wide b</Text></Row>"
+         "<Row><Text width=\"30mm\">narrow</Text></Row></Table>"
+         "<Text width=\"30mm\">next cell</Text></Row></Table></Block>",
+     "<root/>", {"wide a|wide b|narrow|next cell"},
+     [](const Pages& pages) {
+         // One unit between cells, as between any two cells of a row.
+         EXPECT_EQ(FindText(pages, "next cell").second.outer.left, FindText(pages, "wide b").second.outer.right + 1);
+     }},
+    {"NowrapPictureTallerThanTheRoomOfAnyPageIsSplit", "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter + "<Block><Image stretch=\"1\" nowrap=\"1\" width=\"50mm\" height=\"98.5mm\">" +
+         kPicture + "</Image><Text>after</Text></Block>",
+     "<root/>", {"", "after"},
+     [](const Pages& pages) {
+         ASSERT_EQ(pages.size(), 2u);
+         ASSERT_EQ(pages[0].size(), 1u);
+         ASSERT_EQ(pages[0][0].kind, "image");
+         // 980 of its 985 on the first page, below the 1 mm header, the rest next.
+         EXPECT_EQ(pages[0][0].outer.top - pages[0][0].outer.bottom, 980);
+         ASSERT_EQ(pages[1][0].kind, "image");
+         EXPECT_EQ(pages[1][0].outer.top - pages[1][0].outer.bottom, 5);
+     }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, PageBoundary, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
