@@ -51,6 +51,14 @@ ResolvedFont MatchFont(FcConfig* config, const std::string& family, int weight, 
         FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(weight));
     FcPatternAddInteger(pattern.get(), FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    // Left out, fontconfig takes the language from LANG or LC_*, and a user's
+    // language can change the face a family falls back to, and with it every
+    // line break. The layout may not depend on the locale: always the weak
+    // "en" that the "C" locale gives.
+    FcValue language;
+    language.type = FcTypeString;
+    language.u.s = reinterpret_cast<const FcChar8*>("en");
+    FcPatternAddWeak(pattern.get(), FC_LANG, language, FcTrue);
     FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
 

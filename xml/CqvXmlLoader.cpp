@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/AsciiText.h"
 #include "common/CqvEx.h"
 #include "platform/CodePages.h"
 #include "xml/CqvXmlDocument.h"
@@ -69,15 +70,6 @@ std::string SyntaxError(XML_Parser parser, const std::string& path, const char* 
 }
 
 bool IsXmlWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-// Lower case by the C library's rules in the "C" locale: ASCII letters only.
-std::string AsciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
 
 // The NNNN of a name windows-NNNN (the prefix in any mixture of case), below
 // 65536; nothing for any other name.
@@ -317,7 +309,7 @@ void CqvXmlLoader::XmlDeclaration(const XML_Char* /*version*/, const XML_Char* e
                                   int /*standalone*/) {
     // Without an encoding the document keeps UTF-8, which is what the parser reads.
     if (!encoding) return;
-    m_document.SetCodePage(AsciiLower(encoding));
+    m_document.SetCodePage(qv::AsciiLower(encoding));
 }
 
 void CqvXmlLoader::ElementDeclaration(const XML_Char* name) {
