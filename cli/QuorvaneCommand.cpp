@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <chrono>
-#include <cstdio>
 #include <iostream>
 #include <string>
 
@@ -20,6 +20,14 @@
 namespace {
 
 constexpr const char* kVersionText = "quorvane " QV_VERSION;
+
+// Seconds with three decimals and a full stop, whatever the process locale
+// (printf's "%.3f" writes a decimal comma under de_DE).
+std::string Seconds(double seconds) {
+    char buffer[40];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, seconds, std::chars_format::fixed, 3);
+    return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("?");
+}
 
 struct Arguments {
     std::string templatePath;
@@ -54,10 +62,9 @@ int Render(const Arguments& args, std::ostream& err) {
         return kExitInterrupted;
     }
     if (args.timings) {
-        char line[160];
-        std::snprintf(line, sizeof line, "timings: loading %.3f s, layout %.3f s, drawing %.3f s, %zu pages\n",
-                      timings.loading, timings.layout, timings.drawing, report.PageCount());
-        err << line;
+        err << "timings: loading " + Seconds(timings.loading) + " s, layout " + Seconds(timings.layout) +
+                   " s, drawing " + Seconds(timings.drawing) + " s, " + std::to_string(report.PageCount()) +
+                   " pages\n";
     }
     return kExitOk;
 }
@@ -95,8 +102,9 @@ int Print(const Arguments& args, std::ostream& out, std::ostream& err) {
     if (!host.Printed()) throw CqvEx("Nothing was printed");
     // Like lp, say which job to look for in the queue.
     if (args.toFile.empty())
-        out << "Job " << host.PrinterName() << "-" << host.JobId() << ": " << host.PagesPrinted()
-            << (host.PagesPrinted() == 1 ? " page" : " pages") << "\n";
+        // Numbers as text: a stream imbued with a user's locale would group 1234 as "1.234".
+        out << "Job " + host.PrinterName() + "-" + std::to_string(host.JobId()) + ": " +
+                   std::to_string(host.PagesPrinted()) + (host.PagesPrinted() == 1 ? " page" : " pages") + "\n";
     return kExitOk;
 }
 

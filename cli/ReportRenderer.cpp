@@ -1,21 +1,18 @@
 #include "cli/ReportRenderer.h"
 
-#include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <filesystem>
 #include <memory>
 
 #include "cli/Interrupt.h"
+#include "common/AsciiText.h"
 #include "engine/CqvReport.h"
 #include "engine/PrintHost.h"
 #include "render/CairoSurface.h"
 #include "render/PdfSurface.h"
 
 std::optional<OutputFormat> FormatForPath(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string extension = qv::AsciiLower(std::filesystem::path(path).extension().string());
     if (extension == ".pdf") return OutputFormat::Pdf;
     if (extension == ".png") return OutputFormat::Png;
     if (extension == ".svg") return OutputFormat::Svg;

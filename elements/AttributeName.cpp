@@ -2,14 +2,11 @@
 
 #include <tinyxml.h>
 
-#include <cctype>
-
+#include "common/AsciiText.h"
 #include "xml/XmlNav.h"
 
 std::string LowerAttributeName(const TiXmlAttribute& attribute) {
-    std::string name = *qv::xml::AttributeName(&attribute);
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return name;
+    return qv::AsciiLower(*qv::xml::AttributeName(&attribute));
 }
 
 bool HasAttributeNoCase(const TiXmlElement& element, std::string_view lowerName) {

@@ -2,10 +2,13 @@
 
 #include <tinyxml.h>
 
-#include <cctype>
-#include <cstdio>
+#include <algorithm>
+#include <charconv>
 #include <cstring>
+#include <string_view>
+#include <system_error>
 
+#include "common/AsciiText.h"
 #include "elements/AttributeInt.h"
 #include "elements/ParseLength.h"
 #include "engine/QvSettings.h"
@@ -15,16 +18,23 @@ namespace {
 
 int32_t OnOff(const char* value) { return AttributeInt(value) != 0 ? 1 : 0; }
 
-std::string LowerCase(const char* name) {
-    std::string lower(name ? name : "");
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return lower;
+// One two-digit field of "#rrggbb", read as scanf's "%02x" reads it: white
+// space before it is skipped, then one or two hexadecimal digits.
+bool ReadHexField(std::string_view& text, unsigned& value) {
+    while (!text.empty() && qv::IsAsciiSpace(text.front())) text.remove_prefix(1);
+    const char* begin = text.data();
+    const auto [end, error] = std::from_chars(begin, begin + std::min<size_t>(2, text.size()), value, 16);
+    if (error != std::errc()) return false;
+    text.remove_prefix(static_cast<size_t>(end - begin));
+    return true;
 }
 
 // "#rrggbb"; a colour that does not read all three numbers leaves the old one.
-void ReadColor(const char* value, QvColor& color) {
+void ReadColor(std::string_view value, QvColor& color) {
+    if (value.empty() || value.front() != '#') return;
+    value.remove_prefix(1);
     unsigned red = 0, green = 0, blue = 0;
-    if (std::sscanf(value, "#%02x%02x%02x", &red, &green, &blue) == 3)
+    if (ReadHexField(value, red) && ReadHexField(value, green) && ReadHexField(value, blue))
         color = QvRgb(red, green, blue);
 }
 
@@ -44,7 +54,7 @@ void CqvStyle::Load(const TiXmlElement& element) {
         m_nPaddingLeft = m_nPaddingTop = m_nPaddingRight = m_nPaddingBottom = value;
     }
     for (const TiXmlAttribute* a = element.FirstAttribute(); a; a = a->Next())
-        LoadAttribute(LowerCase(a->Name()), a->Value());
+        LoadAttribute(qv::AsciiLower(a->NameTStr()), a->Value());
 }
 
 void CqvStyle::LoadAttribute(const std::string& name, const char* value) {

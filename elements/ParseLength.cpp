@@ -2,10 +2,12 @@
 
 #include <tinyxml.h>
 
-#include <cctype>
-#include <cstdlib>
+#include <charconv>
+#include <cmath>
 #include <string>
+#include <system_error>
 
+#include "common/AsciiText.h"
 #include "common/CqvEx.h"
 
 namespace {
@@ -19,8 +21,21 @@ struct Unit {
 // 12pt is 3.6 mm; templates written for the engine rely on these values.
 constexpr Unit kUnits[] = {{"cm", 100}, {"mm", 10}, {"in", 254}, {"pt", 3}, {"pc", 42}};
 
-bool IsLengthSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+// The longest prefix of digits and full stops that reads as a decimal number,
+// as the C library's text-to-double conversion reads it in the "C" locale, but
+// in every locale: strtod follows the process locale, and under de_DE or ru_RU
+// it stops at the full stop, which made "1.5cm" one centimetre.
+double ReadNumber(const std::string& number) {
+    double amount = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), amount,
+                                              std::chars_format::fixed);
+    if (error != std::errc::result_out_of_range) return amount;  // no digits leave 0
+    // Too large for a double, or so small that it is 0; strtod gave infinity
+    // or 0 for these.
+    for (const char* c = number.data(); c != end && *c != '.'; ++c) {
+        if (*c != '0') return HUGE_VAL;
+    }
+    return 0.0;
 }
 
 }  // namespace
@@ -30,13 +45,13 @@ int32_t ParseLength(std::string_view value) {
     std::string unit;
     bool inNumber = true;
     for (char c : value) {
-        if (IsLengthSpace(c)) continue;  // white space never ends the number
+        if (qv::IsAsciiSpace(c)) continue;  // white space never ends the number
         if (inNumber) {
             if (c == ',' || c == '.') {
                 number.push_back('.');  // a comma is a decimal comma
                 continue;
             }
-            if (c >= '0' && c <= '9') {
+            if (qv::IsAsciiDigit(c)) {
                 number.push_back(c);
                 continue;
             }
@@ -44,8 +59,8 @@ int32_t ParseLength(std::string_view value) {
         }
         unit.push_back(c);
     }
-    const double amount = number.empty() ? 0.0 : std::strtod(number.c_str(), nullptr);
-    for (char& c : unit) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const double amount = ReadNumber(number);
+    unit = qv::AsciiLower(unit);
 
     int factor = 0;
     if (unit.empty()) {

@@ -13,6 +13,7 @@
 #include "platform/FontFaces.h"
 #include "render/CairoFontFace.h"
 #include "render/FontPlacement.h"
+#include "render/PdfNumber.h"
 #include "render/Utf16Text.h"
 
 using qv::render::CairoContextPtr;
@@ -54,8 +55,11 @@ CairoSurface::~CairoSurface() {
 }
 
 CairoSurface CairoSurface::Png(const std::string& path, int32_t paperWidth, int32_t paperHeight, double dpi) {
-    if (!(dpi > 0) || dpi > 10000)
-        throw CqvEx("The resolution " + std::to_string(dpi) + " dpi cannot be drawn");
+    if (!(dpi > 0) || dpi > 10000) {
+        std::string number;  // to_string would write the locale's decimal comma
+        qv::render::AppendNumber(number, dpi, 3);
+        throw CqvEx("The resolution " + number + " dpi cannot be drawn");
+    }
     CairoSurface s(Target::Png, path, paperWidth, paperHeight, dpi / 254.0, 0, 0);
     s.m_pixelWidth = static_cast<int>(std::lround(paperWidth * s.m_scale));
     s.m_pixelHeight = static_cast<int>(std::lround(paperHeight * s.m_scale));

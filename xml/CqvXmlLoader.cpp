@@ -10,6 +10,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/AsciiText.h"
 #include "common/CqvEx.h"
 #include "platform/CodePages.h"
 #include "xml/CqvXmlDocument.h"
@@ -69,15 +70,6 @@ std::string SyntaxError(XML_Parser parser, const std::string& path, const char* 
 }
 
 bool IsXmlWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
-
-// Lower case by the C library's rules in the "C" locale: ASCII letters only.
-std::string AsciiLower(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return lower;
-}
 
 // One character of a double-byte code page; -1 when the bytes are not one.
 int XMLCALL ConvertTwoBytes(void* data, const char* bytes) noexcept {
@@ -316,7 +308,7 @@ void CqvXmlLoader::XmlDeclaration(const XML_Char* /*version*/, const XML_Char* e
                                   int /*standalone*/) {
     // Without an encoding the document keeps UTF-8, which is what the parser reads.
     if (!encoding) return;
-    m_document.SetCodePage(AsciiLower(encoding));
+    m_document.SetCodePage(qv::AsciiLower(encoding));
 }
 
 void CqvXmlLoader::ElementDeclaration(const XML_Char* name) {
@@ -359,7 +351,7 @@ bool CqvXmlLoader::UnknownEncoding(const XML_Char* name, XML_Encoding* info) {
     // only the windows- pages: a koi8-r or ibm866 file is as much a report's
     // input as a windows-1251 one. (The declaration handler has refused every
     // name outside the table by now.)
-    const CodePageEntry* entry = FindCodePageEntry(AsciiLower(name));
+    const CodePageEntry* entry = FindCodePageEntry(qv::AsciiLower(name));
     if (!entry) return false;
     const int codePage = entry->codePage;
     const auto cpInfo = qv::platform::GetCodePageInfo(codePage);

@@ -1,15 +1,16 @@
 #include "xml/ResolvePathFromBase.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
+
+#include "common/AsciiText.h"
 
 namespace {
 
 bool IsAbsoluteReference(const std::string& reference) {
     if (!reference.empty() && reference[0] == '/') return true;
-    return reference.size() > 2 && std::isalpha(static_cast<unsigned char>(reference[0])) &&
+    return reference.size() > 2 && qv::IsAsciiLetter(reference[0]) &&
            reference[1] == ':' && reference[2] == '/';
 }
 

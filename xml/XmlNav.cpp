@@ -2,14 +2,13 @@
 
 #include <limits>
 
+#include "common/AsciiText.h"
+
 namespace qv::xml {
 
 int32_t AtoiValue(std::string_view text) {
     size_t pos = 0;
-    auto isSpace = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    };
-    while (pos < text.size() && isSpace(text[pos])) ++pos;
+    while (pos < text.size() && IsAsciiSpace(text[pos])) ++pos;
     bool negative = false;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) {
         negative = text[pos] == '-';
@@ -19,7 +18,7 @@ int32_t AtoiValue(std::string_view text) {
     constexpr int64_t kMin = std::numeric_limits<int32_t>::min();
     constexpr int64_t kMax = std::numeric_limits<int32_t>::max();
     int64_t value = 0;
-    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+    for (; pos < text.size() && IsAsciiDigit(text[pos]); ++pos) {
         value = value * 10 + (text[pos] - '0');
         if (value > kMax + 1) value = kMax + 1;  // saturate; further digits change nothing
     }

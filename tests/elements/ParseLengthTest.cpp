@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "common/CqvEx.h"
 #include "elements/ParseLength.h"
 
@@ -14,6 +16,10 @@ void PrintTo(const LengthCase& c, std::ostream* os) { *os << '"' << c.text << '"
 
 class ParseLengthTable : public ::testing::TestWithParam<LengthCase> {};
 
+// Beyond what a double holds, and so small that it is 0.
+const std::string kHugeNumber = std::string(400, '9') + "mm";
+const std::string kTinyNumber = "0." + std::string(400, '0') + "1cm";
+
 TEST_P(ParseLengthTable, ConvertsToTenthsOfMillimetre) {
     EXPECT_EQ(ParseLength(GetParam().text), GetParam().expected) << "value '" << GetParam().text << "'";
 }
@@ -27,7 +33,11 @@ INSTANTIATE_TEST_SUITE_P(
                       LengthCase{"10pt", 30}, LengthCase{"12pt", 36}, LengthCase{"2pc", 84},
                       LengthCase{"1.5.7cm", 150}, LengthCase{"1,2.5", 12},
                       LengthCase{"0.29cm", 28}, LengthCase{"1.15mm", 11}, LengthCase{"0.1in", 25},
-                      LengthCase{"3 C m", 300}, LengthCase{"99999999999", INT32_MAX}));
+                      LengthCase{"3 C m", 300}, LengthCase{"99999999999", INT32_MAX},
+                      LengthCase{"2IN", 508}, LengthCase{"1.5CM", 150}, LengthCase{"0.8mm", 8},
+                      LengthCase{".5cm", 50}, LengthCase{"5.cm", 500}, LengthCase{".", 0},
+                      LengthCase{",,mm", 0}, LengthCase{kHugeNumber.c_str(), INT32_MAX},
+                      LengthCase{kTinyNumber.c_str(), 0}));
 
 struct BadUnitCase {
     const char* text;
