@@ -65,7 +65,9 @@ QvPrintSetupDialog::QvPrintSetupDialog(QPrinter* printer, QWidget* parent) : QPa
     // goes first, as one chooses the printer before its paper.
     if (auto* column = qobject_cast<QVBoxLayout*>(layout()))
         column->insertWidget(0, group);
-    setTabOrder(m_pPrinters, m_pPrinters->nextInFocusChain());
+    // The list was made after the page setup, so in the focus ring it sits
+    // between Cancel and the paper: the dialog opens on it, and Tab goes from
+    // it down through the page and the buttons and back to it.
     m_pPrinters->setFocus();
 }
 

@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 #include <cstdlib>
@@ -61,15 +62,25 @@ TEST(PrintSetupDialog, IsAPageSetupWithThePrinterFirstAndNoPrintButton) {
     ASSERT_GE(column->count(), 3);
     EXPECT_EQ(column->itemAt(0)->widget(), dialog.findChild<QGroupBox*>("printerGroup"));
 
+    // Tab goes from the printer to the paper, and from the last button back
+    // to the printer.
+    auto* names = dialog.findChild<QComboBox*>("printerName");
+    ASSERT_TRUE(names);
+    const auto nextStop = [](QWidget* from) {
+        QWidget* w = from->nextInFocusChain();
+        while (!(w->focusPolicy() & Qt::TabFocus)) w = w->nextInFocusChain();
+        return w;
+    };
+    EXPECT_EQ(nextStop(names)->objectName(), "pageSizeCombo");
     auto* buttons = dialog.findChild<QDialogButtonBox*>();
     ASSERT_TRUE(buttons);
+    EXPECT_EQ(nextStop(buttons->button(QDialogButtonBox::Cancel)), names);
+
     EXPECT_EQ(buttons->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
     for (QAbstractButton* button : dialog.findChildren<QAbstractButton*>())
         EXPECT_FALSE(button->text().contains("Print", Qt::CaseInsensitive)) << button->text().toStdString();
 
     // With nothing to choose the list says why instead of standing empty.
-    auto* names = dialog.findChild<QComboBox*>("printerName");
-    ASSERT_TRUE(names);
     EXPECT_FALSE(names->isEnabled());
     EXPECT_EQ(dialog.ChosenPrinter(), QString());
     bool said = false;
