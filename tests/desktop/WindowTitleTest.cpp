@@ -65,6 +65,11 @@ public:
         m_display = ":" + number;
         setenv("DISPLAY", m_display.c_str(), 1);
         setenv("QT_QPA_PLATFORM", "xcb", 1);
+        // No session bus on this private desktop. Without an address libdbus
+        // would autolaunch a bus daemon through the X server, which outlives
+        // the test (and leaks in libdbus).
+        m_noBus = "unix:path=" + m_settings.filePath("no-session-bus").toStdString();
+        setenv("DBUS_SESSION_BUS_ADDRESS", m_noBus.c_str(), 1);
         m_x = XConnection::Open(m_display);
         if (!m_x) {
             m_skip = "cannot open " + m_display;
@@ -108,6 +113,7 @@ private:
     pid_t m_pid = -1;
     std::string m_display;
     std::string m_skip;
+    std::string m_noBus;
     std::unique_ptr<XConnection> m_x;
     QTemporaryDir m_settings;
     std::unique_ptr<QApplication> m_app;
