@@ -28,12 +28,25 @@ void PaperOf(const QvDevMode& devMode, int32_t& width, int32_t& height) {
     if ((devMode.fields & kDmOrientation) && devMode.orientation == kDmOrientLandscape) std::swap(width, height);
 }
 
+// How to print anyway, for every message that says printing cannot happen.
+constexpr const char* kToFileHint = "print to a file with --to-file FILE.pdf";
+
+// The sentence for a scheduler that is not there; empty when one answers.
+std::string NoPrintServerMessage() {
+    const std::string noServer = qv::render::NoPrintServerReason();
+    if (noServer.empty()) return {};
+    return "No print server answers at " + qv::render::CupsServerAddress() +
+           ": start CUPS, or name the server with CUPS_SERVER, or " + kToFileHint;
+}
+
 std::string NoDefaultPrinterMessage() {
     const std::vector<qv::render::CupsDestination> all = qv::render::ListCupsDestinations();
     if (all.empty()) {
         const std::string reason = qv::render::LastCupsError();
-        return "There is no printer to print to" + (reason.empty() ? std::string() : ": " + reason) +
-               "; print to a file with --to-file";
+        const std::string noServer = NoPrintServerMessage();
+        if (!noServer.empty()) return noServer;
+        return "There is no printer to print to" + (reason.empty() ? std::string() : ": " + reason) + "; " +
+               kToFileHint;
     }
     std::string names;
     for (const auto& destination : all) {
@@ -67,7 +80,10 @@ bool CliPrintHost::DefaultPrinter(QvPrintDialog& dialog) {
             Remember(NoDefaultPrinterMessage());
         } else {
             const std::string reason = qv::render::LastCupsError();
-            Remember("Can't print to '" + m_strPrinter + "': " + (reason.empty() ? "there is no such printer" : reason));
+            const std::string noServer = NoPrintServerMessage();
+            Remember(!noServer.empty() ? "Can't print to '" + m_strPrinter + "'. " + noServer
+                                       : "Can't print to '" + m_strPrinter +
+                                             "': " + (reason.empty() ? "there is no such printer" : reason));
         }
         return false;
     }

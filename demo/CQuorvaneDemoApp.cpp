@@ -4,7 +4,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QSettings>
 
@@ -20,6 +19,7 @@
 #include "demo/editor/CScintillaDemoView.h"
 #include "demo/editor/QvCommandIds.h"
 #include "preview/AppPrintHost.h"
+#include "preview/QvPrintSetupDialog.h"
 
 namespace {
 
@@ -56,8 +56,9 @@ bool CQuorvaneDemoApp::EditorComponentAvailable() {
 }
 
 bool CQuorvaneDemoApp::InitInstance() {
+    // No display name: the window system would append it to every title,
+    // and the titles are exactly the application's own.
     QApplication::setApplicationName(AppTitle());
-    QApplication::setApplicationDisplayName(AppTitle());
     QApplication::setWindowIcon(QvApplicationIcon());
 
     if (!EditorComponentAvailable()) {
@@ -92,8 +93,10 @@ void CQuorvaneDemoApp::ExitInstance() {
 }
 
 std::unique_ptr<AppPrintHost> CQuorvaneDemoApp::CreatePrintHost(QWidget* parent) const {
-    if (m_options.printHostFactory) return m_options.printHostFactory(parent);
-    return std::make_unique<AppPrintHost>(parent);
+    std::unique_ptr<AppPrintHost> host =
+        m_options.printHostFactory ? m_options.printHostFactory(parent) : std::make_unique<AppPrintHost>(parent);
+    if (host) host->SetPreferredPrinter(m_strSetupPrinter.toStdString());
+    return host;
 }
 
 // ---------------------------------------------------------------- documents
@@ -208,13 +211,12 @@ void CQuorvaneDemoApp::OnOpenRecentFile(int index) {
 }
 
 void CQuorvaneDemoApp::OnFilePrintSetup() {
-    // The application's own printer settings; the report commands start from
-    // the system's default printer and do not read them.
+    // A setup, not a print: the printer chosen here is where the next Print
+    // starts. The paper of a report stays its template's, as in its preview.
     if (!m_pSetupPrinter) m_pSetupPrinter = std::make_unique<QPrinter>();
-    QPrintDialog dialog(m_pSetupPrinter.get(), m_pMainFrame.get());
-    dialog.setWindowTitle(QStringLiteral("Print Setup"));
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
-    dialog.exec();
+    QvPrintSetupDialog dialog(m_pSetupPrinter.get(), m_pMainFrame.get());
+    if (dialog.exec() == QDialog::Accepted && !dialog.ChosenPrinter().isEmpty())
+        m_strSetupPrinter = dialog.ChosenPrinter();
 }
 
 void CQuorvaneDemoApp::OnAppAbout() {

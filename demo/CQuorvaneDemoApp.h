@@ -63,7 +63,10 @@ public:
     int AnsiCodePage() const { return m_nAnsiCodePage; }
     const QvDocTemplate& DocTemplate() const { return m_docTemplate; }
     const QvRecentFileList& RecentFiles() const { return m_recentFiles; }
+    // A printer host for one report command, starting from the Print Setup choice.
     std::unique_ptr<AppPrintHost> CreatePrintHost(QWidget* parent) const;
+    // The printer chosen in File > Print Setup; empty until one is chosen.
+    const QString& SetupPrinter() const { return m_strSetupPrinter; }
 
     // Activates the window of a document already open for that file, or opens
     // the file in a new editor window. None when the file cannot be opened
@@ -98,5 +101,7 @@ private:
     QvRecentFileList m_recentFiles{kRecentFiles};
     std::unique_ptr<CMainFrame> m_pMainFrame;
     std::vector<CScintillaDoc*> m_documents;  // children of this object
+    // What File > Print Setup chose; the next print starts from its printer.
     std::unique_ptr<QPrinter> m_pSetupPrinter;
+    QString m_strSetupPrinter;
 };

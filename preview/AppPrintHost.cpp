@@ -33,7 +33,9 @@ AppPrintHost::AppPrintHost(QWidget* parent) : m_pParent(parent) {}
 AppPrintHost::~AppPrintHost() = default;
 
 bool AppPrintHost::DefaultPrinter(QvPrintDialog& dialog) {
-    if (std::optional<QvPrintDialog> printer = DefaultPrinterSelection())
+    std::optional<QvPrintDialog> printer = PrinterSelectionFor(m_strPreferredPrinter);
+    if (!printer) printer = DefaultPrinterSelection();
+    if (printer)
         dialog = *printer;
     else
         dialog = QvPrintDialog{};

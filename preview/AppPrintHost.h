@@ -23,6 +23,11 @@ public:
     AppPrintHost(const AppPrintHost&) = delete;
     AppPrintHost& operator=(const AppPrintHost&) = delete;
 
+    // The printer chosen in File > Print Setup: the print dialog starts on it
+    // while the print system still knows it, else on the default printer.
+    void SetPreferredPrinter(std::string queue) { m_strPreferredPrinter = std::move(queue); }
+    const std::string& PreferredPrinter() const { return m_strPreferredPrinter; }
+
     bool DefaultPrinter(QvPrintDialog& dialog) override;
     bool ShowPrintDialog(QvPrintDialog& dialog) override;
     Surface* AttachPrinter(const QvPrintDialog& dialog) override;
@@ -56,6 +61,7 @@ private:
     void NoteJobError(const std::string& message);
 
     QWidget* m_pParent;
+    std::string m_strPreferredPrinter;
     std::unique_ptr<qv::render::PdfPrintJob> m_job;
     std::string m_strQueue;
     std::string m_strOutputFile;

@@ -44,6 +44,9 @@ private:
 
 // How long connecting to the scheduler may take before the job fails.
 constexpr int kConnectTimeoutMs = 30000;
+// How long the probe for a scheduler waits. It runs only after a look-up has
+// already failed, so it only decides which message the user reads.
+constexpr int kProbeTimeoutMs = 5000;
 // cupsWriteRequestData takes an int length.
 constexpr size_t kWriteChunk = 64 * 1024;
 
@@ -91,6 +94,24 @@ std::string FullName(const cups_dest_t& dest) {
 
 }  // namespace
 
+std::string CupsServerAddress() {
+    const std::string server = cupsServer() ? cupsServer() : "";
+    // A domain socket has no port.
+    if (server.empty() || server.front() == '/') return server;
+    return server + ":" + std::to_string(ippPort());
+}
+
+bool CupsSchedulerAnswers() {
+    const HttpPtr http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                    kProbeTimeoutMs, nullptr));
+    return http != nullptr;
+}
+
+std::string NoPrintServerReason() {
+    if (CupsSchedulerAnswers()) return {};
+    return "no print server answers at " + CupsServerAddress();
+}
+
 std::string LastCupsError() {
     if (cupsLastError() == IPP_STATUS_OK) return {};
     const char* text = cupsLastErrorString();
@@ -135,11 +156,16 @@ CupsJob::CupsJob(const std::string& printer, const std::string& title, const Opt
     c.dest = GetNamedDest(printer);
     if (!c.dest) {
         const ipp_status_t status = cupsLastError();
-        if (!printer.empty()) Fail(LastCupsError());
+        const std::string lookupError = LastCupsError();
+        // The client library's words for a scheduler that is not there are
+        // those of a failed socket call ("Bad file descriptor"); say what it is.
+        const std::string noServer = NoPrintServerReason();
+        if (!printer.empty()) Fail(noServer.empty() ? lookupError : noServer);
         // No default is not the same as a scheduler that cannot be reached.
         const bool unreachable = status != IPP_STATUS_OK && status != IPP_STATUS_ERROR_NOT_FOUND;
-        const std::string message =
-            unreachable ? "There is no default printer: " + LastCupsError() : std::string("There is no default printer");
+        const std::string message = !noServer.empty() ? "There is no default printer: " + noServer
+                                    : unreachable     ? "There is no default printer: " + lookupError
+                                                      : std::string("There is no default printer");
         SetLastError(message);
         m_state = State::Cancelled;
         throw CqvEx(message);

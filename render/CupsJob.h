@@ -38,6 +38,15 @@ std::optional<CupsDestination> FindCupsDestination(const std::string& name);
 // scheduler cannot be reached, the queue does not exist); empty when it gave none.
 std::string LastCupsError();
 
+// Where the client library looks for the scheduler: its socket path, or
+// host:port.
+std::string CupsServerAddress();
+// Whether a scheduler answers at that address. The look-ups above say only
+// that they found nothing; this tells "no such queue" from "no print server".
+bool CupsSchedulerAnswers();
+// "no print server answers at ADDRESS" when none answers; empty when one does.
+std::string NoPrintServerReason();
+
 // The title every job of the report carries.
 inline constexpr const char* kCupsJobTitle = "Quorvane";
 

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <vector>
 
 namespace {
 
@@ -86,6 +87,8 @@ CScintillaFindReplaceDlg::CScintillaFindReplaceDlg(bool findOnly, const QString&
     auto* cancel = Named(new QPushButton(QStringLiteral("Cancel"), this), kIdCancel);
     grid->addWidget(cancel, findOnly ? 1 : row, 2, Qt::AlignTop);
 
+    SetReadingOrder(cancel);
+
     connect(m_pFindNext, &QPushButton::clicked, this, &CScintillaFindReplaceDlg::FindNextRequested);
     if (m_pReplace) connect(m_pReplace, &QPushButton::clicked, this, &CScintillaFindReplaceDlg::ReplaceRequested);
     if (m_pReplaceAll)
@@ -93,7 +96,23 @@ CScintillaFindReplaceDlg::CScintillaFindReplaceDlg(bool findOnly, const QString&
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_pFindWhat, &QLineEdit::textChanged, this, &CScintillaFindReplaceDlg::UpdateButtons);
     m_pFindWhat->selectAll();
+    m_pFindWhat->setFocus();
     UpdateButtons();
+}
+
+void CScintillaFindReplaceDlg::SetReadingOrder(QPushButton* cancel) {
+    // The widgets were made row by row, so Tab would go from "Find what" to
+    // the button beside it and a replacement typed next would be lost. A
+    // keyboard user fills in the form first, then sets the options, then
+    // chooses an action, as the dialog reads.
+    std::vector<QWidget*> order{m_pFindWhat};
+    if (m_pReplaceWith) order.push_back(m_pReplaceWith);
+    order.insert(order.end(), {m_pWholeWord, m_pMatchCase, m_pRegularExpression});
+    if (m_bFindOnly) order.insert(order.end(), {m_pUp, m_pDown});
+    order.push_back(m_pFindNext);
+    if (m_pReplace) order.insert(order.end(), {m_pReplace, m_pReplaceAll});
+    order.push_back(cancel);
+    for (size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
 void CScintillaFindReplaceDlg::UpdateButtons() {

@@ -45,6 +45,8 @@ signals:
 
 private:
     void UpdateButtons();
+    // Tab and Shift+Tab follow the dialog's reading order.
+    void SetReadingOrder(QPushButton* cancel);
 
     bool m_bFindOnly;
     QLineEdit* m_pFindWhat = nullptr;

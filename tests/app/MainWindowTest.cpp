@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +16,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPageSetupDialog>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -191,6 +194,40 @@ TEST_F(MainWindowTest, NewIsAlwaysDisabledAndAboutRuns) {
     Frame().ExecuteCommand(ID_FILE_CLOSE);
     Settle();
     EXPECT_FALSE(Frame().Action(ID_FILE_NEW)->isEnabled());
+}
+
+TEST_F(MainWindowTest, PrintSetupIsAPageSetupThatPrintsNothing) {
+    Start();
+    struct Seen {
+        QString title;
+        bool pageSetup = false;
+        QStringList buttons;
+    } seen;
+    ModalDriver driver([&seen](QWidget* modal) {
+        seen.title = modal->windowTitle();
+        seen.pageSetup = qobject_cast<QPageSetupDialog*>(modal) != nullptr;
+        for (QAbstractButton* button : modal->findChildren<QAbstractButton*>())
+            if (button->isVisible() && qobject_cast<QPushButton*>(button)) seen.buttons << button->text();
+        if (auto* box = modal->findChild<QDialogButtonBox*>()) box->button(QDialogButtonBox::Cancel)->click();
+    });
+    for (const bool withEditor : {true, false}) {
+        SCOPED_TRACE(withEditor ? "menu 129" : "menu 128");
+        if (!withEditor) {
+            Frame().ExecuteCommand(ID_FILE_CLOSE);
+            Settle();
+        }
+        seen = Seen{};
+        const int before = driver.Seen();
+        ASSERT_TRUE(Frame().Action(ID_FILE_PRINT_SETUP)->isEnabled());
+        Frame().Action(ID_FILE_PRINT_SETUP)->trigger();
+        EXPECT_EQ(driver.Seen(), before + 1);
+        EXPECT_EQ(seen.title, QString("Print Setup"));
+        EXPECT_TRUE(seen.pageSetup);
+        EXPECT_TRUE(seen.buttons.contains("&OK") || seen.buttons.contains("OK")) << seen.buttons.join('|').toStdString();
+        for (const QString& text : seen.buttons) EXPECT_FALSE(text.contains("Print")) << text.toStdString();
+        // Cancelled: no printer is chosen for the next print.
+        EXPECT_EQ(App().SetupPrinter(), QString());
+    }
 }
 
 TEST_F(MainWindowTest, SaveIsEnabledOnlyAfterAnEditAndWritesTheFile) {

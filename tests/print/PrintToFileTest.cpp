@@ -2,6 +2,11 @@
 // meets when there is nowhere to print. No scheduler is needed.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -82,20 +87,64 @@ TEST(PrintToFile, InterruptedJobLeavesNoFile) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), "an older job");
 }
 
-TEST(PrintWithoutScheduler, NoPrinterAtAllIsAReportError) {
+// A TCP port on this machine that nothing listens on: bound, so no one else
+// takes it while the test runs, but never listening, so connections are refused.
+class DeafPort {
+public:
+    DeafPort() : m_fd(socket(AF_INET, SOCK_STREAM, 0)) {
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (m_fd >= 0 && bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+            getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+            m_port = ntohs(address.sin_port);
+    }
+    ~DeafPort() {
+        if (m_fd >= 0) close(m_fd);
+    }
+    DeafPort(const DeafPort&) = delete;
+    DeafPort& operator=(const DeafPort&) = delete;
+    int Port() const { return m_port; }
+
+private:
+    int m_fd;
+    int m_port = 0;
+};
+
+TEST(PrintWithoutScheduler, SaysNoPrintServerAnswersAndHowToPrintToAFile) {
     ScratchDir dir;
-    // A scheduler that is not there, and no client settings that could name one.
-    const std::map<std::string, std::string> environment{{"CUPS_SERVER", dir / "no-scheduler.sock"},
-                                                         {"CUPS_SERVERROOT", dir.Path().string()},
-                                                         {"HOME", dir.Path().string()},
-                                                         {"PRINTER", ""},
-                                                         {"LPDEST", ""}};
-    const qv::test::RunResult run =
-        RunQuorvane({"print", PrintFixture("three_pages.qvrp"), PrintFixture("three_pages.xml")}, environment);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err.rfind("There is no printer to print to", 0), 0u) << run.err;
-    EXPECT_NE(run.err.find("--to-file"), std::string::npos) << run.err;
-    EXPECT_EQ(run.out, "");
+    DeafPort deaf;
+    ASSERT_GT(deaf.Port(), 0);
+    const std::string socketPath = dir / "no-scheduler.sock";
+    const std::string tcp = "127.0.0.1:" + std::to_string(deaf.Port());
+    const std::string hint = ": start CUPS, or name the server with CUPS_SERVER, or print to a file with --to-file FILE.pdf\n";
+    const struct {
+        std::string server;
+        std::vector<std::string> extra;
+        std::string expected;
+    } cases[] = {
+        {socketPath, {}, "No print server answers at " + socketPath + hint},
+        {tcp, {}, "No print server answers at " + tcp + hint},
+        {socketPath, {"--printer", "office"}, "Can't print to 'office'. No print server answers at " + socketPath + hint},
+        {tcp, {"--printer", "office"}, "Can't print to 'office'. No print server answers at " + tcp + hint},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.server);
+        // No client settings that could name another scheduler or a default.
+        const std::map<std::string, std::string> environment{{"CUPS_SERVER", c.server},
+                                                             {"CUPS_SERVERROOT", dir.Path().string()},
+                                                             {"HOME", dir.Path().string()},
+                                                             {"PRINTER", ""},
+                                                             {"LPDEST", ""}};
+        std::vector<std::string> args{"print", PrintFixture("three_pages.qvrp"), PrintFixture("three_pages.xml")};
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
+        const qv::test::RunResult run = RunQuorvane(args, environment);
+        EXPECT_EQ(run.status, 1);
+        EXPECT_EQ(run.err, c.expected);
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(dir.Files().empty());
+    }
 }
 
 }  // namespace
