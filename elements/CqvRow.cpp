@@ -46,6 +46,9 @@ bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece) {
 void ToRowExtent(CqvBlock& row, int32_t r) {
     const int64_t extent = r < 0 ? -int64_t{r} : r;
     const int64_t limit = -int64_t{row.BottomLimit()};
+    // A cell whose space-before puts its box below the limit placed nothing
+    // here: its frame has no room on this page.
+    std::erase_if(row.Pieces(), [&](const auto& piece) { return piece->m_rcOuter.top < limit; });
     for (auto& piece : row.Pieces()) {
         // The extent counts from the row's top, which lies a cell's
         // space-before above the cell's box; and a row that continues on the

@@ -228,6 +228,25 @@ TEST(CqvRow, ARowWhoseCellsPlaceNothingLeavesNoFramesAndMovesToTheNextPage) {
     for (const CqvTextPiece* text : report.Texts(2)) EXPECT_FALSE(text->FrameOnly());
 }
 
+TEST(CqvRow, ACellPushedBelowTheBodyByItsSpaceBeforeLeavesNoFrameThere) {
+    // 60 left below the filler: "a" starts and continues, "b" would start 65
+    // lower, below the body.
+    std::string words;
+    for (int i = 0; i < 60; ++i) words += "word ";
+    Report report(Page("<Block>" + Box(100, 1940) + "<Table><Row>" + Text(300, words) +
+                       Text(300, "b", "space-before=\"6.5\"") + "</Row></Table></Block>"));
+    report.Prepare();
+    ASSERT_EQ(report->PageCount(), 2u);
+    for (const CqvTextPiece* text : report.Texts(1)) {
+        EXPECT_GE(text->Outer().Height(), 0) << text->Text();
+        EXPECT_GE(text->Outer().bottom, -2000) << text->Text();
+        EXPECT_NE(text->Text(), "b ");
+    }
+    const auto* b = TextPiece(report, 2, "b");
+    ASSERT_TRUE(b);
+    EXPECT_FALSE(b->FrameOnly());
+}
+
 TEST(CqvRow, ATableThatMustStayWithWhatFollowsLeavesItsLastRowForTheNextPage) {
     Report report(Page("<Block>" + Box(100, 1700) + "<Table not-last-item=\"1\"><Row>" + Box(400, 100) + "</Row><Row>" +
                        Box(400, 100) + "</Row><Row>" + Box(400, 100) + "</Row></Table>" + Text(300, "after") +
