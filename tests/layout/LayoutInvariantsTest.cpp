@@ -18,9 +18,9 @@ using namespace qv::layoutcheck;
 constexpr uint64_t kFirstSeed = 1;
 constexpr uint64_t kShards = 4;
 constexpr uint64_t kReports = QV_LAYOUT_SUITE_COUNT;
-// The PDF check starts three processes, and the PDF's text lacks what the
-// engine clips: single words wider than their column (the template's doing)
-// and the lines of known faults. It runs in layout_soak --pdf-every K, not here.
+// The PDF check starts three processes (seconds each on a loaded machine),
+// and the PDF lacks the pieces of known faults drawn off the paper; it runs in
+// layout_soak --pdf-every K, not in the suite.
 constexpr uint64_t kPdfEvery = 0;
 
 class GeneratedLayouts : public ::testing::TestWithParam<uint64_t> {
