@@ -490,10 +490,20 @@ private:
         return table;
     }
 
+    // The tenths of a length that Mm wrote ("12.3mm"), without the locale's
+    // idea of a decimal point.
+    static int32_t TenthsOf(const std::string& length) {
+        int32_t whole = 0;
+        size_t i = 0;
+        for (; i < length.size() && length[i] >= '0' && length[i] <= '9'; ++i) whole = whole * 10 + (length[i] - '0');
+        const int32_t tenth = i + 1 < length.size() && length[i] == '.' ? length[i + 1] - '0' : 0;
+        return whole * 10 + tenth;
+    }
+
     static int32_t CellWidthOf(const Node& cell) {
         for (const auto& [key, value] : cell.attrs)
             if (key == "width" && cell.kind != ItemKind::Table)
-                return static_cast<int32_t>(std::stod(value) * 10 + 0.5);
+                return TenthsOf(value);
         if (cell.kind == ItemKind::Table) {
             int32_t widest = 0;
             for (const Node& row : cell.children) {
