@@ -10,7 +10,22 @@
 
 namespace qv::rows {
 
-bool MovesWhole(CqvBlock& row, int32_t r, size_t firstPiece) {
+namespace {
+
+bool PlacedNothing(CqvBlock& row, size_t firstPiece) {
+    if (row.Report()->CurrentPagePieceCount() != firstPiece) return false;
+    for (const auto& piece : row.Pieces())
+        if (!piece->FrameOnly()) return false;
+    return true;
+}
+
+}  // namespace
+
+bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece) {
+    // A row whose cells placed nothing here (each one's space-before still
+    // counts in its extent) has not started: it reports nothing placed, as
+    // when nothing fits.
+    if (r < 0 && PlacedNothing(row, firstPiece)) r = qv::kLayoutNextPage;
     // A row of which nothing fits leaves nothing on the page: the frames of
     // its cells would be empty slivers below the body's bottom.
     if (r == qv::kLayoutNextPage) row.Pieces().clear();
@@ -30,7 +45,18 @@ bool MovesWhole(CqvBlock& row, int32_t r, size_t firstPiece) {
 
 void ToRowExtent(CqvBlock& row, int32_t r) {
     const int64_t extent = r < 0 ? -int64_t{r} : r;
-    for (auto& piece : row.Pieces()) piece->m_rcOuter.bottom = qv::Clamp32(piece->m_rcOuter.top - extent);
+    const int64_t limit = -int64_t{row.BottomLimit()};
+    // A cell whose space-before puts its box below the limit placed nothing
+    // here: its frame has no room on this page.
+    std::erase_if(row.Pieces(), [&](const auto& piece) { return piece->m_rcOuter.top < limit; });
+    for (auto& piece : row.Pieces()) {
+        // The extent counts from the row's top, which lies a cell's
+        // space-before above the cell's box; and a row that continues on the
+        // next page ends at the body's bottom, whatever space its cells ask
+        // after them.
+        const int64_t rowTop = int64_t{piece->m_rcOuter.top} + (piece->Style() ? piece->Style()->m_nSpaceBefore : 0);
+        piece->m_rcOuter.bottom = qv::Clamp32(std::max(rowTop - extent, limit));
+    }
 }
 
 }  // namespace qv::rows
@@ -55,7 +81,7 @@ int32_t CqvRow::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
         return qv::kLayoutNextPage;
     }
     const size_t firstPiece = m_pReport->CurrentPagePieceCount();
-    const int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
+    int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
     if (qv::rows::MovesWhole(*this, r, firstPiece)) {
         if (trial) trial->RegisterTree(*this);
         Reset();

@@ -23,15 +23,16 @@ private:
 
 namespace qv::rows {
 
-// A row of which nothing fits (r = -1) drops its pieces, the empty frames of
-// its cells. Keep-together: true when the row (extent r < 0) is to move whole
+// A row of which nothing fits (r = -1), or whose cells placed nothing but
+// frames (r becomes -1), drops its pieces, the empty frames of its cells. Keep-together: true when the row (extent r < 0) is to move whole
 // to the next page; its pieces are then dropped, and so are the pieces that its
 // container cells (blocks, nested tables) already gave the report, those after
 // the first `firstPiece` pieces of the page. A row too tall to move stops
 // trying for the rest of the run.
-bool MovesWhole(CqvBlock& row, int32_t r, size_t firstPiece);
+bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece);
 
-// Equal heights: every piece of the row (extent r) ends |r| below its top.
+// Equal heights: every piece of the row (extent r) ends |r| below the row's
+// top, and no lower than the bottom limit.
 // Data rows use it too, rather than the lowest bottom among their pieces: the
 // frame of a cell that placed nothing has the cell's declared height, which the
 // row's extent does not count, and the next row would be drawn over it.

@@ -201,6 +201,52 @@ TEST(CqvRow, CellsOfARowAreAsHighAsItsTallestCell) {
     EXPECT_EQ(texts[2]->Outer().top, texts[1]->Outer().bottom);
 }
 
+TEST(CqvRow, ACellsSpaceBeforeDoesNotStretchItsFrameBelowTheRow) {
+    // The row is 300 high (the picture); the text starts 30 lower but its frame
+    // ends with the row, not 30 below it over the next row.
+    Report report(Page("<Block><Table><Row>" + Text(300, "a", "space-before=\"3.0\"") + Box(200, 300) +
+                       "</Row><Row>" + Text(300, "next") + "</Row></Table></Block>"));
+    report.Prepare();
+    const auto* a = TextPiece(report, 1, "a");
+    const auto* next = TextPiece(report, 1, "next");
+    ASSERT_TRUE(a && next);
+    EXPECT_EQ(a->Outer().top, -30);
+    EXPECT_EQ(a->Outer().bottom, -300);
+    EXPECT_EQ(report.Images(1)[0]->Outer().bottom, -300);
+    EXPECT_GE(a->Outer().bottom, next->Outer().top);
+}
+
+TEST(CqvRow, ARowWhoseCellsPlaceNothingLeavesNoFramesAndMovesToTheNextPage) {
+    // 10 left below the filler: no line of either cell fits, the first one
+    // being 30 lower still by its space-before.
+    Report report(Page("<Block>" + Box(100, 1990) + "<Table><Row>" + Text(300, "a", "space-before=\"3.0\"") +
+                       Text(300, "b") + "</Row></Table></Block>"));
+    report.Prepare();
+    ASSERT_EQ(report->PageCount(), 2u);
+    EXPECT_TRUE(report.Texts(1).empty());
+    EXPECT_EQ(TextsOn(report, 2), (std::vector<std::string>{"a ", "b "}));
+    for (const CqvTextPiece* text : report.Texts(2)) EXPECT_FALSE(text->FrameOnly());
+}
+
+TEST(CqvRow, ACellPushedBelowTheBodyByItsSpaceBeforeLeavesNoFrameThere) {
+    // 60 left below the filler: "a" starts and continues, "b" would start 65
+    // lower, below the body.
+    std::string words;
+    for (int i = 0; i < 60; ++i) words += "word ";
+    Report report(Page("<Block>" + Box(100, 1940) + "<Table><Row>" + Text(300, words) +
+                       Text(300, "b", "space-before=\"6.5\"") + "</Row></Table></Block>"));
+    report.Prepare();
+    ASSERT_EQ(report->PageCount(), 2u);
+    for (const CqvTextPiece* text : report.Texts(1)) {
+        EXPECT_GE(text->Outer().Height(), 0) << text->Text();
+        EXPECT_GE(text->Outer().bottom, -2000) << text->Text();
+        EXPECT_NE(text->Text(), "b ");
+    }
+    const auto* b = TextPiece(report, 2, "b");
+    ASSERT_TRUE(b);
+    EXPECT_FALSE(b->FrameOnly());
+}
+
 TEST(CqvRow, ATableThatMustStayWithWhatFollowsLeavesItsLastRowForTheNextPage) {
     Report report(Page("<Block>" + Box(100, 1700) + "<Table not-last-item=\"1\"><Row>" + Box(400, 100) + "</Row><Row>" +
                        Box(400, 100) + "</Row><Row>" + Box(400, 100) + "</Row></Table>" + Text(300, "after") +

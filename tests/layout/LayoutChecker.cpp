@@ -1,0 +1,524 @@
+#include "LayoutChecker.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+
+#include "common/CqvEx.h"
+#include "elements/CqvBlock.h"
+#include "elements/CqvImagePiece.h"
+#include "elements/CqvItem.h"
+#include "elements/CqvTextPiece.h"
+#include "engine/CqvReport.h"
+#include "render/RecordingSurface.h"
+#include "support/TestCommand.h"
+
+namespace qv::layoutcheck {
+
+namespace {
+
+// Room for rounding where a border is drawn one unit outside its box.
+constexpr int32_t kSlack = 2;
+
+struct PieceInfo {
+    size_t page = 0;  // from 1
+    std::string item;
+    std::string kind;
+    QvRect outer;
+    bool frameOnly = false;
+    std::string text;
+    bool hasPageCount = false;
+    size_t index = 0;       // on its page
+    bool clipped = false;   // some of its text is cut by its clip
+    CqvPagePiece* piece = nullptr;
+};
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::istringstream in(text);
+    for (std::string word; in >> word;) words.push_back(word);
+    return words;
+}
+
+std::string WithoutSpace(const std::string& text) {
+    std::string out;
+    for (char c : text)
+        if (c != ' ' && c != '\n' && c != '\t' && c != '\r' && c != '\f') out += c;
+    return out;
+}
+
+std::string Joined(const std::vector<std::string>& words, size_t from, size_t count) {
+    std::string out;
+    for (size_t i = from; i < words.size() && i < from + count; ++i) out += (i > from ? " " : "") + words[i];
+    return out;
+}
+
+std::string Rect(const QvRect& r) {
+    return "[" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " + std::to_string(r.right) + ", " +
+           std::to_string(r.bottom) + "]";
+}
+
+// The area a piece covers on the page: a line only its rule along the top.
+QvRect Covered(const PieceInfo& p) {
+    QvRect r = p.outer;
+    if (p.kind == "line") r.bottom = r.top - std::min<int32_t>(2, std::max<int32_t>(r.Height(), 0));
+    return r;
+}
+
+bool Overlap(const QvRect& a, const QvRect& b) {
+    return a.left < b.right && b.left < a.right && a.bottom < b.top && b.bottom < a.top;
+}
+
+class Checker {
+public:
+    Checker(const GeneratedReport& generated, std::string folder, const CheckOptions& options)
+        : m_gen(generated), m_folder(std::move(folder)), m_options(options) {}
+
+    std::vector<Violation> Run() {
+        m_templatePath = m_folder + "/report.qvrp";
+        m_dataPath = m_folder + "/data.xml";
+        std::ofstream(m_templatePath, std::ios::binary) << m_gen.templateXml;
+        std::ofstream(m_dataPath, std::ios::binary) << m_gen.dataXml;
+
+        std::unique_ptr<CqvReport> report = Prepared();
+        if (!report) return m_violations;
+        Collect(*report);
+        CheckPaperAndBody(*report);
+        CheckDrawing(*report);
+        CheckWords();
+        CheckOverlap();
+        CheckKeepWithNext(*report);
+        CheckPages(*report);
+        if (!m_options.quorvaneExe.empty()) CheckPdf();
+        return m_violations;
+    }
+
+private:
+    void Fail(const std::string& invariant, const std::string& detail, std::vector<const PieceInfo*> pieces = {},
+              std::vector<std::string> items = {}) {
+        Violation v{invariant, detail, std::move(items), {}};
+        for (const PieceInfo* p : pieces) {
+            v.items.push_back(p->item);
+            v.kinds.push_back(p->kind);
+        }
+        m_violations.push_back(std::move(v));
+    }
+
+    std::unique_ptr<CqvReport> Prepared() {
+        auto report = std::make_unique<CqvReport>(m_dataPath, m_templatePath);
+        try {
+            report->LoadAll();
+            RecordingSurface surface;
+            report->PreparePages(surface, report->PrintInfo());
+        } catch (const CqvEx& e) {
+            Fail("pages", "layout raised: " + e.Message());
+            return nullptr;
+        }
+        return report;
+    }
+
+    void MapItems(CqvItem& item, const std::string& name) {
+        m_byStyle[&item.Style()] = name;
+        m_engineItems[name] = &item;
+        if (auto* block = dynamic_cast<CqvBlock*>(&item))
+            for (const auto& child : block->Children()) MapItems(*child, child->Name());
+    }
+
+    void Collect(CqvReport& report) {
+        MapItems(report.PageHeader(), "PageHeader");
+        MapItems(report.PageFooter(), "PageFooter");
+        for (const auto& block : report.Blocks()) MapItems(*block, block->Name());
+        m_pageCount = report.PageCount();
+        for (size_t page = 0; page < report.PageCount(); ++page) {
+            for (const auto& piece : report.PagePieces(page)) {
+                PieceInfo info;
+                info.page = page + 1;
+                auto found = m_byStyle.find(piece->Style());
+                info.item = found == m_byStyle.end() ? "?" : found->second;
+                info.kind = std::string(piece->Kind());
+                info.outer = piece->Outer();
+                info.frameOnly = piece->FrameOnly();
+                if (const auto* text = dynamic_cast<const CqvTextPiece*>(piece.get())) {
+                    info.text = text->Text();
+                    info.hasPageCount = text->HasPageCount();
+                }
+                info.piece = piece.get();
+                info.index = static_cast<size_t>(&piece - &report.PagePieces(page).front());
+                m_pieces.push_back(info);
+            }
+        }
+    }
+
+    const ItemFacts* Facts(const std::string& name) const {
+        auto found = m_gen.items.find(name);
+        return found == m_gen.items.end() ? nullptr : &found->second;
+    }
+    bool IsPageFrame(const PieceInfo& p) const {
+        const ItemFacts* facts = Facts(p.item);
+        return facts && facts->furniture == Furniture::PageFrame;
+    }
+    std::string Where(const PieceInfo& p) const {
+        return "page " + std::to_string(p.page) + ", " + p.kind + " piece of " + p.item + " at " + Rect(p.outer);
+    }
+
+    void CheckPaperAndBody(const CqvReport& report) {
+        const QvRect& paper = report.PageRect();
+        const QvRect& body = report.BodyArea();
+        for (const PieceInfo& p : m_pieces) {
+            const QvRect& r = p.outer;
+            if (r.left < paper.left || r.right > paper.right || r.top > -paper.top || r.bottom < -paper.bottom ||
+                r.top < r.bottom)
+                Fail("paper", Where(p) + " is not on the paper " + Rect(paper), {&p});
+            if (IsPageFrame(p)) continue;
+            if (r.left < body.left || r.right > body.right || r.top > -body.top || r.bottom < -body.bottom)
+                Fail("body", Where(p) + " is outside the body area " + Rect(body), {&p});
+        }
+    }
+
+    // Every drawing call on the paper, and every line of text drawn whole.
+    void CheckDrawing(CqvReport& report) {
+        const QvRect& paper = report.PageRect();
+        auto onPaper = [&](int32_t x, int32_t y) {
+            return x >= paper.left - kSlack && x <= paper.right + kSlack && y <= -paper.top + kSlack &&
+                   y >= -paper.bottom - kSlack;
+        };
+        for (PieceInfo& p : m_pieces) {
+            RecordingSurface surface;
+            p.piece->Draw(surface);
+            std::string drawn;
+            for (const RecordedCall& call : surface.Calls()) {
+                using Kind = RecordedCall::Kind;
+                switch (call.kind) {
+                    case Kind::TextOut: {
+                        const bool offPaper = !onPaper(call.rect.left, call.rect.top) ||
+                                              !onPaper(call.rect.right, call.rect.bottom);
+                        if (offPaper) Fail("paper", Where(p) + " draws text '" + call.utf8 + "' off the paper", {&p});
+                        // A line is drawn when its clip holds its em height and its
+                        // glyphs end inside the clip.
+                        const int32_t em = std::abs(call.font.height);
+                        int64_t end = call.x;
+                        for (int32_t a : call.advances) end += a;
+                        // A single word wider than its column runs past the right edge
+                        // and is cut there: that is the template's doing, not a loss.
+                        const bool oneWord = call.utf8.find(' ') == std::string::npos;
+                        const bool whole = call.rect.Height() * 10 >= em * 9 &&
+                                           (end <= call.rect.right + kSlack || oneWord);
+                        if (end > call.rect.right + kSlack || !whole) p.clipped = true;
+                        if (whole && !offPaper) drawn += call.utf8;
+                        else if (!offPaper)
+                            Fail("words", Where(p) + " cuts the drawn line '" + call.utf8 + "' at its clip " +
+                                              Rect(call.rect), {&p});
+                        break;
+                    }
+                    case Kind::FillSolidRect:
+                    case Kind::Rectangle:
+                    case Kind::DrawPicture:
+                        if (call.rect.Width() != 0 && call.rect.Height() != 0 &&
+                            (!onPaper(call.rect.left, call.rect.top) || !onPaper(call.rect.right, call.rect.bottom)))
+                            Fail("paper", Where(p) + " draws " + Rect(call.rect) + " off the paper", {&p});
+                        break;
+                    case Kind::MoveTo:
+                    case Kind::LineTo:
+                        if (!onPaper(call.x, call.y))
+                            Fail("paper", Where(p) + " draws a line to (" + std::to_string(call.x) + ", " +
+                                              std::to_string(call.y) + ") off the paper", {&p});
+                        break;
+                    default: break;
+                }
+            }
+            if (p.kind == "text" && !p.frameOnly && !p.hasPageCount && WithoutSpace(drawn) != WithoutSpace(p.text))
+                Fail("words", Where(p) + " holds '" + p.text + "' but draws '" + drawn + "'", {&p});
+        }
+    }
+
+    void CompareWords(const std::string& item, const std::string& what, const std::vector<std::string>& expected,
+                      const std::vector<std::string>& placed) {
+        if (expected == placed) return;
+        size_t i = 0;
+        while (i < expected.size() && i < placed.size() && expected[i] == placed[i]) ++i;
+        Fail("words", what + ": word " + std::to_string(i + 1) + " of " + std::to_string(expected.size()) +
+                          " differs: expected '" + Joined(expected, i, 6) + "', placed '" + Joined(placed, i, 6) +
+                          "' (" + std::to_string(placed.size()) + " words placed)",
+             {}, {item});
+    }
+
+    void CheckWords() {
+        std::map<std::string, std::vector<std::string>> placed;
+        std::map<std::pair<std::string, size_t>, std::vector<std::string>> placedPerPage;
+        for (const PieceInfo& p : m_pieces) {
+            if (p.kind != "text" || p.frameOnly) continue;
+            for (const std::string& w : Words(p.text)) {
+                placed[p.item].push_back(w);
+                placedPerPage[{p.item, p.page}].push_back(w);
+            }
+        }
+        for (const auto& [name, texts] : m_gen.flowTexts) {
+            std::vector<std::string> expected;
+            for (const std::string& text : texts)
+                for (const std::string& w : Words(text)) expected.push_back(w);
+            CompareWords(name, "text " + name, expected, placed[name]);
+        }
+        const size_t pages = m_pageCount;
+        for (const auto& [name, text] : m_gen.perPageTexts) {
+            const ItemFacts* facts = Facts(name);
+            for (size_t page = 1; page <= pages; ++page) {
+                auto found = placedPerPage.find({name, page});
+                // A table's header row shows only on the pages of its table.
+                if (found == placedPerPage.end() && facts && facts->furniture == Furniture::HeaderRow) continue;
+                std::string pageText = text;
+                if (size_t at = pageText.find("[%qv_curpage%]"); at != std::string::npos)
+                    pageText.replace(at, 14, std::to_string(page));
+                const std::vector<std::string> expected = Words(pageText);
+                std::vector<std::string> placedHere =
+                    found == placedPerPage.end() ? std::vector<std::string>{} : found->second;
+                // A header row is shown by every table of its kind on the page: a
+                // table repeated by a bound block shows it once per repetition.
+                if (facts && facts->furniture == Furniture::HeaderRow && !expected.empty() &&
+                    placedHere.size() > expected.size() && placedHere.size() % expected.size() == 0) {
+                    bool copies = true;
+                    for (size_t i = 0; i < placedHere.size(); ++i)
+                        copies = copies && placedHere[i] == expected[i % expected.size()];
+                    if (copies) placedHere = expected;
+                }
+                CompareWords(name, "text " + name + " on page " + std::to_string(page), expected, placedHere);
+            }
+        }
+    }
+
+    void CheckOverlap() {
+        // The pieces of one form (an asblank block's repetition) may lie over
+        // each other; a form's repetition ends where its children's order
+        // starts again.
+        std::vector<std::string> runOf(m_pieces.size());
+        std::map<std::string, std::set<std::string>> seen;  // items of the group's current run
+        std::map<std::string, int> run;
+        size_t page = 0;
+        for (size_t i = 0; i < m_pieces.size(); ++i) {
+            if (m_pieces[i].page != page) {
+                page = m_pieces[i].page;
+                seen.clear();
+            }
+            const ItemFacts* facts = Facts(m_pieces[i].item);
+            if (!facts || facts->absoluteGroup.empty()) continue;
+            const std::string& group = facts->absoluteGroup;
+            // Each item of a form leaves one piece per repetition: an item seen
+            // again opens the form's next repetition.
+            if (!seen[group].insert(m_pieces[i].item).second) {
+                ++run[group];
+                seen[group] = {m_pieces[i].item};
+            }
+            runOf[i] = group + "#" + std::to_string(run[group]);
+        }
+        for (size_t i = 0; i < m_pieces.size(); ++i) {
+            const PieceInfo& a = m_pieces[i];
+            if (IsPageFrame(a)) continue;
+            const QvRect ra = Covered(a);
+            if (ra.Height() <= 0 || ra.Width() <= 0) continue;
+            for (size_t j = i + 1; j < m_pieces.size() && m_pieces[j].page == a.page; ++j) {
+                const PieceInfo& b = m_pieces[j];
+                if (IsPageFrame(b)) continue;
+                if (!runOf[i].empty() && runOf[i] == runOf[j]) continue;
+                if (Overlap(ra, Covered(b))) Fail("overlap", Where(a) + " and " + Where(b) + " overlap", {&a, &b});
+            }
+        }
+    }
+
+    // The pieces of an item and of everything inside it.
+    std::vector<const PieceInfo*> PiecesOf(const std::string& name) const {
+        std::vector<const PieceInfo*> out;
+        for (const PieceInfo& p : m_pieces) {
+            for (std::string at = p.item; !at.empty();) {
+                if (at == name) {
+                    out.push_back(&p);
+                    break;
+                }
+                const ItemFacts* facts = Facts(at);
+                at = facts ? facts->parent : "";
+            }
+        }
+        return out;
+    }
+
+    void CheckKeepWithNext(const CqvReport& report) {
+        const QvRect& body = report.BodyArea();
+        for (const auto& [name, facts] : m_gen.items) {
+            if (!facts.notLastItem || facts.nextSibling.empty() || facts.furniture == Furniture::PageFrame ||
+                !facts.absoluteGroup.empty())
+                continue;
+            const ItemFacts* parent = Facts(facts.parent);
+            if (parent && (parent->kind == ItemKind::Row || parent->kind == ItemKind::BoundRow)) continue;
+            if (facts.kind == ItemKind::BoundBlock || facts.kind == ItemKind::Block ||
+                facts.kind == ItemKind::Table)
+                continue;  // judged only where one repetition is one run of pieces
+            const CqvItem* next = m_engineItems.count(facts.nextSibling) ? m_engineItems.at(facts.nextSibling) : nullptr;
+            const CqvItem* self = m_engineItems.count(name) ? m_engineItems.at(name) : nullptr;
+            if (!next || !self || next->StartPage() == 1) continue;
+            const auto mine = PiecesOf(name);
+            const auto theirs = PiecesOf(facts.nextSibling);
+            if (mine.empty() || theirs.empty()) continue;
+            // Repeated items (in bound blocks) are judged per page pair below.
+            for (const PieceInfo* last : mine) {
+                const size_t p = last->page;
+                // `last` must be the item's last piece on page p, and the item must
+                // have started on p.
+                bool lastOnPage = true, startedHere = true;
+                int32_t top = last->outer.top, bottom = last->outer.bottom;
+                for (const PieceInfo* other : mine) {
+                    if (other->page == p && other > last) lastOnPage = false;
+                    if (other->page == p) {
+                        top = std::max(top, other->outer.top);
+                        bottom = std::min(bottom, other->outer.bottom);
+                    }
+                }
+                if (!lastOnPage) continue;
+                for (const PieceInfo* other : mine)
+                    if (other->page == p - 1 && mine.size() > 0 && self->IsLeaf()) startedHere = false;
+                if (!startedHere) continue;
+                // Nothing of the next item on page p, and it opens page p + 1.
+                bool nextOnP = false, nextOnNext = false, nextLater = false;
+                int32_t nextTop = INT32_MIN, nextBottom = INT32_MAX;
+                for (const PieceInfo* other : theirs) {
+                    if (other->page == p) nextOnP = true;
+                    if (other->page == p + 1) {
+                        nextOnNext = true;
+                        nextTop = std::max(nextTop, other->outer.top);
+                        nextBottom = std::min(nextBottom, other->outer.bottom);
+                    }
+                    if (other->page > p + 1) nextLater = true;
+                }
+                if (nextOnP || !nextOnNext) continue;
+                bool opens = true, somethingAbove = false;
+                for (const PieceInfo& q : m_pieces) {
+                    if (IsPageFrame(q)) continue;
+                    if (q.page == p + 1 && q.outer.top > nextTop) opens = false;
+                    if (q.page == p && q.outer.top > top) somethingAbove = true;
+                }
+                if (!opens || !somethingAbove) continue;
+                const int32_t gap = self->Style().m_nSpaceAfter + next->Style().m_nSpaceBefore;
+                int32_t need = nextTop - nextBottom;
+                if (nextLater) need = std::min(need, 100);
+                const int32_t room = body.bottom - (-nextTop - next->Style().m_nSpaceBefore);
+                if ((top - bottom) + gap + need + 20 <= room)
+                    Fail("keep", "page " + std::to_string(p) + ": " + name + " (not-last-item) ends the page at " +
+                                     std::to_string(-bottom) + " while " + facts.nextSibling +
+                                     " opens page " + std::to_string(p + 1) + "; both need " +
+                                     std::to_string(top - bottom + gap + need) + " of " + std::to_string(room),
+                         {}, {name, facts.nextSibling});
+            }
+        }
+    }
+
+    std::string Signature(const CqvReport& report) const {
+        std::string out = std::to_string(report.PageCount()) + "\n";
+        for (size_t page = 0; page < report.PageCount(); ++page)
+            for (const auto& piece : report.PagePieces(page)) {
+                out += std::to_string(page) + " " + std::string(piece->Kind()) + Rect(piece->Outer()) +
+                       Rect(piece->Content()) + (piece->FrameOnly() ? "F" : "");
+                if (const auto* text = dynamic_cast<const CqvTextPiece*>(piece.get())) out += text->Text();
+                out += "\n";
+            }
+        return out;
+    }
+
+    void CheckPages(const CqvReport& report) {
+        if (static_cast<int64_t>(report.PageCount()) > report.MaxPages())
+            Fail("pages", std::to_string(report.PageCount()) + " pages exceed max-pages " +
+                              std::to_string(report.MaxPages()));
+        std::unique_ptr<CqvReport> again = Prepared();
+        if (again && Signature(*again) != Signature(report)) Fail("pages", "a second layout gives other pages");
+    }
+
+    void CheckPdf() {
+        using qv::test::RunProgram;
+        const RunResult dump = RunProgram(m_options.quorvaneExe, {"dump", m_templatePath, m_dataPath});
+        const std::string pdf = m_folder + "/report.pdf";
+        const RunResult render = RunProgram(m_options.quorvaneExe, {"render", m_templatePath, m_dataPath, "-o", pdf});
+        if (dump.status != 0 || render.status != 0) {
+            Fail("pdf", "the command failed: " + dump.err + render.err);
+            return;
+        }
+        const std::string text = qv::test::Capture("pdftotext -enc UTF-8 " + qv::test::ShellQuoted(pdf) + " -");
+        std::vector<std::string> pdfPages;
+        std::string current;
+        for (char c : text) {
+            if (c == '\f') {
+                pdfPages.push_back(current);
+                current.clear();
+            } else {
+                current += c;
+            }
+        }
+        const auto json = nlohmann::json::parse(dump.out);
+        if (json["pageCount"].get<size_t>() != pdfPages.size())
+            Fail("pdf", "the dump has " + std::to_string(json["pageCount"].get<size_t>()) + " pages, the PDF " +
+                            std::to_string(pdfPages.size()));
+        auto tokens = [](const std::string& s) {
+            std::string spaced = s;
+            std::replace(spaced.begin(), spaced.end(), '-', ' ');
+            return Words(spaced);
+        };
+        std::set<std::pair<size_t, size_t>> clipped;
+        for (const PieceInfo& p : m_pieces)
+            if (p.clipped) clipped.insert({p.page, p.index});
+        for (const auto& page : json["pages"]) {
+            const size_t number = page["number"].get<size_t>();
+            if (number == 0 || number > pdfPages.size()) continue;
+            std::multiset<std::string> available;
+            for (const std::string& t : tokens(pdfPages[number - 1])) available.insert(t);
+            const std::string flat = WithoutSpace(pdfPages[number - 1]);
+            for (size_t index = 0; index < page["pieces"].size(); ++index) {
+                const auto& piece = page["pieces"][index];
+                if (piece["kind"] != "text" || piece["frameOnly"].get<bool>()) continue;
+                // What the drawing check saw cut (a word wider than its column,
+                // a line below its box) is judged there, not here.
+                if (clipped.count({number, index})) continue;
+                for (const std::string& word : tokens(piece["text"].get<std::string>())) {
+                    auto found = available.find(word);
+                    if (found != available.end()) available.erase(found);
+                    else if (flat.find(word) == std::string::npos)
+                        Fail("pdf", "page " + std::to_string(number) + ": the dump's word '" + word +
+                                        "' is not in the PDF's text");
+                }
+            }
+        }
+    }
+
+    using RunResult = qv::test::RunResult;
+
+    const GeneratedReport& m_gen;
+    std::string m_folder;
+    CheckOptions m_options;
+    std::string m_templatePath, m_dataPath;
+    std::vector<Violation> m_violations;
+    std::map<const CqvStyle*, std::string> m_byStyle;
+    std::map<std::string, const CqvItem*> m_engineItems;
+    std::vector<PieceInfo> m_pieces;
+    size_t m_pageCount = 0;
+};
+
+}  // namespace
+
+std::vector<Violation> CheckReport(const GeneratedReport& report, const std::string& scratchFolder,
+                                   const CheckOptions& options) {
+    return Checker(report, scratchFolder, options).Run();
+}
+
+std::string DescribeFailure(const GeneratedReport& report, const std::vector<Violation>& violations) {
+    std::string out = "seed " + std::to_string(report.seed) + " breaks " + std::to_string(violations.size()) +
+                      " invariant check(s):\n";
+    // One report can break an invariant many times over; a few say enough.
+    std::map<std::string, int> shown;
+    for (const Violation& v : violations)
+        if (++shown[v.invariant] <= 5) out += "  [" + v.invariant + "] " + v.detail + "\n";
+    out += "--- template ---\n" + report.templateXml + "--- data ---\n" + report.dataXml + "\n";
+    return out;
+}
+
+}  // namespace qv::layoutcheck
