@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "xml/CodePageTable.h"
 
@@ -19,6 +20,10 @@ public:
     // Clears the document and fills it from the file. Returns true; raises CqvEx
     // on every failure, leaving whatever part of the tree was built.
     bool Load(const std::string& path);
+    // The same from bytes in memory that stand for a file: `name` is what
+    // messages show, and references inside resolve against the folder of
+    // `basePath` (a file path; the file need not exist).
+    bool LoadText(std::string_view text, const std::string& name, const std::string& basePath);
 
     // Sets the code page from an encoding name as written in a declaration (the
     // caller lower-cases it). Raises "Unsupported code page - '<name>'" for a name
@@ -30,6 +35,9 @@ public:
     // The path exactly as given to Load: shown in messages and the base for
     // relative references inside the file.
     const std::string& SourcePath() const { return m_strSourcePath; }
+    // What relative references resolve against: the source path, or the base
+    // path given with text from memory.
+    const std::string& BasePath() const { return m_strBasePath; }
     int32_t CodePage() const { return m_nCodePage; }
     // The table row the code page came from; never null.
     const CodePageEntry* CodePageEntryPtr() const { return m_pCodePageEntry; }
@@ -38,6 +46,7 @@ private:
     void ResetCodePage();
 
     std::string m_strSourcePath;
+    std::string m_strBasePath;
     int32_t m_nCodePage = 0;
     const CodePageEntry* m_pCodePageEntry = nullptr;
 };
