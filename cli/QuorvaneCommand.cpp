@@ -5,7 +5,9 @@
 #include <CLI/CLI.hpp>
 #include <charconv>
 #include <chrono>
+#include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "cli/CliHost.h"
@@ -13,7 +15,10 @@
 #include "cli/Interrupt.h"
 #include "cli/MeasureSurface.h"
 #include "cli/ReportDump.h"
+#include "cli/PageSelection.h"
 #include "cli/ReportRenderer.h"
+#include "cli/StandardStreams.h"
+#include "cli/UsageError.h"
 #include "common/CqvEx.h"
 #include "engine/CqvReport.h"
 
@@ -33,37 +38,100 @@ struct Arguments {
     std::string templatePath;
     std::string dataPath;
     std::string outPath;
+    std::string format;
+    std::string pages;
+    std::string base;
     double dpi = 150;
     std::string printer;
     std::string toFile;
     bool timings = false;
 };
 
+// The data file's name as the command line gives it; "-" is standard input.
+constexpr const char* kStandardStream = "-";
+
 void AddReportFiles(CLI::App& command, Arguments& args) {
     command.add_option("TEMPLATE", args.templatePath, "The report template (.qvrp)")->required();
-    command.add_option("DATA", args.dataPath, "The XML data file")->required();
+    command.add_option("DATA", args.dataPath, "The XML data file; - reads it from standard input")->required();
+    command
+        .add_option("--base", args.base,
+                    "The folder relative paths in data from standard input resolve against "
+                    "(default: the current folder)")
+        ->check(CLI::ExistingDirectory);
+}
+
+// The report on the command's files. Data from standard input is read whole
+// first; its DTD and entity references resolve against --base or the current
+// folder, as if the data were a file there.
+std::unique_ptr<CqvReport> MakeReport(const Arguments& args, PrintHost& host) {
+    if (args.dataPath != kStandardStream) {
+        if (!args.base.empty()) throw UsageError("--base applies only to data read from standard input (-)");
+        return std::make_unique<CqvReport>(args.dataPath, args.templatePath, &host);
+    }
+    auto report = std::make_unique<CqvReport>(kStandardInputName, args.templatePath, &host);
+    const std::string folder = args.base.empty() ? std::string(".") : args.base;
+    report->SetDataText(ReadStandardInput(), (std::filesystem::path(folder) / kStandardStream).string());
+    return report;
+}
+
+std::optional<OutputFormat> FormatByName(const std::string& name) {
+    if (name == "pdf") return OutputFormat::Pdf;
+    if (name == "png") return OutputFormat::Png;
+    if (name == "svg") return OutputFormat::Svg;
+    if (name == "ps") return OutputFormat::PostScript;
+    return std::nullopt;
+}
+
+const char* ExtensionOf(OutputFormat format) {
+    switch (format) {
+    case OutputFormat::Pdf: return ".pdf";
+    case OutputFormat::Png: return ".png";
+    case OutputFormat::Svg: return ".svg";
+    case OutputFormat::PostScript: break;
+    }
+    return ".ps";
 }
 
 int Render(const Arguments& args, std::ostream& err) {
-    const std::optional<OutputFormat> format = FormatForPath(args.outPath);
+    const bool toStandardOutput = args.outPath == kStandardStream;
+    std::optional<OutputFormat> format;
+    if (!args.format.empty())
+        format = FormatByName(args.format);
+    else
+        format = toStandardOutput ? std::optional(OutputFormat::Pdf) : FormatForPath(args.outPath);
     if (!format) {
-        err << "quorvane render: the output file must end in .pdf, .png, .svg or .ps: " << args.outPath
-            << "\n";
+        err << "quorvane render: the output file must end in .pdf, .png, .svg or .ps, or --format name one: "
+            << args.outPath << "\n";
         return kExitUsage;
     }
+    RenderOptions options;
+    options.dpi = args.dpi;
+    if (!args.pages.empty()) options.pages = PageSelection::Parse(args.pages);
+
     CliHost host(isatty(STDERR_FILENO) != 0);
-    CqvReport report(args.dataPath, args.templatePath, &host);
+    const std::unique_ptr<CqvReport> report = MakeReport(args, host);
     RenderTimings timings;
     const auto loadStart = std::chrono::steady_clock::now();
-    report.LoadAll();
+    report->LoadAll();
     timings.loading = std::chrono::duration<double>(std::chrono::steady_clock::now() - loadStart).count();
-    if (!RenderReport(report, host, args.outPath, *format, args.dpi, &timings)) {
+
+    // Standard output gets the output only once it is complete: it is drawn
+    // into a private folder first, by the same road as a file.
+    std::optional<TemporaryFolder> folder;
+    std::string outPath = args.outPath;
+    if (toStandardOutput) {
+        folder.emplace();
+        outPath = (folder->Path() / (std::string("output") + ExtensionOf(*format))).string();
+        options.singleFile = true;
+    }
+    if (!RenderReport(*report, host, outPath, *format, options, &timings)) {
         err << "quorvane: interrupted\n";
         return kExitInterrupted;
     }
+    if (toStandardOutput) CopyFileToStandardOutput(outPath);
     if (args.timings) {
         err << "timings: loading " + Seconds(timings.loading) + " s, layout " + Seconds(timings.layout) +
-                   " s, drawing " + Seconds(timings.drawing) + " s, " + std::to_string(report.PageCount()) +
+                   " s, drawing " + Seconds(timings.drawing) + " s, " + std::to_string(report->PageCount()) +
                    " pages\n";
     }
     return kExitOk;
@@ -71,7 +139,8 @@ int Render(const Arguments& args, std::ostream& err) {
 
 int Dump(const Arguments& args, std::ostream& out, std::ostream& err) {
     CliHost host(isatty(STDERR_FILENO) != 0);
-    CqvReport report(args.dataPath, args.templatePath, &host);
+    const std::unique_ptr<CqvReport> reportOwner = MakeReport(args, host);
+    CqvReport& report = *reportOwner;
     report.LoadAll();
     MeasureSurface surface;
     report.PreparePages(surface, report.PrintInfo());
@@ -92,8 +161,8 @@ int Dump(const Arguments& args, std::ostream& out, std::ostream& err) {
 
 int Print(const Arguments& args, std::ostream& out, std::ostream& err) {
     CliPrintHost host(isatty(STDERR_FILENO) != 0, args.printer, args.toFile);
-    CqvReport report(args.dataPath, args.templatePath, &host);
-    report.Print();
+    const std::unique_ptr<CqvReport> report = MakeReport(args, host);
+    report->Print();
     if (host.Interrupted()) {
         err << "quorvane: interrupted; the print job was cancelled\n";
         return kExitInterrupted;
@@ -124,8 +193,14 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
     AddReportFiles(*render, args);
     render->add_option("-o,--output", args.outPath,
                        "OUT.pdf: all pages; OUT.png, .svg or .ps: OUT for a one-page report, "
-                       "else NAME-1.EXT, NAME-2.EXT, ...")
+                       "else NAME-1.EXT, NAME-2.EXT, ...; - writes to standard output "
+                       "(PDF, or one PNG, SVG or PostScript page)")
         ->required();
+    render->add_option("--format", args.format, "pdf, png, svg or ps, whatever OUT ends in (default: by OUT's "
+                       "extension; pdf for -)")
+        ->check(CLI::IsMember({"pdf", "png", "svg", "ps"}));
+    render->add_option("--pages", args.pages,
+                       "Draw only these pages, such as 3-5,9 (the layout still runs whole)");
     render->add_option("--dpi", args.dpi, "Pixels per inch of PNG pages (default 150)")
         ->check(CLI::PositiveNumber);
     render->add_flag("--timings", args.timings,
@@ -153,6 +228,10 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
         if (render->parsed()) return Render(args, err);
         if (dump->parsed()) return Dump(args, out, err);
         return Print(args, out, err);
+    } catch (const UsageError& e) {
+        err << "quorvane " << (render->parsed() ? "render" : dump->parsed() ? "dump" : "print") << ": "
+            << e.what() << "\n";
+        return kExitUsage;
     } catch (const CqvEx& e) {
         // The report's message exactly as composed, and nothing else.
         err << e.Message() << "\n";

@@ -6,6 +6,8 @@
 
 #include "cli/Interrupt.h"
 #include "common/AsciiText.h"
+#include "common/CqvEx.h"
+#include "cli/UsageError.h"
 #include "engine/CqvReport.h"
 #include "engine/PrintHost.h"
 #include "render/CairoSurface.h"
@@ -38,15 +40,49 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-// Lays the report out on `surface` and draws every page into it.
+// The pages to draw, checked against the laid-out report.
+std::vector<size_t> PagesToDraw(const CqvReport& report, const RenderOptions& options, bool perPageFiles) {
+    std::vector<size_t> pages;
+    if (options.pages) {
+        pages = options.pages->Pages(report.PageCount());
+    } else {
+        for (size_t page = 1; page <= report.PageCount(); ++page) pages.push_back(page);
+    }
+    if (options.singleFile && perPageFiles && pages.size() > 1)
+        throw UsageError("standard output takes one PNG, SVG or PostScript page, and the report has " +
+                         std::to_string(pages.size()) +
+                         " pages to draw: choose one with --pages, or write PDF (--format pdf)");
+    return pages;
+}
+
+// Files were named 1..n in drawing order; each takes its page's number.
+// Descending order never renames onto a file not yet renamed, as page
+// numbers are at least their position.
+void NameFilesAfterPages(const std::string& outPath, const std::vector<size_t>& pages) {
+    const int count = static_cast<int>(pages.size());
+    if (count <= 1) return;
+    for (int i = count; i >= 1; --i) {
+        const size_t page = pages[static_cast<size_t>(i - 1)];
+        if (page == static_cast<size_t>(i)) continue;
+        std::error_code error;
+        const std::string from = CairoSurface::PageFileName(outPath, i, count);
+        const std::string to = CairoSurface::PageFileName(outPath, static_cast<int>(page), count);
+        std::filesystem::rename(from, to, error);
+        if (error) throw CqvEx("The file \"" + to + "\" cannot be written: " + error.message());
+    }
+}
+
+// Lays the report out on `surface` and draws the chosen pages into it.
 template <class OutputSurface>
 bool DrawReport(CqvReport& report, PrintHost& host, OutputSurface& surface, const std::string& outPath,
-                RenderTimings* timings) {
+                const RenderOptions& options, bool perPageFiles, RenderTimings* timings,
+                std::vector<size_t>& drawn) {
     QvPrintInfo& printInfo = report.PrintInfo();
     auto start = std::chrono::steady_clock::now();
     report.PreparePages(surface, printInfo);
     if (timings) timings->layout = SecondsSince(start);
     if (qv::cli::InterruptRequested()) return false;
+    drawn = PagesToDraw(report, options, perPageFiles);
 
     start = std::chrono::steady_clock::now();
     std::unique_ptr<Progress> progress = host.CreateProgress();
@@ -56,7 +92,7 @@ bool DrawReport(CqvReport& report, PrintHost& host, OutputSurface& surface, cons
         progress->Show();
     }
     const size_t pageCount = report.PageCount();
-    for (size_t page = 1; page <= pageCount; ++page) {
+    for (const size_t page : drawn) {
         if (progress) {
             progress->SetItemText(kProgressPage, std::to_string(page) + " of " + std::to_string(pageCount));
             if (!progress->AbortCheck()) return false;
@@ -74,15 +110,18 @@ bool DrawReport(CqvReport& report, PrintHost& host, OutputSurface& surface, cons
 }  // namespace
 
 bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath, OutputFormat format,
-                  double dpi, RenderTimings* timings) {
+                  const RenderOptions& options, RenderTimings* timings) {
     // The page setup is known once the template is loaded; landscape turns the
     // paper, as the layout does.
     const int32_t paperWidth = report.Landscape() ? report.PageHeight() : report.PageWidth();
     const int32_t paperHeight = report.Landscape() ? report.PageWidth() : report.PageHeight();
+    std::vector<size_t> drawn;
     if (format == OutputFormat::Pdf) {
         PdfSurface surface = PdfSurface::File(outPath, paperWidth, paperHeight);
-        return DrawReport(report, host, surface, outPath, timings);
+        return DrawReport(report, host, surface, outPath, options, false, timings, drawn);
     }
-    CairoSurface surface = MakePageSurface(format, outPath, paperWidth, paperHeight, dpi);
-    return DrawReport(report, host, surface, outPath, timings);
+    CairoSurface surface = MakePageSurface(format, outPath, paperWidth, paperHeight, options.dpi);
+    if (!DrawReport(report, host, surface, outPath, options, true, timings, drawn)) return false;
+    NameFilesAfterPages(outPath, drawn);
+    return true;
 }

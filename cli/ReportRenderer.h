@@ -3,6 +3,9 @@
 // SVG or PostScript file per page.
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "cli/PageSelection.h"
 
 class CqvReport;
 class PrintHost;
@@ -21,10 +24,21 @@ struct RenderTimings {
 // extension the command does not write.
 std::optional<OutputFormat> FormatForPath(const std::string& path);
 
+// What to draw beyond the format: the resolution of PNG pages, the pages (all
+// when none are selected), and whether the output must be one file (standard
+// output takes one PNG, SVG or PostScript page, not a series).
+struct RenderOptions {
+    double dpi = 150;
+    std::optional<PageSelection> pages;
+    bool singleFile = false;
+};
+
 // The report must be constructed with `host`, which supplies the progress.
 // Pages are drawn to temporary files that take their names only when every
 // page is done: on any error (raised as CqvEx) or interruption nothing is left.
 // Returns false when the user interrupted. With `timings`, the layout and
-// drawing phases are timed into it.
+// drawing phases are timed into it. A selection the report cannot give raises
+// UsageError after the layout, before anything is written. Per-page files of a
+// selection are named after the report's page numbers (out-3.png, out-9.png).
 bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath, OutputFormat format,
-                  double dpi, RenderTimings* timings = nullptr);
+                  const RenderOptions& options, RenderTimings* timings = nullptr);

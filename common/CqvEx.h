@@ -1,18 +1,4 @@
 #pragma once
-// The one error type of the engine: every failure of loading or layout is a
-// CqvEx whose message text is shown to the user exactly as composed.
-#include <exception>
-#include <string>
-
-class CqvEx : public std::exception {
-public:
-    explicit CqvEx(std::string message) : m_strMessage(std::move(message)) {}
-
-    const std::string& Message() const noexcept { return m_strMessage; }
-
-    // Callers read Message(); what() returns the same text so that an error that
-    // escapes to std::terminate or a test framework still says what went wrong.
-    const char* what() const noexcept override { return m_strMessage.c_str(); }
-
-    std::string m_strMessage;
-};
+// The engine's error type is part of the public API: programs linking the
+// library catch it, so it is declared with the public headers.
+#include "quorvane/CqvEx.h"

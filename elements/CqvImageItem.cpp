@@ -94,7 +94,7 @@ std::string CqvImageItem::DataValue(const TiXmlElement* data) const {
 }
 
 std::string CqvImageItem::FilePath(const std::string& value) const {
-    const std::string& templateFile = m_pReport->TemplateFileName();
+    const std::string& templateFile = m_pReport->TemplateBasePath();
     if (m_nType == qv::kTypeImage) return IsBlank(m_strSource) ? std::string() : ResolvePathFromBase(templateFile, m_strSource);
     // A bound item without a value has no file to show, rather than naming the
     // folder it would have been in.

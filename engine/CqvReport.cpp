@@ -93,7 +93,10 @@ void CqvReport::Reset() {
 
 void CqvReport::LoadTemplate() {
     Reset();
-    m_templateDocument.Load(m_strTemplateFileName);
+    if (m_templateText)
+        m_templateDocument.LoadText(*m_templateText, m_strTemplateFileName, m_strTemplateBasePath);
+    else
+        m_templateDocument.Load(m_strTemplateFileName);
     const TiXmlElement* root = qv::xml::FirstChildElement(&m_templateDocument, "XmlTemplateReport");
     if (!root) throw CqvEx("Can't find root element 'XmlTemplateReport' in template ");
     ReadRootAttributes(*root);
@@ -180,7 +183,22 @@ void CqvReport::LoadBlocks(const TiXmlElement& root) {
     }
 }
 
-void CqvReport::LoadData() { m_dataDocument.Load(m_strDataFileName); }
+void CqvReport::LoadData() {
+    if (m_dataText)
+        m_dataDocument.LoadText(*m_dataText, m_strDataFileName, m_strDataBasePath);
+    else
+        m_dataDocument.Load(m_strDataFileName);
+}
+
+void CqvReport::SetTemplateText(std::string text, std::string basePath) {
+    m_templateText = std::move(text);
+    m_strTemplateBasePath = std::move(basePath);
+}
+
+void CqvReport::SetDataText(std::string text, std::string basePath) {
+    m_dataText = std::move(text);
+    m_strDataBasePath = std::move(basePath);
+}
 
 bool CqvReport::LoadAll() {
     LoadTemplate();

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +76,16 @@ public:
     void SetPrintHost(PrintHost* host) { m_pHost = host; }
     PrintHost* Host() const { return m_pHost; }
 
+    // The template or the data from bytes in memory instead of its file. The
+    // file name stays what messages show; relative references (pictures, DTDs)
+    // resolve against the folder of `basePath`, a file path that need not exist.
+    void SetTemplateText(std::string text, std::string basePath);
+    void SetDataText(std::string text, std::string basePath);
+    // The file relative picture paths of the template resolve against.
+    const std::string& TemplateBasePath() const {
+        return m_templateText ? m_strTemplateBasePath : m_strTemplateFileName;
+    }
+
     const std::string& TemplateFileName() const { return m_strTemplateFileName; }
     const std::string& DataFileName() const { return m_strDataFileName; }
     CqvXmlDocument& DataDocument() { return m_dataDocument; }
@@ -131,6 +142,10 @@ private:
 
     std::string m_strTemplateFileName;
     std::string m_strDataFileName;
+    std::optional<std::string> m_templateText;
+    std::optional<std::string> m_dataText;
+    std::string m_strTemplateBasePath;
+    std::string m_strDataBasePath;
     CqvXmlDocument m_dataDocument;
     CqvXmlDocument m_templateDocument;
     bool m_bPageEmpty = true;

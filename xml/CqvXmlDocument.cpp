@@ -18,9 +18,20 @@ void CqvXmlDocument::ResetCodePage() {
 bool CqvXmlDocument::Load(const std::string& path, CqvXmlLoadStats* stats) {
     Clear();
     m_strSourcePath = path;
+    m_strBasePath = path;
     ResetCodePage();
     CqvXmlLoader loader(*this, stats);
     loader.LoadSourceFile();
+    return true;
+}
+
+bool CqvXmlDocument::LoadText(std::string_view text, const std::string& name, const std::string& basePath) {
+    Clear();
+    m_strSourcePath = name;
+    m_strBasePath = basePath;
+    ResetCodePage();
+    CqvXmlLoader loader(*this);
+    loader.LoadSourceText(text);
     return true;
 }
 

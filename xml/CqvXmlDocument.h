@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "xml/CodePageTable.h"
 
@@ -22,6 +23,10 @@ public:
     // on every failure, leaving whatever part of the tree was built. `stats`,
     // when given, counts how the file was fed to the parser.
     bool Load(const std::string& path, CqvXmlLoadStats* stats = nullptr);
+    // The same from bytes in memory that stand for a file: `name` is what
+    // messages show, and references inside resolve against the folder of
+    // `basePath` (a file path; the file need not exist).
+    bool LoadText(std::string_view text, const std::string& name, const std::string& basePath);
 
     // Sets the code page from an encoding name as written in a declaration (the
     // caller lower-cases it). Raises "Unsupported code page - '<name>'" for a name
@@ -33,6 +38,9 @@ public:
     // The path exactly as given to Load: shown in messages and the base for
     // relative references inside the file.
     const std::string& SourcePath() const { return m_strSourcePath; }
+    // What relative references resolve against: the source path, or the base
+    // path given with text from memory.
+    const std::string& BasePath() const { return m_strBasePath; }
     int32_t CodePage() const { return m_nCodePage; }
     // The table row the code page came from; never null.
     const CodePageEntry* CodePageEntryPtr() const { return m_pCodePageEntry; }
@@ -41,6 +49,7 @@ private:
     void ResetCodePage();
 
     std::string m_strSourcePath;
+    std::string m_strBasePath;
     int32_t m_nCodePage = 0;
     const CodePageEntry* m_pCodePageEntry = nullptr;
 };

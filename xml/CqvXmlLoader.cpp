@@ -122,6 +122,17 @@ void CqvXmlLoader::LoadSourceFile() {
                 [&](const std::string* what) { return SyntaxError(parser, path, " ", what); });
 }
 
+void CqvXmlLoader::LoadSourceText(std::string_view text) {
+    const std::string& path = m_document.SourcePath();
+    if (text.empty()) throw CqvEx("The file '" + path + "' is empty");
+    // A stream over the caller's bytes, so that memory and files take the same
+    // block-by-block road through the parser and its limits.
+    FilePtr file(fmemopen(const_cast<char*>(text.data()), text.size(), "rb"));
+    if (!file) throw CqvEx("The file '" + path + "' was not opened");
+    XML_Parser parser = m_mainParser.get();
+    ParseBlocks(parser, file.get(), [&](const std::string* what) { return SyntaxError(parser, path, " ", what); });
+}
+
 template <class SyntaxErrorText>
 void CqvXmlLoader::ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxErrorText syntaxError) {
     m_activeParses.push_back({parser});
@@ -327,7 +338,7 @@ void CqvXmlLoader::ExternalEntityReference(XML_Parser parser, const XML_Char* co
     if (!systemId) return;
     // The parser's base is not used: references inside an external DTD resolve
     // against the main file's folder too.
-    const std::string path = ResolvePathFromBase(m_document.SourcePath(), systemId);
+    const std::string path = ResolvePathFromBase(m_document.BasePath(), systemId);
     InputFile input = OpenInputFile(path);
     if (!input.file) {
         std::string message = "The file '" + path + "' was not opened\n";

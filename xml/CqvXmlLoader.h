@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <unordered_map>
 #include <unordered_set>
@@ -49,6 +50,8 @@ public:
 
     // Reads the document's source path into the (cleared) document.
     void LoadSourceFile();
+    // Reads `text`, which stands for the document's source path, the same way.
+    void LoadSourceText(std::string_view text);
 
     // How much to read next while the parser holds `pending` bytes of a token it
     // could not finish: one block, until that token outgrows a block; then as
