@@ -448,6 +448,10 @@ bool PdfSurface::GlyphsFit(SelectedFont& font, int32_t x, int32_t top, const Box
     // leave the box, which looks the same and keeps the clip operators off the
     // many cells whose text fits. Ink, not the advances: an italic j or f and
     // other overhangs reach past their advance into the next cell.
+    // Ink that reaches less than half a unit (0.05 mm) out, as the left
+    // bearing of a w a hair below zero, cannot be seen on paper; clipping it
+    // would put a clip on a good share of a table's cells.
+    constexpr double kInvisible = 0.5;
     const double baseline = top - font.ascent;
     for (const PlacedGlyph& placed : m_glyphs) {
         const FaceResource& face = ResourceOf(font, placed.face);
@@ -457,8 +461,8 @@ bool PdfSurface::GlyphsFit(SelectedFont& font, int32_t x, int32_t top, const Box
         if (ink.Empty()) continue;
         const double scale = font.emHeight / face.pdf->EmSquare();
         const double left = static_cast<double>(x + placed.offset);
-        if (left + ink.xMin * scale < box.x0 || left + ink.xMax * scale > box.x1 ||
-            baseline + ink.yMax * scale > box.y1 || baseline + ink.yMin * scale < box.y0)
+        if (left + ink.xMin * scale < box.x0 - kInvisible || left + ink.xMax * scale > box.x1 + kInvisible ||
+            baseline + ink.yMax * scale > box.y1 + kInvisible || baseline + ink.yMin * scale < box.y0 - kInvisible)
             return false;
     }
     return true;
