@@ -4,6 +4,8 @@
 #include FT_FREETYPE_H
 #include FT_TRUETYPE_TABLES_H
 
+#include <hb.h>
+
 #include <cstdio>
 
 #include "common/CqvEx.h"
@@ -49,6 +51,30 @@ void AppendUtf16Hex(std::string& out, char32_t codePoint) {
 
 PdfFont::PdfFont(std::shared_ptr<const qv::platform::FontFile> file) : m_file(std::move(file)) {
     if (m_file->Face() && m_file->Face()->units_per_EM > 0) m_emSquare = m_file->Face()->units_per_EM;
+}
+
+const PdfFont::GlyphInk& PdfFont::Ink(uint32_t glyph) {
+    if (glyph >= m_ink.size()) {
+        m_ink.resize(glyph + 1);
+        m_inkRead.resize(glyph + 1, 0);
+    }
+    if (m_inkRead[glyph]) return m_ink[glyph];
+    m_inkRead[glyph] = 1;
+    if (!m_inkFont) {
+        hb_blob_t* blob = hb_blob_create_from_file(m_file->Path().c_str());
+        hb_face_t* face = hb_face_create(blob, static_cast<unsigned>(m_file->FaceIndex()));
+        hb_blob_destroy(blob);
+        // At its default scale a font answers in design units.
+        m_inkFont.reset(hb_font_create(face), hb_font_destroy);
+        hb_face_destroy(face);
+    }
+    hb_glyph_extents_t extents{};
+    if (hb_font_get_glyph_extents(m_inkFont.get(), glyph, &extents)) {
+        // y_bearing is the top, and height runs downward (negative).
+        m_ink[glyph] = GlyphInk{extents.x_bearing, extents.y_bearing + extents.height,
+                                extents.x_bearing + extents.width, extents.y_bearing};
+    }
+    return m_ink[glyph];
 }
 
 size_t PdfFont::ResourceFor(double em, int number) {
@@ -131,7 +157,7 @@ std::string PdfFont::Widths(const Resource& resource) const {
         } else {
             w += ' ';
         }
-        AppendNumber(w, Advance(glyph, resource.em) / resource.em * 1000.0, 3);
+        AppendNumber(w, m_file->GlyphDesignAdvance(glyph) * 1000.0 / m_emSquare, 3);
         runEnd = glyph + 1;
     }
     if (w.size() > 1) w += "]";
@@ -176,6 +202,7 @@ void PdfFont::Write(PdfObjectWriter& writer) {
 
     const int fontFile = writer.Reserve();
     std::string entries;
+    m_wroteOpenType = program->cff;
     if (program->cff) {
         entries = "/Subtype /OpenType";
     } else {

@@ -99,8 +99,11 @@ void PdfSurface::StartPage() {
     // Logical units from here on: 72/254 points each, y upward from the paper's top.
     m_content += "q 0.283465 0 0 0.283465 0 ";
     AppendNumber(m_content, m_paperHeight * kPointsPerUnit, 3);
-    // Square ends close the corners where borders meet.
+    // Square ends close the corners where borders meet. The character spacing
+    // turns the font program's own widths into the engine's advances.
     m_content += " cm\n2 J\n";
+    AppendNumber(m_content, PdfFont::kAdvanceBias, 3);
+    m_content += " Tc\n";
     m_state = GraphicsState{};
     m_savedStates.clear();
     m_pageOpen = true;
@@ -200,7 +203,12 @@ void PdfSurface::WriteDocumentEnd() {
     const int catalog = w.Reserve();
     std::string root = "<< /Type /Catalog /Pages ";
     AppendInt(root, m_pagesObject);
-    root += " 0 R >>";
+    root += " 0 R";
+    // The header went out before the first page, when the fonts were not yet
+    // known; the catalog raises the version for what only a later one allows.
+    if (std::any_of(m_fonts.begin(), m_fonts.end(), [](const auto& f) { return f->WroteOpenTypeProgram(); }))
+        root += " /Version /1.6";
+    root += " >>";
     w.WriteObject(catalog, root);
     const int info = w.Reserve();
     w.WriteObject(info, "<< /Producer (Quorvane) /Creator (Quorvane) >>");
@@ -423,7 +431,7 @@ void PdfSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect&
 
     SelectedFont& font = Font();
     const int64_t width = PlaceGlyphs(font, text, advances);
-    const bool clipped = (options & kTextClipped) && !GlyphsFit(font, x, top, width, box);
+    const bool clipped = (options & kTextClipped) && !GlyphsFit(font, x, top, box);
     if (clipped) {
         SaveState();
         AppendBox(box);
@@ -435,16 +443,29 @@ void PdfSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect&
     if (clipped) RestoreState();
 }
 
-bool PdfSurface::GlyphsFit(const SelectedFont& font, int32_t x, int32_t top, int64_t width, const Box& box) const {
-    // Emboldened or slanted outlines reach beyond their advances; a fallback
-    // face's glyphs may reach beyond the first face's cell.
-    if (font.Primary().syntheticBold || font.Primary().syntheticItalic) return false;
-    for (const PlacedGlyph& placed : m_glyphs)
-        if (placed.face != 0) return false;
-    // The glyphs stay within their cells horizontally (their advances) and
-    // vertically (ascent and descent), as the engine measured them.
-    const double bottom = top - font.ascent - font.descent;
-    return box.x0 <= x && x + width <= box.x1 && top <= box.y1 && bottom >= box.y0;
+bool PdfSurface::GlyphsFit(SelectedFont& font, int32_t x, int32_t top, const Box& box) {
+    // A PNG clips every clipped line; a PDF clips only the lines whose ink can
+    // leave the box, which looks the same and keeps the clip operators off the
+    // many cells whose text fits. Ink, not the advances: an italic j or f and
+    // other overhangs reach past their advance into the next cell.
+    // Ink that reaches less than half a unit (0.05 mm) out, as the left
+    // bearing of a w a hair below zero, cannot be seen on paper; clipping it
+    // would put a clip on a good share of a table's cells.
+    constexpr double kInvisible = 0.5;
+    const double baseline = top - font.ascent;
+    for (const PlacedGlyph& placed : m_glyphs) {
+        const FaceResource& face = ResourceOf(font, placed.face);
+        // Emboldened or slanted outlines reach beyond the outlines' box.
+        if (face.syntheticBold || face.syntheticItalic) return false;
+        const PdfFont::GlyphInk& ink = face.pdf->Ink(placed.glyph);
+        if (ink.Empty()) continue;
+        const double scale = font.emHeight / face.pdf->EmSquare();
+        const double left = static_cast<double>(x + placed.offset);
+        if (left + ink.xMin * scale < box.x0 - kInvisible || left + ink.xMax * scale > box.x1 + kInvisible ||
+            baseline + ink.yMax * scale > box.y1 + kInvisible || baseline + ink.yMin * scale < box.y0 - kInvisible)
+            return false;
+    }
+    return true;
 }
 
 int64_t PdfSurface::PlaceGlyphs(SelectedFont& font, std::u16string_view text, const int32_t* advances) {
@@ -529,8 +550,9 @@ void PdfSurface::DrawGlyphRun(const SelectedFont& font, const FaceResource& face
         m_content += " Td\n";
     }
 
-    // The viewer advances each glyph by its /W width, which is the engine's
-    // ideal advance at this em (design advance × em / em square + 0.5) before
+    // The viewer advances each glyph by its /W width plus the character
+    // spacing, which is the engine's ideal advance at this em (design advance
+    // × em / em square + 0.5) before
     // the engine truncates running sums to whole units. So the viewer's pen and
     // the requested position differ by less than one logical unit wherever
     // the caller used the engine's advances: that difference is an artefact of

@@ -134,7 +134,7 @@ private:
     void FillBox(const Box& box, QvColor color);
     void FlushLines();
     bool AlreadyFilled(const Box& box, QvColor color) const;
-    bool GlyphsFit(const SelectedFont& font, int32_t x, int32_t top, int64_t width, const Box& box) const;
+    bool GlyphsFit(SelectedFont& font, int32_t x, int32_t top, const Box& box);
     int64_t PlaceGlyphs(SelectedFont& font, std::u16string_view text, const int32_t* advances);
     void DrawGlyphs(SelectedFont& font, int32_t x, int32_t top);
     void DrawGlyphRun(const SelectedFont& font, const FaceResource& face, int64_t x, int32_t top, size_t first,

@@ -1,0 +1,412 @@
+// Our PDFs as the programs on the way to a printer read them: the filters
+// that rebuild each glyph from the embedded font program (PostScript output,
+// Ghostscript) must put the glyphs where a PDF viewer puts them, so the widths
+// the document declares must be the program's own; and what the PNG surface
+// cuts off at a cell's edge the PDF cuts off too.
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_ADVANCES_H
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "RenderTestSupport.h"
+#include "platform/FontFaces.h"
+#include "platform/FontResolver.h"
+#include "platform/PictureDecoder.h"
+#include "render/CairoSurface.h"
+#include "render/PdfSurface.h"
+#include "support/TestCommand.h"
+#include "support/TestScratchDir.h"
+
+namespace {
+
+using namespace qvrender;
+using qv::test::Capture;
+using qv::test::ExitStatus;
+using qv::test::ReadFile;
+using qv::test::ShellQuoted;
+
+class PdfConsumerTest : public ::testing::Test {
+protected:
+    std::string PathOf(const std::string& name) const { return m_folder.PathOf(name); }
+    qv::test::ScratchDir m_folder;
+};
+
+// A line in a face of a family, styled, at the engine's advances.
+struct Styled {
+    std::u16string text;
+    const char* family;
+    int weight;
+    bool italic;
+    int32_t em;
+};
+
+void DrawStyled(Surface& surface, int32_t x, int32_t top, const Styled& line, unsigned options = 0,
+                QvRect clip = {}) {
+    QvFontSpec font;
+    font.face = line.family;
+    font.weight = line.weight;
+    font.italic = line.italic;
+    font.height = -line.em;
+    surface.SelectFont(font);
+    // Each character at the advance of the face that draws it, the running
+    // sum truncated as drawn lines are.
+    const auto faces = qv::platform::ResolveFontFaces(line.family, line.weight, line.italic);
+    std::vector<int32_t> advances;
+    float sum = 0;
+    for (char16_t c : line.text) {
+        const qv::platform::FontFile& file = *faces->Face(faces->FaceFor(c)).file;
+        const float before = sum;
+        sum += static_cast<float>(file.DesignAdvance(c) * line.em / file.OutlineMetrics()->emSquare + 0.5);
+        advances.push_back(static_cast<int32_t>(sum) - static_cast<int32_t>(before));
+    }
+    surface.TextOut(x, top, options, clip, line.text, advances.data());
+}
+
+// ---- Reading the document's fonts back ------------------------------------------------
+
+// The objects of a document rewritten by qpdf with plain, uncompressed objects.
+std::map<int, std::string> PlainObjects(const std::string& plainPdf) {
+    std::map<int, std::string> objects;
+    const std::string bytes = ReadFile(plainPdf);
+    static const std::regex header(R"((\d+) 0 obj\n)");
+    for (std::sregex_iterator it(bytes.begin(), bytes.end(), header), end; it != end; ++it) {
+        const size_t from = it->position() + it->length();
+        const size_t to = bytes.find("endobj", from);
+        objects[std::stoi((*it)[1])] = bytes.substr(from, to - from);
+    }
+    return objects;
+}
+
+int Reference(const std::string& object, const std::string& key) {
+    std::smatch m;
+    if (!std::regex_search(object, m, std::regex(key + R"(\s+(\d+) 0 R)"))) return 0;
+    return std::stoi(m[1]);
+}
+
+// The /W array of a CIDFont as glyph id → width (only the "first [w ...]" form).
+std::map<uint32_t, double> Widths(const std::string& cidFont) {
+    std::map<uint32_t, double> widths;
+    const size_t at = cidFont.find("/W [");
+    if (at == std::string::npos) return widths;
+    std::istringstream in(cidFont.substr(at + 4));
+    std::string token;
+    uint32_t next = 0;
+    bool inRun = false;
+    int depth = 1;
+    while (depth > 0 && in >> token) {
+        // Brackets may stand against the numbers.
+        while (!token.empty() && token.front() == '[') {
+            ++depth, inRun = true;
+            token.erase(0, 1);
+        }
+        int closes = 0;
+        while (!token.empty() && token.back() == ']') ++closes, token.pop_back();
+        if (!token.empty()) {
+            if (inRun)
+                widths[next++] = std::stod(token);
+            else
+                next = static_cast<uint32_t>(std::stoul(token));
+        }
+        for (; closes > 0; --closes) {
+            --depth;
+            inRun = false;
+        }
+    }
+    return widths;
+}
+
+struct FreeTypeFace {
+    FT_Library library = nullptr;
+    FT_Face face = nullptr;
+    explicit FreeTypeFace(const std::string& bytes) {
+        if (FT_Init_FreeType(&library) == 0)
+            FT_New_Memory_Face(library, reinterpret_cast<const FT_Byte*>(bytes.data()),
+                               static_cast<FT_Long>(bytes.size()), 0, &face);
+    }
+    ~FreeTypeFace() {
+        if (face) FT_Done_Face(face);
+        if (library) FT_Done_FreeType(library);
+    }
+    FreeTypeFace(const FreeTypeFace&) = delete;
+    FreeTypeFace& operator=(const FreeTypeFace&) = delete;
+};
+
+TEST_F(PdfConsumerTest, TheWidthsAreTheEmbeddedProgramsOwnAdvances) {
+    struct Case {
+        const char* name;
+        std::vector<Styled> lines;
+        bool openType;  // CFF outlines: the document must say PDF 1.6
+    };
+    const std::vector<Case> cases = {
+        {"TrueType at two sizes, bold and italic",
+         {{u"One row per dog, in the order of registration", "Arial", 400, false, 35},
+          {u"One row per dog, in the order of registration", "Arial", 400, false, 50},
+          {u"Overview Tmvfx", "Arial", 700, false, 60},
+          {u"Italic fjord", "Times New Roman", 400, true, 42}},
+         false},
+        {"Cyrillic and a fallback face", {{u"Товарная накладная № 7 漢字", "Arial", 400, false, 42}}, false},
+        {"CFF outlines", {{u"Seven quick jumps", "Nimbus Sans", 400, false, 42}}, true},
+    };
+    for (const Case& c : cases) {
+        m_folder.Empty();
+        const std::string pdf = PathOf("widths.pdf");
+        {
+            PdfSurface surface = PdfSurface::File(pdf, 2100, 2970);
+            int32_t top = -200;
+            for (const Styled& line : c.lines) {
+                DrawStyled(surface, 200, top, line);
+                top -= 100;
+            }
+            surface.Finish();
+        }
+        const std::string check = Capture("qpdf --check " + ShellQuoted(pdf) + " 2>&1");
+        EXPECT_NE(check.find("No syntax or stream encoding errors found"), std::string::npos) << c.name << check;
+        EXPECT_EQ(check.find("WARNING"), std::string::npos) << c.name << check;
+
+        const std::string plain = PathOf("plain.pdf");
+        ASSERT_EQ(ExitStatus("qpdf --qdf --object-streams=disable " + ShellQuoted(pdf) + " " + ShellQuoted(plain)), 0);
+        const std::map<int, std::string> objects = PlainObjects(plain);
+        int cidFonts = 0;
+        for (const auto& [number, object] : objects) {
+            if (object.find("/CIDFontType") == std::string::npos) continue;
+            ++cidFonts;
+            const std::string& descriptor = objects.at(Reference(object, "/FontDescriptor"));
+            int program = Reference(descriptor, "/FontFile2");
+            if (program == 0) program = Reference(descriptor, "/FontFile3");
+            ASSERT_NE(program, 0) << c.name << descriptor;
+            const std::string bytes = Capture("qpdf --show-object=" + std::to_string(program) +
+                                              " --filtered-stream-data " + ShellQuoted(plain));
+            FreeTypeFace face(bytes);
+            ASSERT_NE(face.face, nullptr) << c.name << ": FreeType cannot read the embedded program";
+            const std::map<uint32_t, double> widths = Widths(object);
+            EXPECT_FALSE(widths.empty()) << c.name << object;
+            for (const auto& [glyph, width] : widths) {
+                FT_Fixed advance = 0;
+                ASSERT_EQ(FT_Get_Advance(face.face, glyph, FT_LOAD_NO_SCALE, &advance), 0) << c.name;
+                EXPECT_NEAR(width, advance * 1000.0 / face.face->units_per_EM, 0.0005)
+                    << c.name << ": glyph " << glyph << " of " << face.face->family_name;
+            }
+        }
+        EXPECT_GE(cidFonts, static_cast<int>(c.lines.size() > 1 ? 3 : 1)) << c.name;
+        const std::string bytes = ReadFile(pdf);
+        EXPECT_EQ(bytes.find("/Version /1.6") != std::string::npos, c.openType)
+            << c.name << ": an OpenType program needs PDF 1.6, others keep 1.4";
+        EXPECT_EQ(bytes.rfind("%PDF-1.4\n", 0), 0u);
+    }
+}
+
+// ---- A page through the PostScript path ------------------------------------------------
+
+const std::vector<Styled>& PrintedLines() {
+    static const std::vector<Styled> lines = {
+        {u"One row per dog, in the order of registration", "Arial", 400, false, 35},
+        {u"Overview Tmvfx Oxen", "Arial", 700, false, 60},
+        {u"Quarterly figures fjord", "Times New Roman", 400, true, 50},
+        {u"Товарная накладная Счёт", "Arial", 400, false, 42},
+        {u"Courier lines 1234", "Courier New", 700, false, 42},
+        {u"Small print under the table", "Times New Roman", 400, false, 28},
+    };
+    return lines;
+}
+
+constexpr int32_t kLineTop = -60;
+constexpr int32_t kLinePitch = 110;
+
+void DrawPrintedPage(Surface& surface) {
+    surface.FillSolidRect({0, 0, 1016, -1016}, QvRgb(255, 255, 255));
+    int32_t top = kLineTop;
+    for (const Styled& line : PrintedLines()) {
+        DrawStyled(surface, 40, top, line);
+        top -= kLinePitch;
+    }
+    const std::string bytes = ReadFile(std::string(QV_TEST_DATA) + "/images/square.png");
+    surface.DrawPicture(qv::platform::DecodePicture(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()),
+                        {700, -760, 960, -1000}, 0, 1 << 30);
+}
+
+// The runs of columns holding ink in a band of rows: each run a glyph or a
+// few touching glyphs, its left and right column and its top and bottom row.
+struct InkRun {
+    int x0, x1, y0, y1;
+};
+std::vector<InkRun> InkRuns(const PngImage& image, int y0, int y1) {
+    std::vector<InkRun> runs;
+    bool open = false;
+    for (int x = 0; x <= image.Width(); ++x) {
+        int top = y1, bottom = y0 - 1;
+        if (x < image.Width())
+            for (int y = y0; y < y1; ++y)
+                if (image.Dark(x, y)) top = std::min(top, y), bottom = std::max(bottom, y);
+        const bool ink = bottom >= top;
+        if (ink && !open) runs.push_back({x, x, top, bottom}), open = true;
+        if (ink) {
+            InkRun& run = runs.back();
+            run.x1 = x, run.y0 = std::min(run.y0, top), run.y1 = std::max(run.y1, bottom);
+        }
+        if (!ink) open = false;
+    }
+    return runs;
+}
+
+TEST_F(PdfConsumerTest, PostScriptFromOurPdfRasterizesLikeThePdfItself) {
+    const std::string pdf = PathOf("page.pdf");
+    {
+        PdfSurface surface = PdfSurface::File(pdf, 1016, 1016);
+        DrawPrintedPage(surface);
+        surface.Finish();
+    }
+    const std::string ps = PathOf("page.ps");
+    // The PostScript page the size of the PDF's, not centred on the default paper.
+    const std::string warnings = Capture("pdftocairo -ps -origpagesizes " + ShellQuoted(pdf) + " " + ShellQuoted(ps) + " 2>&1");
+    EXPECT_EQ(warnings, "") << "pdftocairo -ps should read our PDF without a word";
+    const int dpi = 150;
+    const std::string gsOut = Capture("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r" + std::to_string(dpi) +
+                                      " -dTextAlphaBits=4 -dGraphicsAlphaBits=4 -sOutputFile=" +
+                                      ShellQuoted(PathOf("gs.png")) + " " + ShellQuoted(ps) + " 2>&1");
+    EXPECT_EQ(gsOut, "") << "Ghostscript should read the PostScript without a word";
+    Capture("pdftoppm -r " + std::to_string(dpi) + " -png -singlefile " + ShellQuoted(pdf) + " " +
+            ShellQuoted(PathOf("poppler")));
+    PngImage viewer(PathOf("poppler.png")), printed(PathOf("gs.png"));
+    ASSERT_TRUE(viewer.Ok() && printed.Ok());
+    ASSERT_EQ(viewer.Width(), printed.Width());
+    ASSERT_EQ(viewer.Height(), printed.Height());
+
+    // In the text's rows: the picture below is resampled differently by each.
+    const int textRows = static_cast<int>((-kLineTop + kLinePitch * static_cast<int>(PrintedLines().size())) * dpi / 254.0);
+    int differing = 0;
+    for (int y = 0; y < textRows; ++y)
+        for (int x = 0; x < viewer.Width(); ++x) differing += viewer.Dark(x, y) != printed.Dark(x, y);
+
+    // Every line's ink in the same place, and the edges of its runs of glyphs
+    // (a glyph, or touching glyphs) within a pixel. Where the two rasterizers'
+    // anti-aliasing joins two glyphs in one image and not in the other, the
+    // edge between them has no partner; those are few.
+    int worst = 0, edges = 0, unmatched = 0;
+    int32_t top = kLineTop;
+    for (size_t i = 0; i < PrintedLines().size(); ++i) {
+        const int y0 = static_cast<int>(-top * dpi / 254.0), y1 = static_cast<int>((-top + kLinePitch) * dpi / 254.0);
+        top -= kLinePitch;
+        const std::vector<InkRun> expected = InkRuns(viewer, y0, y1), actual = InkRuns(printed, y0, y1);
+        ASSERT_FALSE(expected.empty());
+        ASSERT_FALSE(actual.empty()) << "nothing printed at row " << y0;
+        auto lineBox = [](const std::vector<InkRun>& runs) {
+            InkRun box = runs.front();
+            for (const InkRun& r : runs)
+                box = {std::min(box.x0, r.x0), std::max(box.x1, r.x1), std::min(box.y0, r.y0), std::max(box.y1, r.y1)};
+            return box;
+        };
+        const InkRun e = lineBox(expected), a = lineBox(actual);
+        // Across a pixel; down, two: the thin descenders of eight-point text
+        // come out a pixel darker or lighter in the two anti-aliasings.
+        for (int offset : {a.x0 - e.x0, a.x1 - e.x1, (a.y0 - e.y0) / 2, (a.y1 - e.y1) / 2}) {
+            EXPECT_LE(std::abs(offset), 1) << "the ink of the line at row " << y0 << ": " << e.x0 << "," << e.y0
+                                            << ".." << e.x1 << "," << e.y1 << " in the PDF, " << a.x0 << "," << a.y0
+                                            << ".." << a.x1 << "," << a.y1 << " printed";
+            worst = std::max(worst, std::abs(offset));
+        }
+        for (const InkRun& run : expected)
+            for (bool left : {true, false}) {
+                const int edge = left ? run.x0 : run.x1;
+                int nearest = 1 << 30;
+                for (const InkRun& other : actual) nearest = std::min(nearest, std::abs((left ? other.x0 : other.x1) - edge));
+                ++edges;
+                if (nearest <= 1)
+                    worst = std::max(worst, nearest);
+                else
+                    ++unmatched;
+            }
+    }
+    EXPECT_LE(unmatched * 10, edges) << unmatched << " of " << edges << " glyph edges moved by more than a pixel";
+    std::printf("PostScript path at %d dpi: %d pixels differ in darkness; %d of %d glyph edges unmatched, worst "
+                "matched offset %d px\n",
+                dpi, differing, unmatched, edges, worst);
+    // Anti-aliasing alone makes about 2% of the text rows' pixels cross the
+    // darkness threshold; misplaced or rescaled glyphs make far more.
+    EXPECT_LT(differing, viewer.Width() * textRows * 4 / 100) << "more than 4% of the pixels differ";
+}
+
+// ---- Overhanging glyphs at a cell's edge ------------------------------------------------
+
+// The Cairo image written as a PNG, for the same reading as pdftoppm's page.
+void SaveImage(CairoSurface& surface, const std::string& path) {
+    cairo_surface_t* png = cairo_image_surface_create_for_data(surface.ImageData(), CAIRO_FORMAT_ARGB32,
+                                                               surface.ImageWidth(), surface.ImageHeight(),
+                                                               surface.ImageStride());
+    cairo_surface_write_to_png(png, path.c_str());
+    cairo_surface_destroy(png);
+}
+
+// A clipped line whose advances fit its box but whose ink does not (an italic
+// f's hook past its advance, an italic j's tail before its origin) is cut at
+// the box in the PDF as in the PNG; a line whose ink fits stays unclipped.
+TEST_F(PdfConsumerTest, GlyphsReachingPastTheirAdvanceAreClippedAsInThePng) {
+    struct Case {
+        const char* name;
+        Styled line;
+        int32_t left, right;  // the box, in units from x
+        bool overhangs;
+    };
+    // The advances of the line's text, summed: the box's right edge.
+    auto width = [](const Styled& s) {
+        const auto faces = qv::platform::ResolveFontFaces(s.family, s.weight, s.italic);
+        const qv::platform::FontFile& file = *faces->Face(0).file;
+        int32_t w = 0;
+        for (char16_t c : s.text) w += static_cast<int32_t>(file.DesignAdvance(c) * s.em / file.OutlineMetrics()->emSquare + 0.5);
+        return w;
+    };
+    const Styled italicF{u"Elf", "Times New Roman", 400, true, 200};
+    const Styled italicJ{u"jet", "Times New Roman", 400, true, 200};
+    const Styled upright{u"Elk", "Arial", 400, false, 200};
+    const std::vector<Case> cases = {
+        {"italic f at the right edge", italicF, 0, width(italicF), true},
+        {"italic j at the left edge", italicJ, 0, width(italicJ) + 40, true},
+        {"upright letters inside", upright, -20, width(upright) + 20, false},
+    };
+    const int32_t x = 200, top = -100;
+    for (const Case& c : cases) {
+        m_folder.Empty();
+        const QvRect clip{x + c.left, top, x + c.right, top - 300};
+        auto draw = [&](Surface& surface) {
+            surface.FillSolidRect({0, 0, 1016, -508}, QvRgb(255, 255, 255));
+            DrawStyled(surface, x, top, c.line, kTextClipped, clip);
+        };
+        const std::string pdf = PathOf("overhang.pdf");
+        {
+            PdfSurface surface = PdfSurface::File(pdf, 1016, 508);
+            draw(surface);
+            surface.Finish();
+        }
+        // 254 dpi: a pixel per unit.
+        Capture("pdftoppm -r 254 -png -singlefile " + ShellQuoted(pdf) + " " + ShellQuoted(PathOf("pdf")));
+        CairoSurface cairoSurface = CairoSurface::Image(1016, 508, 1.0, 0, 0);
+        draw(cairoSurface);
+        cairoSurface.Finish();
+        SaveImage(cairoSurface, PathOf("cairo.png"));
+        PngImage fromPdf(PathOf("pdf.png")), fromCairo(PathOf("cairo.png"));
+        ASSERT_TRUE(fromPdf.Ok() && fromCairo.Ok());
+        const int left = x + c.left, right = x + c.right;
+        for (const PngImage* image : {&fromCairo, &fromPdf}) {
+            const char* which = image == &fromPdf ? "PDF" : "PNG";
+            EXPECT_GT(image->DarkCount(left, 100, right, 400), 500) << c.name << " " << which;
+            // The rasterizer may take in the pixel column on the clip's edge.
+            EXPECT_EQ(image->DarkCount(0, 0, left - 1, 508), 0) << c.name << " " << which << ": ink left of the box";
+            EXPECT_EQ(image->DarkCount(right + 1, 0, 1016, 508), 0) << c.name << " " << which << ": ink right of the box";
+        }
+        ASSERT_EQ(ExitStatus("qpdf --qdf --object-streams=disable " + ShellQuoted(pdf) + " " +
+                             ShellQuoted(PathOf("plain.pdf"))),
+                  0);
+        const bool clipOperator = ReadFile(PathOf("plain.pdf")).find(" W n") != std::string::npos;
+        EXPECT_EQ(clipOperator, c.overhangs) << c.name;
+    }
+}
+
+}  // namespace
