@@ -11,6 +11,7 @@
 #include "elements/CqvXmlBlock.h"
 #include "elements/ItemFactory.h"
 #include "engine/CqvReport.h"
+#include "engine/QvSettings.h"
 #include "xml/XmlNav.h"
 
 CqvBlock::CqvBlock(int typeCode) : CqvItem(typeCode) {}
@@ -159,6 +160,9 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     bool wrapped = false;
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
+        // One page of a block can hold a great many items: a stop request is
+        // obeyed inside it, not only between pages.
+        QvSettings::StopIfRequested();
         CqvItem& child = *m_children.At(index);
         const bool childIsRow = qv::IsRowType(child.TypeCode());
 

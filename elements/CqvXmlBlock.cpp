@@ -3,6 +3,7 @@
 #include <tinyxml.h>
 
 #include "engine/CqvReport.h"
+#include "engine/QvSettings.h"
 #include "xml/FindElementByPath.h"
 #include "xml/XmlNav.h"
 
@@ -62,6 +63,7 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
     }
 
     while (current) {
+        QvSettings::StopIfRequested();
         // Orphan control: a deferred block leaves its last repetition for the
         // next page.
         if (m_bDeferred && !NextRepetition(current)) {

@@ -5,8 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 
 #include "xml/CodePageTable.h"
+#include "xml/XmlLoadRules.h"
 
 class CqvXmlDocument : public TiXmlDocument {
 public:
@@ -17,8 +20,9 @@ public:
     CqvXmlDocument();
 
     // Clears the document and fills it from the file. Returns true; raises CqvEx
-    // on every failure, leaving whatever part of the tree was built.
-    bool Load(const std::string& path);
+    // on every failure, leaving whatever part of the tree was built. `rules`
+    // say which external DTDs and entities the file may use.
+    bool Load(const std::string& path, const XmlLoadRules& rules = {});
 
     // Sets the code page from an encoding name as written in a declaration (the
     // caller lower-cases it). Raises "Unsupported code page - '<name>'" for a name
@@ -31,6 +35,14 @@ public:
     // relative references inside the file.
     const std::string& SourcePath() const { return m_strSourcePath; }
     int32_t CodePage() const { return m_nCodePage; }
+    // The first child element of `parent` (a node of this document) with that
+    // name, or none. An element with many children is indexed by name on the
+    // first look, so that many lookups among many children cost what the
+    // children do once, not each time.
+    const TiXmlElement* FirstChildNamed(const TiXmlNode* parent, std::string_view name) const;
+
+    // The rules of the current or last load.
+    const XmlLoadRules& LoadRules() const { return m_loadRules; }
     // The table row the code page came from; never null.
     const CodePageEntry* CodePageEntryPtr() const { return m_pCodePageEntry; }
 
@@ -38,6 +50,11 @@ private:
     void ResetCodePage();
 
     std::string m_strSourcePath;
+    XmlLoadRules m_loadRules;
+    // First child element by name, for the elements with many children that
+    // were looked in; emptied by every load.
+    mutable std::unordered_map<const TiXmlNode*, std::unordered_map<std::string_view, const TiXmlElement*>>
+        m_childIndex;
     int32_t m_nCodePage = 0;
     const CodePageEntry* m_pCodePageEntry = nullptr;
 };
