@@ -2,6 +2,8 @@
 
 #include <csignal>
 
+#include "engine/QvSettings.h"
+
 namespace qv::cli {
 
 namespace {
@@ -20,6 +22,9 @@ void InstallInterruptHandlers() {
     action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // The engine looks at the same flag inside its long loops (loading a file,
+    // one page's layout, drawing a page), so a request is obeyed within moments.
+    QvSettings::Instance().interruptFlag = &g_interrupted;
 }
 
 bool InterruptRequested() { return g_interrupted != 0; }

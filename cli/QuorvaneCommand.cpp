@@ -20,7 +20,9 @@
 #include "cli/StandardStreams.h"
 #include "cli/UsageError.h"
 #include "common/CqvEx.h"
+#include "common/ForeignFailure.h"
 #include "engine/CqvReport.h"
+#include "engine/QvSettings.h"
 
 namespace {
 
@@ -45,6 +47,8 @@ struct Arguments {
     std::string printer;
     std::string toFile;
     bool timings = false;
+    bool untrusted = false;
+    bool trustedData = false;
 };
 
 // The data file's name as the command line gives it; "-" is standard input.
@@ -58,6 +62,15 @@ void AddReportFiles(CLI::App& command, Arguments& args) {
                     "The folder relative paths in data from standard input resolve against "
                     "(default: the current folder)")
         ->check(CLI::ExistingDirectory);
+    CLI::Option* untrusted = command.add_flag(
+        "--untrusted", args.untrusted,
+        "The data comes from strangers: refuse every external DTD and entity of the data file and every "
+        "picture name from the data that is not a plain relative name, and show no path of the machine "
+        "in messages about them");
+    command.add_flag("--trusted-data", args.trustedData,
+                     "The data may use external DTDs, entities and pictures anywhere on the machine (by "
+                     "default only in the data file's folder and the template's picture folder)")
+        ->excludes(untrusted);
 }
 
 // The report on the command's files. Data from standard input is read whole
@@ -90,6 +103,12 @@ const char* ExtensionOf(OutputFormat format) {
     case OutputFormat::PostScript: break;
     }
     return ".ps";
+}
+
+void ApplyDataTrust(const Arguments& args) {
+    QvSettings::Instance().dataTrust = args.untrusted     ? QvDataTrust::Untrusted
+                                       : args.trustedData ? QvDataTrust::Trusted
+                                                          : QvDataTrust::Folder;
 }
 
 int Render(const Arguments& args, std::ostream& err) {
@@ -224,6 +243,7 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
     }
 
     qv::cli::InstallInterruptHandlers();
+    ApplyDataTrust(args);
     try {
         if (render->parsed()) return Render(args, err);
         if (dump->parsed()) return Dump(args, out, err);
@@ -233,8 +253,16 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
             << e.what() << "\n";
         return kExitUsage;
     } catch (const CqvEx& e) {
+        // A stop request may surface as the failure it caused on its way out.
+        if (qv::cli::InterruptRequested()) {
+            err << "quorvane: interrupted\n";
+            return kExitInterrupted;
+        }
         // The report's message exactly as composed, and nothing else.
         err << e.Message() << "\n";
+        return kExitReportError;
+    } catch (const std::bad_alloc&) {
+        err << kOutOfMemoryText << "\n";
         return kExitReportError;
     } catch (const std::exception& e) {
         err << "quorvane: " << e.what() << "\n";

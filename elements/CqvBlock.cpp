@@ -11,6 +11,7 @@
 #include "elements/CqvXmlBlock.h"
 #include "elements/ItemFactory.h"
 #include "engine/CqvReport.h"
+#include "engine/QvSettings.h"
 #include "xml/XmlNav.h"
 
 CqvBlock::CqvBlock(int typeCode) : CqvItem(typeCode) {}
@@ -164,6 +165,9 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     int64_t lowest = y;  // the lowest box bottom, spaces after left out
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
+        // One page of a block can hold a great many items: a stop request is
+        // obeyed inside it, not only between pages.
+        QvSettings::StopIfRequested();
         CqvItem& child = *m_children.At(index);
         const bool childIsRow = qv::IsRowType(child.TypeCode());
 

@@ -16,6 +16,8 @@
 #include "elements/ExpandFields.h"
 #include "elements/ItemFactory.h"
 #include "engine/CqvReport.h"
+#include "engine/QvSettings.h"
+#include "xml/PathInsideFolder.h"
 #include "xml/ResolvePathFromBase.h"
 #include "xml/XmlNav.h"
 
@@ -99,27 +101,52 @@ std::string CqvImageItem::FilePath(const std::string& value) const {
     // A bound item without a value has no file to show, rather than naming the
     // folder it would have been in.
     if (IsBlank(value)) return {};
-    if (m_strSource.empty()) return ResolvePathFromBase(templateFile, value);
-    // The element's text names the folder of the data's file names.
+    // The element's text names the folder of the data's file names; without
+    // one they are the template's neighbours.
     std::string folder = m_strSource;
-    if (!folder.ends_with('\\') && !folder.ends_with('/')) folder += '\\';
-    return ResolvePathFromBase(ResolvePathFromBase(templateFile, folder), value);
+    if (!folder.empty() && !folder.ends_with('\\') && !folder.ends_with('/')) folder += '\\';
+    folder = ResolvePathFromBase(templateFile, folder);
+    const std::string path = ResolvePathFromBase(folder, value);
+    CheckDataPictureName(value, folder, path);
+    return path;
+}
+
+// A picture name from the data could otherwise embed any picture of the machine,
+// and its success or failure would tell whether a path exists. The name is
+// judged before the file is looked at, and the refusal shows the name as the
+// data wrote it.
+void CqvImageItem::CheckDataPictureName(const std::string& value, const std::string& folder,
+                                        const std::string& path) {
+    const QvDataTrust trust = QvSettings::Instance().dataTrust;
+    if (trust == QvDataTrust::Trusted) return;
+    const std::string refused = "The picture '" + value + "' named by the data is refused: ";
+    if (trust == QvDataTrust::Untrusted && !IsPlainRelativeName(value))
+        throw CqvEx(refused + "this data may name only pictures by plain relative names");
+    if (!PathInsideFolder(folder, path))
+        throw CqvEx(refused + "it lies outside the template's picture folder");
 }
 
 std::shared_ptr<CqvPicture> CqvImageItem::ReadPicture(const TiXmlElement* data) {
-    auto holder = std::make_shared<CqvPicture>();
+    std::shared_ptr<CqvPicture> holder;
     const std::string value = m_nType == qv::kTypeXmlImage ? DataValue(data) : std::string();
     if (m_dataFrom == DataFrom::File) {
         m_strPath = FilePath(value);
         if (m_strPath.empty()) return nullptr;
         std::error_code error;
-        if (!std::filesystem::exists(m_strPath, error) || !holder->LoadFromFile(m_strPath))
-            throw CqvEx("Can't load Image from file '" + m_strPath + "'");
+        // Untrusted data learns no path of the machine: the message shows its own name.
+        const bool hidePath = m_nType == qv::kTypeXmlImage && QvSettings::Instance().dataTrust == QvDataTrust::Untrusted;
+        try {
+            if (!std::filesystem::exists(m_strPath, error) || !(holder = m_pReport->Pictures().FromFile(m_strPath)))
+                throw CqvEx("Can't load Image from file '" + (hidePath ? value : m_strPath) + "'");
+        } catch (const CqvEx& e) {
+            if (hidePath && e.Message().find(m_strPath) != std::string::npos)
+                throw CqvEx("Can't load Image from file '" + value + "'");
+            throw;
+        }
     } else {
         const auto bytes = DecodeBase64(m_nType == qv::kTypeXmlImage ? value : m_strSource);
         const bool any = bytes && !bytes->empty();
-        if (!holder->LoadFromBytes(any ? bytes->data() : nullptr, any ? bytes->size() : 0))
-            throw CqvEx("Can't load Image from base64 ");
+        holder = m_pReport->Pictures().FromBytes(any ? bytes->data() : nullptr, any ? bytes->size() : 0);
     }
     return holder->HasPicture() ? holder : nullptr;
 }

@@ -56,6 +56,9 @@ private:
     std::string DataValue(const TiXmlElement* data) const;
     // The resolved file path, or empty when there is no file reference.
     std::string FilePath(const std::string& value) const;
+    // Raises CqvEx when the process-wide data trust keeps the data's picture
+    // name `value`, resolved to `path`, out of `folder`.
+    static void CheckDataPictureName(const std::string& value, const std::string& folder, const std::string& path);
 
     DataFrom m_dataFrom = DataFrom::File;
     std::string m_strSource;

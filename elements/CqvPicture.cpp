@@ -37,7 +37,7 @@ struct FileCloser {
 
 }  // namespace
 
-bool CqvPicture::LoadFromFile(const std::string& path) {
+bool CqvPicture::LoadFromFile(const std::string& path, uint64_t pixelBudget) {
     m_pImage.reset();
     // Only a regular file is a picture source: opening a FIFO blocks, and a
     // device such as /dev/zero never ends, so reading it whole fills the memory.
@@ -58,12 +58,12 @@ bool CqvPicture::LoadFromFile(const std::string& path) {
         throw CqvEx(kNoMemory);
     }
     if (std::ferror(file.get())) return false;  // a folder, or a read error
-    return LoadFromBytes(bytes.data(), bytes.size());
+    return LoadFromBytes(bytes.data(), bytes.size(), pixelBudget);
 }
 
-bool CqvPicture::LoadFromBytes(const unsigned char* bytes, size_t count) {
+bool CqvPicture::LoadFromBytes(const unsigned char* bytes, size_t count, uint64_t pixelBudget) {
     try {
-        m_pImage = qv::platform::DecodePicture(bytes, count);
+        m_pImage = qv::platform::DecodePicture(bytes, count, pixelBudget);
     } catch (const std::bad_alloc&) {
         throw CqvEx(kNoMemory);
     }

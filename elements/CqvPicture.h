@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/QvRect.h"
+#include "platform/PictureDecoder.h"
 
 class Surface;
 namespace qv::platform {
@@ -19,11 +20,14 @@ public:
     // Reads the file whole and loads the picture it holds. Raises CqvEx with the
     // system's reason when the file cannot be opened. False when it cannot be
     // read; true otherwise, also when the bytes turned out to be no picture.
-    bool LoadFromFile(const std::string& path);
+    bool LoadFromFile(const std::string& path, uint64_t pixelBudget = qv::platform::kMaxPicturePixels);
     // Loads the picture the bytes hold, replacing the current one. True also
     // when the bytes are no picture (HasPicture tells); raises CqvEx for a
-    // picture that claims an absurd size.
-    bool LoadFromBytes(const unsigned char* bytes, size_t count);
+    // picture that claims an absurd size, or more pixels than `pixelBudget`.
+    bool LoadFromBytes(const unsigned char* bytes, size_t count,
+                       uint64_t pixelBudget = qv::platform::kMaxPicturePixels);
+    // Pixels held: what the picture costs the report's budget.
+    uint64_t Pixels() const { return uint64_t(Width()) * uint64_t(Height()); }
 
     bool HasPicture() const { return m_pImage != nullptr; }
     // The natural size: pixels.

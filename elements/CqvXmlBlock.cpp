@@ -3,6 +3,7 @@
 #include <tinyxml.h>
 
 #include "engine/CqvReport.h"
+#include "engine/QvSettings.h"
 #include "xml/FindElementByPath.h"
 #include "xml/XmlNav.h"
 
@@ -68,6 +69,7 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
     }
 
     while (current) {
+        QvSettings::StopIfRequested();
         // Orphan control: a deferred block leaves its last repetition for the
         // next page.
         auto entry = m_repetitions.entries.find(current);

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "common/CqvEx.h"
+#include "common/CqvStopped.h"
+#include "common/ForeignFailure.h"
 #include "elements/AttributeInt.h"
 #include "elements/AttributeName.h"
 #include "elements/CqvXmlBlock.h"
@@ -61,6 +63,8 @@ void CqvReport::MakeHeaderAndFooter() {
 void CqvReport::ClearPages() {
     m_pages.clear();
     m_nPieces = 0;
+    // The pieces held the pictures; a new layout decodes afresh within a fresh budget.
+    m_pictures.Clear();
 }
 
 void CqvReport::Reset() {
@@ -93,10 +97,14 @@ void CqvReport::Reset() {
 
 void CqvReport::LoadTemplate() {
     Reset();
+    // Only a stop request from outside counts while loading: the Cancel flag
+    // belongs to the progress dialog that the layout opens next.
+    XmlLoadRules rules;
+    rules.stopRequested = [] { return QvSettings::Instance().Interrupted(); };
     if (m_templateText)
-        m_templateDocument.LoadText(*m_templateText, m_strTemplateFileName, m_strTemplateBasePath);
+        m_templateDocument.LoadText(*m_templateText, m_strTemplateFileName, m_strTemplateBasePath, rules);
     else
-        m_templateDocument.Load(m_strTemplateFileName);
+        m_templateDocument.Load(m_strTemplateFileName, rules);
     const TiXmlElement* root = qv::xml::FirstChildElement(&m_templateDocument, "XmlTemplateReport");
     if (!root) throw CqvEx("Can't find root element 'XmlTemplateReport' in template ");
     ReadRootAttributes(*root);
@@ -184,10 +192,17 @@ void CqvReport::LoadBlocks(const TiXmlElement& root) {
 }
 
 void CqvReport::LoadData() {
+    XmlLoadRules rules;
+    rules.stopRequested = [] { return QvSettings::Instance().Interrupted(); };
+    switch (QvSettings::Instance().dataTrust) {
+    case QvDataTrust::Folder: rules.access = ExternalAccess::OwnFolder; break;
+    case QvDataTrust::Untrusted: rules.access = ExternalAccess::None; break;
+    case QvDataTrust::Trusted: rules.access = ExternalAccess::Any; break;
+    }
     if (m_dataText)
-        m_dataDocument.LoadText(*m_dataText, m_strDataFileName, m_strDataBasePath);
+        m_dataDocument.LoadText(*m_dataText, m_strDataFileName, m_strDataBasePath, rules);
     else
-        m_dataDocument.Load(m_strDataFileName);
+        m_dataDocument.Load(m_strDataFileName, rules);
 }
 
 void CqvReport::SetTemplateText(std::string text, std::string basePath) {
@@ -201,8 +216,10 @@ void CqvReport::SetDataText(std::string text, std::string basePath) {
 }
 
 bool CqvReport::LoadAll() {
-    LoadTemplate();
-    LoadData();
+    ForeignFailuresAsCqvEx([&] {
+        LoadTemplate();
+        LoadData();
+    });
 
     QvSettings& settings = QvSettings::Instance();
     const int32_t dataCodePage = m_dataDocument.CodePage();
@@ -276,6 +293,19 @@ void CqvReport::LayoutPageFooter(Surface& surface, QvPrintInfo& printInfo,
 }
 
 void CqvReport::PreparePages(Surface& surface, QvPrintInfo& printInfo) {
+    try {
+        ForeignFailuresAsCqvEx([&] { LayOutPages(surface, printInfo); });
+    } catch (const CqvStopped&) {
+        // Stopped inside a page: as cancelled between pages, with the pages so far.
+        m_bPrepareAborted = true;
+        if (m_pages.size() < m_nCurrentPage) m_pages.resize(m_nCurrentPage);
+        printInfo.maxPage = m_nCurrentPage;
+        QvSettings::Instance().pageCount = m_nCurrentPage;
+        printInfo.currentPage = 1;
+    }
+}
+
+void CqvReport::LayOutPages(Surface& surface, QvPrintInfo& printInfo) {
     // Pages of an earlier preparation would otherwise be added to.
     ClearPages();
     m_bPrepareAborted = false;
@@ -362,7 +392,14 @@ void CqvReport::DrawPage(Surface& surface, QvPrintInfo& printInfo) {
         m_printInfo.currentPage = printInfo.currentPage;
     }
     m_nCurrentPage = printInfo.currentPage;
-    for (const auto& piece : m_pages[printInfo.currentPage - 1]) piece->Draw(surface);
+    ForeignFailuresAsCqvEx([&] {
+        for (const auto& piece : m_pages[printInfo.currentPage - 1]) {
+            // A page may hold many pieces: the rest are left undrawn on a stop
+            // request, and the caller's check between pages ends the output.
+            if (QvSettings::Instance().StopRequested()) return;
+            piece->Draw(surface);
+        }
+    });
 }
 
 // ---- printing ------------------------------------------------------------------

@@ -12,6 +12,7 @@
 #include "common/QvRect.h"
 #include "elements/CqvBlock.h"
 #include "elements/CqvStyle.h"
+#include "elements/QvPictureStore.h"
 #include "engine/CqvPagePiece.h"
 #include "engine/PrintHost.h"
 #include "engine/QvPrintInfo.h"
@@ -104,6 +105,8 @@ public:
     CqvStyle* FindStyle(const std::string& name) const { return m_styles.Find(name); }
 
     QvPrintInfo& PrintInfo() { return m_printInfo; }
+    // Every picture the report decoded, each file once.
+    QvPictureStore& Pictures() { return m_pictures; }
 
     const std::string& Version() const { return m_strVersion; }
     int32_t PageHeight() const { return m_nPageHeight; }
@@ -134,6 +137,7 @@ private:
     void MakeHeaderAndFooter();
     void ClearPages();
 
+    void LayOutPages(Surface& surface, QvPrintInfo& printInfo);
     void ComputePageGeometry();
     std::unique_ptr<Progress> OpenProgress(const char* status, const QvPrintInfo& printInfo) const;
     int32_t LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo, const TiXmlElement* data);
@@ -169,5 +173,6 @@ private:
     // Set when the abort check stopped the last PreparePages early.
     bool m_bPrepareAborted = false;
     std::vector<PieceList> m_pages;
+    QvPictureStore m_pictures;
     size_t m_nPieces = 0;  // on all pages
 };

@@ -1,5 +1,11 @@
 #include "engine/QvSettings.h"
 
+#include "common/CqvStopped.h"
+
+void QvSettings::StopIfRequested() {
+    if (Instance().StopRequested()) throw CqvStopped();
+}
+
 QvSettings& QvSettings::Instance() {
     static QvSettings settings;
     return settings;

@@ -4,11 +4,25 @@
 // thread, so nothing here is locked. Nothing else in the engine is global,
 // except the counter behind generated element names (xml/NamedElementList.cpp),
 // which must outlive every report and is reached through GeneratedNames().
+#include <csignal>
 #include <cstdint>
 
 #include "xml/NamedElementList.h"
 
 class CqvStyle;
+
+// How far a data file may reach beyond itself. Templates are the report
+// author's and always reach anything; data comes from whoever sent it.
+enum class QvDataTrust {
+    // External DTDs and entities of the data only inside the data file's folder;
+    // picture names from the data only inside the folder the template gives them.
+    Folder,
+    // No external DTD or entity at all, picture names only as plain relative
+    // names inside that folder, and no resolved path of the machine in messages.
+    Untrusted,
+    // Everything, as written.
+    Trusted,
+};
 
 struct QvSettings {
     // The Style named exactly "default" of the loaded template, or none. Owned by
@@ -33,6 +47,17 @@ struct QvSettings {
     // Set by the progress dialog's Cancel, cleared whenever a progress dialog is
     // created; read by the layout and printing loops.
     bool abort = false;
+
+    QvDataTrust dataTrust = QvDataTrust::Folder;
+
+    // A flag that a signal handler outside the engine sets to ask for a stop
+    // (SIGTERM, Ctrl-C); the engine only reads it. None: nothing outside asks.
+    const volatile std::sig_atomic_t* interruptFlag = nullptr;
+    bool Interrupted() const { return interruptFlag && *interruptFlag != 0; }
+    // Asked inside long loops (loading, one page's layout, drawing a page).
+    bool StopRequested() const { return abort || Interrupted(); }
+    // Raises CqvStopped when a stop was requested.
+    static void StopIfRequested();
 
     // The one instance.
     static QvSettings& Instance();

@@ -33,15 +33,38 @@ struct GErrorFree {
 using ErrorPtr = std::unique_ptr<GError, GErrorFree>;
 using PixbufPtr = std::unique_ptr<GdkPixbuf, GObjectUnref>;
 
+// The format the bytes' signature names, among those we decode; none for any
+// other bytes. gdk-pixbuf would otherwise pick a loader by sniffing the bytes
+// itself, and hand an SVG (or any of its other formats) to its loader before
+// the format could be refused.
+const char* FormatBySignature(const unsigned char* bytes, size_t count) {
+    auto starts = [&](std::string_view signature) {
+        return count >= signature.size() && std::memcmp(bytes, signature.data(), signature.size()) == 0;
+    };
+    using namespace std::string_view_literals;
+    if (starts("\x89PNG\r\n\x1a\n"sv)) return "png";
+    if (starts("\xFF\xD8\xFF"sv)) return "jpeg";
+    if (starts("GIF87a"sv) || starts("GIF89a"sv)) return "gif";
+    if (starts("BM"sv)) return "bmp";
+    // Icons and cursors share a loader.
+    if (starts("\0\0\1\0"sv) || starts("\0\0\2\0"sv)) return "ico";
+    if (starts("II*\0"sv) || starts("MM\0*"sv)) return "tiff";
+    return nullptr;
+}
+
 // A loader is always closed before it is released, as gdk-pixbuf requires.
 class Loader {
 public:
-    Loader() : m_loader(gdk_pixbuf_loader_new()) {}
-    ~Loader() { Close(); }
+    // A loader of exactly that format: no other module sees the bytes.
+    explicit Loader(const char* format) : m_loader(NewLoader(format)) {}
+    ~Loader() {
+        if (m_loader) Close();
+    }
     Loader(const Loader&) = delete;
     Loader& operator=(const Loader&) = delete;
 
     GdkPixbufLoader* Get() const { return m_loader.get(); }
+    bool Valid() const { return m_loader != nullptr; }
 
     bool Write(const unsigned char* bytes, size_t count) {
         GError* error = nullptr;
@@ -61,15 +84,24 @@ public:
     }
 
 private:
+    static GdkPixbufLoader* NewLoader(const char* format) {
+        GError* error = nullptr;
+        GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type(format, &error);
+        ErrorPtr owned(error);
+        return loader;
+    }
+
     std::unique_ptr<GdkPixbufLoader, GObjectUnref> m_loader;
     bool m_closed = false;
     bool m_closedOk = false;
 };
 
 struct SizeCheck {
+    uint64_t budget = kMaxPicturePixels;
     int claimedWidth = 0;
     int claimedHeight = 0;
     bool tooLarge = false;
+    bool overBudget = false;
     bool unsupported = false;
     int64_t rowsReached = 0;
 };
@@ -99,6 +131,11 @@ void OnSizePrepared(GdkPixbufLoader* loader, gint width, gint height, gpointer d
     if (width <= 0 || height <= 0) return;
     if (uint64_t(width) * uint64_t(height) > kMaxPicturePixels) {
         check.tooLarge = true;
+        gdk_pixbuf_loader_set_size(loader, 0, 0);
+        return;
+    }
+    if (uint64_t(width) * uint64_t(height) > check.budget) {
+        check.overBudget = true;
         gdk_pixbuf_loader_set_size(loader, 0, 0);
         return;
     }
@@ -180,21 +217,35 @@ std::string PictureTooLargeMessage(uint64_t width, uint64_t height) {
            " pixels is too large: a picture may have at most " + std::to_string(kMaxPicturePixels) + " pixels";
 }
 
-std::shared_ptr<const DecodedPicture> DecodePicture(const unsigned char* bytes, size_t count) {
+std::string PictureBudgetMessage(uint64_t width, uint64_t height) {
+    return "The picture of " + std::to_string(width) + " x " + std::to_string(height) +
+           " pixels is refused: the pictures of one report may have at most " +
+           std::to_string(kMaxReportPicturePixels) + " pixels together";
+}
+
+std::shared_ptr<const DecodedPicture> DecodePicture(const unsigned char* bytes, size_t count, uint64_t pixelBudget) {
     if (!bytes || count == 0) return nullptr;
-    Loader loader;
+    const char* format = FormatBySignature(bytes, count);
+    if (!format) return nullptr;
+    Loader loader(format);
+    if (!loader.Valid()) return nullptr;
     SizeCheck check;
+    check.budget = pixelBudget;
+    const auto refuse = [&check] {
+        if (check.tooLarge) throw CqvEx(PictureTooLargeMessage(uint64_t(check.claimedWidth), uint64_t(check.claimedHeight)));
+        if (check.overBudget) throw CqvEx(PictureBudgetMessage(uint64_t(check.claimedWidth), uint64_t(check.claimedHeight)));
+    };
     g_signal_connect(loader.Get(), "size-prepared", G_CALLBACK(OnSizePrepared), &check);
     g_signal_connect(loader.Get(), "area-prepared", G_CALLBACK(OnAreaPrepared), nullptr);
     g_signal_connect(loader.Get(), "area-updated", G_CALLBACK(OnAreaUpdated), &check);
 
     for (size_t at = 0; at < count; at += kChunk) {
         const bool written = loader.Write(bytes + at, std::min(kChunk, count - at));
-        if (check.tooLarge) throw CqvEx(PictureTooLargeMessage(uint64_t(check.claimedWidth), uint64_t(check.claimedHeight)));
+        refuse();
         if (!written || check.unsupported) return nullptr;
     }
-    if (!loader.Close() || check.tooLarge || check.unsupported) {
-        if (check.tooLarge) throw CqvEx(PictureTooLargeMessage(uint64_t(check.claimedWidth), uint64_t(check.claimedHeight)));
+    if (!loader.Close() || check.tooLarge || check.overBudget || check.unsupported) {
+        refuse();
         return nullptr;
     }
 

@@ -37,10 +37,18 @@ struct DecodedPicture {
 
 // The picture the bytes hold, or none when they are not a picture of a
 // supported format (or a damaged one). Raises CqvEx when the picture claims
-// more than kMaxPicturePixels pixels.
-std::shared_ptr<const DecodedPicture> DecodePicture(const unsigned char* bytes, size_t count);
+// more than kMaxPicturePixels pixels, or more than `pixelBudget` (what the
+// report's budget for all its pictures has left), before decoding it.
+std::shared_ptr<const DecodedPicture> DecodePicture(const unsigned char* bytes, size_t count,
+                                                    uint64_t pixelBudget = kMaxPicturePixels);
 
 // The message for a picture that claims too many pixels.
 std::string PictureTooLargeMessage(uint64_t width, uint64_t height);
+// The message for a picture beyond what the budget has left.
+std::string PictureBudgetMessage(uint64_t width, uint64_t height);
+
+// All the pictures one report decodes together hold at most this many pixels
+// (512 MiB): several of the largest single pictures, far beyond any report.
+constexpr uint64_t kMaxReportPicturePixels = 134'217'728;
 
 }  // namespace qv::platform

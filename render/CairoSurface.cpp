@@ -63,9 +63,14 @@ CairoSurface CairoSurface::Png(const std::string& path, int32_t paperWidth, int3
     CairoSurface s(Target::Png, path, paperWidth, paperHeight, dpi / 254.0, 0, 0);
     s.m_pixelWidth = static_cast<int>(std::lround(paperWidth * s.m_scale));
     s.m_pixelHeight = static_cast<int>(std::lround(paperHeight * s.m_scale));
-    if (s.m_pixelWidth < 1 || s.m_pixelHeight < 1 || s.m_pixelWidth > 32767 || s.m_pixelHeight > 32767)
-        throw CqvEx("A page of " + std::to_string(s.m_pixelWidth) + " x " + std::to_string(s.m_pixelHeight) +
+    const double width = std::round(paperWidth * s.m_scale), height = std::round(paperHeight * s.m_scale);
+    if (width < 1 || height < 1 || width > 32767 || height > 32767)
+        throw CqvEx("A page of " + std::to_string(int64_t(width)) + " x " + std::to_string(int64_t(height)) +
                     " pixels cannot be drawn");
+    if (width * height > double(kMaxPagePixels))
+        throw CqvEx("A page of " + std::to_string(s.m_pixelWidth) + " x " + std::to_string(s.m_pixelHeight) +
+                    " pixels is larger than the " + std::to_string(kMaxPagePixels) +
+                    " pixels a PNG page may have; a lower resolution draws it");
     return s;
 }
 
@@ -216,12 +221,24 @@ void CairoSurface::Finish() {
         const int count = static_cast<int>(m_pageFiles.size());
         for (int i = 0; i < count; ++i)
             m_pageFiles[i]->Commit(PageFileName(m_path, i + 1, count));
+        RemoveStalePages(count);
         break;
     }
     case Target::Image:
         if (m_surface)
             cairo_surface_flush(m_surface.get());
         break;
+    }
+}
+
+// Pages of an earlier, longer series under the same name would read as part of
+// this one. They go only once the new series is complete: a failed run leaves
+// the earlier series whole.
+void CairoSurface::RemoveStalePages(int pageCount) const {
+    for (int page = pageCount <= 1 ? 1 : pageCount + 1;; ++page) {
+        const std::string stale = PageFileName(m_path, page, 2);
+        std::error_code error;
+        if (!std::filesystem::is_regular_file(stale, error) || !std::filesystem::remove(stale, error)) break;
     }
 }
 

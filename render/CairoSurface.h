@@ -27,6 +27,11 @@ class CairoSurface : public Surface {
 public:
     enum class Target { Png, Svg, PostScript, Image };
 
+    // A PNG page holds at most this many pixels (400 MB while it is drawn, a
+    // few seconds to write): A0 paper at 250 dpi. A larger page is refused
+    // before anything is allocated.
+    static constexpr int64_t kMaxPagePixels = 100'000'000;
+
     // One file per page, named by PageFileName once Finish knows the page count.
     // Paper size in logical units (2100 × 2970 is A4).
     static CairoSurface Png(const std::string& path, int32_t paperWidth, int32_t paperHeight, double dpi);
@@ -111,6 +116,7 @@ private:
     DeviceRect ToDevice(const QvRect& rect) const;
     cairo_t* Context();
     void OpenPageSurface();
+    void RemoveStalePages(int pageCount) const;
     void CheckStatus(cairo_status_t status, qv::render::OutputFile* file);
     SelectedFont& Font();
     cairo_font_face_t* CairoFace(SelectedFont& font, size_t face);

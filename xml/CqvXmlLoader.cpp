@@ -12,8 +12,10 @@
 
 #include "common/AsciiText.h"
 #include "common/CqvEx.h"
+#include "common/CqvStopped.h"
 #include "platform/CodePages.h"
 #include "xml/CqvXmlDocument.h"
+#include "xml/PathInsideFolder.h"
 #include "xml/ResolvePathFromBase.h"
 
 namespace {
@@ -67,6 +69,11 @@ std::string SyntaxError(XML_Parser parser, const std::string& path, const char* 
     return "In file '" + path + "' \n" + text + beforePosition +
            "at line " + std::to_string(XML_GetCurrentLineNumber(parser)) + " char " +
            std::to_string(XML_GetCurrentColumnNumber(parser));
+}
+
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool IsXmlWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -142,7 +149,9 @@ void CqvXmlLoader::ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxErrorTe
     } popActive{m_activeParses};
 
     size_t blockSize = kBlockSize;
+    const std::function<bool()>& stopRequested = m_document.LoadRules().stopRequested;
     for (;;) {
+        if (stopRequested && stopRequested()) throw CqvStopped();
         // Read straight into the parser's own buffer, which holds an unfinished
         // token anyway: a long token is then kept once, not twice.
         void* block = XML_GetBuffer(parser, static_cast<int>(blockSize));
@@ -339,6 +348,7 @@ void CqvXmlLoader::ExternalEntityReference(XML_Parser parser, const XML_Char* co
     // The parser's base is not used: references inside an external DTD resolve
     // against the main file's folder too.
     const std::string path = ResolvePathFromBase(m_document.BasePath(), systemId);
+    CheckExternalAccess(systemId, path);
     InputFile input = OpenInputFile(path);
     if (!input.file) {
         std::string message = "The file '" + path + "' was not opened\n";
@@ -354,6 +364,20 @@ void CqvXmlLoader::ExternalEntityReference(XML_Parser parser, const XML_Char* co
     ParseBlocks(entityParser, input.file.get(), [&](const std::string* what) {
         return SyntaxError(entityParser, path, "\n", what);
     });
+}
+
+// A data file's DTD or entity could otherwise read any file of the machine into
+// the report, or into an error message. The refusal names the reference as
+// written and never the resolved path, so that it tells nothing of the machine.
+void CqvXmlLoader::CheckExternalAccess(const std::string& systemId, const std::string& path) const {
+    const ExternalAccess access = m_document.LoadRules().access;
+    if (access == ExternalAccess::Any) return;
+    const std::string refused = "The external DTD or entity '" + systemId + "' of the file '" +
+                                FileNameOf(m_document.SourcePath()) + "' is refused: ";
+    if (access == ExternalAccess::None)
+        throw CqvEx(refused + "this data may not refer to other files");
+    if (!PathInsideFolder(ResolvePathFromBase(m_document.BasePath(), ""), path))
+        throw CqvEx(refused + "it lies outside the data file's folder");
 }
 
 bool CqvXmlLoader::UnknownEncoding(const XML_Char* name, XML_Encoding* info) {

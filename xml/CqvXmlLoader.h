@@ -104,6 +104,8 @@ private:
     void ExternalEntityReference(XML_Parser parser, const XML_Char* context,
                                  const XML_Char* systemId);
     bool UnknownEncoding(const XML_Char* name, XML_Encoding* info);
+    // Raises the refusal when the document's rules keep it from `path`.
+    void CheckExternalAccess(const std::string& systemId, const std::string& path) const;
 
     // C++ exceptions never unwind through the parser's C frames: a handler's
     // failure is kept here, the running parser is stopped, and the failure is

@@ -2,11 +2,16 @@
 
 #include <string_view>
 
+#include "xml/CqvXmlDocument.h"
+
 namespace {
 
 const TiXmlElement* FirstChildElementNamed(const TiXmlNode* node, std::string_view name) {
     // Element names are never empty, so an empty segment matches nothing.
     if (name.empty()) return nullptr;
+    // A loaded document keeps an index of the children of large elements.
+    if (const auto* document = dynamic_cast<const CqvXmlDocument*>(node->GetDocument()))
+        return document->FirstChildNamed(node, name);
     for (const TiXmlElement* child = node->FirstChildElement(); child;
          child = child->NextSiblingElement()) {
         if (child->ValueStr() == name) return child;

@@ -5,7 +5,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
+
 #include <algorithm>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -242,6 +246,7 @@ TEST(QuorvaneCommand, UsageErrorsExitWithTwoAndWriteNothing) {
         {"render", t, d, "-o", dir / "x.png", "--dpi", "many"},
         {"dump", t},
         {"dump", t, d, "extra"},
+        {"dump", t, d, "--untrusted", "--trusted-data"},
         {"--colour"},
     };
     for (const auto& args : cases) {
@@ -295,6 +300,97 @@ TEST(QuorvaneCommand, ATerminalSeesTheProgressLine) {
     // The last thing written clears the line.
     EXPECT_TRUE(seen.ends_with("\r\033[K")) << seen;
     EXPECT_TRUE(fs::exists(pdf));
+}
+
+// The data file reaches a secret outside its folder through an entity, and
+// names a picture outside the template's folder. Only --trusted-data lets it.
+TEST(QuorvaneCommand, DataTrustDecidesWhatTheDataMayReach) {
+    ScratchDir outside, dir;
+    const std::string secret = outside.Write("secret.txt", "SECRET of the machine");
+    const std::string report = dir.Write("report.qvrp",
+        "<XmlTemplateReport><Styles><Style name=\"default\" font-family=\"Arial\" font-size=\"10\"/></Styles><PageHeader height=\"0\"/><PageFooter height=\"0\"/><Block>"
+        "<Text width=\"100mm\">[%s%]</Text></Block></XmlTemplateReport>");
+    const std::string data = dir.Write("data.xml", "<!DOCTYPE root [<!ENTITY e SYSTEM \"" + secret +
+                                                       "\">]><root><s>&e;</s></root>");
+    const std::string refused = "The external DTD or entity '" + secret + "' of the file 'data.xml' is refused: ";
+    const struct {
+        std::vector<std::string> options;
+        int status;
+        std::string err;
+    } cases[] = {
+        {{}, 1, refused + "it lies outside the data file's folder\n"},
+        {{"--untrusted"}, 1, refused + "this data may not refer to other files\n"},
+        {{"--trusted-data"}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = {"dump", report, data};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const RunResult run = RunQuorvane(args);
+        const std::string mode = c.options.empty() ? "default" : c.options[0];
+        EXPECT_EQ(run.status, c.status) << mode;
+        EXPECT_EQ(run.err, c.err) << mode;
+        EXPECT_EQ(run.out.find("SECRET") != std::string::npos, c.status == 0) << mode;
+    }
+}
+
+// SIGTERM in the middle of a long layout ends the command within a second,
+// with exit 130 and nothing at OUT.
+TEST(QuorvaneCommand, SigtermIsObeyedWithinASecond) {
+    ScratchDir dir;
+    const std::string report = dir.Write("rows.qvrp",
+        "<XmlTemplateReport max-pages=\"1000000\"><Styles><Style name=\"default\" font-family=\"Arial\" "
+        "font-size=\"10\"/></Styles><PageHeader height=\"0\"/><PageFooter height=\"0\"/>"
+        "<Block xml-element-name=\"row\"><Text xml-element-name=\"@n\" width=\"20mm\"/>"
+        "<Text xml-element-name=\".\" left=\"20mm\" width=\"150mm\"/></Block></XmlTemplateReport>");
+    std::string rows = "<root>";
+    for (int i = 0; i < 400000; ++i) rows += "<row n='" + std::to_string(i) + "'>Row of the data</row>";
+    const std::string data = dir.Write("rows.xml", rows + "</root>");
+    const std::string out = dir / "out.pdf";
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int devnull = open("/dev/null", O_WRONLY);
+        dup2(devnull, STDERR_FILENO);
+        execl(QV_QUORVANE_EXE, QV_QUORVANE_EXE, "render", report.c_str(), data.c_str(), "-o", out.c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    usleep(1500 * 1000);  // well into the layout of 400,000 rows
+    kill(child, SIGTERM);
+    const auto sent = std::chrono::steady_clock::now();
+    int status = 0;
+    pid_t done = 0;
+    while ((done = waitpid(child, &status, WNOHANG)) == 0 &&
+           std::chrono::steady_clock::now() - sent < std::chrono::seconds(10))
+        usleep(10 * 1000);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - sent).count();
+    if (done == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    ASSERT_EQ(done, child) << "SIGTERM ignored for 10 s";
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+    EXPECT_LT(seconds, 1.0);
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"rows.qvrp", "rows.xml"}));
+}
+
+// A shorter PNG series replaces a longer one whole; a failing run leaves the
+// earlier series as it was.
+TEST(QuorvaneRender, APngSeriesRemovesStalePagesOnlyWhenComplete) {
+    ScratchDir dir;
+    ASSERT_EQ(RunQuorvane({"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "p.png",
+                           "--dpi", "20"}).status, 0);
+    const std::string before = ReadFile(dir.Path() / "p-3.png");
+    EXPECT_EQ(RunQuorvane({"render", Fixture("too_many_pages.qvrp"), Fixture("three_pages.xml"), "-o",
+                           dir / "p.png", "--dpi", "20"}).status, 1);
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"p-1.png", "p-2.png", "p-3.png"}));
+    EXPECT_EQ(ReadFile(dir.Path() / "p-3.png"), before);
+    ASSERT_EQ(RunQuorvane({"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o", dir / "p.png",
+                           "--dpi", "20"}).status, 0);
+    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"p.png"}));
 }
 
 }  // namespace

@@ -5,8 +5,13 @@
 
 #include "elements/CqvImageItem.h"
 #include "elements/CqvPicture.h"
+#include "elements/QvPictureStore.h"
 #include "ImageTestSupport.h"
 #include "platform/PictureDecoder.h"
+#include "support/TestSettingsGuard.h"
+#include "engine/QvSettings.h"
+
+#include <filesystem>
 
 namespace {
 
@@ -305,6 +310,108 @@ TEST(CqvImageItem, PlaceholdersInTheFileNameAreExpanded) {
                        "\">[%@base%]/square.png</Image></Block>"));
     report.Prepare();
     EXPECT_EQ(report.Images(1).size(), 1u);
+}
+
+}  // namespace
+
+namespace {
+
+// Picture names from the data, under each trust the command offers. "" is a
+// picture placed; anything else the message expected.
+TEST(CqvImageItem, PictureNamesFromTheDataStayInTheTemplatesFolder) {
+    qv::test::SettingsGuard guard;
+    const std::string outsideFolder = "it lies outside the template's picture folder";
+    const std::string notPlain = "this data may name only pictures by plain relative names";
+    const std::string square = ImageFile("square.png");  // outside the report's folder
+    const struct {
+        std::string name;
+        std::string folder, untrusted, trusted;
+    } cases[] = {
+        {"copy.png", "", "", ""},
+        {"sub/copy.png", "", "", ""},
+        {"sub/../copy.png", "", notPlain, ""},
+        {square, outsideFolder, notPlain, ""},
+        {"../../../../../../../.." + square, outsideFolder, notPlain, ""},
+        {"link.png", outsideFolder, outsideFolder, ""},
+        {"/nonexistent/x.png", outsideFolder, notPlain, "Can't load Image from file '/nonexistent/x.png'"},
+        {"none.png", "*", "Can't load Image from file 'none.png'", "*"},
+    };
+    for (const auto& c : cases) {
+        Report report(Page("<Block xml-element-name=\"dog\"><Image xml-element-name=\"@photo\" width=\"20.0\" "
+                           "height=\"20.0\"/></Block>"),
+                      "<root><dog photo=\"" + c.name + "\"/></root>",
+                      {{"copy.png", ReadBytes(square)}, {"sub/copy.png", ReadBytes(square)}});
+        const std::string folder = report->TemplateFileName().substr(0, report->TemplateFileName().rfind('/'));
+        std::filesystem::create_symlink(square, folder + "/link.png");
+        const std::pair<QvDataTrust, std::string> trusts[] = {
+            {QvDataTrust::Folder, c.folder}, {QvDataTrust::Untrusted, c.untrusted}, {QvDataTrust::Trusted, c.trusted}};
+        for (const auto& [trust, expected] : trusts) {
+            QvSettings::Instance().dataTrust = trust;
+            const std::string error = ErrorOf([&] { report.Prepare(); });
+            const std::string where = c.name + " under trust " + std::to_string(int(trust));
+            if (expected.empty()) {
+                EXPECT_EQ(error, "") << where;
+                EXPECT_EQ(report.Images(1).size(), 1u) << where;
+            } else if (expected == "*") {
+                // A missing neighbour of the template names its full path where paths may be shown.
+                EXPECT_EQ(error, "Can't load Image from file '" + folder + "/" + c.name + "'") << where;
+            } else if (expected.starts_with("Can't")) {
+                EXPECT_EQ(error, expected) << where;
+            } else {
+                EXPECT_EQ(error, "The picture '" + c.name + "' named by the data is refused: " + expected) << where;
+            }
+        }
+    }
+}
+
+// Only the formats reports use reach a decoder: an SVG (which gdk-pixbuf would
+// hand to its SVG loader) and bytes whose signature names no such format are
+// no picture, while a PNG with a foreign extension is still one.
+TEST(CqvImageItem, OnlyTheAllowedFormatsAreDecoded) {
+    const std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"><rect "
+                            "width=\"10\" height=\"10\"/></svg>";
+    const std::string xpm = "/* XPM */\nstatic char * x[] = {\"1 1 1 1\", \"a c #000000\", \"a\"};\n";
+    for (const std::string& bytes : {svg, xpm, std::string("P3\n1 1\n255\n0 0 0\n")}) {
+        auto data = reinterpret_cast<const unsigned char*>(bytes.data());
+        EXPECT_EQ(qv::platform::DecodePicture(data, bytes.size()), nullptr) << bytes;
+    }
+    const std::string png = ReadBytes(ImageFile("square.png"));
+    EXPECT_NE(qv::platform::DecodePicture(reinterpret_cast<const unsigned char*>(png.data()), png.size()), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// One file named by many data rows is decoded once and shared, so a PDF
+// embeds it once; the budget holds for all the pictures of a report together.
+TEST(QvPictureStore, AFileIsDecodedOnceAndThePicturesShareOneBudget) {
+    std::string rows;
+    for (int i = 0; i < 50; ++i) rows += "<dog photo=\"copy.png\"/>";
+    Report report(Page("<Block xml-element-name=\"dog\"><Image xml-element-name=\"@photo\" width=\"3.0\" "
+                       "height=\"3.0\"/></Block>"),
+                  "<root>" + rows + "</root>", {{"copy.png", ReadBytes(ImageFile("square.png"))}});
+    report.Prepare();
+    const auto images = report.Images(1);
+    ASSERT_EQ(images.size(), 50u);
+    for (const auto* image : images) EXPECT_EQ(image->Picture()->Image(), images[0]->Picture()->Image());
+    EXPECT_EQ(report->Pictures().FilesDecoded(), 1u);
+    EXPECT_EQ(report->Pictures().PixelsUsed(), 16u * 16u);
+
+    // 16 x 16 and 64 x 32 pixels against a budget of 2,500: the third picture is refused.
+    QvPictureStore store(2500);
+    const std::string square = ReadBytes(ImageFile("square.png")), wide = ReadBytes(ImageFile("wide_2to1.png"));
+    auto bytes = [](const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); };
+    EXPECT_TRUE(store.FromBytes(bytes(square), square.size())->HasPicture());
+    EXPECT_TRUE(store.FromBytes(bytes(wide), wide.size())->HasPicture());
+    EXPECT_EQ(ErrorOf([&] { store.FromBytes(bytes(wide), wide.size()); }),
+              qv::platform::PictureBudgetMessage(64, 32));
+    EXPECT_EQ(store.PixelsUsed(), 16u * 16u + 64u * 32u);
+    // A file already decoded costs nothing more.
+    const std::string file = report->TemplateFileName().substr(0, report->TemplateFileName().rfind('/')) + "/copy.png";
+    QvPictureStore files(300);
+    EXPECT_EQ(files.FromFile(file), files.FromFile(file));
+    EXPECT_EQ(files.FilesDecoded(), 1u);
 }
 
 }  // namespace

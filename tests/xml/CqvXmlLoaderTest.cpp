@@ -178,7 +178,7 @@ TEST(CqvXmlLoader, ALongAttributeStreamsInInLogarithmicallyManyCalls) {
     const std::string path = dir.Write("long.xml", head + std::string(length, 'v') + tail);
     CqvXmlDocument document;
     CqvXmlLoadStats stats;
-    document.Load(path, &stats);
+    document.Load(path, {}, &stats);
     const std::string* value = AttributeByName(FindElementByPath(document.RootElement(), "item"), "name");
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->size(), length);
@@ -195,7 +195,7 @@ TEST(CqvXmlLoader, TextStreamsInFixedBlocks) {
     const std::string path = dir.Write("text.xml", content);
     CqvXmlDocument document;
     CqvXmlLoadStats stats;
-    document.Load(path, &stats);
+    document.Load(path, {}, &stats);
     EXPECT_EQ(ElementText(document.RootElement())->size(), 300000u);
     EXPECT_EQ(stats.parseCalls, content.size() / CqvXmlLoader::kBlockSize + 1);
     EXPECT_EQ(stats.largestBlock, CqvXmlLoader::kBlockSize);
