@@ -52,6 +52,9 @@ bool UnreducedSeed(const GeneratedReport& report, const Violation& v) {
     };
     static const Entry entries[] = {
         {123, "words"}, {251, "words"}, {300, "words"}, {365, "words"}, {392, "words"},
+        // Seen only once the fault fixes merged: words lost (197) and placed
+        // twice (124) by bound texts; not reduced yet.
+        {124, "words"}, {197, "words"},
         {131, "paper"}, {178, "paper"}, {344, "paper"}, {351, "paper"},
     };
     for (const Entry& e : entries)
@@ -79,13 +82,6 @@ bool HasKind(const Violation& v, const char* kind) {
 
 const std::vector<KnownFault>& KnownLayoutFaults() {
     static const std::vector<KnownFault> faults = {
-        // Issue 15, faults 5 and 6: an asblank block is only as tall as its
-        // children's texts, and its absolute items are placed below the paper;
-        // so the next item is drawn over it, and its items leave the body.
-        {"issue 15 fault 5 (asblank extent)", "overlap", InForm},
-        {"issue 15 fault 6 (absolute items below the paper)", "body", InForm},
-        {"issue 15 fault 6 (absolute items below the paper)", "paper", InForm},
-        {"issue 15 fault 6 (absolute items below the paper)", "words", InForm},
         // Issue 15, fault 8: lines below the body and the paper.
         {"issue 15 fault 8 (lines below the body)", "body",
          [](const GeneratedReport&, const Violation& v) { return HasKind(v, "line"); }},
@@ -104,9 +100,6 @@ const std::vector<KnownFault>& KnownLayoutFaults() {
         // over a table row that continues leaves the frame-only pieces of the
         // row's finished cells on the page, so they are drawn twice.
         {"h15-findings N2 (a trial leaves row frames)", "overlap", SameItemTwice},
-        // Issue 15, fault 9: a nested table is as wide as its last row, so the
-        // cell after it is placed over its wider rows.
-        {"issue 15 fault 9 (nested table width)", "overlap", CellsOfNestedTables},
         // Not reduced yet: h15-findings N3 (words) and N4 (boxes turned upside down).
         {"h15-findings N3 (unreduced: words of bound texts)", "words", UnreducedSeed},
         {"h15-findings N4 (unreduced: a box upside down)", "paper", UnreducedSeed},
