@@ -3,12 +3,16 @@
 // and data, ready to become a regression test; `--seed S --count 1` replays it.
 //
 //   layout_soak --seconds N [--seed S] [--count N] [--pdf-every K] [--quorvane PATH] [--unknown]
-// --unknown leaves out the violations that known faults explain.
+// --unknown leaves out the violations that known faults explain. The run ends
+// with the count of reports by invariant broken and by the known fault that
+// explains them, so that an allow-list entry no longer needed shows at once.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <map>
+#include <set>
 #include <string>
 
 #include "KnownLayoutFaults.h"
@@ -53,6 +57,7 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
     uint64_t ran = 0, failed = 0;
+    std::map<std::string, uint64_t> tally;
     double lastProgress = 0;
     for (uint64_t s = seed;; ++s) {
         if (count && ran >= count) break;
@@ -61,6 +66,12 @@ int main(int argc, char** argv) {
         qv::layoutcheck::CheckOptions options;
         if (pdfEvery && ran % pdfEvery == 0) options.quorvaneExe = quorvane;
         auto violations = qv::layoutcheck::CheckReport(report, scratch.Path().string(), options);
+        std::set<std::string> broken;  // a report counts once for each invariant and fault
+        for (const auto& v : violations) {
+            const auto* known = qv::layoutcheck::KnownFaultFor(report, v);
+            broken.insert(v.invariant + " <- " + (known ? known->fault : "unknown"));
+        }
+        for (const std::string& key : broken) ++tally[key];
         // --unknown: leave out what the known faults explain.
         if (unknownOnly)
             std::erase_if(violations, [&](const auto& v) { return qv::layoutcheck::KnownFaultFor(report, v); });
@@ -78,5 +89,7 @@ int main(int argc, char** argv) {
     std::printf("layout_soak: %llu reports from seed %llu in %.1f s, %llu failing\n",
                 static_cast<unsigned long long>(ran), static_cast<unsigned long long>(seed), elapsed(),
                 static_cast<unsigned long long>(failed));
+    for (const auto& [key, n] : tally)
+        std::printf("  %-70s %llu reports\n", key.c_str(), static_cast<unsigned long long>(n));
     return failed ? 1 : 0;
 }
