@@ -396,7 +396,7 @@ void CqvReport::DrawPage(Surface& surface, QvPrintInfo& printInfo) {
         for (const auto& piece : m_pages[printInfo.currentPage - 1]) {
             // A page may hold many pieces: the rest are left undrawn on a stop
             // request, and the caller's check between pages ends the output.
-            if (QvSettings::Instance().StopRequested()) return;
+            if (QvSettings::Instance().Interrupted()) return;
             piece->Draw(surface);
         }
     });

@@ -3,7 +3,7 @@
 #include "common/CqvStopped.h"
 
 void QvSettings::StopIfRequested() {
-    if (Instance().StopRequested()) throw CqvStopped();
+    if (Instance().Interrupted()) throw CqvStopped();
 }
 
 QvSettings& QvSettings::Instance() {

@@ -53,10 +53,11 @@ struct QvSettings {
     // A flag that a signal handler outside the engine sets to ask for a stop
     // (SIGTERM, Ctrl-C); the engine only reads it. None: nothing outside asks.
     const volatile std::sig_atomic_t* interruptFlag = nullptr;
-    bool Interrupted() const { return interruptFlag && *interruptFlag != 0; }
     // Asked inside long loops (loading, one page's layout, drawing a page).
-    bool StopRequested() const { return abort || Interrupted(); }
-    // Raises CqvStopped when a stop was requested.
+    // The progress dialog's Cancel is not: it can only be pressed while the
+    // dialog's abort check runs, between pages, where the loops look at it.
+    bool Interrupted() const { return interruptFlag && *interruptFlag != 0; }
+    // Raises CqvStopped when a stop was requested from outside.
     static void StopIfRequested();
 
     // The one instance.
