@@ -579,8 +579,14 @@ private:
         out += " margin-left=\"" + Mm(m_margins[0]) + "\" margin-top=\"" + Mm(m_margins[1]) + "\"";
         out += " margin-right=\"" + Mm(m_margins[2]) + "\" margin-bottom=\"" + Mm(m_margins[3]) + "\"";
         out += " max-pages=\"" + std::to_string(m_out.maxPages) + "\">\n";
-        out += "  <Styles><Style name=\"default\" font-size=\"" + std::to_string(Uniform(8, 12)) +
-               "\" padding=\"" + Mm(Uniform(0, 15)) + "\" space-after=\"" + Mm(Uniform(0, 20)) + "\"/></Styles>\n";
+        // One draw a statement: the operands of + are not sequenced, and
+        // compilers differ in their order, which would change the template
+        // a seed gives from one build to another.
+        const int fontSize = Uniform(8, 12);
+        const int32_t padding = Uniform(0, 15);
+        const int32_t spaceAfter = Uniform(0, 20);
+        out += "  <Styles><Style name=\"default\" font-size=\"" + std::to_string(fontSize) + "\" padding=\"" +
+               Mm(padding) + "\" space-after=\"" + Mm(spaceAfter) + "\"/></Styles>\n";
         WriteNode(out, header, 1);
         WriteNode(out, footer, 1);
         for (const Node& block : blocks) WriteNode(out, block, 1);
