@@ -74,12 +74,15 @@ struct IconvCloser {
 };
 using IconvHandle = std::unique_ptr<void, IconvCloser>;
 
-IconvHandle OpenToUtf16(int codePage) {
-    const char* name = IconvNameForCodePage(codePage);
-    if (!name) return nullptr;
-    iconv_t cd = iconv_open("UTF-16LE", name);
+IconvHandle OpenConverter(const char* to, const char* from) {
+    iconv_t cd = iconv_open(to, from);
     if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
     return IconvHandle(cd);
+}
+
+IconvHandle OpenToUtf16(int codePage) {
+    const char* name = IconvNameForCodePage(codePage);
+    return name ? OpenConverter("UTF-16LE", name) : nullptr;
 }
 
 // Converts with iconv; on an invalid or incomplete sequence either fails
@@ -173,12 +176,6 @@ std::u16string ToUtf16Lenient(int codePage, std::string_view bytes) {
 }
 
 namespace {
-
-IconvHandle OpenConverter(const char* to, const char* from) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return nullptr;
-    return IconvHandle(cd);
-}
 
 // Runs a strict conversion to its end, flush included: some converters hold a
 // character back until told the input is over, and stateful ones then return
