@@ -150,6 +150,12 @@ bool IsHeaderRow(const CqvItem& item) {
 
 int32_t BreakResult(int32_t result) { return result == 0 ? qv::kLayoutNextPage : -result; }
 
+bool OverlapsAnySpan(const std::vector<std::pair<int32_t, int32_t>>& spans, int32_t left, int32_t right) {
+    // Both ends included, as in the placement record.
+    return std::any_of(spans.begin(), spans.end(),
+                       [&](const auto& span) { return span.first <= right && left <= span.second; });
+}
+
 }  // namespace
 
 int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32_t y,
@@ -163,6 +169,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     const bool pageWasEmpty = m_pReport->PageEmpty();
     const size_t firstPiece = m_pReport->CurrentPagePieceCount();
     int64_t lowest = y;  // the lowest box bottom, spaces after left out
+    std::vector<std::pair<int32_t, int32_t>> waiting;  // spans of the children that wait
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
         // One page of a block can hold a great many items: a stop request is
@@ -186,10 +193,20 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         const int32_t spanRight = child.SpanRight();
 
         // Blocked span: a child waits for the next page while an unfinished
-        // sibling above it occupies any part of its span.
+        // sibling above it occupies any part of its span, or a sibling before it
+        // waits there already (passing it would change the order of the flow).
+        // A waiting child keeps the block unfinished: it is placed on a later
+        // page, not forgotten when its siblings complete.
         if (!m_bAbsolute && !blockIsRow && !IsHeaderRow(child) &&
-            placement.OverlapsUnfinished(&child, spanLeft, spanRight))
+            (placement.OverlapsUnfinished(&child, spanLeft, spanRight) ||
+             OverlapsAnySpan(waiting, spanLeft, spanRight))) {
+            // A finished row is visited only for its frame.
+            if (!child.IsDone()) {
+                waiting.emplace_back(spanLeft, spanRight);
+                wrapped = true;
+            }
             continue;
+        }
 
         int64_t position = y;
         if (!m_bAbsolute) {
@@ -273,7 +290,10 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         m_pReport->SetPageEmpty(pageWasEmpty);
         return qv::kLayoutNextPage;
     }
-    return wrapped ? -result : result;
+    // Something left for the next page always reads as unfinished, even when
+    // what waits placed nothing here.
+    if (wrapped) return BreakResult(result);
+    return result;
 }
 
 bool CqvBlock::IsFormInBody() const {
@@ -318,7 +338,9 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone,
     content.left = qv::Clamp32(int64_t{content.left} + style.m_nPaddingLeft);
     content.top = qv::Clamp32(int64_t{content.top} - style.m_nPaddingTop);
     content.right = qv::Clamp32(int64_t{content.right} - style.m_nPaddingRight);
-    content.bottom = qv::Clamp32(int64_t{content.bottom} + style.m_nPaddingBottom);
+    // A text cut at the limit chose its lines down to the limit: lifting its
+    // content by the padding bottom would leave its last line undrawn.
+    if (!child.CutAtBottomLimit()) content.bottom = qv::Clamp32(int64_t{content.bottom} + style.m_nPaddingBottom);
     piece->m_bFrameOnly = wasDone || m == 0 || m == qv::kLayoutNextPage;
     m_pieces.push_back(std::move(piece));
 }

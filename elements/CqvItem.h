@@ -75,6 +75,11 @@ public:
     int32_t PartProgress() const { return m_nPartProgress; }
     void SetPartProgress(int32_t part) { m_nPartProgress = part; }
 
+    // Whether the last layout cut the item at its bottom limit. Its lines were
+    // chosen to fill the room down to the limit, so the piece's content reaches
+    // the limit; the padding bottom belongs where the item ends.
+    bool CutAtBottomLimit() const { return m_bCutAtBottomLimit; }
+
     const QvRect& ItemRectangle() const { return m_rcItem; }
     const QvRect& ContentRectangle() const { return m_rcContent; }
 
@@ -96,4 +101,5 @@ protected:
     QvRect m_rcItem;
     QvRect m_rcContent;
     int32_t m_nPartProgress = 0;
+    bool m_bCutAtBottomLimit = false;
 };

@@ -41,6 +41,7 @@ std::unique_ptr<CqvPagePiece> CqvTextItem::CreatePiece() {
 
 int32_t CqvTextItem::LayoutText(int32_t y, const TiXmlElement* data, QvRect& itemRect) {
     ItemRect(y);
+    m_bCutAtBottomLimit = false;
     if (m_bAbsolute) GrowAbsoluteBoxToOneLine();
 
     const int64_t padding = int64_t{m_style.m_nPaddingTop} + m_style.m_nPaddingBottom;
@@ -63,6 +64,7 @@ int32_t CqvTextItem::LayoutText(int32_t y, const TiXmlElement* data, QvRect& ite
         // The text reaches down to the limit and no further.
         m_rcItem.bottom = m_rcContent.bottom = qv::Clamp32(-int64_t{bottomLimit});
         used = int64_t{bottomLimit} - y;
+        m_bCutAtBottomLimit = true;
     } else if (!m_bAbsolute) {
         m_rcItem.bottom = m_rcContent.bottom = qv::Clamp32(int64_t{m_rcItem.top} - used);
     }
