@@ -254,8 +254,17 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         QvRect itemRect;
         if (m_bInTrial) child.SetInTrial(true);
         if (trial) trial->Register(child);
+        const bool pageEmptyBefore = m_pReport->PageEmpty();
+        const size_t piecesBefore = m_pReport->CurrentPagePieceCount();
         const int32_t m = child.Layout(surface, printInfo, at, data, itemRect, trial);
         child.SetInTrial(false);
+
+        if (HeaderRowMovesWithItsTable(child, m, pageEmptyBefore)) {
+            m_pReport->DropPiecesFrom(piecesBefore);
+            child.Reset();
+            m_pReport->SetPageEmpty(pageEmptyBefore);
+            return BreakResult(result);
+        }
 
         if (!m_bInTrial && ((m != 0 && m != qv::kLayoutNextPage) || blockIsRow))
             MakePiece(child, e, m, false, itemRect);
@@ -294,6 +303,18 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     // what waits placed nothing here.
     if (wrapped) return BreakResult(result);
     return result;
+}
+
+bool CqvBlock::HeaderRowMovesWithItsTable(const CqvItem& child, int32_t m, bool pageWasEmpty) const {
+    // A header row is shown whole on every page of its table, so one cut at
+    // the foot loses the rest of its words on that page and stands there
+    // without a row under it. Before any row of the table is placed, the
+    // table starts on the next page instead; on an empty page, or once the
+    // table is under way, a header taller than the room is cut as any row.
+    if (!IsHeaderRow(child) || m >= 0 || pageWasEmpty) return false;
+    for (const auto& sibling : m_children)
+        if (sibling.get() != &child && !IsHeaderRow(*sibling) && sibling->HasStarted()) return false;
+    return true;
 }
 
 bool CqvBlock::IsFormInBody() const {

@@ -68,6 +68,7 @@ private:
     // The outermost absolute block of the body (an `asblank` form), which
     // moves whole to the next page when it does not fit.
     bool IsFormInBody() const;
+    bool HeaderRowMovesWithItsTable(const CqvItem& child, int32_t m, bool pageWasEmpty) const;
     bool AnyChildStarted() const;
     void MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, const QvRect& itemRect);
 };

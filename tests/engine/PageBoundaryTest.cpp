@@ -273,6 +273,15 @@ const BoundaryCase kCases[] = {
          ASSERT_EQ(pages[1][0].kind, "image");
          EXPECT_EQ(pages[1][0].outer.top - pages[1][0].outer.bottom, 5);
      }},
+    {"HeaderRowThatDoesNotFitWholeMovesWithItsTable", "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>filler one</Text><Text>filler two</Text><Table>"
+         "<Row header=\"1\"><Text width=\"20mm\">Heading of the table</Text></Row>"
+         "<Row><Text width=\"30mm\">body</Text></Row></Table></Block>",
+     "<root/>",
+     // Cut at the foot, the first page showed a part of the heading alone,
+     // the rest of its words on no page.
+     {"filler one|filler two", "Heading of the table|body"}, nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, PageBoundary, ::testing::ValuesIn(kCases),
