@@ -209,8 +209,9 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         const bool wasDone = child.IsDone();
         if (wasDone) {
             // Only rows and the rows of tables get here; a finished cell still
-            // shows its frame in its row.
-            if (blockIsRow) {
+            // shows its frame in its row, but not from inside a trial: the
+            // cell itself is not laid out, so nothing marks it as tried.
+            if (blockIsRow && !m_bInTrial) {
                 const QvRect rc = child.ItemRect(e);
                 MakePiece(child, e, 0, true, rc);
             }

@@ -57,6 +57,11 @@ void ToRowExtent(CqvBlock& row, int32_t r) {
         const int64_t rowTop = int64_t{piece->m_rcOuter.top} + (piece->Style() ? piece->Style()->m_nSpaceBefore : 0);
         piece->m_rcOuter.bottom = qv::Clamp32(std::max(rowTop - extent, limit));
     }
+    // A finished cell's frame on a later page of its row still stands its
+    // space-before below the row's top; when the cells that continue use less
+    // than that, its box would begin below the row's bottom: it has no room
+    // in the row on this page.
+    std::erase_if(row.Pieces(), [](const auto& piece) { return piece->m_rcOuter.bottom >= piece->m_rcOuter.top; });
 }
 
 }  // namespace qv::rows

@@ -13,11 +13,6 @@ const ItemFacts* Facts(const GeneratedReport& report, const std::string& name) {
     return found == report.items.end() ? nullptr : &found->second;
 }
 
-// Two pieces of one item on one page lying over each other.
-bool SameItemTwice(const GeneratedReport&, const Violation& v) {
-    return v.items.size() == 2 && v.items[0] == v.items[1];
-}
-
 // Reports the generated runs found that are not reduced yet (h15-findings
 // lists them); each stays expected only for its own seed.
 bool UnreducedSeed(const GeneratedReport& report, const Violation& v) {
@@ -35,7 +30,6 @@ bool UnreducedSeed(const GeneratedReport& report, const Violation& v) {
         // same seeds): words of texts lost at a page break (22, 134, 193), and
         // a compound word cut at its hyphen across pages (14); not reduced yet.
         {14, "words"}, {22, "words"}, {134, "words"}, {193, "words"},
-        {131, "paper"}, {178, "paper"}, {344, "paper"}, {351, "paper"}, {176, "paper"},
     };
     for (const Entry& e : entries)
         if (e.seed == report.seed && v.invariant == e.invariant) return true;
@@ -96,13 +90,8 @@ const std::vector<KnownFault>& KnownLayoutFaults() {
         // Fault 10 is mended; a report still pages on until max-pages when a
         // not-last-item chain never fits an empty page (14 of the suite's seeds).
         {"issue 15 fault 10 / keep (a chain moving forever)", "pages", RunawayKeepChain},
-        // Found here, not one of the ten (h15-findings N2): a keep-with-next trial
-        // over a table row that continues leaves the frame-only pieces of the
-        // row's finished cells on the page, so they are drawn twice.
-        {"h15-findings N2 (a trial leaves row frames)", "overlap", SameItemTwice},
-        // Not reduced yet: h15-findings N3 (words) and N4 (boxes turned upside down).
+        // Not reduced yet: h15-findings N3 (words).
         {"h15-findings N3 (unreduced: words of bound texts)", "words", UnreducedSeed},
-        {"h15-findings N4 (unreduced: a box upside down)", "paper", UnreducedSeed},
         // Found here, not one of the ten (h15-findings N1): a text cut at the foot
         // of a page chooses its lines without its padding bottom, so its last
         // line lies below its content box and is not drawn.

@@ -111,4 +111,25 @@ TEST(LayoutReproductions, RowCellsWithSpaceBeforeStayInTheirRowAndTheBody) {
     EXPECT_TRUE(Invariants(report).empty());
 }
 
+// Found by the generated runs: on the later page of a row, a finished cell
+// whose space-before exceeds what the continuing cell still needs had its
+// frame turned upside down; and a keep-with-next trial over the table made
+// that cell's frame a second time.
+TEST(LayoutReproductions, AFinishedCellOfAContinuedRowIsFramedOnceAndRightWayUp) {
+    struct Case {
+        const char* keep;
+        const char* spaceBefore;
+    };
+    for (const Case c : {Case{"", "5mm"}, Case{" not-last-item=\"1\"", "5mm"}, Case{" not-last-item=\"1\"", "0"}}) {
+        const auto report = Handmade(
+            "page-width=\"80mm\" page-height=\"40mm\"",
+            std::string("<Block><Block name=\"k\"") + c.keep + "><Table name=\"tb\"><Row name=\"r\">"
+            "<Text name=\"a\" width=\"30mm\" space-before=\"" + c.spaceBefore + "\" border=\"1\">a1 a2</Text>"
+            "<Text name=\"b\" width=\"30mm\">" + Words(40, "b") + "</Text></Row></Table></Block>"
+            "<Text name=\"n\">after</Text></Block>",
+            {{"a", {"a1 a2"}}, {"b", {Words(40, "b")}}, {"n", {"after"}}});
+        EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+    }
+}
+
 }  // namespace
