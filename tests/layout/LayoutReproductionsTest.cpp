@@ -132,4 +132,18 @@ TEST(LayoutReproductions, AFinishedCellOfAContinuedRowIsFramedOnceAndRightWayUp)
     }
 }
 
+// Found by the generated runs: a nowrap row below a tall header row filled
+// too little of the page to be split, so it moved to the next page, where
+// the header row came again and it moved on until max-pages; and once it had
+// split, it moved whole again, starting its cells afresh.
+TEST(LayoutReproductions, ANowrapRowBelowATallHeaderRowSplitsRatherThanMovingForever) {
+    const auto report = Handmade(
+        "page-width=\"80mm\" page-height=\"40mm\" max-pages=\"20\"",
+        "<Block><Table name=\"tb\"><Row name=\"h\" header=\"1\"><Text name=\"ht\" width=\"40mm\" "
+        "space-before=\"12mm\">head</Text></Row><Row name=\"r\" nowrap=\"1\"><Text name=\"c\" width=\"12mm\">" +
+        Words(20, "c") + "</Text></Row></Table></Block>",
+        {{"c", {Words(20, "c")}}});
+    EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+}
+
 }  // namespace
