@@ -223,9 +223,15 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         if (qv::TriIsTrue(child.NotLastItem()) &&
             (!m_pReport->PageEmpty() || child.HasStarted() || child.TypeCode() == qv::kTypeXmlBlock)) {
             if (KeepWithNextFails(index, e, surface, printInfo, data)) {
-                if (child.IsLeaf() || childIsRow) return BreakResult(result);
-                int count = 0;
-                child.DeferLast(count);
+                // An item continued at the top of a page that holds nothing
+                // yet would find no more room on the next one: it stays, or
+                // it would move on for ever.
+                if (child.IsLeaf() || childIsRow) {
+                    if (!m_pReport->PageEmpty()) return BreakResult(result);
+                } else {
+                    int count = 0;
+                    child.DeferLast(count);
+                }
             }
         }
 
