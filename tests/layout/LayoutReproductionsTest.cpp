@@ -146,4 +146,19 @@ TEST(LayoutReproductions, ANowrapRowBelowATallHeaderRowSplitsRatherThanMovingFor
     EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
 }
 
+// Found by the generated runs: a not-last-item text continued at the top of
+// an empty page whose rest fits but leaves no room for the text after it
+// moved on to every next page until max-pages.
+TEST(LayoutReproductions, AContinuedKeepWithNextTextStaysOnAnEmptyPage) {
+    const std::string kept = "ikuqphjxtisqhlwr jnxeedsv iezuhelfrbstacyzg bhplqnyu wvcdl kr capjzjbq q vv cqopnj vv "
+                             "jsnobdkjn qvisbgf ymi kgcaa yfhcz lhdadt nhyoel wyl jmysf vv cw bm";
+    const auto report = Handmade(
+        "page-height=\"70mm\" margin-top=\"6.2mm\" max-pages=\"20\"",
+        "<Block space-before=\"3.9mm\"><Table name=\"tb\"><Row name=\"r\"><Block name=\"b\">"
+        "<Text name=\"k\" left=\"100.8mm\" width=\"12.4mm\" space-after=\"4.8mm\" not-last-item=\"1\">" + kept +
+        "</Text><Text name=\"n\" left=\"100.8mm\">next</Text></Block></Row></Table></Block>",
+        {{"k", {kept}}, {"n", {"next"}}});
+    EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+}
+
 }  // namespace
