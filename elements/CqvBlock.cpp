@@ -226,8 +226,9 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         const bool wasDone = child.IsDone();
         if (wasDone) {
             // Only rows and the rows of tables get here; a finished cell still
-            // shows its frame in its row.
-            if (blockIsRow) {
+            // shows its frame in its row, but not from inside a trial: the
+            // cell itself is not laid out, so nothing marks it as tried.
+            if (blockIsRow && !m_bInTrial) {
                 const QvRect rc = child.ItemRect(e);
                 MakePiece(child, e, 0, true, rc);
             }
@@ -239,9 +240,15 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         if (qv::TriIsTrue(child.NotLastItem()) &&
             (!m_pReport->PageEmpty() || child.HasStarted() || child.TypeCode() == qv::kTypeXmlBlock)) {
             if (KeepWithNextFails(index, e, surface, printInfo, data)) {
-                if (child.IsLeaf() || childIsRow) return BreakResult(result);
-                int count = 0;
-                child.DeferLast(count);
+                // An item continued at the top of a page that holds nothing
+                // yet would find no more room on the next one: it stays, or
+                // it would move on for ever.
+                if (child.IsLeaf() || childIsRow) {
+                    if (!m_pReport->PageEmpty()) return BreakResult(result);
+                } else {
+                    int count = 0;
+                    child.DeferLast(count);
+                }
             }
         }
 

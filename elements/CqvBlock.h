@@ -4,6 +4,7 @@
 // layout and hands the pieces of its leaves to the report.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "elements/CqvItem.h"
@@ -41,6 +42,9 @@ public:
     void SetAsBlank(int value) { m_nAsBlank = value; }
     bool NoWrap() const { return m_bNoWrap; }
     void SetNoWrap(bool value) { m_bNoWrap = value; }
+    // Where a nowrap row last moved whole from, until it is placed.
+    std::optional<int32_t> MovedWholeFrom() const { return m_movedWholeFrom; }
+    void SetMovedWholeFrom(std::optional<int32_t> y) { m_movedWholeFrom = y; }
 
     // Pieces made by the current Layout, not yet handed to the report.
     std::vector<std::unique_ptr<CqvPagePiece>>& Pieces() { return m_pieces; }
@@ -59,6 +63,7 @@ protected:
     int m_nAsBlank = qv::kTriUnset;
     std::vector<std::unique_ptr<CqvPagePiece>> m_pieces;
     bool m_bNoWrap = false;
+    std::optional<int32_t> m_movedWholeFrom;
 
 private:
     bool KeepWithNextFails(size_t index, int32_t e, Surface& surface, QvPrintInfo& printInfo,

@@ -21,7 +21,7 @@ bool PlacedNothing(CqvBlock& row, size_t firstPiece) {
 
 }  // namespace
 
-bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece) {
+bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece, int32_t y, bool continuing) {
     // A row whose cells placed nothing here (each one's space-before still
     // counts in its extent) has not started: it reports nothing placed, as
     // when nothing fits.
@@ -29,7 +29,16 @@ bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece) {
     // A row of which nothing fits leaves nothing on the page: the frames of
     // its cells would be empty slivers below the body's bottom.
     if (r == qv::kLayoutNextPage) row.Pieces().clear();
-    if (!row.NoWrap() || r >= 0) return false;
+    // A trial leaves no trace: it neither records a move nor forgets one.
+    const bool inTrial = row.InTrial();
+    const std::optional<int32_t> movedFrom = row.MovedWholeFrom();
+    if (!inTrial) row.SetMovedWholeFrom(std::nullopt);
+    // A row split on an earlier page is no longer whole: moving it would
+    // start its cells again and place what they placed there a second time.
+    if (!row.NoWrap() || r >= 0 || continuing) return false;
+    // The page's own rows above it (a table's header rows) come again on the
+    // next page, so moving a row that moved already gains it nothing.
+    if (movedFrom && y <= *movedFrom) return false;
     const QvRect& body = row.Report()->BodyArea();
     const double q = double(int64_t{body.bottom} - body.top) / -double(r);
     // A row that would fill most of an empty page is split where it stands:
@@ -40,6 +49,7 @@ bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece) {
     }
     row.Pieces().clear();
     row.Report()->DropPiecesFrom(firstPiece);
+    if (!inTrial) row.SetMovedWholeFrom(y);
     return true;
 }
 
@@ -57,6 +67,11 @@ void ToRowExtent(CqvBlock& row, int32_t r) {
         const int64_t rowTop = int64_t{piece->m_rcOuter.top} + (piece->Style() ? piece->Style()->m_nSpaceBefore : 0);
         piece->m_rcOuter.bottom = qv::Clamp32(std::max(rowTop - extent, limit));
     }
+    // A finished cell's frame on a later page of its row still stands its
+    // space-before below the row's top; when the cells that continue use less
+    // than that, its box would begin below the row's bottom: it has no room
+    // in the row on this page.
+    std::erase_if(row.Pieces(), [](const auto& piece) { return piece->m_rcOuter.bottom >= piece->m_rcOuter.top; });
 }
 
 }  // namespace qv::rows
@@ -81,8 +96,9 @@ int32_t CqvRow::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
         return qv::kLayoutNextPage;
     }
     const size_t firstPiece = m_pReport->CurrentPagePieceCount();
+    const bool continuing = HasStarted();
     int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
-    if (qv::rows::MovesWhole(*this, r, firstPiece)) {
+    if (qv::rows::MovesWhole(*this, r, firstPiece, y, continuing)) {
         if (trial) trial->RegisterTree(*this);
         Reset();
         return qv::kLayoutNextPage;

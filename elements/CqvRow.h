@@ -29,7 +29,10 @@ namespace qv::rows {
 // container cells (blocks, nested tables) already gave the report, those after
 // the first `firstPiece` pieces of the page. A row too tall to move stops
 // trying for the rest of the run.
-bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece);
+// A row laid out at y that moved whole and again finds no more room than it
+// had (it starts no higher on its new page) splits instead, or it would move
+// for ever; and a row `continuing` from an earlier page never moves whole.
+bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece, int32_t y, bool continuing);
 
 // Equal heights: every piece of the row (extent r) ends |r| below the row's
 // top, and no lower than the bottom limit.

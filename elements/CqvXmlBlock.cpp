@@ -20,7 +20,7 @@ void CqvXmlBlock::DeferLast(int& count) {
     count = 1;
 }
 
-bool CqvXmlBlock::ApplyRepetitionRules(int32_t&, CqvTrial*, size_t) { return false; }
+bool CqvXmlBlock::ApplyRepetitionRules(int32_t&, CqvTrial*, size_t, int32_t, bool) { return false; }
 
 const TiXmlElement* CqvXmlBlock::NextRepetition(const TiXmlElement* current) const {
     // The whole path is compared with the sibling's name, so a path of several
@@ -104,8 +104,9 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
         }
 
         const size_t firstPiece = m_pReport->CurrentPagePieceCount();
+        const bool continuing = entry->second.state != 0;
         int32_t g = LayoutChildren(surface, printInfo, y, current, trial);
-        if (ApplyRepetitionRules(g, trial, firstPiece)) return g;
+        if (ApplyRepetitionRules(g, trial, firstPiece, y, continuing)) return g;
         HandPiecesToReport();
 
         if (g < 0) {

@@ -27,8 +27,10 @@ protected:
     // The rules a table row applies to each repetition after its cells are laid
     // out. Returns true when the whole repetition moved to the next page (its
     // pieces are then gone and `g` is the result to return at once).
-    // `firstPiece` is the current page's piece count when the repetition began.
-    virtual bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece);
+    // `firstPiece` is the current page's piece count when the repetition began,
+    // `y` its position, and `continuing` tells one begun on an earlier page.
+    virtual bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece, int32_t y,
+                                      bool continuing);
 
 private:
     // The next sibling that bears the block's whole path as its name.

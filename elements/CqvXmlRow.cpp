@@ -8,8 +8,9 @@ void CqvXmlRow::Load(const TiXmlElement& element) {
     SetStartPage(0);
 }
 
-bool CqvXmlRow::ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece) {
-    if (qv::rows::MovesWhole(*this, g, firstPiece)) {
+bool CqvXmlRow::ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece, int32_t y,
+                                     bool continuing) {
+    if (qv::rows::MovesWhole(*this, g, firstPiece, y, continuing)) {
         // The repetition's entry stays, so only the children start again.
         if (trial) trial->RegisterTree(*this);
         CqvBlock::Reset();

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstdio>
 
-
 namespace qv::layoutcheck {
 
 namespace {
@@ -11,35 +10,6 @@ namespace {
 const ItemFacts* Facts(const GeneratedReport& report, const std::string& name) {
     auto found = report.items.find(name);
     return found == report.items.end() ? nullptr : &found->second;
-}
-
-// Two pieces of one item on one page lying over each other.
-bool SameItemTwice(const GeneratedReport&, const Violation& v) {
-    return v.items.size() == 2 && v.items[0] == v.items[1];
-}
-
-// Reports the generated runs found that are not reduced yet (h15-findings
-// lists them); each stays expected only for its own seed.
-bool UnreducedSeed(const GeneratedReport& report, const Violation& v) {
-    struct Entry {
-        uint64_t seed;
-        const char* invariant;
-    };
-    static const Entry entries[] = {
-        {131, "paper"}, {178, "paper"}, {344, "paper"}, {351, "paper"}, {176, "paper"},
-    };
-    for (const Entry& e : entries)
-        if (e.seed == report.seed && v.invariant == e.invariant) return true;
-    return false;
-}
-
-// The reports that page on until max-pages all hold a not-last-item chain
-// (or a nowrap row) that never fits an empty page: the trial moves it on.
-bool RunawayKeepChain(const GeneratedReport& report, const Violation& v) {
-    if (v.detail.find("Pages > 'max-pages'") == std::string::npos) return false;
-    for (const auto& [name, facts] : report.items)
-        if (facts.notLastItem) return true;
-    return false;
 }
 
 // A not-last-item item left at the foot while the block after it opens the
@@ -78,15 +48,6 @@ const std::vector<KnownFault>& KnownLayoutFaults() {
         // still see is a not-last-item item left at the foot while the block
         // after it opens the next page (seeds 70, 150, 222, not reduced yet).
         {"issue 15 faults 2-4 (keep-with-next before a block)", "keep", KeepBeforeABlock},
-        // Fault 10 is mended; a report still pages on until max-pages when a
-        // not-last-item chain never fits an empty page (14 of the suite's seeds).
-        {"issue 15 fault 10 / keep (a chain moving forever)", "pages", RunawayKeepChain},
-        // Found here, not one of the ten (h15-findings N2): a keep-with-next trial
-        // over a table row that continues leaves the frame-only pieces of the
-        // row's finished cells on the page, so they are drawn twice.
-        {"h15-findings N2 (a trial leaves row frames)", "overlap", SameItemTwice},
-        // Not reduced yet: h15-findings N4 (boxes turned upside down).
-        {"h15-findings N4 (unreduced: a box upside down)", "paper", UnreducedSeed},
     };
     return faults;
 }

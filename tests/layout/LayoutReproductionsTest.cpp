@@ -155,4 +155,54 @@ TEST(LayoutChecker, AWordCutAtAHyphenAcrossPagesIsOneWord) {
     EXPECT_TRUE(Breaks(missing, "words"));
 }
 
+// Found by the generated runs: on the later page of a row, a finished cell
+// whose space-before exceeds what the continuing cell still needs had its
+// frame turned upside down; and a keep-with-next trial over the table made
+// that cell's frame a second time.
+TEST(LayoutReproductions, AFinishedCellOfAContinuedRowIsFramedOnceAndRightWayUp) {
+    struct Case {
+        const char* keep;
+        const char* spaceBefore;
+    };
+    for (const Case c : {Case{"", "5mm"}, Case{" not-last-item=\"1\"", "5mm"}, Case{" not-last-item=\"1\"", "0"}}) {
+        const auto report = Handmade(
+            "page-width=\"80mm\" page-height=\"40mm\"",
+            std::string("<Block><Block name=\"k\"") + c.keep + "><Table name=\"tb\"><Row name=\"r\">"
+            "<Text name=\"a\" width=\"30mm\" space-before=\"" + c.spaceBefore + "\" border=\"1\">a1 a2</Text>"
+            "<Text name=\"b\" width=\"30mm\">" + Words(40, "b") + "</Text></Row></Table></Block>"
+            "<Text name=\"n\">after</Text></Block>",
+            {{"a", {"a1 a2"}}, {"b", {Words(40, "b")}}, {"n", {"after"}}});
+        EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+    }
+}
+
+// Found by the generated runs: a nowrap row below a tall header row filled
+// too little of the page to be split, so it moved to the next page, where
+// the header row came again and it moved on until max-pages; and once it had
+// split, it moved whole again, starting its cells afresh.
+TEST(LayoutReproductions, ANowrapRowBelowATallHeaderRowSplitsRatherThanMovingForever) {
+    const auto report = Handmade(
+        "page-width=\"80mm\" page-height=\"40mm\" max-pages=\"20\"",
+        "<Block><Table name=\"tb\"><Row name=\"h\" header=\"1\"><Text name=\"ht\" width=\"40mm\" "
+        "space-before=\"12mm\">head</Text></Row><Row name=\"r\" nowrap=\"1\"><Text name=\"c\" width=\"12mm\">" +
+        Words(20, "c") + "</Text></Row></Table></Block>",
+        {{"c", {Words(20, "c")}}});
+    EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+}
+
+// Found by the generated runs: a not-last-item text continued at the top of
+// an empty page whose rest fits but leaves no room for the text after it
+// moved on to every next page until max-pages.
+TEST(LayoutReproductions, AContinuedKeepWithNextTextStaysOnAnEmptyPage) {
+    const std::string kept = "ikuqphjxtisqhlwr jnxeedsv iezuhelfrbstacyzg bhplqnyu wvcdl kr capjzjbq q vv cqopnj vv "
+                             "jsnobdkjn qvisbgf ymi kgcaa yfhcz lhdadt nhyoel wyl jmysf vv cw bm";
+    const auto report = Handmade(
+        "page-height=\"70mm\" margin-top=\"6.2mm\" max-pages=\"20\"",
+        "<Block space-before=\"3.9mm\"><Table name=\"tb\"><Row name=\"r\"><Block name=\"b\">"
+        "<Text name=\"k\" left=\"100.8mm\" width=\"12.4mm\" space-after=\"4.8mm\" not-last-item=\"1\">" + kept +
+        "</Text><Text name=\"n\" left=\"100.8mm\">next</Text></Block></Row></Table></Block>",
+        {{"k", {kept}}, {"n", {"next"}}});
+    EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+}
+
 }  // namespace
