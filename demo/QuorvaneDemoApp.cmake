@@ -36,15 +36,19 @@ add_custom_target(quorvane_demo_icon ALL DEPENDS ${QV_DEMO_ICON})
 set(QV_DEMO_INSTALL_DIR ${CMAKE_INSTALL_LIBEXECDIR}/quorvane)
 install(TARGETS quorvane-demo RUNTIME DESTINATION ${QV_DEMO_INSTALL_DIR} COMPONENT demo)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/DemoFiles DESTINATION ${QV_DEMO_INSTALL_DIR} COMPONENT demo)
-file(RELATIVE_PATH QV_DEMO_LINK_TARGET ${CMAKE_INSTALL_FULL_BINDIR}
-  ${CMAKE_INSTALL_FULL_LIBEXECDIR}/quorvane/quorvane-demo)
+# The link is made at install time under the prefix of that install
+# (--prefix, or /usr for the packages), not the one configured.
+file(RELATIVE_PATH QV_DEMO_LINK_TARGET /prefix/${CMAKE_INSTALL_BINDIR}
+  /prefix/${CMAKE_INSTALL_LIBEXECDIR}/quorvane/quorvane-demo)
 install(CODE "
-  file(MAKE_DIRECTORY \"\$ENV{DESTDIR}${CMAKE_INSTALL_FULL_BINDIR}\")
-  file(CREATE_LINK \"${QV_DEMO_LINK_TARGET}\" \"\$ENV{DESTDIR}${CMAKE_INSTALL_FULL_BINDIR}/quorvane-demo\" SYMBOLIC)
-  message(STATUS \"Installing: \$ENV{DESTDIR}${CMAKE_INSTALL_FULL_BINDIR}/quorvane-demo\")" COMPONENT demo)
-set(QV_DEMO_EXEC ${CMAKE_INSTALL_FULL_BINDIR}/quorvane-demo)
+  set(_bindir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  file(MAKE_DIRECTORY \"\${_bindir}\")
+  file(CREATE_LINK \"${QV_DEMO_LINK_TARGET}\" \"\${_bindir}/quorvane-demo\" SYMBOLIC)
+  message(STATUS \"Installing: \${_bindir}/quorvane-demo\")" COMPONENT demo)
+# By name: the menu finds the program on the PATH wherever it was installed.
+set(QV_DEMO_EXEC quorvane-demo)
 configure_file(quorvane-demo.desktop.in ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.desktop @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT demo)
 configure_file(quorvane-demo.1.in ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.1 @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT demo)
+qv_install_man(quorvane_demo_man ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.1 demo)
 install(FILES ${QV_DEMO_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps COMPONENT demo)
