@@ -14,6 +14,7 @@ target_link_libraries(quorvane_demo_app PUBLIC quorvane_editor quorvane_preview 
 
 add_executable(quorvane-demo quorvane_demo_main.cpp)
 target_link_libraries(quorvane-demo PRIVATE quorvane_demo_app)
+target_compile_definitions(quorvane-demo PRIVATE QV_VERSION="${PROJECT_VERSION}")
 
 # The program looks for DemoFiles/ beside itself.
 add_custom_target(quorvane_demo_files
@@ -33,15 +34,21 @@ add_custom_target(quorvane_demo_icon ALL DEPENDS ${QV_DEMO_ICON})
 # Installed like any desktop program: the program and its DemoFiles/ in a
 # folder of their own, a link to the program in bin/, a menu entry and an icon.
 set(QV_DEMO_INSTALL_DIR ${CMAKE_INSTALL_LIBEXECDIR}/quorvane)
-install(TARGETS quorvane-demo RUNTIME DESTINATION ${QV_DEMO_INSTALL_DIR})
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/DemoFiles DESTINATION ${QV_DEMO_INSTALL_DIR})
-file(RELATIVE_PATH QV_DEMO_LINK_TARGET ${CMAKE_INSTALL_FULL_BINDIR}
-  ${CMAKE_INSTALL_FULL_LIBEXECDIR}/quorvane/quorvane-demo)
+install(TARGETS quorvane-demo RUNTIME DESTINATION ${QV_DEMO_INSTALL_DIR} COMPONENT demo)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/DemoFiles DESTINATION ${QV_DEMO_INSTALL_DIR} COMPONENT demo)
+# The link is made at install time under the prefix of that install
+# (--prefix, or /usr for the packages), not the one configured.
+file(RELATIVE_PATH QV_DEMO_LINK_TARGET /prefix/${CMAKE_INSTALL_BINDIR}
+  /prefix/${CMAKE_INSTALL_LIBEXECDIR}/quorvane/quorvane-demo)
 install(CODE "
-  file(MAKE_DIRECTORY \"\$ENV{DESTDIR}${CMAKE_INSTALL_FULL_BINDIR}\")
-  file(CREATE_LINK \"${QV_DEMO_LINK_TARGET}\" \"\$ENV{DESTDIR}${CMAKE_INSTALL_FULL_BINDIR}/quorvane-demo\" SYMBOLIC)
-  message(STATUS \"Installing: \$ENV{DESTDIR}${CMAKE_INSTALL_FULL_BINDIR}/quorvane-demo\")")
-set(QV_DEMO_EXEC ${CMAKE_INSTALL_FULL_BINDIR}/quorvane-demo)
+  set(_bindir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  file(MAKE_DIRECTORY \"\${_bindir}\")
+  file(CREATE_LINK \"${QV_DEMO_LINK_TARGET}\" \"\${_bindir}/quorvane-demo\" SYMBOLIC)
+  message(STATUS \"Installing: \${_bindir}/quorvane-demo\")" COMPONENT demo)
+# By name: the menu finds the program on the PATH wherever it was installed.
+set(QV_DEMO_EXEC quorvane-demo)
 configure_file(quorvane-demo.desktop.in ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.desktop @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${QV_DEMO_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT demo)
+configure_file(quorvane-demo.1.in ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.1 @ONLY)
+qv_install_man(quorvane_demo_man ${CMAKE_CURRENT_BINARY_DIR}/quorvane-demo.1 demo)
+install(FILES ${QV_DEMO_ICON} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps COMPONENT demo)

@@ -44,7 +44,9 @@ int main(int argc, char** argv) {
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("The Quorvane demonstration application"));
+    QApplication::setApplicationVersion(QStringLiteral(QV_VERSION));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption demo(QStringLiteral("demo"), QStringLiteral("Start on the demo named NAME."),
                                   QStringLiteral("NAME"));
     const QCommandLineOption tab(QStringLiteral("tab"),

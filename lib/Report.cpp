@@ -2,15 +2,19 @@
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "engine/CqvReport.h"
+#include "lib/PrintHostAdapter.h"
+#include "lib/RendererAccess.h"
 #include "render/CairoSurface.h"
 #include "render/PdfSurface.h"
 
 namespace quorvane {
 
-struct Report::Impl {
+struct QUORVANE_LOCAL Report::Impl {
     std::unique_ptr<CqvReport> report;
     bool laidOut = false;
 
@@ -39,6 +43,22 @@ CqvReport& Loaded(const std::unique_ptr<Impl>& impl) {
     if (!impl || !impl->report) throw CqvEx("The report was moved away");
     return *impl->report;
 }
+
+// Lends the report a host for one call; the report never keeps a host that
+// may be gone when the call returns.
+class HostScope {
+public:
+    HostScope(CqvReport& report, ::PrintHost* host) : m_report(report), m_previous(report.Host()) {
+        report.SetPrintHost(host);
+    }
+    ~HostScope() { m_report.SetPrintHost(m_previous); }
+    HostScope(const HostScope&) = delete;
+    HostScope& operator=(const HostScope&) = delete;
+
+private:
+    CqvReport& m_report;
+    ::PrintHost* m_previous;
+};
 
 }  // namespace
 
@@ -124,6 +144,52 @@ std::vector<std::byte> Report::RenderPdf() {
         "PDF in memory", PaperWidth(), PaperHeight());
     m_impl->Draw(surface);
     return pdf;
+}
+
+void Report::Prepare(Surface& surface, Progress* progress) {
+    CqvReport& report = Loaded(m_impl);
+    std::optional<bridge::SurfaceAdapter> adapter;
+    ::Surface& engine = bridge::EngineSurfaceOf(surface, adapter);
+    // Without a progress display of its own the call keeps the host's, as
+    // the preview dialog's layout does.
+    std::optional<bridge::ProgressOnlyHost> progressHost;
+    if (progress) progressHost.emplace(*progress);
+    HostScope scope(report, progressHost ? &*progressHost : report.Host());
+    m_impl->laidOut = false;
+    report.PreparePages(engine, report.PrintInfo());
+    m_impl->laidOut = true;
+}
+
+void Report::DrawPage(std::size_t page, Surface& surface) {
+    CqvReport& report = Loaded(m_impl);
+    const std::size_t count = PageCount();
+    if (page < 1 || page > count)
+        throw CqvEx("Page " + std::to_string(page) + " is not in the report: it has " + std::to_string(count) +
+                    (count == 1 ? " page" : " pages"));
+    std::optional<bridge::SurfaceAdapter> adapter;
+    ::Surface& engine = bridge::EngineSurfaceOf(surface, adapter);
+    report.PrintInfo().currentPage = static_cast<uint32_t>(page);
+    report.DrawPage(engine, report.PrintInfo());
+}
+
+void Report::Print(PrintHost& host) {
+    CqvReport& report = Loaded(m_impl);
+    bridge::PrintHostAdapter adapter(host, *this);
+    HostScope scope(report, &adapter);
+    // Printing reads the sources again and lays out on the printer; whatever
+    // layout there was before is gone, and a cancel may leave only part of one.
+    m_impl->laidOut = false;
+    report.Print();
+    m_impl->laidOut = false;
+}
+
+void Report::Preview(PrintHost& host) {
+    CqvReport& report = Loaded(m_impl);
+    bridge::PrintHostAdapter adapter(host, *this);
+    HostScope scope(report, &adapter);
+    m_impl->laidOut = false;
+    report.Preview();
+    m_impl->laidOut = false;
 }
 
 }  // namespace quorvane

@@ -29,6 +29,12 @@ namespace {
 
 cairo_status_t StatusOf(cairo_surface_t* s) { return s ? cairo_surface_status(s) : CAIRO_STATUS_NULL_POINTER; }
 
+cairo_status_t AppendToVector(void* closure, const unsigned char* data, unsigned int length) {
+    auto& bytes = *static_cast<std::vector<unsigned char>*>(closure);
+    bytes.insert(bytes.end(), data, data + length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
 }  // namespace
 
 CairoSurface::CairoSurface(Target target, std::string path, int32_t paperWidth, int32_t paperHeight, double scale,
@@ -71,6 +77,12 @@ CairoSurface CairoSurface::Png(const std::string& path, int32_t paperWidth, int3
         throw CqvEx("A page of " + std::to_string(s.m_pixelWidth) + " x " + std::to_string(s.m_pixelHeight) +
                     " pixels is larger than the " + std::to_string(kMaxPagePixels) +
                     " pixels a PNG page may have; a lower resolution draws it");
+    return s;
+}
+
+CairoSurface CairoSurface::PngPages(PngPageFunction page, int32_t paperWidth, int32_t paperHeight, double dpi) {
+    CairoSurface s = Png("PNG in memory", paperWidth, paperHeight, dpi);
+    s.m_pngPage = std::move(page);
     return s;
 }
 
@@ -135,7 +147,8 @@ void CairoSurface::OpenPageSurface() {
         // Opaque: a page is white paper, and PNG viewers show no checkerboard.
         m_surface.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, m_pixelWidth, m_pixelHeight));
         CheckStatus(StatusOf(m_surface.get()), nullptr);
-        m_pageFiles.push_back(std::make_unique<OutputFile>(m_path));
+        if (!m_pngPage)
+            m_pageFiles.push_back(std::make_unique<OutputFile>(m_path));
         break;
     case Target::Svg:
         m_pageFiles.push_back(std::make_unique<OutputFile>(m_path));
@@ -185,6 +198,13 @@ void CairoSurface::EndPage() {
     case Target::Png: {
         m_cr.reset();
         cairo_surface_flush(m_surface.get());
+        if (m_pngPage) {
+            std::vector<unsigned char> png;
+            CheckStatus(cairo_surface_write_to_png_stream(m_surface.get(), AppendToVector, &png), nullptr);
+            m_surface.reset();
+            m_pngPage(std::move(png));
+            break;
+        }
         OutputFile* file = m_pageFiles.back().get();
         CheckStatus(cairo_surface_write_to_png_stream(m_surface.get(), OutputFile::CairoWrite, file), file);
         m_surface.reset();
@@ -218,6 +238,8 @@ void CairoSurface::Finish() {
     case Target::Png:
     case Target::Svg:
     case Target::PostScript: {
+        if (m_pngPage)
+            break;  // no files: its pages are already handed over
         const int count = static_cast<int>(m_pageFiles.size());
         for (int i = 0; i < count; ++i)
             m_pageFiles[i]->Commit(PageFileName(m_path, i + 1, count));

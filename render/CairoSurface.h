@@ -12,6 +12,7 @@
 // positions the engine measured, with its UTF-8 text attached, so that vector
 // files embed the measured font.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -35,6 +36,10 @@ public:
     // One file per page, named by PageFileName once Finish knows the page count.
     // Paper size in logical units (2100 × 2970 is A4).
     static CairoSurface Png(const std::string& path, int32_t paperWidth, int32_t paperHeight, double dpi);
+    // The same PNG pages handed to `page` as each one ends, byte for byte
+    // what Png writes to a file, instead of files.
+    using PngPageFunction = std::function<void(std::vector<unsigned char>&& png)>;
+    static CairoSurface PngPages(PngPageFunction page, int32_t paperWidth, int32_t paperHeight, double dpi);
     static CairoSurface Svg(const std::string& path, int32_t paperWidth, int32_t paperHeight);
     static CairoSurface PostScript(const std::string& path, int32_t paperWidth, int32_t paperHeight);
     // An ARGB32 image of its own: logical (x, y) lands on pixel
@@ -145,6 +150,7 @@ private:
     qv::render::CairoContextPtr m_cr;
     // Per-page outputs, closed at EndPage and renamed into place by Finish.
     std::vector<std::unique_ptr<qv::render::OutputFile>> m_pageFiles;
+    PngPageFunction m_pngPage;  // PNG pages go here, not to files, when set
 
     bool m_pageOpen = false;
     bool m_finished = false;

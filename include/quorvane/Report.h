@@ -11,6 +11,9 @@
 
 #include "quorvane/CqvEx.h"
 #include "quorvane/Export.h"
+#include "quorvane/PrintHost.h"
+#include "quorvane/Progress.h"
+#include "quorvane/Surface.h"
 
 /// The public API of libquorvane.
 namespace quorvane {
@@ -71,9 +74,36 @@ public:
     /// same bytes RenderToFile writes.
     std::vector<std::byte> RenderPdf();
 
+    /// Lays the whole report out into pages, measuring on `surface` (a
+    /// Renderer, or a program's own surface). Nothing is drawn. `progress`,
+    /// when given, shows the page being laid out and may cancel: the pages
+    /// laid out so far then stay. PageCount and DrawPage lay the report out
+    /// on their own when it is not yet, so calling this is needed only to
+    /// measure on a surface of one's choice or to show progress.
+    void Prepare(Surface& surface, Progress* progress = nullptr);
+
+    /// Draws page `page` (1 to PageCount()) onto `surface`, into its open
+    /// page; lays the report out first when it is not yet. Drawing never lays
+    /// out again, so a page can be drawn any number of times, onto any
+    /// surfaces. Raises CqvEx for a page outside the report.
+    void DrawPage(std::size_t page, Surface& surface);
+
+    /// Prints the report through `host`: reads both sources again, asks the
+    /// host for the default printer and its print dialog (a missing printer
+    /// or a cancelled dialog ends quietly), lays the report out on the
+    /// printer's surface and prints every page in a job named "Quorvane",
+    /// with the host's progress display. Raises CqvEx when the printer cannot
+    /// be opened.
+    void Print(PrintHost& host);
+
+    /// Runs the host's preview dialog on the report, read again from its
+    /// sources, and prints through the same host when the dialog answers
+    /// kPreviewResultPrint.
+    void Preview(PrintHost& host);
+
 private:
     struct Impl;
-    explicit Report(std::unique_ptr<Impl> impl);
+    QUORVANE_LOCAL explicit Report(std::unique_ptr<Impl> impl);
     std::unique_ptr<Impl> m_impl;
 };
 
