@@ -72,14 +72,16 @@ void NameFilesAfterPages(const std::string& outPath, const std::vector<size_t>& 
     }
 }
 
-// Lays the report out on `surface` and draws the chosen pages into it.
+// Lays the report out on `surface` and draws the chosen pages into it, in
+// page order: a report too large to hold is laid out again and drawn page by
+// page as it goes.
 template <class OutputSurface>
 bool DrawReport(CqvReport& report, PrintHost& host, OutputSurface& surface, const std::string& outPath,
                 const RenderOptions& options, bool perPageFiles, RenderTimings* timings,
                 std::vector<size_t>& drawn) {
     QvPrintInfo& printInfo = report.PrintInfo();
     auto start = std::chrono::steady_clock::now();
-    report.PreparePages(surface, printInfo);
+    report.PreparePagesInOrder(surface, printInfo);
     if (timings) timings->layout = SecondsSince(start);
     if (qv::cli::InterruptRequested()) return false;
     drawn = PagesToDraw(report, options, perPageFiles);
@@ -92,16 +94,26 @@ bool DrawReport(CqvReport& report, PrintHost& host, OutputSurface& surface, cons
         progress->Show();
     }
     const size_t pageCount = report.PageCount();
-    for (const size_t page : drawn) {
+    size_t next = 0;  // of drawn
+    bool stopped = false;
+    report.DrawPagesInOrder(surface, printInfo, [&](uint32_t page) {
+        if (next == drawn.size()) return false;
+        if (drawn[next] != page) return true;
         if (progress) {
             progress->SetItemText(kProgressPage, std::to_string(page) + " of " + std::to_string(pageCount));
-            if (!progress->AbortCheck()) return false;
+            if (!progress->AbortCheck()) {
+                stopped = true;
+                return false;
+            }
         }
         surface.StartPage();
-        printInfo.currentPage = static_cast<uint32_t>(page);
+        printInfo.currentPage = page;
         report.DrawPage(surface, printInfo);
         surface.EndPage();
-    }
+        return ++next < drawn.size();
+    });
+    // A stop while the pages were laid out again ends the drawing early too.
+    if (stopped || next < drawn.size()) return false;
     surface.Finish();
     if (timings) timings->drawing = SecondsSince(start);
     return true;

@@ -63,6 +63,7 @@ void CqvReport::MakeHeaderAndFooter() {
 void CqvReport::ClearPages() {
     m_pages.clear();
     m_nPieces = 0;
+    m_nForgottenThrough = 0;
     // The pieces held the pictures; a new layout decodes afresh within a fresh budget.
     m_pictures.Clear();
 }
@@ -294,24 +295,65 @@ void CqvReport::LayoutPageFooter(Surface& surface, QvPrintInfo& printInfo,
 
 void CqvReport::PreparePages(Surface& surface, QvPrintInfo& printInfo) {
     try {
-        ForeignFailuresAsCqvEx([&] { LayOutPages(surface, printInfo); });
+        ForeignFailuresAsCqvEx([&] { LayOutPages(surface, printInfo, true); });
     } catch (const CqvStopped&) {
         // Stopped inside a page: as cancelled between pages, with the pages so far.
         m_bPrepareAborted = true;
-        if (m_pages.size() < m_nCurrentPage) m_pages.resize(m_nCurrentPage);
-        printInfo.maxPage = m_nCurrentPage;
-        QvSettings::Instance().pageCount = m_nCurrentPage;
-        printInfo.currentPage = 1;
+        PublishPageCount(printInfo);
     }
 }
 
-void CqvReport::LayOutPages(Surface& surface, QvPrintInfo& printInfo) {
+void CqvReport::PreparePagesInOrder(Surface& surface, QvPrintInfo& printInfo) {
+    struct HoldLimit {
+        size_t& limit;
+        ~HoldLimit() { limit = SIZE_MAX; }
+    } restore{m_nHoldLimit};
+    m_nHoldLimit = m_nHeldPieceLimit;
+    PreparePages(surface, printInfo);
+}
+
+void CqvReport::DrawPagesInOrder(Surface& surface, QvPrintInfo& printInfo, const PageDrawer& drawPage) {
+    if (PagesHeld()) {
+        for (uint32_t page = 1; page <= m_pages.size(); ++page)
+            if (!drawPage(page)) return;
+        return;
+    }
+    if (m_bPrepareAborted) return;  // only some pages were counted: nothing to draw
+    struct Drawing {
+        CqvReport& report;
+        ~Drawing() { report.m_pPageDrawer = nullptr; }
+    } drawing{*this};
+    m_pPageDrawer = &drawPage;
+    m_nExpectedPages = static_cast<uint32_t>(m_pages.size());
+    try {
+        ForeignFailuresAsCqvEx([&] { LayOutPages(surface, printInfo, false); });
+    } catch (const CqvStopped&) {
+        return;
+    }
+    // Every page showed the count of the first layout; a different one now
+    // would have printed a wrong "of Y" on every page.
+    if (!m_bPrepareAborted && m_nCurrentPage != m_nExpectedPages)
+        throw CqvEx("The report was laid out to " + std::to_string(m_nExpectedPages) + " pages, then to " +
+                    std::to_string(m_nCurrentPage));
+}
+
+void CqvReport::PublishPageCount(QvPrintInfo& printInfo) {
+    // Every page exists, even one on which nothing was placed.
+    if (m_pages.size() < m_nCurrentPage) m_pages.resize(m_nCurrentPage);
+    printInfo.maxPage = m_nCurrentPage;
+    QvSettings::Instance().pageCount = m_nCurrentPage;
+    printInfo.currentPage = 1;
+}
+
+void CqvReport::LayOutPages(Surface& surface, QvPrintInfo& printInfo, bool showProgress) {
     // Pages of an earlier preparation would otherwise be added to.
     ClearPages();
     m_bPrepareAborted = false;
     ComputePageGeometry();
     printInfo.drawRect = m_rcPage;
-    std::unique_ptr<Progress> progress = OpenProgress("Prepare print", printInfo);
+    // Drawing in page order shows its own progress, page by page as it draws.
+    std::unique_ptr<Progress> progress =
+        showProgress ? OpenProgress("Prepare print", printInfo) : std::make_unique<SilentProgress>();
 
     printInfo.currentPage = 0;
     m_nCurrentPage = 1;
@@ -330,6 +372,10 @@ void CqvReport::LayOutPages(Surface& surface, QvPrintInfo& printInfo) {
         while (r < 0) {
             progress->SetItemText(kProgressPage, std::to_string(m_nCurrentPage));
             LayoutPageFooter(surface, printInfo, data);
+            if (!PageLaidOut()) {
+                m_bPrepareAborted = true;
+                break;
+            }
             ++m_nCurrentPage;
             y = LayoutPageHeader(surface, printInfo, data);
             block->ContinueOnNewPage();
@@ -351,13 +397,39 @@ void CqvReport::LayOutPages(Surface& surface, QvPrintInfo& printInfo) {
             break;
         }
     }
-    LayoutPageFooter(surface, printInfo, data);
+    // A drawer that wanted no more pages gets no footer either.
+    if (!m_pPageDrawer || !m_bPrepareAborted) {
+        LayoutPageFooter(surface, printInfo, data);
+        if (!m_bPrepareAborted) PageLaidOut();
+    }
+    PublishPageCount(printInfo);
+}
 
-    // Every page exists, even one on which nothing was placed.
-    if (m_pages.size() < m_nCurrentPage) m_pages.resize(m_nCurrentPage);
-    printInfo.maxPage = m_nCurrentPage;
-    QvSettings::Instance().pageCount = m_nCurrentPage;
-    printInfo.currentPage = 1;
+bool CqvReport::PageLaidOut() {
+    const uint32_t page = m_nCurrentPage;
+    if (m_pages.size() < page) m_pages.resize(page);
+    if (m_pPageDrawer) {
+        if (page > m_nExpectedPages)
+            throw CqvEx("The report was laid out to " + std::to_string(m_nExpectedPages) +
+                        " pages, then to more");
+        // The drawer reads the report's current page and the settings' page
+        // count, both as DrawPage after a complete layout would find them.
+        const bool more = (*m_pPageDrawer)(page);
+        m_nCurrentPage = page;
+        ForgetPagesThrough(page);
+        return more;
+    }
+    if (m_nForgottenThrough > 0 || m_nPieces > m_nHoldLimit) ForgetPagesThrough(page);
+    return true;
+}
+
+void CqvReport::ForgetPagesThrough(uint32_t page) {
+    for (uint32_t p = m_nForgottenThrough + 1; p <= page; ++p) {
+        m_nPieces -= m_pages[p - 1].size();
+        // Swapped out so that the list's own memory goes too.
+        PieceList().swap(m_pages[p - 1]);
+    }
+    m_nForgottenThrough = page;
 }
 
 void CqvReport::AddPiece(std::unique_ptr<CqvPagePiece> piece) {
@@ -387,6 +459,10 @@ void CqvReport::DropPiecesFrom(size_t count) {
 
 void CqvReport::DrawPage(Surface& surface, QvPrintInfo& printInfo) {
     if (printInfo.currentPage == 0 || printInfo.currentPage > m_pages.size()) return;
+    // Drawing nothing would pass a blank page off as the report's.
+    if (printInfo.currentPage <= m_nForgottenThrough)
+        throw CqvEx("Page " + std::to_string(printInfo.currentPage) +
+                    " was drawn as it was laid out and is no longer held");
     if (&printInfo != &m_printInfo) {
         m_printInfo.maxPage = printInfo.maxPage;
         m_printInfo.currentPage = printInfo.currentPage;
@@ -465,20 +541,22 @@ void CqvReport::Print() {
         ~UserDataLink() { info.userData = nullptr; }
     } link{m_printInfo};
     m_printInfo.userData = &dialog;
-    PreparePages(*printer, m_printInfo);
+    PreparePagesInOrder(*printer, m_printInfo);
     // Cancelled while preparing: nothing is printed and the empty job is aborted.
     if (m_bPrepareAborted || QvSettings::Instance().abort) return;
 
     job.SetGood(started);
     std::unique_ptr<Progress> progress = OpenProgress("Print", m_printInfo);
-    for (uint32_t page = m_printInfo.minPage; page <= m_printInfo.maxPage && job.Good(); ++page) {
+    DrawPagesInOrder(*printer, m_printInfo, [&](uint32_t page) {
+        if (page < m_printInfo.minPage) return true;
+        if (page > m_printInfo.maxPage || !job.Good()) return false;
         progress->SetItemText(kProgressPage, std::to_string(page));
         m_pHost->StartPage();
         m_printInfo.currentPage = page;
         DrawPage(*printer, m_printInfo);
         job.SetGood(m_pHost->EndPage());
-        if (!progress->AbortCheck()) break;
-    }
+        return progress->AbortCheck() && job.Good();
+    });
 }
 
 void CqvReport::Preview() {

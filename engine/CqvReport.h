@@ -4,6 +4,7 @@
 // pages as lists of recorded pieces.
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,9 +30,17 @@ constexpr int32_t kDefaultMaxPages = 100;
 
 // No report reaches these; they stop one whose items take no room, or whose
 // header repeats thousands of items over a million pages, before it fills the
-// memory: a page holds at most 100,000 pieces, the report 10,000,000.
+// memory: a page holds at most 100,000 pieces, the report 10,000,000 at once.
+// Output drawn in page order holds only the pages not yet drawn, so there the
+// second limit never counts pages that are gone.
 constexpr size_t kMaxPiecesPerPage = 100'000;
 constexpr size_t kMaxPiecesPerReport = 10'000'000;
+
+// Output drawn once in page order (a PDF file, a printer, a series of page
+// files) holds the laid-out pages up to this many pieces, some hundred
+// megabytes; a larger report forgets each page once it is counted, and is laid
+// out a second time to draw each page as soon as it is complete.
+constexpr size_t kHeldPiecesForPageOrder = 1'000'000;
 
 // Name of every print job.
 inline constexpr const char* kPrintJobName = "Quorvane";
@@ -58,7 +67,25 @@ public:
     // Lays the whole report out into pages.
     void PreparePages(Surface& surface, QvPrintInfo& printInfo);
     // Draws the page that printInfo.currentPage names; never lays anything out.
+    // Raises CqvEx for a page that was drawn in page order and forgotten.
     void DrawPage(Surface& surface, QvPrintInfo& printInfo);
+
+    // For output drawn once in page order: PreparePages, except that beyond
+    // HeldPieceLimit() pieces the pages are only counted, not kept. The page
+    // count and the pages' text ("Page X of Y") come out as from PreparePages.
+    void PreparePagesInOrder(Surface& surface, QvPrintInfo& printInfo);
+    // Calls `drawPage` with every page number in order after
+    // PreparePagesInOrder; it draws the page with DrawPage and returns false
+    // when it wants no more pages. Pages that were not kept are laid out again
+    // on `surface` and each is handed over as soon as its footer is placed,
+    // then forgotten, so memory holds one page at a time. Raises CqvEx if the
+    // second layout does not give the page count of the first.
+    using PageDrawer = std::function<bool(uint32_t page)>;
+    void DrawPagesInOrder(Surface& surface, QvPrintInfo& printInfo, const PageDrawer& drawPage);
+    // Whether the last preparation kept every page (DrawPage works on any).
+    bool PagesHeld() const { return m_nForgottenThrough == 0; }
+    size_t HeldPieceLimit() const { return m_nHeldPieceLimit; }
+    void SetHeldPieceLimit(size_t pieces) { m_nHeldPieceLimit = pieces; }
     // Appends a piece to the current page's list; raises CqvEx beyond the
     // piece limits.
     void AddPiece(std::unique_ptr<CqvPagePiece> piece);
@@ -137,7 +164,13 @@ private:
     void MakeHeaderAndFooter();
     void ClearPages();
 
-    void LayOutPages(Surface& surface, QvPrintInfo& printInfo);
+    void LayOutPages(Surface& surface, QvPrintInfo& printInfo, bool showProgress);
+    void PublishPageCount(QvPrintInfo& printInfo);
+    // After the footer of the current page: hands the page to the drawer of
+    // DrawPagesInOrder, or forgets it when pages are only counted. False when
+    // the drawer wants no more pages.
+    bool PageLaidOut();
+    void ForgetPagesThrough(uint32_t page);
     void ComputePageGeometry();
     std::unique_ptr<Progress> OpenProgress(const char* status, const QvPrintInfo& printInfo) const;
     int32_t LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo, const TiXmlElement* data);
@@ -174,5 +207,15 @@ private:
     bool m_bPrepareAborted = false;
     std::vector<PieceList> m_pages;
     QvPictureStore m_pictures;
-    size_t m_nPieces = 0;  // on all pages
+    size_t m_nPieces = 0;  // held, on all pages
+    // Pieces held before completed pages are forgotten; unlimited for
+    // PreparePages, whose pages the preview draws in any order.
+    size_t m_nHoldLimit = SIZE_MAX;
+    size_t m_nHeldPieceLimit = kHeldPiecesForPageOrder;
+    // Pages 1 to this one were forgotten (0: every page is held).
+    uint32_t m_nForgottenThrough = 0;
+    // While DrawPagesInOrder lays the report out again: who draws each page,
+    // and the page count of the first layout.
+    const PageDrawer* m_pPageDrawer = nullptr;
+    uint32_t m_nExpectedPages = 0;
 };

@@ -20,17 +20,20 @@ struct QUORVANE_LOCAL Report::Impl {
 
     QvPrintInfo& PrintInfo() { return report->PrintInfo(); }
 
-    // Lays the report out on `surface` and draws every page into it.
+    // Lays the report out on `surface` and draws every page into it, in page
+    // order: a report too large to hold is drawn page by page as it is laid
+    // out a second time.
     template <class OutputSurface>
     void Draw(OutputSurface& surface) {
-        report->PreparePages(surface, PrintInfo());
+        report->PreparePagesInOrder(surface, PrintInfo());
         laidOut = true;
-        for (size_t page = 1; page <= report->PageCount(); ++page) {
+        report->DrawPagesInOrder(surface, PrintInfo(), [&](uint32_t page) {
             surface.StartPage();
-            PrintInfo().currentPage = static_cast<uint32_t>(page);
+            PrintInfo().currentPage = page;
             report->DrawPage(surface, PrintInfo());
             surface.EndPage();
-        }
+            return true;
+        });
         surface.Finish();
     }
 };

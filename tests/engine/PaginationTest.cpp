@@ -415,6 +415,62 @@ TEST_F(PrintFlow, CancelWhilePreparingPrintsNoPage) {
     EXPECT_TRUE(host.log.Has("detach"));
 }
 
+// Keeps what the printer drew between the start and the end of each page: in
+// a job drawn as it is laid out, layout's measuring falls between pages.
+class PageCapturingHost : public FakeHost {
+public:
+    std::vector<std::vector<RecordedCall>> pages;
+    bool StartPage() override {
+        printer.Clear();
+        return FakeHost::StartPage();
+    }
+    bool EndPage() override {
+        pages.push_back(printer.Calls());
+        return FakeHost::EndPage();
+    }
+};
+
+TEST_F(PrintFlow, AJobTooLargeToHoldIsLaidOutAgainAndPrintsTheSamePages) {
+    std::string text = SimpleTemplate("<Block name=\"body\"><Text>one</Text><Text start-page=\"1\">two</Text>"
+                                      "<Text start-page=\"1\">three</Text></Block>");
+    text.replace(text.find("<PageFooter height=\"5mm\"/>"), 26,
+                 "<PageFooter height=\"5mm\"><Text width=\"90mm\">[%qv_curpage%] of [%qv_pages%]</Text></PageFooter>");
+    const std::string templ = m_dir.Write("counted.qvrp", text);
+    struct Run {
+        std::vector<std::vector<RecordedCall>> pages;
+        HostLog log;
+    };
+    const auto print = [&](size_t heldPieces, int failEndPage) {
+        PageCapturingHost host;
+        host.failEndPage = failEndPage;
+        CqvReport report(m_dataPath, templ, &host);
+        report.SetHeldPieceLimit(heldPieces);
+        report.Print();
+        EXPECT_EQ(report.PagesHeld(), heldPieces > 0);
+        return Run{host.pages, host.log};
+    };
+    // A page that fails to print ends the job there, streamed or not.
+    for (int failEndPage : {0, 2}) {
+        SCOPED_TRACE(failEndPage);
+        const Run held = print(kHeldPiecesForPageOrder, failEndPage);
+        const Run streamed = print(0, failEndPage);
+        ASSERT_EQ(held.pages.size(), failEndPage ? 2u : 3u);
+        ASSERT_EQ(streamed.pages.size(), held.pages.size());
+        for (size_t page = 0; page < held.pages.size(); ++page) {
+            EXPECT_TRUE(SameCalls(held.pages[page], streamed.pages[page])) << page + 1;
+            std::vector<std::string> heldText, streamedText;
+            for (const RecordedCall& call : held.pages[page]) heldText.push_back(call.utf8);
+            for (const RecordedCall& call : streamed.pages[page]) streamedText.push_back(call.utf8);
+            EXPECT_EQ(heldText, streamedText);
+            // The count of the first layout, on a page drawn before the second reached the end.
+            EXPECT_NE(std::find(streamedText.begin(), streamedText.end(), std::to_string(page + 1) + " of 3"),
+                      streamedText.end());
+        }
+        for (const char* event : {"enddoc", "abortdoc", "detach", "startpage", "2005=Print"})
+            EXPECT_EQ(held.log.Count(event), streamed.log.Count(event)) << event;
+    }
+}
+
 TEST_F(PrintFlow, PreviewPrintsOnlyWhenTheDialogAsksForIt) {
     {
         FakeHost host;
