@@ -10,6 +10,7 @@
 #include "cli/UsageError.h"
 #include "engine/CqvReport.h"
 #include "engine/PrintHost.h"
+#include "engine/QvSettings.h"
 #include "render/CairoSurface.h"
 #include "render/PdfSurface.h"
 
@@ -133,6 +134,7 @@ bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath
         return DrawReport(report, host, surface, outPath, options, false, timings, drawn);
     }
     CairoSurface surface = MakePageSurface(format, outPath, paperWidth, paperHeight, options.dpi);
+    surface.SetStopCheck([] { return QvSettings::Instance().Interrupted(); });
     if (!DrawReport(report, host, surface, outPath, options, true, timings, drawn)) return false;
     NameFilesAfterPages(outPath, drawn);
     return true;

@@ -8,6 +8,8 @@
 
 #include "common/CqvEx.h"
 #include "engine/CqvReport.h"
+#include "render/CairoSurface.h"
+#include "render/PdfSurface.h"
 #include "render/RecordingSurface.h"
 
 namespace qvfuzz {
@@ -81,6 +83,44 @@ void RunReport(const std::string& templatePath, const std::string& dataPath) {
             report.DrawPage(surface, printInfo);
             surface.Clear();  // the calls of one page are all a run needs to hold
         }
+    } catch (const CqvEx&) {
+        // A refused report is a correct answer to a hostile one.
+    }
+}
+
+namespace {
+
+template <class OutputSurface>
+void DrawEveryPage(CqvReport& report, OutputSurface& surface) {
+    QvPrintInfo& printInfo = report.PrintInfo();
+    report.PreparePages(surface, printInfo);
+    for (uint32_t page = 1; page <= report.PageCount(); ++page) {
+        surface.StartPage();
+        printInfo.currentPage = page;
+        report.DrawPage(surface, printInfo);
+        surface.EndPage();
+    }
+    surface.Finish();
+}
+
+}  // namespace
+
+void RenderReport(const std::string& templatePath, const std::string& dataPath) {
+    CqvReport report(dataPath, templatePath);
+    try {
+        report.LoadAll();
+        const int32_t width = report.Landscape() ? report.PageHeight() : report.PageWidth();
+        const int32_t height = report.Landscape() ? report.PageWidth() : report.PageHeight();
+        size_t pdfBytes = 0;
+        PdfSurface pdf = PdfSurface::Stream(
+            [&pdfBytes](const unsigned char*, size_t count) {
+                pdfBytes += count;
+                return true;
+            },
+            "fuzz.pdf", width, height);
+        DrawEveryPage(report, pdf);
+        CairoSurface png = CairoSurface::Png((WorkDir() / "page.png").string(), width, height, 12);
+        DrawEveryPage(report, png);
     } catch (const CqvEx&) {
         // A refused report is a correct answer to a hostile one.
     }

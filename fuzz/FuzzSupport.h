@@ -25,4 +25,9 @@ std::string FixedFile(const char* name);
 // is a finding.
 void RunReport(const std::string& templatePath, const std::string& dataPath);
 
+// Loads and lays out a report, then draws every page into a PDF held in
+// memory and into PNG pages of 12 dpi in the work folder. The report's own
+// failures (CqvEx) are expected.
+void RenderReport(const std::string& templatePath, const std::string& dataPath);
+
 }  // namespace qvfuzz

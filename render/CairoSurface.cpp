@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "common/CqvEx.h"
+#include "common/CqvStopped.h"
 #include "platform/PictureDecoder.h"
 #include "platform/FontFaces.h"
 #include "render/CairoFontFace.h"
@@ -186,6 +187,27 @@ void CairoSurface::StartPage() {
     m_pageOpen = true;
 }
 
+namespace {
+
+// The PNG encoder hands its output over in chunks; between them a stop request
+// ends the write, as a failed write would.
+struct PngWrite {
+    OutputFile* file;
+    const std::function<bool()>* stopRequested;
+    bool stopped = false;
+
+    static cairo_status_t Chunk(void* closure, const unsigned char* data, unsigned int length) {
+        auto* write = static_cast<PngWrite*>(closure);
+        if (write->stopRequested && (*write->stopRequested)()) {
+            write->stopped = true;
+            return CAIRO_STATUS_WRITE_ERROR;
+        }
+        return OutputFile::CairoWrite(write->file, data, length);
+    }
+};
+
+}  // namespace
+
 void CairoSurface::EndPage() {
     if (!m_pageOpen)
         StartPage();  // an empty page is still a page
@@ -206,7 +228,11 @@ void CairoSurface::EndPage() {
             break;
         }
         OutputFile* file = m_pageFiles.back().get();
-        CheckStatus(cairo_surface_write_to_png_stream(m_surface.get(), OutputFile::CairoWrite, file), file);
+        PngWrite write{file, m_stopRequested ? &m_stopRequested : nullptr};
+        const cairo_status_t status = cairo_surface_write_to_png_stream(m_surface.get(), &PngWrite::Chunk, &write);
+        // The exception waits until Cairo has returned: it never crosses its frames.
+        if (write.stopped) throw CqvStopped();
+        CheckStatus(status, file);
         m_surface.reset();
         file->Close();
         break;

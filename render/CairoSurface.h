@@ -67,6 +67,10 @@ public:
     void Finish();
     int PageCount() const { return m_pagesDone; }
     Target GetTarget() const { return m_target; }
+    // Asked while a page is compressed into its PNG file, which takes seconds
+    // for a page of many megapixels: true abandons the page and raises
+    // CqvStopped.
+    void SetStopCheck(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
 
     // The in-memory image's pixels (premultiplied ARGB32 in native-endian
     // 32-bit words); null for file targets. Flushes pending drawing first.
@@ -155,6 +159,7 @@ private:
     bool m_pageOpen = false;
     bool m_finished = false;
     int m_pagesDone = 0;
+    std::function<bool()> m_stopRequested;
 
     QvFontSpec m_font;
     std::optional<SelectedFont> m_selected;

@@ -201,6 +201,31 @@ std::string CqvXmlLoader::ElementErrorContext() const {
     return "Error in file '" + m_document.SourcePath() + "'\n";
 }
 
+namespace {
+
+// What the allocator hands out for a request: the request and its 8-byte
+// header, in steps of 16 bytes, never under 32.
+constexpr size_t AllocatedBytes(size_t requested) {
+    return std::max<size_t>(32, (requested + 8 + 15) & ~size_t{15});
+}
+
+// A string's own allocation; short strings live inside the string object.
+constexpr size_t StringHeapBytes(size_t length) {
+    constexpr size_t kInline = 15;
+    return length <= kInline ? 0 : AllocatedBytes(length + 1);
+}
+
+}  // namespace
+
+void CqvXmlLoader::ChargeTree(size_t bytes) {
+    m_treeBytes += bytes;
+    if (m_stats) m_stats->treeBytes = m_treeBytes;
+    const size_t budget = m_document.LoadRules().maxTreeBytes;
+    if (m_treeBytes > budget)
+        throw CqvEx("The elements, attributes and text read so far take more than " + std::to_string(budget) +
+                    " bytes of memory: the file is too large to load\n" + ElementErrorContext());
+}
+
 template <auto Method, class... Args>
 void XMLCALL CqvXmlLoader::Guarded(void* userData, Args... args) {
     auto* self = static_cast<CqvXmlLoader*>(userData);
@@ -259,6 +284,8 @@ void CqvXmlLoader::StartElement(const XML_Char* name, const XML_Char** attribute
         throw CqvEx("Element '" + std::string(name) + "' is nested deeper than " +
                     std::to_string(kMaxDepth) + " levels\n" + ElementErrorContext());
 
+    ChargeTree(AllocatedBytes(sizeof(TiXmlElement)) + AllocatedBytes(sizeof(TiXmlText)) +
+               StringHeapBytes(std::strlen(name)));
     auto created = std::make_unique<TiXmlElement>(name);
     TiXmlElement* element = created.get();
     // Only the root meets an empty stack: the parser refuses a second top element.
@@ -275,6 +302,8 @@ void CqvXmlLoader::StartElement(const XML_Char* name, const XML_Char** attribute
         if (m_bValidating && !m_declarations[name].contains(pair[0]))
             throw CqvEx("Attribute '" + std::string(pair[0]) + "' on element '" + name +
                         "' is not define in DTD\n" + ElementErrorContext());
+        ChargeTree(AllocatedBytes(sizeof(TiXmlAttribute)) + StringHeapBytes(std::strlen(pair[0])) +
+                   StringHeapBytes(std::strlen(pair[1])));
         element->SetAttribute(pair[0], pair[1]);
     }
     m_elementStack.push_back(OpenElement{element, text, {}});
@@ -282,6 +311,10 @@ void CqvXmlLoader::StartElement(const XML_Char* name, const XML_Char** attribute
 
 void CqvXmlLoader::EndElement(const XML_Char* /*name*/) {
     OpenElement& open = m_elementStack.back();
+    // The gathered bytes were counted as they came; the text's own allocation
+    // adds its header and rounding.
+    const size_t stored = StringHeapBytes(open.gathered.size());
+    if (stored > open.gathered.size()) ChargeTree(stored - open.gathered.size());
     open.text->SetValue(open.gathered);
     m_elementStack.pop_back();
 }
@@ -316,6 +349,7 @@ void CqvXmlLoader::CharacterData(const XML_Char* data, int length) {
         }
         chunk.remove_prefix(skipped);
     }
+    ChargeTree(chunk.size());
     gathered.append(chunk);
 
     const XML_Index end = start + XML_GetCurrentByteCount(parse.parser);

@@ -25,6 +25,7 @@ class TiXmlText;
 struct CqvXmlLoadStats {
     size_t parseCalls = 0;    // blocks handed to a parser, the empty final ones included
     size_t largestBlock = 0;  // in bytes
+    size_t treeBytes = 0;     // what the tree takes in memory, by the loader's count
 };
 
 class CqvXmlLoader {
@@ -123,6 +124,9 @@ private:
     static int XMLCALL OnUnknownEncoding(void* data, const XML_Char* name, XML_Encoding* info);
 
     std::string ElementErrorContext() const;
+    // Counts `bytes` more of the tree (and of the text gathered for it) against
+    // the rules' budget; raises once the budget is passed.
+    void ChargeTree(size_t bytes);
 
     CqvXmlDocument& m_document;
     CqvXmlLoadStats* m_stats;
@@ -133,4 +137,5 @@ private:
     std::unordered_map<std::string, std::unordered_set<std::string>> m_declarations;
     bool m_bValidating = false;
     std::exception_ptr m_failure;
+    size_t m_treeBytes = 0;
 };

@@ -2,7 +2,9 @@
 // The owning, ordered list of named template objects (styles, blocks, the items
 // of a block), with unique names per list, generated names for unnamed members,
 // and the placement record that block layout fills and queries.
+#include <array>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -54,16 +56,44 @@ public:
     void ContinueOnNewPage();
 
     const PlacementEntry* Find(const CqvListMember* member) const;
-    void Clear() { m_entries.clear(); }
+    void Clear();
     size_t Size() const { return m_entries.size(); }
 
     // Trials snapshot and restore the whole record.
     using Entries = std::unordered_map<const CqvListMember*, PlacementEntry>;
     const Entries& AllEntries() const { return m_entries; }
-    void Restore(Entries entries) { m_entries = std::move(entries); }
+    void Restore(Entries entries);
 
 private:
+    // The spans are also kept by their left end, in classes of width (0, 1,
+    // 2-3, 4-7, ...): an entry of class c can only overlap [l, r] when its left
+    // end lies in [l - (2^c - 1), r], so a query visits the entries near its
+    // span in each class instead of the whole record. A row of 100,000 cells
+    // would otherwise cost 5 billion visits. Which entries match does not depend
+    // on the order of the visits.
+    struct SpanKey {
+        int32_t left = 0;
+        const CqvListMember* member = nullptr;
+    };
+    struct SpanKeyLess {
+        using is_transparent = void;
+        bool operator()(const SpanKey& a, const SpanKey& b) const;
+        bool operator()(const SpanKey& a, int32_t left) const { return a.left < left; }
+        bool operator()(int32_t left, const SpanKey& b) const { return left < b.left; }
+    };
+    static constexpr size_t kWidthClasses = 33;
+    using SpanIndex = std::map<SpanKey, int32_t, SpanKeyLess>;  // the value is the right end
+
+    static size_t WidthClass(int32_t spanLeft, int32_t spanRight);
+    // Calls `visit(member)` for every entry overlapping [l, r].
+    template <class Visit>
+    void ForEachOverlap(int32_t l, int32_t r, Visit visit) const;
+    void Store(const CqvListMember* member, const PlacementEntry& entry);
+    void Erase(const CqvListMember* member);
+    void Reindex();
+
     Entries m_entries;
+    std::array<SpanIndex, kWidthClasses> m_bySpan;
 };
 
 template <class T>

@@ -2,6 +2,7 @@
 // What a load may reach beyond its own file, and how it learns that it should
 // stop. Templates are the report author's and reach anything; data files come
 // from whoever sent them.
+#include <cstddef>
 #include <functional>
 
 enum class ExternalAccess {
@@ -14,4 +15,9 @@ struct XmlLoadRules {
     ExternalAccess access = ExternalAccess::Any;
     // Asked between blocks of the file; true ends the load with CqvStopped.
     std::function<bool()> stopRequested;
+    // The memory the tree may take, counted as it grows (nodes, attributes,
+    // text). A tree costs some 13 times its markup, so the default holds a
+    // data file of about 55 MB of short rows, and far more of longer text,
+    // while the process stays well under 1 GB.
+    size_t maxTreeBytes = size_t{768} << 20;
 };

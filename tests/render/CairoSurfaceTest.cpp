@@ -10,6 +10,7 @@
 
 #include "RenderTestSupport.h"
 #include "common/CqvEx.h"
+#include "common/CqvStopped.h"
 #include "render/CairoSurface.h"
 #include "support/TestScratchDir.h"
 
@@ -160,6 +161,32 @@ TEST_F(CairoSurfaceTest, TextCellUnderlineAndStrikeoutFollowTheFontMetrics) {
     EXPECT_TRUE(image.Dark(498, 409));
     EXPECT_FALSE(image.Dark(98, 409));
     EXPECT_FALSE(image.Dark(502, 409));
+}
+
+// Compressing a page of many megapixels takes seconds: a stop request that
+// arrives meanwhile ends the write with CqvStopped, and the abandoned output
+// leaves no file, the first page's included.
+TEST_F(CairoSurfaceTest, AStopRequestEndsThePngWriteAndLeavesNoFile) {
+    bool stop = false;
+    int asked = 0;
+    {
+        CairoSurface surface = CairoSurface::Png(PathOf("out.png"), 2100, 2970, 60);
+        surface.SetStopCheck([&] {
+            ++asked;
+            return stop;
+        });
+        surface.StartPage();
+        DrawLine(surface, 200, -200, u"Page one", "Arial", 400, 42);
+        surface.EndPage();
+        const int askedForPageOne = asked;
+        EXPECT_GT(askedForPageOne, 0) << "asked while the page is written";
+        stop = true;
+        surface.StartPage();
+        DrawLine(surface, 200, -200, u"Page two", "Arial", 400, 42);
+        EXPECT_THROW(surface.EndPage(), CqvStopped);
+        EXPECT_EQ(asked, askedForPageOne + 1) << "the write ends at its first chunk after the request";
+    }
+    EXPECT_EQ(FilesInDir(), std::vector<std::string>{});
 }
 
 TEST_F(CairoSurfaceTest, PerPageFilesAreNamedByPageOnlyWhenThereAreSeveral) {

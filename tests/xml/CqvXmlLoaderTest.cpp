@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <string>
@@ -16,6 +17,18 @@ using qvtest::Fixture;
 using qvtest::LoadError;
 using qv::test::ScratchDir;
 using namespace qv::xml;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizedAllocator = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitizedAllocator = true;
+#else
+constexpr bool kSanitizedAllocator = false;
+#endif
+#else
+constexpr bool kSanitizedAllocator = false;
+#endif
 
 std::string TextOf(const TiXmlNode* start, const std::string& path) {
     const std::string* text = ElementText(FindElementByPath(start, path));
@@ -148,6 +161,43 @@ TEST(CqvXmlLoader, FilesAroundTheBlockSizeLoadWhole) {
         CqvXmlDocument document;
         EXPECT_TRUE(document.Load(path));
         EXPECT_EQ(*ElementText(document.RootElement()), body) << size;
+    }
+}
+
+// A file's tree costs many times its markup; the loader counts that cost as
+// the tree grows, by what the allocator really hands out, and refuses a file
+// whose tree passes the budget with a message of its own.
+TEST(CqvXmlLoader, TheTreeIsCountedAsItGrowsAndHeldToItsBudget) {
+    ScratchDir dir;
+    std::string rows = "<root>";
+    for (int i = 0; i < 20000; ++i)
+        rows += "<row n='" + std::to_string(i) + "'>Row " + std::to_string(i) + " of the data</row>\n";
+    rows += "</root>";
+    const std::string path = dir.Write("rows.xml", rows);
+
+    CqvXmlLoadStats stats;
+    const size_t before = mallinfo2().uordblks;
+    {
+        CqvXmlDocument document;
+        ASSERT_TRUE(document.Load(path, {}, &stats));
+        const size_t taken = mallinfo2().uordblks - before;
+        // Sanitizers bring their own allocator, which the C library's count does not see.
+        if (!kSanitizedAllocator) {
+            EXPECT_GT(stats.treeBytes, taken * 85 / 100) << "counted " << stats.treeBytes << ", taken " << taken;
+            EXPECT_LT(stats.treeBytes, taken * 115 / 100) << "counted " << stats.treeBytes << ", taken " << taken;
+        }
+    }
+
+    CqvXmlDocument document;
+    XmlLoadRules rules;
+    rules.maxTreeBytes = stats.treeBytes / 2;
+    try {
+        document.Load(path, rules);
+        FAIL() << "a tree over its budget loaded";
+    } catch (const CqvEx& e) {
+        EXPECT_EQ(e.Message(), "The elements, attributes and text read so far take more than " +
+                                   std::to_string(rules.maxTreeBytes) +
+                                   " bytes of memory: the file is too large to load\nError in file '" + path + "'\n");
     }
 }
 

@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <limits>
+#include <map>
+#include <random>
+#include <vector>
+
 #include "xml/NamedElementList.h"
 
 namespace {
@@ -142,6 +149,95 @@ TEST_F(PlacementRecordTest, ContinueOnNewPageDropsFinishedAndZeroesTheRest) {
     EXPECT_EQ(record.Find(&done), nullptr);
     ASSERT_NE(record.Find(&left), nullptr);
     EXPECT_EQ(*record.Find(&left), (PlacementEntry{20, 30, 0}));
+}
+
+// The record answers from an index of spans; every answer must be the one a
+// look at each entry gives. Spans of every width class, inverted and extreme
+// spans included, against queries of every kind.
+TEST(PlacementRecordIndex, AnswersAsALookAtEveryEntryWould) {
+    constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+    constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+    std::vector<std::unique_ptr<Member>> members;
+    for (int i = 0; i < 60; ++i) members.push_back(std::make_unique<Member>());
+    std::mt19937 random(20261209);
+    const auto pick = [&](int32_t low, int32_t high) {
+        return std::uniform_int_distribution<int32_t>(low, high)(random);
+    };
+    const auto span = [&]() -> std::pair<int32_t, int32_t> {
+        switch (pick(0, 5)) {
+            case 0: return {kMin, kMax};
+            case 1: { const int32_t l = pick(-50, 50); return {l, l}; }
+            case 2: { const int32_t l = pick(-50, 50); return {l, l - pick(1, 30)}; }  // inverted
+            case 3: { const int32_t l = pick(-5000, 5000); return {l, l + pick(1, 5000)}; }
+            default: { const int32_t l = pick(-200, 200); return {l, l + pick(1, 40)}; }
+        }
+    };
+    PlacementRecord record;
+    std::map<const CqvListMember*, PlacementEntry> reference;
+    for (int step = 0; step < 4000; ++step) {
+        Member& member = *members[static_cast<size_t>(pick(0, 59))];
+        member.SetProgress(pick(0, 2) == 0 ? 4 : kProgressFinished);
+        const auto [l, r] = span();
+        switch (pick(0, 9)) {
+            case 0:
+                if (member.Progress() == kProgressFinished)
+                    std::erase_if(reference, [&](const auto& entry) {
+                        return entry.first != &member && entry.second.Overlaps(l, r);
+                    });
+                reference[&member] = PlacementEntry{l, r, 0};
+                record.RegisterUnfinished(&member, l, r);
+                break;
+            case 1:
+                if (pick(0, 20) == 0) {
+                    std::erase_if(reference,
+                                  [](const auto& entry) { return entry.first->Progress() == kProgressFinished; });
+                    for (auto& entry : reference) entry.second.bottom = 0;
+                    record.ContinueOnNewPage();
+                }
+                break;
+            case 2: {
+                // A trial's snapshot and restore keep the index in step.
+                const PlacementRecord::Entries saved = record.AllEntries();
+                record.Register(&member, l, r, 1);
+                record.Restore(saved);
+                break;
+            }
+            default: {
+                const int32_t bottom = pick(-100, 10000);
+                reference[&member] = PlacementEntry{l, r, bottom};
+                record.Register(&member, l, r, bottom);
+            }
+        }
+        const auto [ql, qr] = span();
+        bool overlapsUnfinished = false;
+        int32_t largest = 0;
+        for (const auto& [owner, entry] : reference) {
+            if (owner == &member || !entry.Overlaps(ql, qr)) continue;
+            if (owner->Progress() != kProgressFinished) overlapsUnfinished = true;
+            else largest = std::max(largest, entry.bottom);
+        }
+        ASSERT_EQ(record.Size(), reference.size()) << "step " << step;
+        ASSERT_EQ(record.OverlapsUnfinished(&member, ql, qr), overlapsUnfinished)
+            << "step " << step << " [" << ql << ", " << qr << "]";
+        ASSERT_EQ(record.LargestFinishedBottom(&member, ql, qr), largest)
+            << "step " << step << " [" << ql << ", " << qr << "]";
+    }
+}
+
+// A row of 100,000 cells asks once per cell; each answer must cost about what
+// the cells near it do, not the whole row (which took minutes).
+TEST(PlacementRecordIndex, AWideRowCostsAboutWhatItsCellsDo) {
+    constexpr int32_t kCells = 100000;
+    std::vector<Member> cells(kCells);
+    PlacementRecord record;
+    const auto started = std::chrono::steady_clock::now();
+    for (int32_t i = 0; i < kCells; ++i) {
+        cells[static_cast<size_t>(i)].SetProgress(kProgressFinished);
+        ASSERT_EQ(record.LargestFinishedBottom(&cells[static_cast<size_t>(i)], i * 10, i * 10 + 10),
+                  i == 0 ? 0 : 100 + i - 1);
+        record.Register(&cells[static_cast<size_t>(i)], i * 10, i * 10 + 10, 100 + i);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
 }
 
 }  // namespace
