@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -203,6 +204,87 @@ TEST_F(PdfConsumerTest, PostScriptFromOurPdfRasterizesLikeThePdfItself) {
     // Anti-aliasing alone makes about 2% of the text rows' pixels cross the
     // darkness threshold; misplaced or rescaled glyphs make far more.
     EXPECT_LT(c.differing, viewer.Width() * c.textRows * 4 / 100) << "more than 4% of the pixels differ";
+}
+
+// ---- Every reader on the way to a printer ------------------------------------------------
+
+// What a reader says about a PDF: empty when it has no complaint.
+struct Reader {
+    const char* name;
+    std::string (*complaints)(const std::string& pdf, const std::string& scratch);
+};
+
+// A reader's words with the lines that are about the reader itself, not the
+// document, left out.
+std::string Without(std::string words, const std::vector<std::string>& noise) {
+    for (const std::string& line : noise)
+        for (size_t at; (at = words.find(line + "\n")) != std::string::npos;) words.erase(at, line.size() + 1);
+    return words;
+}
+
+const std::vector<Reader>& Readers() {
+    static const std::vector<Reader> readers = {
+        {"qpdf --check",
+         [](const std::string& pdf, const std::string&) {
+             const std::string out = Capture("qpdf --check " + ShellQuoted(pdf) + " 2>&1");
+             const bool clean = out.find("No syntax or stream encoding errors found") != std::string::npos &&
+                                out.find("WARNING") == std::string::npos;
+             return clean ? std::string() : out;
+         }},
+        // Draws every page, fonts and pictures; Debian's build says once that it
+        // has no colour management, whatever the file.
+        {"mutool draw",
+         [](const std::string& pdf, const std::string&) {
+             return Without(Capture("mutool draw -q -r 72 -F pgm -o /dev/null " + ShellQuoted(pdf) + " 2>&1"),
+                            {"warning: ICC support is not available"});
+         }},
+        {"Ghostscript pdfwrite",
+         [](const std::string& pdf, const std::string& scratch) {
+             return Capture("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=pdfwrite -sOutputFile=" +
+                            ShellQuoted(scratch + "/gs.pdf") + " " + ShellQuoted(pdf) + " 2>&1");
+         }},
+        {"Ghostscript ps2write",
+         [](const std::string& pdf, const std::string& scratch) {
+             return Capture("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=ps2write -sOutputFile=" +
+                            ShellQuoted(scratch + "/gs.ps") + " " + ShellQuoted(pdf) + " 2>&1");
+         }},
+        {"pdftocairo -ps",
+         [](const std::string& pdf, const std::string& scratch) {
+             return Capture("pdftocairo -ps " + ShellQuoted(pdf) + " " + ShellQuoted(scratch + "/cairo.ps") + " 2>&1");
+         }},
+    };
+    return readers;
+}
+
+// Our PDF with every kind of content the writer makes (TrueType and CFF
+// programs, Cyrillic, a fallback face, a picture, glyphs clipped at a cell's
+// edge, two pages) goes through every reader without a word; the same file
+// cut short makes each of them speak, so a reader that is missing or says
+// nothing about anything fails the test.
+TEST_F(PdfConsumerTest, EveryReaderTakesOurPdfWithoutAWord) {
+    if (ExitStatus("command -v mutool >/dev/null 2>&1") != 0) GTEST_SKIP() << "mutool is not installed (Debian package mupdf-tools)";
+    const std::string pdf = PathOf("ours.pdf");
+    {
+        PdfSurface surface = PdfSurface::File(pdf, kPrintedPageSize, kPrintedPageSize);
+        DrawPrintedPage(surface);
+        surface.EndPage();
+        surface.StartPage();
+        DrawStyled(surface, 40, -60, {u"Seven quick jumps", "Nimbus Sans", 400, false, 42});
+        DrawStyled(surface, 40, -160, {u"Товарная накладная № 7 漢字", "Arial", 400, false, 42});
+        DrawStyled(surface, 40, -260, {u"Elf", "Times New Roman", 400, true, 200}, kTextClipped, {40, -260, 300, -560});
+        surface.Finish();
+    }
+    // The file cut off part way, as a full disk leaves it.
+    const std::string bytes = ReadFile(pdf);
+    const std::string broken = PathOf("broken.pdf");
+    {
+        std::ofstream out(broken, std::ios::binary);
+        out << bytes.substr(0, bytes.size() * 6 / 10);
+    }
+    for (const Reader& reader : Readers()) {
+        EXPECT_EQ(reader.complaints(pdf, m_folder.Path().string()), "") << reader.name << " on our PDF";
+        EXPECT_NE(reader.complaints(broken, m_folder.Path().string()), "") << reader.name << " on a broken PDF";
+    }
 }
 
 // ---- Overhanging glyphs at a cell's edge ------------------------------------------------
