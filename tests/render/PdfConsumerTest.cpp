@@ -199,7 +199,9 @@ TEST_F(PdfConsumerTest, PostScriptFromOurPdfRasterizesLikeThePdfItself) {
 
     const TextComparison c = CompareText(InkMap::FromPng(viewer), InkMap::FromPng(printed), dpi);
     for (const std::string& fault : c.faults) ADD_FAILURE() << fault;
-    EXPECT_LE(c.unmatched * 10, c.edges) << c.unmatched << " of " << c.edges << " glyph edges moved by more than a pixel";
+    // Ghostscript's TrueType hinter draws the smallest serif line narrower, as
+    // it does from the font file itself: a few of its edges may stray.
+    EXPECT_LE(c.unmatched * 50, c.edges) << c.Summary();
     std::printf("PostScript path at %d dpi: %s\n", dpi, c.Summary().c_str());
     // Anti-aliasing alone makes about 2% of the text rows' pixels cross the
     // darkness threshold; misplaced or rescaled glyphs make far more.

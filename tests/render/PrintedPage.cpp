@@ -122,10 +122,15 @@ InkMap InkMap::FromArgb(const unsigned char* data, int width, int height, int st
 }
 
 std::string TextComparison::Summary() const {
-    return "page shift " + std::to_string(shiftX) + "," + std::to_string(shiftY) + " px; " + std::to_string(differing) + " pixels of " + std::to_string(textRows) + " text rows differ in darkness; " +
-           std::to_string(unmatched) + " of " + std::to_string(edges) +
-           " glyph edges unmatched, worst matched edge offset " + std::to_string(worstMatched) +
+    std::string text = "page shift " + std::to_string(shiftX) + "," + std::to_string(shiftY) + " px; " + std::to_string(differing) + " pixels of " + std::to_string(textRows) + " text rows differ in darkness; " +
+           std::to_string(unmatched) + " of " + std::to_string(edges) + " glyph edges unmatched (" +
+           std::to_string(joined) + " more inside glyphs joined by anti-aliasing), worst matched edge offset " + std::to_string(worstMatched) +
            " px, worst line box offset " + std::to_string(worstLine) + " px";
+    if (!unmatchedAt.empty()) {
+        text += "; unmatched at";
+        for (const std::string& at : unmatchedAt) text += " " + at;
+    }
+    return text;
 }
 
 TextComparison CompareText(const InkMap& reference, const InkMap& actual, int dpi) {
@@ -190,18 +195,24 @@ TextComparison CompareText(const InkMap& reference, const InkMap& actual, int dp
         if (lineOffset > 1)
             result.faults.push_back("the line at row " + std::to_string(y0) + ": ink at " + Describe(e) +
                                     " in the reference, " + Describe(a) + " in the other image after the page's shift");
-        // Where two rasterizers' anti-aliasing joins two glyphs in one image
-        // and not in the other, the edge between them has no partner.
         for (const InkRun& run : expected)
             for (bool left : {true, false}) {
                 const int edge = left ? run.x0 : run.x1;
                 int nearest = 1 << 30;
-                for (const InkRun& other : found) nearest = std::min(nearest, std::abs((left ? other.x0 : other.x1) - edge));
+                bool joined = false;
+                for (const InkRun& other : found) {
+                    nearest = std::min(nearest, std::abs((left ? other.x0 : other.x1) - edge));
+                    // Where the other image's anti-aliasing joins two glyphs
+                    // across a one-pixel gap, the edge between them is inside a run.
+                    joined = joined || (other.x0 < edge - 1 && other.x1 > edge + 1);
+                }
                 ++result.edges;
                 if (nearest <= 1)
                     result.worstMatched = std::max(result.worstMatched, nearest);
+                else if (joined)
+                    ++result.joined;
                 else
-                    ++result.unmatched;
+                    ++result.unmatched, result.unmatchedAt.push_back(std::to_string(edge) + "," + std::to_string(y0));
             }
     }
     return result;

@@ -58,7 +58,9 @@ struct TextComparison {
     int shiftX = 0, shiftY = 0;
     int differing = 0;     // pixels of those rows that are ink in one image only
     int edges = 0;         // left and right edges of the reference's runs of glyphs
-    int unmatched = 0;     // edges with no edge of the other image within a pixel
+    int joined = 0;        // edges inside a run of the other image: glyphs that touch there
+    int unmatched = 0;     // other edges with no edge of the other image within a pixel
+    std::vector<std::string> unmatchedAt;  // their column and line's top row
     int worstMatched = 0;  // the largest offset of a matched edge, in pixels
     int worstLine = 0;     // the largest offset of a line's ink box (down: in halves)
     std::vector<std::string> faults;  // lines whose ink is elsewhere, one sentence each
