@@ -128,6 +128,20 @@ TEST_P(DemoReport, RendersToPdfWithItsPagesTextsAndPictures) {
     EXPECT_EQ(text.find("???"), std::string::npos) << "a data path found nothing";
     EXPECT_EQ(text.find("[%"), std::string::npos) << "a placeholder was left unexpanded";
     EXPECT_EQ(PdfImageCount(pdf), demo.pictures);
+    // Two more readers than poppler: qpdf's structure check and MuPDF drawing
+    // every page. (Ghostscript reads a page of every kind of content in the PDF
+    // consumer test; every demo through it would cost a second each.)
+    const std::string check = qv::test::Capture("qpdf --check " + qv::test::ShellQuoted(pdf.string()) + " 2>&1");
+    EXPECT_NE(check.find("No syntax or stream encoding errors found"), std::string::npos) << check;
+    EXPECT_EQ(check.find("WARNING"), std::string::npos) << check;
+    if (qv::test::ExitStatus("command -v mutool >/dev/null 2>&1") == 0) {
+        std::string mupdf = qv::test::Capture("mutool draw -q -r 36 -F pgm -o /dev/null " +
+                                              qv::test::ShellQuoted(pdf.string()) + " 2>&1");
+        // Debian's build has no colour management and says so for every file.
+        const std::string noise = "warning: ICC support is not available\n";
+        for (size_t at; (at = mupdf.find(noise)) != std::string::npos;) mupdf.erase(at, noise.size());
+        EXPECT_EQ(mupdf, "") << "mutool draw";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Demos, DemoReport, testing::ValuesIn(Demos()),

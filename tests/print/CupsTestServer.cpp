@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "support/TestCommand.h"
+#include "support/TestScratchDir.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
@@ -163,7 +164,8 @@ bool CupsTestServer::StartPrivate(std::string& why) {
                                    "PageLog " + d + "/log/page_log\n"
                                    "Printcap " + d + "/printcap\n"
                                    "User lp\nGroup lp\nSystemGroup root lpadmin\n"
-                                   "FileDevice No\n");
+                                   // The print-chain tests read what a queue sends its printer from a file.
+                                   "FileDevice Yes\n");
     if (!written) {
         why = "cannot write the scheduler's configuration";
         return false;
@@ -271,9 +273,10 @@ bool CupsTestServer::RunTool(const std::string& commandLine) const {
     return std::system((commandLine + " >>" + qv::test::ShellQuoted(log) + " 2>&1").c_str()) == 0;
 }
 
-std::optional<CupsJobInfo> CupsTestServer::FindJob(int id) const {
+std::optional<CupsJobInfo> CupsTestServer::FindJob(int id, const std::string& queue) const {
     cups_job_t* jobs = nullptr;
-    const int count = cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, m_queue.c_str(), 0, CUPS_WHICHJOBS_ALL);
+    const int count =
+        cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, (queue.empty() ? m_queue : queue).c_str(), 0, CUPS_WHICHJOBS_ALL);
     std::optional<CupsJobInfo> found;
     for (int i = 0; i < count; ++i) {
         if (jobs[i].id != id) continue;
@@ -283,11 +286,12 @@ std::optional<CupsJobInfo> CupsTestServer::FindJob(int id) const {
     return found;
 }
 
-std::optional<CupsJobInfo> CupsTestServer::WaitForJobEnd(int id, std::chrono::seconds timeout) const {
+std::optional<CupsJobInfo> CupsTestServer::WaitForJobEnd(int id, std::chrono::seconds timeout,
+                                                          const std::string& queue) const {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::optional<CupsJobInfo> job;
     do {
-        job = FindJob(id);
+        job = FindJob(id, queue);
         if (job && job->state >= IPP_JSTATE_CANCELED) return job;
         std::this_thread::sleep_for(100ms);
     } while (std::chrono::steady_clock::now() < deadline);
@@ -322,6 +326,28 @@ std::string CupsTestServer::WaitForJobPdf(int id, std::chrono::system_clock::tim
         std::this_thread::sleep_for(100ms);
     } while (std::chrono::steady_clock::now() < deadline);
     return {};
+}
+
+std::string CupsTestServer::AddFileQueue(const std::string& name, const std::string& ppd, std::string& why) const {
+    if (!m_private) {
+        why = "the machine's scheduler does not print to files";
+        return {};
+    }
+    const std::string ppdPath = m_dir + "/" + name + ".ppd";
+    // The scheduler runs as root and opens the device itself; the folder only
+    // needs to exist.
+    const std::string output = m_dir + "/out/" + name + ".prn";
+    fs::create_directories(m_dir + "/out");
+    if (!WriteFile(ppdPath, ppd)) {
+        why = "cannot write " + ppdPath;
+        return {};
+    }
+    if (!RunTool(std::string(kLpadmin) + " -p " + name + " -v " + qv::test::ShellQuoted("file://" + output) +
+                 " -E -P " + qv::test::ShellQuoted(ppdPath))) {
+        why = "lpadmin could not create the queue " + name + ":\n" + qv::test::ReadFile(m_dir + "/tool.log");
+        return {};
+    }
+    return output;
 }
 
 std::string CupsTestServer::LogTail() const {

@@ -52,11 +52,12 @@ public:
     // exits with 0.
     bool RunTool(const std::string& commandLine) const;
 
-    // The job as the scheduler lists it; none when it does not know it.
-    std::optional<CupsJobInfo> FindJob(int id) const;
+    // The job as the scheduler lists it among the jobs of `queue` (by default
+    // the cups-pdf queue); none when it does not know it.
+    std::optional<CupsJobInfo> FindJob(int id, const std::string& queue = {}) const;
     // Waits until the job has ended (completed, cancelled or aborted), at most
     // `timeout`; returns its last known state.
-    std::optional<CupsJobInfo> WaitForJobEnd(int id, std::chrono::seconds timeout) const;
+    std::optional<CupsJobInfo> WaitForJobEnd(int id, std::chrono::seconds timeout, const std::string& queue = {}) const;
     // The PDF cups-pdf wrote for the job: the newest PDF in the output folder,
     // written at or after `since`, whose name carries the job number when
     // cups-pdf labels its files. Waits at most `timeout`; empty when none came.
@@ -64,6 +65,13 @@ public:
                               std::chrono::seconds timeout) const;
     // The last lines of the scheduler's error log, for failure messages.
     std::string LogTail() const;
+
+    // Adds a queue with the printer description `ppd` (its text) whose device
+    // is a file: every job's output lands, as the printer would receive it, in
+    // the file returned, which the next job overwrites. Only the private
+    // scheduler allows file devices; empty, with `why` set, when the queue
+    // cannot be made.
+    std::string AddFileQueue(const std::string& name, const std::string& ppd, std::string& why) const;
 
 private:
     CupsTestServer() = default;
