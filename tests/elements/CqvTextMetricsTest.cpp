@@ -252,36 +252,6 @@ const WrapCase kWrapCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Texts, LineBreaking, ::testing::ValuesIn(kWrapCases));
 
-// Drawing takes a short text as one line without running the line breaker;
-// at every width, on both sides of where the text stops fitting, the lines
-// drawn must be the breaker's lines, placed and spaced as it measured them.
-TEST_F(TextMetrics, DrawnLinesAreTheBreakersLinesAtEveryWidth) {
-    for (const std::string text : {"one two three", "  well-known \n", "a Supercalifragilistic", "\xC3\xA9t\xC3\xA9 \xE2\x82\xAC"}) {
-        const int32_t whole = static_cast<int32_t>(m_wide.MeasureRun(text.c_str(), -1).width);
-        for (int32_t width = 20; width <= whole + 3; ++width) {
-            const QvRect rect{100, -10, 100 + width, -5000};
-            RecordingSurface expected;
-            CqvLineBreaker breaker(text.c_str(), text.size());
-            size_t start = 0, end = 0;
-            int32_t top = rect.top;
-            while (m_wide.NextLine(breaker, width, start, end)) {
-                while (end > start && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
-                m_wide.DrawLine(expected, rect.left, top, QvRect{rect.left, top, rect.right, top - 50},
-                                text.c_str() + start, end - start);
-                top -= 50;
-            }
-            const auto drawn = Draw(text, rect);
-            const auto lines = expected.CallsOf(kTextOut);
-            ASSERT_EQ(drawn.size(), lines.size()) << text << " at width " << width;
-            for (size_t k = 0; k < lines.size(); ++k) {
-                EXPECT_EQ(drawn[k].utf8, lines[k].utf8) << text << " at width " << width;
-                EXPECT_EQ(drawn[k].top, lines[k].top) << text << " at width " << width;
-                EXPECT_EQ(drawn[k].advances, lines[k].advances) << text << " at width " << width;
-            }
-        }
-    }
-}
-
 TEST_F(TextMetrics, WhiteSpaceOnlyDrawsNothing) {
     for (const std::string text : {" \t\n\r ", "", "\x01\x1F"}) {
         RecordingSurface surface;
