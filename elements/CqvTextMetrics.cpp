@@ -49,8 +49,7 @@ bool CqvTextMetrics::Build(const QvFontSpec& font, int32_t emHeight, const QvTex
 }
 
 float CqvTextMetrics::Advance(uint32_t unit) const {
-    if (!m_table || unit >= m_table->advances.size()) return 0.0f;
-    return m_table->advances[unit];
+    return m_table ? m_table->Advance(unit) : 0.0f;
 }
 
 bool CqvTextMetrics::UnitsOf(const char* text, size_t length) const {
@@ -86,11 +85,8 @@ float CqvTextMetrics::SumUnits() const {
 
 float CqvTextMetrics::AddUtf8Advances(const char* text, size_t length, float sum) const {
     if (!m_table) return sum;  // every unit measures 0
-    const float* advances = m_table->advances.data();
-    const size_t count = m_table->advances.size();
-    ForEachUtf16UnitOfUtf8(std::string_view(text, length), [&](char16_t unit) {
-        sum += unit < count ? advances[unit] : 0.0f;
-    });
+    const QvAdvanceTable& table = *m_table;
+    ForEachUtf16UnitOfUtf8(std::string_view(text, length), [&](char16_t unit) { sum += table.Advance(unit); });
     return sum;
 }
 

@@ -43,63 +43,73 @@ std::optional<float> FallbackAdvance(const FontFaces& faces, char32_t c, int32_t
     return StoredAdvance(file.DesignAdvance(c), scale);
 }
 
-void FillWideAdvances(const FontFaces& faces, const FontOutlineMetrics& metrics, float scale, int32_t emHeight,
-                      std::vector<float>& advances) {
-    const FontFile& file = *faces.Primary().file;
+}  // namespace
+
+QvAdvanceTable::QvAdvanceTable(bool wide, int32_t codePage)
+    : m_wide(wide), m_codePage(codePage), m_advances(wide ? kQvWideAdvanceCount : kQvNarrowAdvanceCount) {}
+
+QvAdvanceTable::QvAdvanceTable(std::shared_ptr<const FontFaces> faces, int32_t emHeight, bool wide, int32_t codePage)
+    : QvAdvanceTable(wide, codePage) {
+    const FontOutlineMetrics& metrics = *faces->Primary().file->OutlineMetrics();
+    // The design advances are the widths at the em square; scaling them to the
+    // em height keeps layout free of any device's hinting and rounding.
+    scale = static_cast<float>(emHeight) / static_cast<float>(metrics.emSquare);
+    lineHeight = scale * static_cast<float>(metrics.cellHeight);
+    lineSpacing = scale * static_cast<float>(metrics.cellHeight + metrics.externalLeading);
+    m_faces = std::move(faces);
+    m_emHeight = emHeight;
+    built = true;
+}
+
+void QvAdvanceTable::FillAdvances(size_t first, std::span<float> page) const {
+    if (!m_faces) return;  // every unit measures 0
+    if (m_wide)
+        FillWideAdvances(first, page);
+    else
+        FillNarrowAdvances(first, page);
+}
+
+void QvAdvanceTable::FillWideAdvances(size_t firstUnit, std::span<float> page) const {
+    const FontFile& file = *m_faces->Primary().file;
+    const FontOutlineMetrics& metrics = *file.OutlineMetrics();
     const uint32_t first = metrics.firstChar;
     const uint32_t last = std::min(metrics.lastChar, kLastWideUnit);
-    if (first <= last) {
-        const std::vector<int32_t> design = file.DesignAdvances(first, last);
-        for (uint32_t c = first; c <= last && c - first < design.size(); ++c)
-            advances[c] = StoredAdvance(design[c - first], scale);
-    }
-    for (uint32_t c = 0; c <= kLastWideUnit; ++c) {
-        if (std::optional<float> advance = FallbackAdvance(faces, c, emHeight))
-            advances[c] = *advance;
-        else if ((c < first || c > last) && IsPrintable(c) && file.GlyphIndex(c) != 0)
-            advances[c] = StoredAdvance(file.DesignAdvance(c), scale);
+    for (size_t k = 0; k < page.size(); ++k) {
+        const auto c = static_cast<uint32_t>(firstUnit + k);
+        const bool inRange = c >= first && c <= last;
+        if (std::optional<float> advance = FallbackAdvance(*m_faces, c, m_emHeight))
+            page[k] = *advance;
+        else if (inRange || (IsPrintable(c) && file.GlyphIndex(c) != 0))
+            page[k] = StoredAdvance(file.DesignAdvance(c), scale);
     }
 }
 
 // A byte measures as the character it is in the template code page.
-void FillNarrowAdvances(const FontFaces& faces, const FontOutlineMetrics& metrics, float scale, int32_t emHeight,
-                        int32_t codePage, std::vector<float>& advances) {
-    const QvByteMap* map = ByteMapOf(codePage);
+void QvAdvanceTable::FillNarrowAdvances(size_t firstByte, std::span<float> page) const {
+    const QvByteMap* map = ByteMapOf(m_codePage);
     if (!map) return;
-    const FontFile& file = *faces.Primary().file;
-    for (size_t b = 0; b < kQvNarrowAdvanceCount; ++b) {
-        const int32_t unit = (*map)[b];
+    const FontFile& file = *m_faces->Primary().file;
+    const FontOutlineMetrics& metrics = *file.OutlineMetrics();
+    for (size_t k = 0; k < page.size(); ++k) {
+        const int32_t unit = (*map)[firstByte + k];
         if (unit == kQvNoCharacter) continue;
-        const uint32_t c = static_cast<uint32_t>(unit);
-        if (std::optional<float> advance = FallbackAdvance(faces, c, emHeight))
-            advances[b] = *advance;
+        const auto c = static_cast<uint32_t>(unit);
+        if (std::optional<float> advance = FallbackAdvance(*m_faces, c, m_emHeight))
+            page[k] = *advance;
         else if ((c >= metrics.firstChar && c <= metrics.lastChar) || (IsPrintable(c) && file.GlyphIndex(c) != 0))
-            advances[b] = StoredAdvance(file.DesignAdvance(c), scale);
+            page[k] = StoredAdvance(file.DesignAdvance(c), scale);
     }
 }
 
+namespace {
+
 std::shared_ptr<const QvAdvanceTable> MakeAdvanceTable(const QvAdvanceTableKey& key) {
-    auto table = std::make_shared<QvAdvanceTable>();
-    table->advances.assign(key.wide ? kQvWideAdvanceCount : kQvNarrowAdvanceCount, 0.0f);
-
-    // The outline metrics of the font; a font without them is not an outline
-    // font and keeps the empty table.
-    const std::shared_ptr<const FontFaces> faces = qv::platform::ResolveFontFaces(key.face, key.weight, key.italic);
+    // A font without outline metrics is not an outline font and keeps the
+    // empty table.
+    std::shared_ptr<const FontFaces> faces = qv::platform::ResolveFontFaces(key.face, key.weight, key.italic);
     const std::optional<FontOutlineMetrics>& metrics = faces->Primary().file->OutlineMetrics();
-    if (!metrics || metrics->emSquare <= 0) return table;
-
-    // The design advances are the widths at the em square; scaling them to the
-    // em height keeps layout free of any device's hinting and rounding.
-    table->scale = static_cast<float>(key.emHeight) / static_cast<float>(metrics->emSquare);
-    table->lineHeight = table->scale * static_cast<float>(metrics->cellHeight);
-    table->lineSpacing =
-        table->scale * static_cast<float>(metrics->cellHeight + metrics->externalLeading);
-    if (key.wide)
-        FillWideAdvances(*faces, *metrics, table->scale, key.emHeight, table->advances);
-    else
-        FillNarrowAdvances(*faces, *metrics, table->scale, key.emHeight, key.codePage, table->advances);
-    table->built = true;
-    return table;
+    if (!metrics || metrics->emSquare <= 0) return std::make_shared<QvAdvanceTable>(key.wide, key.codePage);
+    return std::make_shared<QvAdvanceTable>(std::move(faces), key.emHeight, key.wide, key.codePage);
 }
 
 }  // namespace

@@ -116,12 +116,27 @@ FontFileCache& Cache() {
 
 }  // namespace
 
-FontFile::FontFile(std::shared_ptr<FontLibrary> library, std::string path, int faceIndex)
-    : m_library(std::move(library)), m_path(std::move(path)), m_faceIndex(faceIndex) {
+namespace {
+
+constexpr size_t kCodePointCount = 0x110000;
+
+FT_Face OpenFace(const FontLibrary& library, const std::string& path, int faceIndex) {
     FT_Face face = nullptr;
-    if (FT_New_Face(m_library->Get(), m_path.c_str(), m_faceIndex, &face) != 0 || !face)
-        throw CqvEx("The font file \"" + m_path + "\" cannot be opened");
-    m_face = face;
+    if (FT_New_Face(library.Get(), path.c_str(), faceIndex, &face) != 0 || !face)
+        throw CqvEx("The font file \"" + path + "\" cannot be opened");
+    return face;
+}
+
+}  // namespace
+
+FontFile::FontFile(std::shared_ptr<FontLibrary> library, std::string path, int faceIndex)
+    : m_library(std::move(library)),
+      m_path(std::move(path)),
+      m_faceIndex(faceIndex),
+      m_face(OpenFace(*m_library, m_path, m_faceIndex)),
+      m_glyphOf(kCodePointCount),
+      m_advanceOf(static_cast<size_t>(std::max<FT_Long>(m_face->num_glyphs, 0))) {
+    FT_Face face = m_face;
     if (face->family_name)
         m_familyName = face->family_name;
     if (face->style_name)
@@ -138,16 +153,25 @@ FontFile::~FontFile() {
 }
 
 uint32_t FontFile::GlyphIndex(char32_t codePoint) const {
-    return FT_Get_Char_Index(m_face, codePoint);
+    if (codePoint >= m_glyphOf.Count()) return 0;  // beyond Unicode: no font maps it
+    return m_glyphOf.Get(codePoint, [this](size_t first, std::span<uint32_t> glyphs) {
+        for (size_t k = 0; k < glyphs.size(); ++k)
+            glyphs[k] = FT_Get_Char_Index(m_face, static_cast<FT_ULong>(first + k));
+    });
 }
 
 int32_t FontFile::GlyphDesignAdvance(uint32_t glyphIndex) const {
-    FT_Fixed advance = 0;
-    // Unscaled: the advance straight from hmtx, independent of any size a
-    // renderer may have set on the shared face.
-    if (FT_Get_Advance(m_face, glyphIndex, FT_LOAD_NO_SCALE, &advance) != 0)
-        return 0;
-    return static_cast<int32_t>(advance);
+    // A glyph the face does not have has no advance.
+    if (glyphIndex >= m_advanceOf.Count()) return 0;
+    return m_advanceOf.Get(glyphIndex, [this](size_t first, std::span<int32_t> advances) {
+        for (size_t k = 0; k < advances.size(); ++k) {
+            FT_Fixed advance = 0;
+            // Unscaled: the advance straight from hmtx, independent of any size
+            // a renderer may have set on the shared face.
+            if (FT_Get_Advance(m_face, static_cast<FT_UInt>(first + k), FT_LOAD_NO_SCALE, &advance) == 0)
+                advances[k] = static_cast<int32_t>(advance);
+        }
+    });
 }
 
 int32_t FontFile::DesignAdvance(char32_t codePoint) const {

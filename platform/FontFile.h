@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "common/QvPagedTable.h"
+
 // FreeType's own handle type, declared as FreeType declares it, so that users of
 // this header need not see FreeType's headers.
 struct FT_FaceRec_;
@@ -71,6 +73,10 @@ public:
 
     // Unscaled horizontal advance from hmtx. A code point the font does not map
     // measures as the .notdef glyph.
+    //
+    // Both are asked for every character drawn or measured, so each is read
+    // from FreeType once per code point (and glyph) and kept in tables filled
+    // a page at a time.
     int32_t DesignAdvance(char32_t codePoint) const;
     int32_t GlyphDesignAdvance(uint32_t glyphIndex) const;
     // Advances of every code point from first to last, both included.
@@ -90,6 +96,10 @@ private:
     std::string m_formatName;
     std::optional<FontOutlineMetrics> m_metrics;
     bool m_symbol = false;
+    // By code point (up to U+10FFFF) and by glyph index (below the face's
+    // glyph count): what FreeType answered.
+    QvPagedTable<uint32_t> m_glyphOf;
+    QvPagedTable<int32_t> m_advanceOf;
 };
 
 // Opens face `faceIndex` of a font file, or returns the face opened before.

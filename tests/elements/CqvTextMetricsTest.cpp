@@ -175,6 +175,22 @@ TEST_F(TextMetrics, StylesWithTheSameFontShareOneTable) {
     EXPECT_NE(narrow.Table(), m_wide.Table());
 }
 
+// A template may name thousands of families: a table reads from the font only
+// the pages of code units its texts use.
+TEST_F(TextMetrics, TablesReadOnlyThePagesTheirTextsUse) {
+    CqvTextMetrics fresh;
+    ASSERT_TRUE(fresh.Build(Arial(37), 37, QvTextMode{true, 65001}));  // a height of its own
+    const QvAdvanceTable& table = *fresh.Table();
+    EXPECT_EQ(table.FilledPages(), 0u);
+    EXPECT_EQ(fresh.MeasureRun("Hello", -1).width, fresh.MeasureRun("Hello", -1).width);
+    EXPECT_EQ(table.FilledPages(), 1u);
+    EXPECT_GT(fresh.MeasureRun("\xE2\x82\xAC", -1).width, 0.0f);  // the euro sign, page U+20xx
+    EXPECT_EQ(table.FilledPages(), 2u);
+    EXPECT_EQ(fresh.Advance('A'), 1366 * (37.0f / 2048.0f) + 0.5f);
+    EXPECT_EQ(fresh.Advance(0xFFFF), 0.0f);
+    EXPECT_EQ(table.FilledPages(), 2u);
+}
+
 TEST_F(TextMetrics, WideTablesAreKeptNarrowOnesFollowEveryBuild) {
     const QvAdvanceTable* table = m_wide.Table();
     EXPECT_TRUE(m_wide.Build(Arial(), 42, QvTextMode{true, 65001}));

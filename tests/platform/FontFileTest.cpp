@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "common/CqvEx.h"
+#include "platform/FontFile.h"
 #include "platform/FontResolver.h"
 
 namespace {
@@ -141,6 +142,34 @@ TEST(FontFile, UnreadableFileRaisesWithItsName) {
     } catch (const CqvEx& ex) {
         EXPECT_NE(ex.Message().find(path), std::string::npos) << ex.Message();
     }
+}
+
+// Glyphs and advances are kept in tables filled a page at a time: entries on
+// either side of page edges, and past the ends of both tables, must still be
+// the font's.
+TEST(FontFile, KeptGlyphsAndAdvancesAreTheFonts) {
+    const ResolvedFont font = ResolveFont("Arial", 400, false);
+    ASSERT_TRUE(font.file);
+    const FontFile& file = *font.file;
+    // Liberation Sans at its em square of 2048.
+    struct Case {
+        char32_t c;
+        int32_t advance;
+    };
+    for (const Case k : {Case{U'A', 1366}, Case{U'i', 455}, Case{U' ', 569}, Case{U'W', 1933}}) {
+        EXPECT_NE(file.GlyphIndex(k.c), 0u) << static_cast<uint32_t>(k.c);
+        EXPECT_EQ(file.DesignAdvance(k.c), k.advance) << static_cast<uint32_t>(k.c);
+        EXPECT_EQ(file.GlyphDesignAdvance(file.GlyphIndex(k.c)), k.advance) << static_cast<uint32_t>(k.c);
+    }
+    EXPECT_NE(file.GlyphIndex(U'A'), file.GlyphIndex(U'W'));
+    // An unmapped character measures as the missing glyph.
+    EXPECT_EQ(file.GlyphIndex(0xE000), 0u);
+    EXPECT_EQ(file.DesignAdvance(0xE000), file.GlyphDesignAdvance(0));
+    EXPECT_GT(file.GlyphDesignAdvance(0), 0);
+    for (char32_t beyond : {char32_t{0x10FFFF}, char32_t{0x110000}, char32_t{0xFFFFFFFF}})
+        EXPECT_EQ(file.GlyphIndex(beyond), 0u) << static_cast<uint32_t>(beyond);
+    EXPECT_EQ(file.GlyphDesignAdvance(0xFFFFFFFFu), 0);
+    EXPECT_EQ(file.GlyphDesignAdvance(65535), 0);  // Liberation Sans has far fewer glyphs
 }
 
 }  // namespace
