@@ -17,11 +17,11 @@ constexpr uint64_t kUnwritten = ~uint64_t{0};
 
 }  // namespace
 
-PdfObjectWriter::PdfObjectWriter(WriteFunction write, int compressionLevel, int threads)
-    : m_write(std::move(write)), m_level(compressionLevel), m_offsets(1, 0) {
+PdfObjectWriter::PdfObjectWriter(WriteFunction write, int contentLevel, int streamLevel, int threads)
+    : m_write(std::move(write)), m_contentLevel(contentLevel), m_streamLevel(streamLevel), m_offsets(1, 0) {
     m_buffer.reserve(kFlushSize + 64 * 1024);
     if (threads > 1) {
-        m_pool = std::make_unique<DeflatePool>(threads, compressionLevel);
+        m_pool = std::make_unique<DeflatePool>(threads, contentLevel);
         // Enough to keep every worker busy while the next pages are drawn;
         // few enough that memory does not grow with the document.
         m_maxPending = 4 * static_cast<size_t>(threads);
@@ -61,27 +61,38 @@ void PdfObjectWriter::PutObject(int object, std::string_view body) {
 }
 
 void PdfObjectWriter::WriteStream(int object, std::string_view entries, std::string_view data, bool deflate) {
-    if (!m_pool || (!deflate && m_pending.empty())) {
-        if (deflate) {
-            if (!m_deflater) m_deflater = std::make_unique<Deflater>(m_level);
-            m_deflater->Compress(data, m_deflated);
-            data = m_deflated;
-        }
-        return PutStream(object, entries, data, deflate);
+    if (deflate) {
+        if (!m_streamDeflater) m_streamDeflater = std::make_unique<Deflater>(m_streamLevel);
+        m_streamDeflater->Compress(data, m_deflated);
+        data = m_deflated;
     }
+    if (m_pending.empty()) return PutStream(object, entries, data, deflate);
+    // Behind page contents still being deflated: it waits its turn.
     Pending p;
     p.object = object;
     p.stream = true;
     p.deflated = deflate;
     p.entries = entries;
-    if (deflate)
-        p.job = m_pool->Submit(std::string(data));
-    else
-        p.data = data;
+    p.data = data;
     m_pending.push_back(std::move(p));
+}
+
+void PdfObjectWriter::WriteContentStream(int object, std::string_view data) {
+    if (!m_pool) {
+        if (!m_contentDeflater) m_contentDeflater = std::make_unique<Deflater>(m_contentLevel);
+        m_contentDeflater->Compress(data, m_deflated);
+        return PutStream(object, {}, m_deflated, true);
+    }
+    Pending p;
+    p.object = object;
+    p.stream = true;
+    p.deflated = true;
+    p.job = m_pool->Submit(std::string(data));
+    m_pending.push_back(std::move(p));
+    // The oldest waits first: Put blocks until its deflating is done.
     while (m_pending.size() > m_maxPending) {
-        m_pool->Wait(*m_pending.front().job);
-        PutReady(false);
+        Put(m_pending.front());
+        m_pending.pop_front();
     }
 }
 

@@ -27,9 +27,11 @@ public:
     // writer writes nothing more and Failed() is true.
     using WriteFunction = std::function<bool(const unsigned char* data, size_t length)>;
 
-    // `compressionLevel` is libdeflate's (1 fastest .. 12 smallest);
-    // `threads` above one deflates on that many worker threads.
-    PdfObjectWriter(WriteFunction write, int compressionLevel, int threads = 1);
+    // Levels are libdeflate's (1 fastest .. 12 smallest): `contentLevel` for
+    // page contents, `streamLevel` for the other streams (fonts, pictures),
+    // which a document writes once each. `threads` above one deflates page
+    // contents on that many worker threads.
+    PdfObjectWriter(WriteFunction write, int contentLevel, int streamLevel, int threads = 1);
     ~PdfObjectWriter();
     PdfObjectWriter(PdfObjectWriter&&) noexcept;
     PdfObjectWriter& operator=(PdfObjectWriter&&) noexcept;
@@ -47,6 +49,9 @@ public:
     // A stream object: `entries` are the dictionary's entries other than
     // /Length and /Filter. With `deflate` the data are compressed.
     void WriteStream(int object, std::string_view entries, std::string_view data, bool deflate);
+    // A page's content stream, deflated at the content level, on a worker
+    // thread when there are any.
+    void WriteContentStream(int object, std::string_view data);
 
     // Hands the bytes ready so far to the write function; a stream still
     // being deflated, and what was written after it, follow at a later Flush.
@@ -78,11 +83,13 @@ private:
     void WriteBuffer();
 
     WriteFunction m_write;
-    int m_level;
+    int m_contentLevel;
+    int m_streamLevel;
     std::string m_buffer;
     uint64_t m_written = 0;            // bytes handed to the write function before m_buffer
     std::vector<uint64_t> m_offsets;   // by object number; index 0 unused
-    std::unique_ptr<Deflater> m_deflater;
+    std::unique_ptr<Deflater> m_contentDeflater;
+    std::unique_ptr<Deflater> m_streamDeflater;
     std::string m_deflated;
     bool m_failed = false;
     std::deque<Pending> m_pending;
