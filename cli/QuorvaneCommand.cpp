@@ -44,6 +44,7 @@ struct Arguments {
     std::string pages;
     std::string base;
     double dpi = 150;
+    int threads = 0;
     std::string printer;
     std::string toFile;
     bool timings = false;
@@ -125,6 +126,7 @@ int Render(const Arguments& args, std::ostream& err) {
     }
     RenderOptions options;
     options.dpi = args.dpi;
+    options.threads = args.threads;
     if (!args.pages.empty()) options.pages = PageSelection::Parse(args.pages);
 
     CliHost host(isatty(STDERR_FILENO) != 0);
@@ -222,6 +224,10 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
                        "Draw only these pages, such as 3-5,9 (the layout still runs whole)");
     render->add_option("--dpi", args.dpi, "Pixels per inch of PNG pages (default 150)")
         ->check(CLI::PositiveNumber);
+    render->add_option("--threads", args.threads,
+                       "Threads compressing PDF pages (default: one per core, at most 4; 1: one thread only; "
+                       "the PDF is the same either way)")
+        ->check(CLI::Range(1, 64));
     render->add_flag("--timings", args.timings,
                      "Report the seconds spent loading, laying out and drawing on stderr");
 

@@ -130,7 +130,7 @@ bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath
     const int32_t paperHeight = report.Landscape() ? report.PageWidth() : report.PageHeight();
     std::vector<size_t> drawn;
     if (format == OutputFormat::Pdf) {
-        PdfSurface surface = PdfSurface::File(outPath, paperWidth, paperHeight);
+        PdfSurface surface = PdfSurface::File(outPath, paperWidth, paperHeight, options.threads);
         return DrawReport(report, host, surface, outPath, options, false, timings, drawn);
     }
     CairoSurface surface = MakePageSurface(format, outPath, paperWidth, paperHeight, options.dpi);

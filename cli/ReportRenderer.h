@@ -31,6 +31,7 @@ struct RenderOptions {
     double dpi = 150;
     std::optional<PageSelection> pages;
     bool singleFile = false;
+    int threads = 0;  // PDF compression; 0: one per core
 };
 
 // The report must be constructed with `host`, which supplies the progress.

@@ -1,7 +1,5 @@
 #include "render/PdfObjectWriter.h"
 
-#include <zlib.h>
-
 #include <cstdio>
 
 #include "common/CqvEx.h"
@@ -19,20 +17,15 @@ constexpr uint64_t kUnwritten = ~uint64_t{0};
 
 }  // namespace
 
-// One zlib stream, reset for every PDF stream instead of set up anew.
-struct PdfObjectWriter::Deflater {
-    z_stream z{};
-    explicit Deflater(int level) {
-        if (deflateInit(&z, level) != Z_OK) throw CqvEx("Can not allocate enough memory");
-    }
-    ~Deflater() { deflateEnd(&z); }
-    Deflater(const Deflater&) = delete;
-    Deflater& operator=(const Deflater&) = delete;
-};
-
-PdfObjectWriter::PdfObjectWriter(WriteFunction write, int compressionLevel)
-    : m_write(std::move(write)), m_level(compressionLevel), m_offsets(1, 0) {
+PdfObjectWriter::PdfObjectWriter(WriteFunction write, int contentLevel, int streamLevel, int threads)
+    : m_write(std::move(write)), m_contentLevel(contentLevel), m_streamLevel(streamLevel), m_offsets(1, 0) {
     m_buffer.reserve(kFlushSize + 64 * 1024);
+    if (threads > 1) {
+        m_pool = std::make_unique<DeflatePool>(threads, contentLevel);
+        // Enough to keep every worker busy while the next pages are drawn;
+        // few enough that memory does not grow with the document.
+        m_maxPending = 4 * static_cast<size_t>(threads);
+    }
 }
 
 PdfObjectWriter::~PdfObjectWriter() = default;
@@ -53,35 +46,76 @@ void PdfObjectWriter::BeginObject(int object) {
 }
 
 void PdfObjectWriter::WriteObject(int object, std::string_view body) {
+    if (m_pending.empty()) return PutObject(object, body);
+    Pending p;
+    p.object = object;
+    p.entries = body;
+    m_pending.push_back(std::move(p));
+}
+
+void PdfObjectWriter::PutObject(int object, std::string_view body) {
     BeginObject(object);
     m_buffer += body;
     m_buffer += "\nendobj\n";
     FlushIfLarge();
 }
 
-void PdfObjectWriter::Deflate(std::string_view data) {
-    if (!m_deflater) m_deflater = std::make_unique<Deflater>(m_level);
-    z_stream& z = m_deflater->z;
-    deflateReset(&z);
-    m_deflated.resize(deflateBound(&z, static_cast<uLong>(data.size())));
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(m_deflated.data());
-    z.avail_out = static_cast<uInt>(m_deflated.size());
-    // deflateBound guarantees room for everything in one call.
-    if (deflate(&z, Z_FINISH) != Z_STREAM_END) throw CqvEx("Can not allocate enough memory");
-    m_deflated.resize(z.total_out);
-}
-
 void PdfObjectWriter::WriteStream(int object, std::string_view entries, std::string_view data, bool deflate) {
     if (deflate) {
-        Deflate(data);
+        if (!m_streamDeflater) m_streamDeflater = std::make_unique<Deflater>(m_streamLevel);
+        m_streamDeflater->Compress(data, m_deflated);
         data = m_deflated;
     }
+    if (m_pending.empty()) return PutStream(object, entries, data, deflate);
+    // Behind page contents still being deflated: it waits its turn.
+    Pending p;
+    p.object = object;
+    p.stream = true;
+    p.deflated = deflate;
+    p.entries = entries;
+    p.data = data;
+    m_pending.push_back(std::move(p));
+}
+
+void PdfObjectWriter::WriteContentStream(int object, std::string_view data) {
+    if (!m_pool) {
+        if (!m_contentDeflater) m_contentDeflater = std::make_unique<Deflater>(m_contentLevel);
+        m_contentDeflater->Compress(data, m_deflated);
+        return PutStream(object, {}, m_deflated, true);
+    }
+    Pending p;
+    p.object = object;
+    p.stream = true;
+    p.deflated = true;
+    p.job = m_pool->Submit(std::string(data));
+    m_pending.push_back(std::move(p));
+    // The oldest waits first: Put blocks until its deflating is done.
+    while (m_pending.size() > m_maxPending) {
+        Put(m_pending.front());
+        m_pending.pop_front();
+    }
+}
+
+void PdfObjectWriter::Put(Pending& pending) {
+    if (!pending.stream) return PutObject(pending.object, pending.entries);
+    if (pending.job) m_pool->Wait(*pending.job);
+    PutStream(pending.object, pending.entries, pending.job ? pending.job->output : pending.data, pending.deflated);
+}
+
+void PdfObjectWriter::PutReady(bool all) {
+    while (!m_pending.empty()) {
+        Pending& front = m_pending.front();
+        if (!all && front.job && !m_pool->Done(*front.job)) return;
+        Put(front);
+        m_pending.pop_front();
+    }
+}
+
+void PdfObjectWriter::PutStream(int object, std::string_view entries, std::string_view data, bool deflated) {
     BeginObject(object);
     m_buffer += "<< /Length ";
     AppendInt(m_buffer, static_cast<int64_t>(data.size()));
-    if (deflate) m_buffer += " /Filter /FlateDecode";
+    if (deflated) m_buffer += " /Filter /FlateDecode";
     if (!entries.empty()) {
         m_buffer += ' ';
         m_buffer += entries;
@@ -89,7 +123,7 @@ void PdfObjectWriter::WriteStream(int object, std::string_view entries, std::str
     m_buffer += " >>\nstream\n";
     if (data.size() > kFlushSize) {
         // A large picture goes out without a copy.
-        Flush();
+        WriteBuffer();
         if (!m_failed && !m_write(reinterpret_cast<const unsigned char*>(data.data()), data.size())) m_failed = true;
         m_written += data.size();
     } else {
@@ -100,10 +134,15 @@ void PdfObjectWriter::WriteStream(int object, std::string_view entries, std::str
 }
 
 void PdfObjectWriter::FlushIfLarge() {
-    if (m_buffer.size() >= kFlushSize) Flush();
+    if (m_buffer.size() >= kFlushSize) WriteBuffer();
 }
 
 void PdfObjectWriter::Flush() {
+    PutReady(false);
+    WriteBuffer();
+}
+
+void PdfObjectWriter::WriteBuffer() {
     if (!m_buffer.empty() && !m_failed &&
         !m_write(reinterpret_cast<const unsigned char*>(m_buffer.data()), m_buffer.size()))
         m_failed = true;
@@ -112,6 +151,7 @@ void PdfObjectWriter::Flush() {
 }
 
 void PdfObjectWriter::Finish(int root, int info) {
+    PutReady(true);
     const uint64_t xref = m_written + m_buffer.size();
     m_buffer += "xref\n0 ";
     AppendInt(m_buffer, static_cast<int64_t>(m_offsets.size()));

@@ -7,8 +7,9 @@
 #include "common/CqvEx.h"
 #include "platform/FontFaces.h"
 #include "platform/PictureDecoder.h"
-#include "render/PdfFont.h"
+#include "render/DeflatePool.h"
 #include "render/FontPlacement.h"
+#include "render/PdfFont.h"
 #include "render/PdfFontSubset.h"
 #include "render/PdfNumber.h"
 #include "render/PdfPicture.h"
@@ -24,20 +25,38 @@ using qv::render::PdfObjectWriter;
 
 namespace {
 
-// zlib level of every stream. Measured on the 10,000-row benchmark (668
-// pages): level 1 deflates in 0.22 s but leaves 3.97 MB, level 6 takes
-// 0.48 s for 2.71 MB; the table pages repeat little that the fast level finds.
-constexpr int kCompressionLevel = 6;
+// libdeflate level of every stream. Measured on the 10,000-row benchmark's
+// 668 page contents (6.05 MB): level 1 leaves 1.51 MB in 0.07 s, level 4
+// 1.39 MB in 0.07-0.09 s, level 6 1.37 MB in 0.15 s, level 9 1.36 MB in
+// 0.3 s (zlib at 6: 1.38 MB in 0.22 s). Level 4 is as fast as the fastest.
+constexpr int kContentLevel = 4;
+// Fonts and pictures are written once each: level 9 keeps the demos with
+// pictures no larger than zlib at 6 made them (at 6 they grew by 0.7%).
+constexpr int kStreamLevel = 9;
 // A family whose file cannot be embedded (a Type 1 font) draws with this one:
 // its text stays on the page and can be copied.
 constexpr const char* kSubstituteFamily = "Liberation Sans";
 
-void AppendHexGlyph(std::string& out, uint32_t glyph) {
-    static const char kHex[] = "0123456789ABCDEF";
-    out.push_back(kHex[(glyph >> 12) & 0xF]);
-    out.push_back(kHex[(glyph >> 8) & 0xF]);
-    out.push_back(kHex[(glyph >> 4) & 0xF]);
-    out.push_back(kHex[glyph & 0xF]);
+// A glyph id as the two bytes of a literal string. Binary rather than hex
+// halves the text's share of a page; the string delimiters and the escape
+// character take a backslash, and so does a carriage return, which a reader
+// would otherwise take for an end of line and turn into a line feed.
+void AppendGlyphBytes(std::string& out, uint32_t glyph) {
+    for (const unsigned char byte : {static_cast<unsigned char>(glyph >> 8), static_cast<unsigned char>(glyph)}) {
+        switch (byte) {
+            case '(':
+            case ')':
+            case '\\':
+                out.push_back('\\');
+                out.push_back(static_cast<char>(byte));
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out.push_back(static_cast<char>(byte));
+        }
+    }
 }
 
 void AppendPaperSize(std::string& out, int32_t width, int32_t height) {
@@ -62,8 +81,8 @@ PdfSurface::PdfSurface(std::string name, int32_t paperWidth, int32_t paperHeight
 PdfSurface::PdfSurface(PdfSurface&&) noexcept = default;
 PdfSurface::~PdfSurface() = default;
 
-void PdfSurface::StartDocument(WriteFunction write) {
-    m_writer = std::make_unique<PdfObjectWriter>(std::move(write), kCompressionLevel);
+void PdfSurface::StartDocument(WriteFunction write, int threads) {
+    m_writer = std::make_unique<PdfObjectWriter>(std::move(write), kContentLevel, kStreamLevel, threads);
     m_writer->WriteHeader();
     // Every page names its parent and the shared resources before they exist.
     m_pagesObject = m_writer->Reserve();
@@ -71,17 +90,19 @@ void PdfSurface::StartDocument(WriteFunction write) {
     m_content.reserve(64 * 1024);
 }
 
-PdfSurface PdfSurface::File(const std::string& path, int32_t paperWidth, int32_t paperHeight) {
+PdfSurface PdfSurface::File(const std::string& path, int32_t paperWidth, int32_t paperHeight, int threads) {
     PdfSurface s(path, paperWidth, paperHeight);
     s.m_file = std::make_unique<OutputFile>(path);
     OutputFile* file = s.m_file.get();
-    s.StartDocument([file](const unsigned char* data, size_t length) { return file->Write(data, length); });
+    s.StartDocument([file](const unsigned char* data, size_t length) { return file->Write(data, length); },
+                    threads > 0 ? threads : qv::render::DeflatePool::DefaultThreads());
     return s;
 }
 
-PdfSurface PdfSurface::Stream(WriteFunction write, const std::string& name, int32_t paperWidth, int32_t paperHeight) {
+PdfSurface PdfSurface::Stream(WriteFunction write, const std::string& name, int32_t paperWidth, int32_t paperHeight,
+                              int threads) {
     PdfSurface s(name, paperWidth, paperHeight);
-    s.StartDocument(std::move(write));
+    s.StartDocument(std::move(write), std::max(threads, 1));
     return s;
 }
 
@@ -106,6 +127,7 @@ void PdfSurface::StartPage() {
     m_content += " Tc\n";
     m_state = GraphicsState{};
     m_savedStates.clear();
+    m_paints.Clear(m_paperWidth, m_paperHeight);
     m_pageOpen = true;
 }
 
@@ -120,6 +142,7 @@ void PdfSurface::EndPage() {
     m_cleanFill.reset();
     while (!m_savedStates.empty()) RestoreState();
     m_content += "Q\n";
+    m_paints.Compose(m_content, m_page);
     m_pageOpen = false;
     ++m_pagesDone;
     WritePage();
@@ -129,7 +152,7 @@ void PdfSurface::EndPage() {
 
 void PdfSurface::WritePage() {
     const int contents = m_writer->Reserve();
-    m_writer->WriteStream(contents, {}, m_content, true);
+    m_writer->WriteContentStream(contents, m_page);
     const int page = m_writer->Reserve();
     std::string body = "<< /Type /Page /Parent ";
     AppendInt(body, m_pagesObject);
@@ -295,8 +318,9 @@ void PdfSurface::AppendColor(QvColor color, bool stroke) {
 }
 
 void PdfSurface::SetFill(QvColor color) {
-    if (m_state.fill == color) return;
+    if (m_state.fillKnown && m_state.fill == color) return;
     m_state.fill = color;
+    m_state.fillKnown = true;
     AppendColor(color, false);
 }
 
@@ -342,10 +366,20 @@ void PdfSurface::AppendBox(const Box& box) {
     m_content += " re";
 }
 
+auto PdfSurface::PaintBox(const Box& box, double grow) -> qv::render::PdfPaintList::Box {
+    return {box.x0 - grow, box.y0 - grow, box.x1 + grow, box.y1 + grow};
+}
+
 void PdfSurface::FillBox(const Box& box, QvColor color) {
+    // A white fill may be left out when the page ends, its colour operator
+    // with it; what follows must then set the fill colour again.
+    const bool white = color == QvRgb(255, 255, 255);
+    const size_t begin = m_content.size();
     SetFill(color);
     AppendBox(box);
     m_content += " f\n";
+    m_paints.AddFill(begin, m_content.size(), PaintBox(box), color, white);
+    if (white) m_state.fillKnown = false;
 }
 
 void PdfSurface::FillSolidRect(const QvRect& rect, QvColor color) {
@@ -376,17 +410,9 @@ void PdfSurface::FlushLines() {
     // The pen: black, one logical unit (0.1 mm) wide.
     SetStroke(QvRgb(0, 0, 0));
     SetLineWidth(1);
-    for (const Line& line : m_pendingLines) {
-        AppendInt(m_content, line.x0);
-        m_content += ' ';
-        AppendInt(m_content, line.y0);
-        m_content += " m ";
-        AppendInt(m_content, line.x1);
-        m_content += ' ';
-        AppendInt(m_content, line.y1);
-        m_content += " l\n";
-    }
-    m_content += "S\n";
+    // The lines themselves are written when the page ends, without those
+    // that another cell's border already drew.
+    m_paints.AddStroke(m_content.size(), m_pendingLines);
     m_pendingLines.clear();
 }
 
@@ -395,11 +421,14 @@ void PdfSurface::Rectangle(const QvRect& rect) {
     FlushLines();
     m_cleanFill.reset();
     // Filled with the default brush (white), outlined with the pen.
+    const size_t begin = m_content.size();
     SetFill(QvRgb(255, 255, 255));
     SetStroke(QvRgb(0, 0, 0));
     SetLineWidth(1);
-    AppendBox(Normalized(rect));
+    const Box box = Normalized(rect);
+    AppendBox(box);
     m_content += " B\n";
+    m_paints.AddInk(begin, m_content.size(), PaintBox(box, 0.5));
 }
 
 bool PdfSurface::AlreadyFilled(const Box& box, QvColor color) const {
@@ -430,6 +459,7 @@ void PdfSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect&
     if (text.empty()) return;
 
     SelectedFont& font = Font();
+    const size_t begin = m_content.size();
     const int64_t width = PlaceGlyphs(font, text, advances);
     const bool clipped = (options & kTextClipped) && !GlyphsFit(font, x, top, box);
     if (clipped) {
@@ -438,9 +468,50 @@ void PdfSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect&
         m_content += " W n\n";
     }
     DrawGlyphs(font, x, top);
-    if ((m_font.underline || m_font.strikeout) && font.Primary().pdf->File().OutlineMetrics())
-        DrawTextDecorations(font, x, top, width);
+    const bool decorated = (m_font.underline || m_font.strikeout) && font.Primary().pdf->File().OutlineMetrics();
+    if (decorated) DrawTextDecorations(font, x, top, width);
     if (clipped) RestoreState();
+    m_paints.AddInk(begin, m_content.size(), clipped ? PaintBox(box) : TextInk(font, x, top, decorated ? width : 0));
+}
+
+qv::render::PdfPaintList::Box PdfSurface::TextInk(SelectedFont& font, int32_t x, int32_t top, int64_t width) {
+    // Where the line may put ink, for leaving out fills and borders it does
+    // not touch: every glyph's outline box, a unit wider for rounding, and
+    // the underline and strike-out bands across the whole advance.
+    constexpr double kMargin = 1;
+    const double baseline = top - font.ascent;
+    bool any = false;
+    qv::render::PdfPaintList::Box ink{0, 0, 0, 0};
+    auto add = [&](double x0, double y0, double x1, double y1) {
+        ink = any ? qv::render::PdfPaintList::Box{std::min(ink.x0, x0), std::min(ink.y0, y0), std::max(ink.x1, x1),
+                                                  std::max(ink.y1, y1)}
+                  : qv::render::PdfPaintList::Box{x0, y0, x1, y1};
+        any = true;
+    };
+    for (const PlacedGlyph& placed : m_glyphs) {
+        const FaceResource& face = ResourceOf(font, placed.face);
+        const double left = static_cast<double>(x + placed.offset);
+        // Emboldened or slanted outlines reach beyond the outlines' box: a
+        // whole em around the glyph holds them.
+        if (face.syntheticBold || face.syntheticItalic) {
+            add(left - font.emHeight, baseline - 2 * font.emHeight, left + 2 * font.emHeight,
+                baseline + 2 * font.emHeight);
+            continue;
+        }
+        const PdfFont::GlyphInk& g = face.pdf->Ink(placed.glyph);
+        if (g.Empty()) continue;
+        const double scale = font.emHeight / face.pdf->EmSquare();
+        add(left + g.xMin * scale - kMargin, baseline + g.yMin * scale - kMargin, left + g.xMax * scale + kMargin,
+            baseline + g.yMax * scale + kMargin);
+    }
+    if (width > 0) {
+        const qv::render::FontPlacement placement{font.emHeight, font.ascent, font.descent};
+        for (const qv::render::TextBand& band :
+             qv::render::DecorationBands(m_font, placement, font.Primary().pdf->File().OutlineMetrics(), top))
+            add(x - kMargin, band.top - band.thickness - kMargin, static_cast<double>(x + width) + kMargin,
+                band.top + kMargin);
+    }
+    return ink;
 }
 
 bool PdfSurface::GlyphsFit(SelectedFont& font, int32_t x, int32_t top, const Box& box) {
@@ -566,23 +637,23 @@ void PdfSurface::DrawGlyphRun(const SelectedFont& font, const FaceResource& face
     double pen = 0;
     bool adjusted = false;
     const size_t start = m_content.size();
-    m_content += '<';
+    m_content += '(';
     for (size_t g = first; g < end; ++g) {
         const PlacedGlyph& placed = m_glyphs[g];
         const double difference = static_cast<double>(placed.offset - origin) - pen;
         if (std::fabs(difference) >= 1.0) {
             // A TJ number moves the pen left by number / 1000 em.
             const double number = std::round(-difference * 1000.0 / em * 10) / 10;
-            m_content += "> ";
+            m_content += ") ";
             AppendNumber(m_content, number, 1);
-            m_content += " <";
+            m_content += " (";
             pen -= number * em / 1000.0;
             adjusted = true;
         }
-        AppendHexGlyph(m_content, placed.glyph);
+        AppendGlyphBytes(m_content, placed.glyph);
         pen += pdf.Advance(placed.glyph, em);
     }
-    m_content += '>';
+    m_content += ')';
     if (adjusted) {
         m_content.insert(start, 1, '[');
         m_content += "] TJ\nET\n";
@@ -634,6 +705,7 @@ void PdfSurface::DrawPicture(const std::shared_ptr<const qv::platform::DecodedPi
     const double destHeight = d.y1 - d.y0;
     const double wholeHeight = destHeight * picture->height / height;
     const double pictureTop = d.y1 + destHeight * top / height;
+    const size_t begin = m_content.size();
     SaveState();
     if (top > 0 || height < picture->height) {
         AppendBox(d);
@@ -650,4 +722,5 @@ void PdfSurface::DrawPicture(const std::shared_ptr<const qv::platform::DecodedPi
     AppendInt(m_content, entry->second.first);
     m_content += " Do ";
     RestoreState();
+    m_paints.AddInk(begin, m_content.size(), PaintBox(d));
 }

@@ -22,6 +22,7 @@
 #include "platform/FontResolver.h"
 #include "render/OutputFile.h"
 #include "render/PdfObjectWriter.h"
+#include "render/PdfPaintList.h"
 
 namespace qv::render {
 class PdfFont;
@@ -33,11 +34,16 @@ public:
 
     // All pages in one PDF file, written under a temporary name and put in
     // place by Finish. Paper size in logical units (2100 × 2970 is A4).
-    static PdfSurface File(const std::string& path, int32_t paperWidth, int32_t paperHeight);
+    // `threads` deflate the pages while the next are drawn: 0 for one per
+    // core, 1 to do everything on the calling thread. The file is the same
+    // byte for byte however many there are.
+    static PdfSurface File(const std::string& path, int32_t paperWidth, int32_t paperHeight, int threads = 0);
     // The document handed to `write` as it is produced: each page's bytes when
-    // the page ends, the rest at Finish. `name` stands for the output in error
-    // messages. A write function that fails once gets nothing more.
-    static PdfSurface Stream(WriteFunction write, const std::string& name, int32_t paperWidth, int32_t paperHeight);
+    // the page ends (with more than one thread, when it is deflated), the rest
+    // at Finish. `name` stands for the output in error messages. A write
+    // function that fails once gets nothing more.
+    static PdfSurface Stream(WriteFunction write, const std::string& name, int32_t paperWidth, int32_t paperHeight,
+                             int threads = 1);
 
     PdfSurface(PdfSurface&&) noexcept;
     ~PdfSurface() override;
@@ -99,15 +105,14 @@ private:
     // a change. Saved and restored with q/Q.
     struct GraphicsState {
         QvColor fill = QvRgb(0, 0, 0);
+        bool fillKnown = true;  // false after a fill that may be left out
         QvColor stroke = QvRgb(0, 0, 0);
         double lineWidth = 1;  // the default, one logical unit under the page's scaling
         int fontResource = 0;  // none
         double fontSize = 0;
         int renderMode = 0;
     };
-    struct Line {
-        int32_t x0, y0, x1, y1;
-    };
+    using Line = qv::render::PdfPaintList::Line;
     // A glyph of the line being drawn: its id and where the caller put it,
     // in logical units from the line's start.
     struct PlacedGlyph {
@@ -117,7 +122,7 @@ private:
     };
 
     PdfSurface(std::string name, int32_t paperWidth, int32_t paperHeight);
-    void StartDocument(WriteFunction write);
+    void StartDocument(WriteFunction write, int threads);
 
     std::string& Content();
     void RaiseIfWriteFailed();
@@ -132,6 +137,8 @@ private:
     void SetLineWidth(double width);
     void AppendColor(QvColor color, bool stroke);
     void FillBox(const Box& box, QvColor color);
+    static qv::render::PdfPaintList::Box PaintBox(const Box& box, double grow = 0);
+    qv::render::PdfPaintList::Box TextInk(SelectedFont& font, int32_t x, int32_t top, int64_t width);
     void FlushLines();
     bool AlreadyFilled(const Box& box, QvColor color) const;
     bool GlyphsFit(SelectedFont& font, int32_t x, int32_t top, const Box& box);
@@ -157,7 +164,9 @@ private:
     bool m_pageOpen = false;
     bool m_finished = false;
     int m_pagesDone = 0;
-    std::string m_content;  // the open page's content stream
+    std::string m_content;  // the open page's content stream, as drawn
+    qv::render::PdfPaintList m_paints;  // what it paints, to leave out what changes nothing
+    std::string m_page;     // the content stream as written
     GraphicsState m_state;
     std::vector<GraphicsState> m_savedStates;
 

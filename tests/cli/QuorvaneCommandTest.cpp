@@ -132,6 +132,12 @@ TEST(QuorvaneRender, AThreePageReportIsAThreePageA4PdfWithItsText) {
         EXPECT_NE(onPage.find("Page " + std::to_string(page) + " of 3"), std::string::npos) << onPage;
         EXPECT_EQ(onPage.find("qv_pages"), std::string::npos) << onPage;
     }
+
+    // Pages deflated on one thread only: the same file, byte for byte.
+    const std::string single = dir / "single.pdf";
+    ASSERT_EQ(RunQuorvane({"render", "--threads", "1", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o",
+                           single}).status, 0);
+    EXPECT_TRUE(ReadFile(single) == ReadFile(pdf));
 }
 
 // A report naming Windows families that fontconfig alone resolves to a Type 1
@@ -244,6 +250,7 @@ TEST(QuorvaneCommand, UsageErrorsExitWithTwoAndWriteNothing) {
         {"render", t, d, "-o", dir / "x"},
         {"render", t, d, "-o", dir / "x.png", "--dpi", "0"},
         {"render", t, d, "-o", dir / "x.png", "--dpi", "many"},
+        {"render", t, d, "-o", dir / "x.pdf", "--threads", "0"},
         {"dump", t},
         {"dump", t, d, "extra"},
         {"dump", t, d, "--untrusted", "--trusted-data"},

@@ -159,6 +159,9 @@ TEST_F(PdfSurfaceTest, TextComesBackIncludingCyrillicAccentsAndOddCharacters) {
         surface.TextOut(200, -700, 0, {}, u"\U00010400z", pair);
         // Without advances the font's own are used.
         surface.TextOut(200, -800, 0, {}, u"natural spacing", nullptr);
+        // Glyph ids whose bytes are the string delimiters, the escape
+        // character, a carriage return and a line feed (E, F, y, * and ').
+        DrawLine(surface, 200, -900, u"FEEDy* 'yes' (EF)", "Arial", 400, 42);
         surface.EndPage();
         DrawLine(surface, 200, -200, u"Second page", "Arial", 400, 42);
         surface.Finish();
@@ -166,7 +169,7 @@ TEST_F(PdfSurfaceTest, TextComesBackIncludingCyrillicAccentsAndOddCharacters) {
     }
     const std::string text = Capture("pdftotext -layout " + ShellQuoted(pdf) + " -");
     for (const char* expected : {"Quarterly report", "Съешь же ещё этих булок", "Zoë’s café, naïve Ærøskøbing",
-                                 "one two three", "x\xEF\xBF\xBDy", "natural spacing", "Second page"})
+                                 "one two three", "x\xEF\xBF\xBDy", "natural spacing", "FEEDy* 'yes' (EF)", "Second page"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 
     const std::string info = Capture("pdfinfo " + ShellQuoted(pdf));
@@ -475,6 +478,47 @@ TEST_F(PdfSurfaceTest, ClippedTextStaysInsideItsBoxAndFittingTextIsNotClipped) {
 
     ASSERT_EQ(ExitStatus("qpdf --qdf --object-streams=disable " + ShellQuoted(pdf) + " " + ShellQuoted(PathOf("plain.pdf"))), 0);
     EXPECT_EQ(Occurrences(ReadFile(PathOf("plain.pdf")), " W n"), 1u) << "only the overflowing line is clipped";
+}
+
+// Pages deflated on worker threads come out in order, with the pictures
+// written between them where one thread writes them: the same file byte for
+// byte, to a file or a stream.
+TEST_F(PdfSurfaceTest, WorkerThreadsWriteTheSameBytesAsOneThread) {
+    auto jpeg = LoadPicture("tall_1to2.jpg");
+    auto translucent = LoadPicture("translucent.png");
+    ASSERT_TRUE(jpeg && translucent);
+    auto draw = [&](PdfSurface& surface) {
+        for (int page = 0; page < 12; ++page) {
+            DrawScene(surface);
+            if (page == 3) surface.DrawPicture(jpeg, {100, -900, 200, -1000}, 0, jpeg->height);
+            if (page == 7) surface.DrawPicture(translucent, {300, -900, 400, -1000}, 0, translucent->height);
+            surface.EndPage();
+        }
+        surface.Finish();
+    };
+    std::vector<std::string> files;
+    for (int threads : {1, 2, 4}) {
+        const std::string pdf = PathOf("threads-" + std::to_string(threads) + ".pdf");
+        PdfSurface surface = PdfSurface::File(pdf, 1016, 1016, threads);
+        draw(surface);
+        files.push_back(ReadFile(pdf));
+    }
+    std::string streamed;
+    {
+        PdfSurface surface = PdfSurface::Stream(
+            [&](const unsigned char* data, size_t length) {
+                streamed.append(reinterpret_cast<const char*>(data), length);
+                return true;
+            },
+            "printer", 1016, 1016, 3);
+        draw(surface);
+    }
+    ASSERT_GT(files[0].size(), 1000u);
+    EXPECT_TRUE(files[1] == files[0]) << "two threads";
+    EXPECT_TRUE(files[2] == files[0]) << "four threads";
+    EXPECT_TRUE(streamed == files[0]) << "a stream, three threads";
+    const std::string pdf = PathOf("threads-4.pdf");
+    EXPECT_EQ(ExitStatus("qpdf --check " + ShellQuoted(pdf) + " >/dev/null 2>&1"), 0) << Capture("qpdf --check " + ShellQuoted(pdf));
 }
 
 TEST_F(PdfSurfaceTest, AStreamGetsTheSameBytesAsAFile) {
