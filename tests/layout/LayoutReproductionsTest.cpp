@@ -216,4 +216,14 @@ TEST(LayoutReproductions, AContinuedRowOfAKeepWithNextTableIsNeverDeferred) {
     }
 }
 
+// Found by the generated runs: a block whose first child (at any depth)
+// starts a page can never share one with the not-last-item item before it,
+// so that item ending the page before breaks no keep.
+TEST(LayoutChecker, AKeepBeforeABlockThatOpensWithStartPageIsNotBroken) {
+    for (const uint64_t seed : {70u, 222u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
 }  // namespace
