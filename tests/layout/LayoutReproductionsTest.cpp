@@ -226,4 +226,16 @@ TEST(LayoutChecker, AKeepBeforeABlockThatOpensWithStartPageIsNotBroken) {
     }
 }
 
+// Found by the generated runs: a rule takes only its thickness of the flow,
+// so one in the last millimetres of the body had its box (its declared
+// height) reach below the body. Rules enough to fill pages put one there on
+// every page.
+TEST(LayoutReproductions, ARuleAtTheFootKeepsItsBoxInsideTheBody) {
+    std::string rules;
+    for (int i = 0; i < 200; ++i) rules += "<Line height=\"5mm\"/>";
+    const auto report = Handmade("page-width=\"80mm\" page-height=\"40mm\"",
+                                 "<Block><Text name=\"f\">filler</Text>" + rules + "</Block>", {{"f", {"filler"}}});
+    EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+}
+
 }  // namespace
