@@ -100,7 +100,9 @@ void CqvBlock::DeferLast(int& count) {
         if (qv::TriIsTrue(child->NotLastItem())) continue;
         if (child->IsContainer() && !qv::IsRowType(child->TypeCode())) {
             child->DeferLast(count);
-        } else if (count == 0 && child->Progress() == 0) {
+        } else if (count == 0 && !child->HasStarted()) {
+            // A child continued from an earlier page cannot wait for the next
+            // one: that page would ask the same of it, for ever.
             child->SetDeferred(true);
             count = 1;
         }

@@ -1,5 +1,7 @@
 #include "elements/CqvLineItem.h"
 
+#include <algorithm>
+
 #include "elements/CqvLinePiece.h"
 #include "elements/CqvTrial.h"
 #include "elements/ItemFactory.h"
@@ -14,6 +16,10 @@ int32_t CqvLineItem::Layout(Surface&, QvPrintInfo&, int32_t y, const TiXmlElemen
     // like any item. An absolutely placed one stays with its form, whose block
     // decides the page.
     if (!m_bAbsolute && int64_t{y} + kLineHeight > BottomLimit()) return qv::kLayoutNextPage;
+    // The rule is drawn along the top of its box and takes only its own
+    // thickness of the flow, so one in the last millimetres of the body keeps
+    // its box inside the body too rather than reaching below the foot.
+    if (!m_bAbsolute) itemRect.bottom = std::max(itemRect.bottom, -BottomLimit());
     Finish();
     return kLineHeight;
 }

@@ -368,6 +368,17 @@ private:
         return out;
     }
 
+    // An item whose first child (at any depth) starts a page can never share
+    // a page with what comes before it, whatever the keep asks.
+    static bool OpensWithStartPage(const CqvItem& item) {
+        for (const CqvItem* at = &item; at;) {
+            if (at->StartPage() == 1) return true;
+            const auto* block = dynamic_cast<const CqvBlock*>(at);
+            at = block && block->Children().Size() > 0 ? block->Children().At(0) : nullptr;
+        }
+        return false;
+    }
+
     void CheckKeepWithNext(const CqvReport& report) {
         const QvRect& body = report.BodyArea();
         for (const auto& [name, facts] : m_gen.items) {
@@ -381,7 +392,7 @@ private:
                 continue;  // judged only where one repetition is one run of pieces
             const CqvItem* next = m_engineItems.count(facts.nextSibling) ? m_engineItems.at(facts.nextSibling) : nullptr;
             const CqvItem* self = m_engineItems.count(name) ? m_engineItems.at(name) : nullptr;
-            if (!next || !self || next->StartPage() == 1) continue;
+            if (!next || !self || OpensWithStartPage(*next)) continue;
             const auto mine = PiecesOf(name);
             const auto theirs = PiecesOf(facts.nextSibling);
             if (mine.empty() || theirs.empty()) continue;
