@@ -181,8 +181,9 @@ TEST(PlacementRecordIndex, AnswersAsALookAtEveryEntryWould) {
         switch (pick(0, 9)) {
             case 0:
                 if (member.Progress() == kProgressFinished)
-                    std::erase_if(reference, [&](const auto& entry) {
-                        return entry.first != &member && entry.second.Overlaps(l, r);
+                    // Copies, not the bindings: clang before 16 cannot capture a structured binding.
+                    std::erase_if(reference, [&member, left = l, right = r](const auto& entry) {
+                        return entry.first != &member && entry.second.Overlaps(left, right);
                     });
                 reference[&member] = PlacementEntry{l, r, 0};
                 record.RegisterUnfinished(&member, l, r);
