@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "quorvane/Report.h"
+#include "LibTestSupport.h"
 #include "support/TestCommand.h"
 #include "support/TestScratchDir.h"
 
@@ -15,25 +16,10 @@ namespace {
 
 using qv::test::ReadFile;
 using qv::test::ScratchDir;
+using qv::libtest::AsString;
+using qv::libtest::ErrorOf;
+using qv::libtest::Fixture;
 
-std::string Fixture(const std::string& name) { return std::string(QV_TEST_DATA) + "/cli/" + name; }
-
-std::string AsString(const std::vector<std::byte>& bytes) {
-    std::string text(bytes.size(), '\0');
-    if (!bytes.empty()) std::memcpy(text.data(), bytes.data(), bytes.size());
-    return text;
-}
-
-// The message a failing call raises; empty when it raises nothing.
-template <class Call>
-std::string ErrorOf(Call call) {
-    try {
-        call();
-    } catch (const CqvEx& error) {
-        return error.Message();
-    }
-    return {};
-}
 
 TEST(ReportApi, FilesAndMemoryGiveTheSamePdfAsTheCommand) {
     ScratchDir dir;

@@ -11,6 +11,7 @@
 
 #include "quorvane/Renderer.h"
 #include "quorvane/Report.h"
+#include "LibTestSupport.h"
 #include "support/TestCommand.h"
 #include "support/TestScratchDir.h"
 
@@ -18,25 +19,11 @@ namespace {
 
 using qv::test::ReadFile;
 using qv::test::ScratchDir;
+using qv::libtest::AsString;
+using qv::libtest::ErrorOf;
+using qv::libtest::Fixture;
 
-std::string Fixture(const std::string& name) { return std::string(QV_TEST_DATA) + "/cli/" + name; }
 std::string Demo(const std::string& name) { return std::string(QV_SOURCE_DIR) + "/DemoFiles/" + name; }
-
-std::string AsString(const std::vector<std::byte>& bytes) {
-    std::string text(bytes.size(), '\0');
-    if (!bytes.empty()) std::memcpy(text.data(), bytes.data(), bytes.size());
-    return text;
-}
-
-template <class Call>
-std::string ErrorOf(Call call) {
-    try {
-        call();
-    } catch (const CqvEx& error) {
-        return error.Message();
-    }
-    return {};
-}
 
 // A program's own surface: passes every call on to another surface and
 // counts the pictures, so that the whole public interface is crossed.
