@@ -291,15 +291,6 @@ TEST_F(PdfConsumerTest, EveryReaderTakesOurPdfWithoutAWord) {
 
 // ---- Overhanging glyphs at a cell's edge ------------------------------------------------
 
-// The Cairo image written as a PNG, for the same reading as pdftoppm's page.
-void SaveImage(CairoSurface& surface, const std::string& path) {
-    cairo_surface_t* png = cairo_image_surface_create_for_data(surface.ImageData(), CAIRO_FORMAT_ARGB32,
-                                                               surface.ImageWidth(), surface.ImageHeight(),
-                                                               surface.ImageStride());
-    cairo_surface_write_to_png(png, path.c_str());
-    cairo_surface_destroy(png);
-}
-
 // A clipped line whose advances fit its box but whose ink does not (an italic
 // f's hook past its advance, an italic j's tail before its origin) is cut at
 // the box in the PDF as in the PNG; a line whose ink fits stays unclipped.

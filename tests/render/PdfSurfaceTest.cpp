@@ -110,15 +110,6 @@ std::vector<int> InkBox(const PngImage& image, int x0, int y0, int x1, int y1) {
     return box;
 }
 
-// The Cairo image written as a PNG, for the same reading as pdftoppm's page.
-void SaveImage(CairoSurface& surface, const std::string& path) {
-    cairo_surface_t* png = cairo_image_surface_create_for_data(surface.ImageData(), CAIRO_FORMAT_ARGB32,
-                                                               surface.ImageWidth(), surface.ImageHeight(),
-                                                               surface.ImageStride());
-    cairo_surface_write_to_png(png, path.c_str());
-    cairo_surface_destroy(png);
-}
-
 TEST_F(PdfSurfaceTest, EveryKindOfDrawingMakesAValidDocument) {
     const std::string pdf = PathOf("all.pdf");
     auto jpeg = LoadPicture("tall_1to2.jpg");

@@ -4,6 +4,8 @@
 
 #include "platform/FontFaces.h"
 #include "platform/FontResolver.h"
+#include "render/CairoHandles.h"
+#include "render/CairoSurface.h"
 
 namespace qvrender {
 
@@ -54,6 +56,13 @@ int PngImage::DarkCount(int x0, int y0, int x1, int y1) const {
     for (int y = std::max(0, y0); y < std::min(Height(), y1); ++y)
         for (int x = std::max(0, x0); x < std::min(Width(), x1); ++x) count += Dark(x, y);
     return count;
+}
+
+void SaveImage(CairoSurface& surface, const std::string& path) {
+    const qv::render::CairoSurfacePtr png(cairo_image_surface_create_for_data(surface.ImageData(), CAIRO_FORMAT_ARGB32,
+                                                                              surface.ImageWidth(), surface.ImageHeight(),
+                                                                              surface.ImageStride()));
+    cairo_surface_write_to_png(png.get(), path.c_str());
 }
 
 }  // namespace qvrender

@@ -10,6 +10,8 @@
 
 #include "engine/Surface.h"
 
+class CairoSurface;
+
 namespace qvrender {
 
 // The advances the text metrics would give: each glyph's design advance scaled
@@ -18,6 +20,10 @@ std::vector<int32_t> AdvancesFor(std::u16string_view text, const char* family, i
 
 void DrawLine(Surface& surface, int32_t x, int32_t top, std::u16string_view text, const char* family, int weight,
               int32_t emHeight, unsigned options = 0, QvRect clip = {});
+
+// The image of a Cairo surface written as a PNG, for the same reading as
+// pdftoppm's page.
+void SaveImage(CairoSurface& surface, const std::string& path);
 
 // A PNG read back with Cairo: 0x00RRGGBB per pixel.
 class PngImage {
