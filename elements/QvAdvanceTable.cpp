@@ -1,8 +1,10 @@
 #include "elements/QvAdvanceTable.h"
 
 #include <algorithm>
+#include <map>
 #include <mutex>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "elements/QvCodePageText.h"
@@ -126,19 +128,40 @@ QvAdvanceTableKey AdvanceTableKey(const QvFontSpec& font, int32_t emHeight, bool
     return key;
 }
 
+namespace {
+
+struct KeyOrder {
+    bool operator()(const QvAdvanceTableKey& a, const QvAdvanceTableKey& b) const {
+        return std::tie(a.face, a.weight, a.italic, a.emHeight, a.wide, a.codePage) <
+               std::tie(b.face, b.weight, b.italic, b.emHeight, b.wide, b.codePage);
+    }
+};
+
+}  // namespace
+
 std::shared_ptr<const QvAdvanceTable> GetAdvanceTable(const QvAdvanceTableKey& key) {
     // Held weakly: a table lives as long as some style uses it, so the fonts of
     // one report share tables and a finished report gives the memory back.
+    // Indexed, as a template may have thousands of styles of distinct fonts.
     static std::mutex mutex;
-    static std::vector<std::pair<QvAdvanceTableKey, std::weak_ptr<const QvAdvanceTable>>> cache;
+    static std::map<QvAdvanceTableKey, std::weak_ptr<const QvAdvanceTable>, KeyOrder> cache;
+    // Entries of tables nobody holds are swept when the cache has doubled
+    // since the last sweep, so that sweeping costs O(1) per new table.
+    static size_t sweepAt = 64;
     std::lock_guard<std::mutex> lock(mutex);
-    for (const auto& [cachedKey, weak] : cache) {
-        if (cachedKey == key) {
-            if (auto table = weak.lock()) return table;
-        }
+    auto it = cache.find(key);
+    if (it != cache.end()) {
+        if (auto table = it->second.lock()) return table;
     }
-    std::erase_if(cache, [](const auto& entry) { return entry.second.expired(); });
     std::shared_ptr<const QvAdvanceTable> table = MakeAdvanceTable(key);
-    cache.emplace_back(key, table);
+    if (it != cache.end()) {
+        it->second = table;
+        return table;
+    }
+    if (cache.size() >= sweepAt) {
+        std::erase_if(cache, [](const auto& entry) { return entry.second.expired(); });
+        sweepAt = std::max<size_t>(64, cache.size() * 2);
+    }
+    cache.emplace(key, table);
     return table;
 }

@@ -3,9 +3,11 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -147,6 +149,36 @@ bool HasFamily(FcPattern* font, std::string_view family) {
     return false;
 }
 
+// The families of the installed fonts, by the key under which SameFamily
+// finds them equal. Read once: a template may name thousands of families that
+// are not installed, and ranking every installed font for each of them
+// (fontconfig's sort) costs a noticeable fraction of a second apiece.
+class InstalledFamilies {
+public:
+    explicit InstalledFamilies(FcConfig* config) {
+        for (FcSetName set : {FcSetSystem, FcSetApplication}) {
+            FcFontSet* fonts = FcConfigGetFonts(config, set);
+            for (int i = 0; fonts && i < fonts->nfont; ++i) {
+                FcChar8* name = nullptr;
+                for (int k = 0; FcPatternGetString(fonts->fonts[i], FC_FAMILY, k, &name) == FcResultMatch; ++k)
+                    if (name) m_keys.insert(KeyOf(reinterpret_cast<const char*>(name)));
+            }
+        }
+    }
+    bool Has(std::string_view family) const { return m_keys.count(KeyOf(family)) != 0; }
+
+private:
+    static std::string KeyOf(std::string_view family) {
+        std::string key;
+        for (char c : family)
+            if (c != ' ') key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        return key;
+    }
+    std::set<std::string> m_keys;
+};
+
+std::atomic<size_t> g_fontSorts{0};
+
 // Every installed font, best first for the family, weight and slant. The
 // language is fixed, so that the ranking, and with it the faces chosen for
 // characters the family lacks, do not follow the user's locale.
@@ -163,6 +195,7 @@ FontSetPtr SortedFonts(FcConfig* config, std::string_view family, int weight, bo
     FcConfigSubstitute(config, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
+    ++g_fontSorts;
     return FontSetPtr(FcFontSort(config, pattern.get(), FcFalse, nullptr, &result));
 }
 
@@ -235,22 +268,28 @@ std::optional<ResolvedFont> FindAnyFace(FcConfig* config, std::string_view name,
     return std::nullopt;
 }
 
-ResolvedFont MatchFont(FcConfig* config, const std::string& family, int weight, bool italic) {
-    if (!family.empty()) {
-        // The metric-compatible font first, then the family itself (a real
-        // Arial, say, where the stand-in is missing).
-        if (const char* compatible = MetricCompatibleFace(family))
-            if (std::optional<ResolvedFont> face = FindFamilyFace(config, compatible, weight, italic))
-                return *face;
-        if (std::optional<ResolvedFont> face = FindFamilyFace(config, family, weight, italic))
-            return *face;
-    }
-    const GenericFace generic = GenericFaceOf(GenericOf(family));
+// The family's own face, or its metric-compatible stand-in's; none when
+// neither is installed.
+std::optional<ResolvedFont> MatchFamily(FcConfig* config, const InstalledFamilies& installed,
+                                        const std::string& family, int weight, bool italic) {
+    if (family.empty())
+        return std::nullopt;
+    // The metric-compatible font first, then the family itself (a real
+    // Arial, say, where the stand-in is missing).
+    if (const char* compatible = MetricCompatibleFace(family); compatible && installed.Has(compatible))
+        if (std::optional<ResolvedFont> face = FindFamilyFace(config, compatible, weight, italic))
+            return face;
+    if (!installed.Has(family))
+        return std::nullopt;
+    return FindFamilyFace(config, family, weight, italic);
+}
+
+// The nearest sans, serif or monospaced face, for a family that has none.
+std::optional<ResolvedFont> MatchGeneric(FcConfig* config, Generic kind, int weight, bool italic) {
+    const GenericFace generic = GenericFaceOf(kind);
     if (std::optional<ResolvedFont> face = FindFamilyFace(config, generic.face, weight, italic))
-        return *face;
-    if (std::optional<ResolvedFont> face = FindAnyFace(config, generic.fontconfigName, weight, italic))
-        return *face;
-    throw CqvEx("No font is installed that could stand in for \"" + family + "\"");
+        return face;
+    return FindAnyFace(config, generic.fontconfigName, weight, italic);
 }
 
 // Characters that a face draws: not control characters, surrogates or
@@ -327,7 +366,11 @@ std::shared_ptr<const FontFaces> BuildFontFaces(FcConfig* config, const Resolved
 struct ResolverCache {
     std::mutex mutex;
     ConfigPtr config;
+    std::optional<InstalledFamilies> installed;
     std::map<std::tuple<std::string, int, bool>, ResolvedFont> fonts;
+    // The stand-in faces by kind, weight and slant: every family that is not
+    // installed shares one of a handful.
+    std::map<std::tuple<Generic, int, bool>, ResolvedFont> generics;
     std::map<std::tuple<const FontFile*, bool, bool, int, bool>, std::shared_ptr<const FontFaces>> faces;
 };
 
@@ -345,10 +388,22 @@ ResolvedFont ResolveLocked(ResolverCache& cache, std::string_view family, int we
         cache.config.reset(FcInitLoadConfigAndFonts());
         if (!cache.config)
             throw CqvEx("The font configuration (fontconfig) cannot be loaded");
+        cache.installed.emplace(cache.config.get());
     }
-    ResolvedFont font = MatchFont(cache.config.get(), std::get<0>(key), weight, italic);
-    cache.fonts.emplace(std::move(key), font);
-    return font;
+    std::optional<ResolvedFont> font = MatchFamily(cache.config.get(), *cache.installed, std::get<0>(key), weight, italic);
+    if (!font) {
+        const auto genericKey = std::make_tuple(GenericOf(family), weight, italic);
+        if (auto it = cache.generics.find(genericKey); it != cache.generics.end()) {
+            font = it->second;
+        } else {
+            font = MatchGeneric(cache.config.get(), std::get<0>(genericKey), weight, italic);
+            if (!font)
+                throw CqvEx("No font is installed that could stand in for \"" + std::string(family) + "\"");
+            cache.generics.emplace(genericKey, *font);
+        }
+    }
+    cache.fonts.emplace(std::move(key), *font);
+    return *font;
 }
 
 }  // namespace
@@ -363,6 +418,8 @@ ResolvedFont ResolveFont(std::string_view family, int weight, bool italic) {
     std::lock_guard lock(cache.mutex);
     return ResolveLocked(cache, family, NormalizedWeight(weight), italic);
 }
+
+size_t FontSortCount() { return g_fontSorts.load(); }
 
 std::shared_ptr<const FontFaces> ResolveFontFaces(std::string_view family, int weight, bool italic) {
     ResolverCache& cache = Cache();

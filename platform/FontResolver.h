@@ -12,6 +12,7 @@
 // Cambria → Caladea). Any other family that is not installed gets the
 // nearest sans, serif or monospaced face (DejaVu): an unknown family never
 // fails, as Windows substitutes a face.
+#include <cstddef>
 #include <memory>
 #include <string_view>
 
@@ -36,6 +37,11 @@ class FontFaces;
 // The resolved face and the fallback faces that draw the characters it
 // lacks, ranked by fontconfig for this font. Cached for the process.
 std::shared_ptr<const FontFaces> ResolveFontFaces(std::string_view family, int weight, bool italic);
+
+// How often fontconfig has ranked every installed font for a look-up in this
+// process: the costly step, which a family that is not installed never takes
+// (it goes straight to its stand-in). For tests.
+size_t FontSortCount();
 
 // Whether `file` may draw text: an outline face with metrics, TrueType or
 // OpenType, neither symbol nor dingbat.

@@ -366,7 +366,26 @@ void CairoSurface::SetSourceColor(QvColor color) {
     cairo_set_source_rgb(m_cr.get(), QvRed(color) / 255.0, QvGreen(color) / 255.0, QvBlue(color) / 255.0);
 }
 
+// A raster fill of a whole page writes up to the page's 400 MB, seconds on a
+// busy machine: a large fill goes in bands of rows with a look at the stop
+// request between them. Bands end on whole rows, so each pixel is covered as
+// by one fill.
 void CairoSurface::FillDeviceRect(const DeviceRect& rect, QvColor color) {
+    const double width = rect.x1 - rect.x0;
+    if (!IsRaster() || !m_stopRequested || !(width > 0) || width * (rect.y1 - rect.y0) <= kFillBandPixels) {
+        FillDeviceBand(rect, color);
+        return;
+    }
+    const double rows = std::max(1.0, std::floor(kFillBandPixels / width));
+    for (double top = rect.y0; top < rect.y1;) {
+        if (m_stopRequested()) throw CqvStopped();
+        const double bottom = std::min(rect.y1, std::floor(top) + rows);
+        FillDeviceBand({rect.x0, top, rect.x1, bottom}, color);
+        top = bottom;
+    }
+}
+
+void CairoSurface::FillDeviceBand(const DeviceRect& rect, QvColor color) {
     cairo_t* cr = m_cr.get();
     cairo_save(cr);
     SetSourceColor(color);

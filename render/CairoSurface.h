@@ -32,6 +32,9 @@ public:
     // few seconds to write): A0 paper at 250 dpi. A larger page is refused
     // before anything is allocated.
     static constexpr int64_t kMaxPagePixels = 100'000'000;
+    // Raster fills larger than this many pixels (16 MB, milliseconds) are
+    // drawn in bands, so that a stop request is seen between them.
+    static constexpr double kFillBandPixels = 4'000'000;
 
     // One file per page, named by PageFileName once Finish knows the page count.
     // Paper size in logical units (2100 × 2970 is A4).
@@ -67,9 +70,9 @@ public:
     void Finish();
     int PageCount() const { return m_pagesDone; }
     Target GetTarget() const { return m_target; }
-    // Asked while a page is compressed into its PNG file, which takes seconds
-    // for a page of many megapixels: true abandons the page and raises
-    // CqvStopped.
+    // Asked while a raster page is filled and while it is compressed into its
+    // PNG file, which take seconds for a page of many megapixels: true
+    // abandons the page and raises CqvStopped.
     void SetStopCheck(std::function<bool()> stopRequested) { m_stopRequested = std::move(stopRequested); }
 
     // The in-memory image's pixels (premultiplied ARGB32 in native-endian
@@ -131,6 +134,7 @@ private:
     cairo_font_face_t* CairoFace(SelectedFont& font, size_t face);
     void SetSourceColor(QvColor color);
     void FillDeviceRect(const DeviceRect& rect, QvColor color);
+    void FillDeviceBand(const DeviceRect& rect, QvColor color);
     void StrokeLine(double x0, double y0, double x1, double y1);
     void DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, const int32_t* advances);
     // Strokes the lines drawn since the last other operation (vector targets).
