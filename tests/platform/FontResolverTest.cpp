@@ -67,6 +67,25 @@ TEST(FontResolver, EveryFamilyReachesAnOutlineTextFace) {
     }
 }
 
+// A template may name thousands of families that are not installed; each
+// goes to its stand-in without fontconfig ranking every installed font for it
+// (a sort per family took minutes for 15,000 styles). Installed families are
+// still looked up.
+TEST(FontResolver, AFamilyThatIsNotInstalledCostsNoFontconfigSort) {
+    const ResolvedFont first = ResolveFont("Not Installed 0", 400, false);
+    ASSERT_TRUE(first.file);
+    EXPECT_EQ(first.file->FamilyName(), "DejaVu Sans");
+    const size_t sorts = FontSortCount();
+    for (int i = 1; i <= 200; ++i) {
+        const std::string family = "Not Installed " + std::to_string(i);
+        EXPECT_EQ(ResolveFont(family, 400, false).file, first.file) << family;
+    }
+    EXPECT_EQ(FontSortCount(), sorts) << "fontconfig sorts for families that are not installed";
+    // A weight no other test asks for, so that the look-up is not cached.
+    EXPECT_EQ(ResolveFont("Liberation Serif", 650, true).file->FamilyName(), "Liberation Serif");
+    EXPECT_GT(FontSortCount(), sorts);
+}
+
 // A family installed only as Type 1 and OpenType draws with the OpenType file.
 TEST(FontResolver, AFamilyWithAType1FileDrawsWithItsOpenTypeFile) {
     const std::string type1 = qv::test::Capture("fc-list 'Nimbus Sans Narrow:fontformat=Type 1' file");

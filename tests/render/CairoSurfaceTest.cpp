@@ -189,6 +189,42 @@ TEST_F(CairoSurfaceTest, AStopRequestEndsThePngWriteAndLeavesNoFile) {
     EXPECT_EQ(FilesInDir(), std::vector<std::string>{});
 }
 
+// Filling a page of many megapixels takes seconds on a busy machine, so large
+// raster fills go in bands with a look at the stop request between them. The
+// bands cover each pixel as one fill does, fractional edges included; a stop
+// request ends the white fill of a new PNG page, and no file is left.
+TEST_F(CairoSurfaceTest, LargeRasterFillsGoInBandsThatAStopRequestEnds) {
+    int asked = 0;
+    auto fill = [&](bool banded) {
+        // 3000 x 2000 pixels: more than one band.
+        CairoSurface surface = CairoSurface::Image(3000, 2000, 0.37, 0.3, 0.6);
+        if (banded)
+            surface.SetStopCheck([&] {
+                ++asked;
+                return false;
+            });
+        surface.FillSolidRect({3, -5, 8000, -5300}, QvRgb(10, 120, 200));
+        const unsigned char* data = surface.ImageData();
+        return std::vector<unsigned char>(data, data + surface.ImageStride() * surface.ImageHeight());
+    };
+    const std::vector<unsigned char> whole = fill(false);
+    EXPECT_EQ(fill(true), whole);
+    EXPECT_GE(asked, 2) << "asked between the bands";
+
+    asked = 0;
+    {
+        // A4 at 300 dpi: 2480 x 3508 pixels.
+        CairoSurface surface = CairoSurface::Png(PathOf("out.png"), 2100, 2970, 300);
+        surface.SetStopCheck([&] {
+            ++asked;
+            return true;
+        });
+        EXPECT_THROW(surface.StartPage(), CqvStopped);
+        EXPECT_EQ(asked, 1) << "the fill ends at its first band after the request";
+    }
+    EXPECT_EQ(FilesInDir(), std::vector<std::string>{});
+}
+
 TEST_F(CairoSurfaceTest, PerPageFilesAreNamedByPageOnlyWhenThereAreSeveral) {
     struct Case {
         CairoSurface (*make)(const std::string&);
