@@ -390,7 +390,8 @@ ResolvedFont ResolveLocked(ResolverCache& cache, std::string_view family, int we
             throw CqvEx("The font configuration (fontconfig) cannot be loaded");
         cache.installed.emplace(cache.config.get());
     }
-    std::optional<ResolvedFont> font = MatchFamily(cache.config.get(), *cache.installed, std::get<0>(key), weight, italic);
+    std::optional<ResolvedFont> font =
+        MatchFamily(cache.config.get(), *cache.installed, std::get<0>(key), weight, italic);
     if (!font) {
         const auto genericKey = std::make_tuple(GenericOf(family), weight, italic);
         if (auto it = cache.generics.find(genericKey); it != cache.generics.end()) {
