@@ -27,7 +27,6 @@ using qv::render::kPointsPerUnit;
 
 namespace {
 
-
 cairo_status_t StatusOf(cairo_surface_t* s) { return s ? cairo_surface_status(s) : CAIRO_STATUS_NULL_POINTER; }
 
 cairo_status_t AppendToVector(void* closure, const unsigned char* data, unsigned int length) {
@@ -313,27 +312,15 @@ int CairoSurface::ImageHeight() const { return m_target == Target::Image ? m_pix
 
 // ---- State ---------------------------------------------------------------------------
 
-QvFontSpec CairoSurface::SelectFont(const QvFontSpec& font) {
-    QvFontSpec previous = m_font;
-    if (!(font == m_font))
-        m_selected.reset();
-    m_font = font;
-    return previous;
-}
-
-QvColor CairoSurface::SetTextColor(QvColor color) { return std::exchange(m_textColor, color); }
-
-QvColor CairoSurface::SetBkColor(QvColor color) { return std::exchange(m_bkColor, color); }
-
 CairoSurface::SelectedFont& CairoSurface::Font() {
     if (m_selected)
         return *m_selected;
     SelectedFont selected;
-    selected.faces = qv::platform::ResolveFontFaces(m_font.face, m_font.weight, m_font.italic);
+    selected.faces = qv::platform::ResolveFontFaces(CurrentFont().face, CurrentFont().weight, CurrentFont().italic);
     selected.font = selected.faces->Primary();
     selected.cairoFaces.assign(selected.faces->Count(), nullptr);
     selected.cairoFaces[0] = qv::render::CairoFontFaceFor(selected.font);
-    const qv::render::FontPlacement placement = qv::render::PlaceFont(m_font, selected.font.file->OutlineMetrics());
+    const qv::render::FontPlacement placement = qv::render::PlaceFont(CurrentFont(), selected.font.file->OutlineMetrics());
     selected.emHeight = placement.emHeight;
     selected.ascent = placement.ascent;
     m_selected = selected;
@@ -384,11 +371,6 @@ void CairoSurface::FillSolidRect(const QvRect& rect, QvColor color) {
         m_cleanFill = CleanFill{box, color, {}};
 }
 
-void CairoSurface::MoveTo(int32_t x, int32_t y) {
-    m_curX = x;
-    m_curY = y;
-}
-
 void CairoSurface::LineTo(int32_t x, int32_t y) {
     Context();
     m_cleanFill.reset();
@@ -396,11 +378,10 @@ void CairoSurface::LineTo(int32_t x, int32_t y) {
     // borders, and the borders of the cells that follow, go out as one stroke.
     // Pixels keep one stroke per line, whose ends the tests count exactly.
     if (IsRaster())
-        StrokeLine(DevX(m_curX), DevY(m_curY), DevX(x), DevY(y));
+        StrokeLine(DevX(CurrentX()), DevY(CurrentY()), DevX(x), DevY(y));
     else
-        m_pendingLines.push_back({DevX(m_curX), DevY(m_curY), DevX(x), DevY(y)});
-    m_curX = x;
-    m_curY = y;
+        m_pendingLines.push_back({DevX(CurrentX()), DevY(CurrentY()), DevX(x), DevY(y)});
+    StatefulSurface::MoveTo(x, y);
 }
 
 void CairoSurface::FlushLines() {
@@ -504,8 +485,8 @@ void CairoSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRec
     FlushLines();
     const DeviceRect box = ToDevice(clip);
     cairo_save(cr);
-    if ((options & kTextOpaque) && !AlreadyFilled(box, m_bkColor))
-        FillDeviceRect(box, m_bkColor);
+    if ((options & kTextOpaque) && !AlreadyFilled(box, BkColor()))
+        FillDeviceRect(box, BkColor());
     // What the glyphs may cover: the clip box, or anything when unclipped.
     if (m_cleanFill && (options & kTextClipped))
         m_cleanFill->inked.push_back(box);
@@ -569,7 +550,7 @@ void CairoSurface::DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, 
 
     cairo_t* cr = m_cr.get();
     cairo_set_font_size(cr, font.emHeight * m_scale);
-    SetSourceColor(m_textColor);
+    SetSourceColor(TextColor());
     // One call per run of glyphs of one face: a Cairo call draws with one face.
     for (size_t start = 0; start < glyphs.size();) {
         size_t end = start + 1;
@@ -581,14 +562,14 @@ void CairoSurface::DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, 
                                static_cast<int>(end - start), cairo_text_cluster_flags_t(0));
         start = end;
     }
-    if ((m_font.underline || m_font.strikeout) && metrics)
+    if ((CurrentFont().underline || CurrentFont().strikeout) && metrics)
         DrawTextDecorations(font, x, top, offset);
 }
 
 void CairoSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width) {
     const qv::render::FontPlacement placement{font.emHeight, font.ascent, 0};
     for (const qv::render::TextBand& band :
-         qv::render::DecorationBands(m_font, placement, font.font.file->OutlineMetrics(), top)) {
+         qv::render::DecorationBands(CurrentFont(), placement, font.font.file->OutlineMetrics(), top)) {
         double x0 = DevX(x), x1 = DevX(static_cast<double>(x + width));
         double y0 = DevY(band.top), y1 = DevY(band.top - band.thickness);
         if (IsRaster()) {
@@ -597,7 +578,7 @@ void CairoSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int3
             if (y1 <= y0)
                 y1 = y0 + 1;
         }
-        FillDeviceRect({x0, y0, x1, y1}, m_textColor);
+        FillDeviceRect({x0, y0, x1, y1}, TextColor());
     }
 }
 

@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "engine/Surface.h"
 #include "platform/FontResolver.h"
 #include "render/CairoHandles.h"
 #include "render/OutputFile.h"
+#include "render/StatefulSurface.h"
 
-class CairoSurface : public Surface {
+class CairoSurface : public StatefulSurface {
 public:
     enum class Target { Png, Svg, PostScript, Image };
 
@@ -80,16 +80,9 @@ public:
     int ImageHeight() const;
 
     // Surface
-    QvFontSpec SelectFont(const QvFontSpec& font) override;
-    const QvFontSpec& CurrentFont() const override { return m_font; }
-    QvColor SetTextColor(QvColor color) override;
-    QvColor SetBkColor(QvColor color) override;
-    QvColor TextColor() const override { return m_textColor; }
-    QvColor BkColor() const override { return m_bkColor; }
     void TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
                  const int32_t* advances) override;
     void FillSolidRect(const QvRect& rect, QvColor color) override;
-    void MoveTo(int32_t x, int32_t y) override;
     void LineTo(int32_t x, int32_t y) override;
     void Rectangle(const QvRect& rect) override;
     // A JPEG picture goes into a PostScript page as the JPEG file itself.
@@ -97,6 +90,7 @@ public:
                      int32_t sourceTop, int32_t sourceHeight) override;
 
 private:
+    void FontChanged() override { m_selected.reset(); }
     // The font the selected QvFontSpec names, resolved when text is first drawn with it.
     struct SelectedFont {
         qv::platform::ResolvedFont font;    // the first of `faces`
@@ -161,12 +155,7 @@ private:
     int m_pagesDone = 0;
     std::function<bool()> m_stopRequested;
 
-    QvFontSpec m_font;
     std::optional<SelectedFont> m_selected;
-    QvColor m_textColor = QvRgb(0, 0, 0);
-    QvColor m_bkColor = QvRgb(255, 255, 255);
-    int32_t m_curX = 0;
-    int32_t m_curY = 0;
     // Vector targets: lines waiting to be stroked together (x0, y0 to x1, y1).
     std::vector<DeviceLine> m_pendingLines;
     // Vector targets: the last rectangle filled, and the boxes of the text

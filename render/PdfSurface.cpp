@@ -240,24 +240,13 @@ void PdfSurface::WriteDocumentEnd() {
 
 // ---- State ---------------------------------------------------------------------------
 
-QvFontSpec PdfSurface::SelectFont(const QvFontSpec& font) {
-    QvFontSpec previous = m_font;
-    if (!(font == m_font)) m_selected.reset();
-    m_font = font;
-    return previous;
-}
-
-QvColor PdfSurface::SetTextColor(QvColor color) { return std::exchange(m_textColor, color); }
-
-QvColor PdfSurface::SetBkColor(QvColor color) { return std::exchange(m_bkColor, color); }
-
 PdfFont& PdfSurface::EmbeddedFont(const qv::platform::ResolvedFont& resolved) {
     auto found = m_fontByFile.find(resolved.file.get());
     if (found != m_fontByFile.end()) return *found->second;
     std::shared_ptr<const qv::platform::FontFile> file = resolved.file;
     if (!qv::render::CanEmbedFontProgram(*file)) {
         const qv::platform::ResolvedFont substitute =
-            qv::platform::ResolveFont(kSubstituteFamily, m_font.weight, m_font.italic);
+            qv::platform::ResolveFont(kSubstituteFamily, CurrentFont().weight, CurrentFont().italic);
         if (qv::render::CanEmbedFontProgram(*substitute.file)) file = substitute.file;
         else throw CqvEx("The font file \"" + file->Path() + "\" cannot be embedded in a PDF document");
     }
@@ -272,9 +261,9 @@ PdfFont& PdfSurface::EmbeddedFont(const qv::platform::ResolvedFont& resolved) {
 PdfSurface::SelectedFont& PdfSurface::Font() {
     if (m_selected) return *m_selected;
     SelectedFont selected;
-    selected.faces = qv::platform::ResolveFontFaces(m_font.face, m_font.weight, m_font.italic);
+    selected.faces = qv::platform::ResolveFontFaces(CurrentFont().face, CurrentFont().weight, CurrentFont().italic);
     const qv::render::FontPlacement placement =
-        qv::render::PlaceFont(m_font, selected.faces->Primary().file->OutlineMetrics());
+        qv::render::PlaceFont(CurrentFont(), selected.faces->Primary().file->OutlineMetrics());
     selected.emHeight = placement.emHeight;
     selected.ascent = placement.ascent;
     selected.descent = placement.descent;
@@ -390,19 +379,13 @@ void PdfSurface::FillSolidRect(const QvRect& rect, QvColor color) {
     m_cleanFill = CleanFill{box, color, {}};
 }
 
-void PdfSurface::MoveTo(int32_t x, int32_t y) {
-    m_curX = x;
-    m_curY = y;
-}
-
 void PdfSurface::LineTo(int32_t x, int32_t y) {
     Content();
     m_cleanFill.reset();
     // The lines of one pen stroke the same as one path: a cell's four borders,
     // and the borders of the cells that follow, go out as one stroke.
-    m_pendingLines.push_back({m_curX, m_curY, x, y});
-    m_curX = x;
-    m_curY = y;
+    m_pendingLines.push_back({CurrentX(), CurrentY(), x, y});
+    StatefulSurface::MoveTo(x, y);
 }
 
 void PdfSurface::FlushLines() {
@@ -450,7 +433,7 @@ void PdfSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect&
     Content();
     FlushLines();
     const Box box = Normalized(clip);
-    if ((options & kTextOpaque) && !AlreadyFilled(box, m_bkColor)) FillBox(box, m_bkColor);
+    if ((options & kTextOpaque) && !AlreadyFilled(box, BkColor())) FillBox(box, BkColor());
     // What the glyphs may cover: the clip box, or anything when unclipped.
     if (m_cleanFill && (options & kTextClipped))
         m_cleanFill->inked.push_back(box);
@@ -468,7 +451,7 @@ void PdfSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect&
         m_content += " W n\n";
     }
     DrawGlyphs(font, x, top);
-    const bool decorated = (m_font.underline || m_font.strikeout) && font.Primary().pdf->File().OutlineMetrics();
+    const bool decorated = (CurrentFont().underline || CurrentFont().strikeout) && font.Primary().pdf->File().OutlineMetrics();
     if (decorated) DrawTextDecorations(font, x, top, width);
     if (clipped) RestoreState();
     m_paints.AddInk(begin, m_content.size(), clipped ? PaintBox(box) : TextInk(font, x, top, decorated ? width : 0));
@@ -507,7 +490,7 @@ qv::render::PdfPaintList::Box PdfSurface::TextInk(SelectedFont& font, int32_t x,
     if (width > 0) {
         const qv::render::FontPlacement placement{font.emHeight, font.ascent, font.descent};
         for (const qv::render::TextBand& band :
-             qv::render::DecorationBands(m_font, placement, font.Primary().pdf->File().OutlineMetrics(), top))
+             qv::render::DecorationBands(CurrentFont(), placement, font.Primary().pdf->File().OutlineMetrics(), top))
             add(x - kMargin, band.top - band.thickness - kMargin, static_cast<double>(x + width) + kMargin,
                 band.top + kMargin);
     }
@@ -585,7 +568,7 @@ void PdfSurface::DrawGlyphs(SelectedFont& font, int32_t x, int32_t top) {
 void PdfSurface::DrawGlyphRun(const SelectedFont& font, const FaceResource& face, int64_t x, int32_t top,
                               size_t first, size_t end) {
     m_content += "BT\n";
-    SetFill(m_textColor);
+    SetFill(TextColor());
     if (m_state.fontResource != face.resourceId || m_state.fontSize != font.emHeight) {
         m_state.fontResource = face.resourceId;
         m_state.fontSize = font.emHeight;
@@ -599,7 +582,7 @@ void PdfSurface::DrawGlyphRun(const SelectedFont& font, const FaceResource& face
     if (face.syntheticBold) {
         // Outlines stroked as well as filled, about as much wider as the
         // emboldening of a face without a bold style.
-        SetStroke(m_textColor);
+        SetStroke(TextColor());
         SetLineWidth(std::round(font.emHeight / 24.0 * 100) / 100);
     }
     if (m_state.renderMode != renderMode) {
@@ -665,8 +648,8 @@ void PdfSurface::DrawGlyphRun(const SelectedFont& font, const FaceResource& face
 void PdfSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width) {
     const qv::render::FontPlacement placement{font.emHeight, font.ascent, font.descent};
     for (const qv::render::TextBand& band :
-         qv::render::DecorationBands(m_font, placement, font.Primary().pdf->File().OutlineMetrics(), top)) {
-        SetFill(m_textColor);
+         qv::render::DecorationBands(CurrentFont(), placement, font.Primary().pdf->File().OutlineMetrics(), top)) {
+        SetFill(TextColor());
         AppendInt(m_content, x);
         m_content += ' ';
         AppendNumber(m_content, band.top - band.thickness, 2);

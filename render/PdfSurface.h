@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/Surface.h"
 #include "platform/FontResolver.h"
 #include "render/OutputFile.h"
+#include "render/StatefulSurface.h"
 #include "render/PdfObjectWriter.h"
 #include "render/PdfPaintList.h"
 
@@ -28,7 +28,7 @@ namespace qv::render {
 class PdfFont;
 }
 
-class PdfSurface : public Surface {
+class PdfSurface : public StatefulSurface {
 public:
     using WriteFunction = qv::render::PdfObjectWriter::WriteFunction;
 
@@ -59,16 +59,9 @@ public:
     int PageCount() const { return m_pagesDone; }
 
     // Surface
-    QvFontSpec SelectFont(const QvFontSpec& font) override;
-    const QvFontSpec& CurrentFont() const override { return m_font; }
-    QvColor SetTextColor(QvColor color) override;
-    QvColor SetBkColor(QvColor color) override;
-    QvColor TextColor() const override { return m_textColor; }
-    QvColor BkColor() const override { return m_bkColor; }
     void TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
                  const int32_t* advances) override;
     void FillSolidRect(const QvRect& rect, QvColor color) override;
-    void MoveTo(int32_t x, int32_t y) override;
     void LineTo(int32_t x, int32_t y) override;
     void Rectangle(const QvRect& rect) override;
     // A JPEG picture goes in as the JPEG file itself; every picture is written
@@ -77,6 +70,7 @@ public:
                      int32_t sourceTop, int32_t sourceHeight) override;
 
 private:
+    void FontChanged() override { m_selected.reset(); }
     // One face of the selected font as the page uses it: the embedded file
     // its glyphs come from and its resource at the selected em height.
     struct FaceResource {
@@ -170,12 +164,7 @@ private:
     GraphicsState m_state;
     std::vector<GraphicsState> m_savedStates;
 
-    QvFontSpec m_font;
     std::optional<SelectedFont> m_selected;
-    QvColor m_textColor = QvRgb(0, 0, 0);
-    QvColor m_bkColor = QvRgb(255, 255, 255);
-    int32_t m_curX = 0;
-    int32_t m_curY = 0;
     std::vector<Line> m_pendingLines;
     // The last rectangle filled, and the boxes of the text drawn into it since;
     // none once anything else was drawn.
