@@ -22,11 +22,9 @@ using qv::render::CairoFontOptionsPtr;
 using qv::render::CairoSurfacePtr;
 using qv::render::OutputFile;
 using qv::render::AppendUtf8;
-using qv::render::CodePointAt;
 using qv::render::kPointsPerUnit;
 
 namespace {
-
 
 cairo_status_t StatusOf(cairo_surface_t* s) { return s ? cairo_surface_status(s) : CAIRO_STATUS_NULL_POINTER; }
 
@@ -211,8 +209,7 @@ struct PngWrite {
 void CairoSurface::EndPage() {
     if (!m_pageOpen)
         StartPage();  // an empty page is still a page
-    FlushLines();
-    m_cleanFill.reset();
+    EndPageDrawing();
     m_pageOpen = false;
     ++m_pagesDone;
     CheckStatus(cairo_status(m_cr.get()), nullptr);
@@ -313,29 +310,16 @@ int CairoSurface::ImageHeight() const { return m_target == Target::Image ? m_pix
 
 // ---- State ---------------------------------------------------------------------------
 
-QvFontSpec CairoSurface::SelectFont(const QvFontSpec& font) {
-    QvFontSpec previous = m_font;
-    if (!(font == m_font))
-        m_selected.reset();
-    m_font = font;
-    return previous;
-}
-
-QvColor CairoSurface::SetTextColor(QvColor color) { return std::exchange(m_textColor, color); }
-
-QvColor CairoSurface::SetBkColor(QvColor color) { return std::exchange(m_bkColor, color); }
-
 CairoSurface::SelectedFont& CairoSurface::Font() {
     if (m_selected)
         return *m_selected;
+    const QvFontSpec& spec = CurrentFont();
     SelectedFont selected;
-    selected.faces = qv::platform::ResolveFontFaces(m_font.face, m_font.weight, m_font.italic);
+    selected.faces = qv::platform::ResolveFontFaces(spec.face, spec.weight, spec.italic);
     selected.font = selected.faces->Primary();
     selected.cairoFaces.assign(selected.faces->Count(), nullptr);
     selected.cairoFaces[0] = qv::render::CairoFontFaceFor(selected.font);
-    const qv::render::FontPlacement placement = qv::render::PlaceFont(m_font, selected.font.file->OutlineMetrics());
-    selected.emHeight = placement.emHeight;
-    selected.ascent = placement.ascent;
+    selected.placement = qv::render::PlaceFont(spec, selected.font.file->OutlineMetrics());
     m_selected = selected;
     return *m_selected;
 }
@@ -394,90 +378,56 @@ void CairoSurface::FillDeviceBand(const DeviceRect& rect, QvColor color) {
     cairo_restore(cr);
 }
 
-void CairoSurface::FillSolidRect(const QvRect& rect, QvColor color) {
-    Context();
-    FlushLines();
-    const DeviceRect box = ToDevice(rect);
-    FillDeviceRect(box, color);
-    if (!IsRaster())
-        m_cleanFill = CleanFill{box, color, {}};
-}
-
-void CairoSurface::MoveTo(int32_t x, int32_t y) {
-    m_curX = x;
-    m_curY = y;
-}
-
-void CairoSurface::LineTo(int32_t x, int32_t y) {
-    Context();
-    m_cleanFill.reset();
-    // On paper the lines of one pen stroke the same as one path: a cell's four
-    // borders, and the borders of the cells that follow, go out as one stroke.
-    // Pixels keep one stroke per line, whose ends the tests count exactly.
-    if (IsRaster())
-        StrokeLine(DevX(m_curX), DevY(m_curY), DevX(x), DevY(y));
-    else
-        m_pendingLines.push_back({DevX(m_curX), DevY(m_curY), DevX(x), DevY(y)});
-    m_curX = x;
-    m_curY = y;
-}
-
-void CairoSurface::FlushLines() {
-    if (m_pendingLines.empty())
+void CairoSurface::StrokeLines(std::span<const PenLine> lines) {
+    if (IsRaster()) {
+        for (const PenLine& line : lines)
+            StrokePixelLine(line);
         return;
+    }
+    // The default pen on paper: black, 0.1 mm wide; square ends close the
+    // corners where borders meet.
     cairo_t* cr = m_cr.get();
     cairo_save(cr);
     SetSourceColor(QvRgb(0, 0, 0));
     cairo_set_line_width(cr, m_scale);
     cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
-    for (const DeviceLine& line : m_pendingLines) {
-        cairo_move_to(cr, line.x0, line.y0);
-        cairo_line_to(cr, line.x1, line.y1);
+    for (const PenLine& line : lines) {
+        cairo_move_to(cr, DevX(line.x0), DevY(line.y0));
+        cairo_line_to(cr, DevX(line.x1), DevY(line.y1));
     }
     cairo_stroke(cr);
     cairo_restore(cr);
-    m_pendingLines.clear();
 }
 
-// The default pen: black, one pixel on raster targets, 0.1 mm on vector ones.
-void CairoSurface::StrokeLine(double x0, double y0, double x1, double y1) {
+// The default pen on pixels: black, one pixel wide. It covers the pixels from
+// the first point up to, but not including, the last; straight lines cover
+// whole pixels exactly.
+void CairoSurface::StrokePixelLine(const PenLine& line) {
     cairo_t* cr = m_cr.get();
     cairo_save(cr);
     SetSourceColor(QvRgb(0, 0, 0));
-    if (IsRaster()) {
-        // As a one-pixel pen: the pixels from the first point up to, but not
-        // including, the last; straight lines cover whole pixels exactly.
-        const double ix0 = std::round(x0), iy0 = std::round(y0), ix1 = std::round(x1), iy1 = std::round(y1);
-        cairo_set_line_width(cr, 1.0);
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-        if (iy0 == iy1) {
-            const double shift = ix1 < ix0 ? 1.0 : 0.0;
-            cairo_move_to(cr, ix0 + shift, iy0 + 0.5);
-            cairo_line_to(cr, ix1 + shift, iy1 + 0.5);
-        } else if (ix0 == ix1) {
-            const double shift = iy1 < iy0 ? 1.0 : 0.0;
-            cairo_move_to(cr, ix0 + 0.5, iy0 + shift);
-            cairo_line_to(cr, ix1 + 0.5, iy1 + shift);
-        } else {
-            cairo_move_to(cr, ix0 + 0.5, iy0 + 0.5);
-            cairo_line_to(cr, ix1 + 0.5, iy1 + 0.5);
-        }
+    const double ix0 = std::round(DevX(line.x0)), iy0 = std::round(DevY(line.y0));
+    const double ix1 = std::round(DevX(line.x1)), iy1 = std::round(DevY(line.y1));
+    cairo_set_line_width(cr, 1.0);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
+    if (iy0 == iy1) {
+        const double shift = ix1 < ix0 ? 1.0 : 0.0;
+        cairo_move_to(cr, ix0 + shift, iy0 + 0.5);
+        cairo_line_to(cr, ix1 + shift, iy1 + 0.5);
+    } else if (ix0 == ix1) {
+        const double shift = iy1 < iy0 ? 1.0 : 0.0;
+        cairo_move_to(cr, ix0 + 0.5, iy0 + shift);
+        cairo_line_to(cr, ix1 + 0.5, iy1 + shift);
     } else {
-        cairo_set_line_width(cr, m_scale);
-        // Square ends close the corners where borders meet.
-        cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
-        cairo_move_to(cr, x0, y0);
-        cairo_line_to(cr, x1, y1);
+        cairo_move_to(cr, ix0 + 0.5, iy0 + 0.5);
+        cairo_line_to(cr, ix1 + 0.5, iy1 + 0.5);
     }
     cairo_stroke(cr);
     cairo_restore(cr);
 }
 
-void CairoSurface::Rectangle(const QvRect& rect) {
-    cairo_t* cr = Context();
-    FlushLines();
-    m_cleanFill.reset();
-    const DeviceRect r = ToDevice(rect);
+void CairoSurface::FrameBox(const PaintBox& r) {
+    cairo_t* cr = m_cr.get();
     FillDeviceRect(r, QvRgb(255, 255, 255));  // the default brush
     cairo_save(cr);
     SetSourceColor(QvRgb(0, 0, 0));
@@ -500,124 +450,75 @@ void CairoSurface::Rectangle(const QvRect& rect) {
     cairo_restore(cr);
 }
 
-bool CairoSurface::AlreadyFilled(const DeviceRect& box, QvColor color) const {
-    // Painting a colour over an area that holds nothing but that colour
-    // changes nothing: a text line's opaque box inside the cell just filled
-    // with the same background. The box must not even touch what was drawn
-    // since, so that no edge of earlier ink is painted over.
-    if (!m_cleanFill || m_cleanFill->color != color)
-        return false;
-    const DeviceRect& r = m_cleanFill->rect;
-    if (!(r.x0 <= box.x0 && box.x1 <= r.x1 && r.y0 <= box.y0 && box.y1 <= r.y1))
-        return false;
-    for (const DeviceRect& ink : m_cleanFill->inked) {
-        if (ink.x0 <= box.x1 && box.x0 <= ink.x1 && ink.y0 <= box.y1 && box.y0 <= ink.y1)
-            return false;
-    }
-    return true;
-}
-
-void CairoSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
-                           const int32_t* advances) {
-    cairo_t* cr = Context();
-    FlushLines();
-    const DeviceRect box = ToDevice(clip);
+void CairoSurface::DrawText(int32_t x, int32_t top, unsigned options, const PaintBox& clip, std::u16string_view text,
+                            const int32_t* advances) {
+    cairo_t* cr = m_cr.get();
     cairo_save(cr);
-    if ((options & kTextOpaque) && !AlreadyFilled(box, m_bkColor))
-        FillDeviceRect(box, m_bkColor);
-    // What the glyphs may cover: the clip box, or anything when unclipped.
-    if (m_cleanFill && (options & kTextClipped))
-        m_cleanFill->inked.push_back(box);
-    else
-        m_cleanFill.reset();
     if (options & kTextClipped) {
-        cairo_rectangle(cr, box.x0, box.y0, box.x1 - box.x0, box.y1 - box.y0);
+        cairo_rectangle(cr, clip.x0, clip.y0, clip.x1 - clip.x0, clip.y1 - clip.y0);
         cairo_clip(cr);
     }
-    if (!text.empty())
-        DrawGlyphs(x, top, text, advances);
+    DrawGlyphs(x, top, text, advances);
     cairo_restore(cr);
 }
 
 void CairoSurface::DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, const int32_t* advances) {
     SelectedFont& font = Font();
     const qv::platform::FontFaces& faces = *font.faces;
-    const auto& metrics = font.font.file->OutlineMetrics();
+    const int64_t width = qv::render::PlaceGlyphs(
+        faces, font.placement.emHeight, text, advances,
+        [&](size_t face) -> const qv::platform::FontFile& { return *faces.Face(face).file; }, m_placed);
 
+    // The text goes along as UTF-8, one cluster a glyph, so that vector files
+    // can be searched and copied.
     std::vector<cairo_glyph_t> glyphs;
     std::vector<cairo_text_cluster_t> clusters;
-    std::vector<size_t> glyphFace;   // which of the faces draws each glyph
-    std::vector<size_t> utf8Start;   // where each glyph's text starts in utf8
+    std::vector<size_t> utf8Start;  // where each glyph's text starts in utf8
     std::string utf8;
-    glyphs.reserve(text.size());
-    clusters.reserve(text.size());
-    glyphFace.reserve(text.size());
-    utf8Start.reserve(text.size());
+    glyphs.reserve(m_placed.size());
+    clusters.reserve(m_placed.size());
+    utf8Start.reserve(m_placed.size() + 1);
     utf8.reserve(text.size());
-
     // Every face sits on the first face's baseline, at the same em height.
-    const double baseline = DevY(top - font.ascent);
-    int64_t offset = 0;  // logical units from x to the current glyph
-    for (size_t i = 0; i < text.size();) {
-        auto [codePoint, units] = CodePointAt(text, i);
-        // Tabs and line breaks are white space inside a line; drawn as the
-        // font's control-character glyphs they would show as boxes.
-        if (codePoint < 0x20)
-            codePoint = U' ';
-        // A lone surrogate measured as the first face's missing glyph, and is
-        // drawn so.
-        const bool badUnit = codePoint == 0xFFFD && text[i] != 0xFFFD;
-        const size_t face = badUnit ? 0 : faces.FaceFor(codePoint);
-        const qv::platform::FontFile& file = *faces.Face(face).file;
+    const double baseline = DevY(top - font.placement.ascent);
+    for (const qv::render::PlacedGlyph& placed : m_placed) {
         const size_t before = utf8.size();
-        AppendUtf8(utf8, codePoint);
-        glyphs.push_back({file.GlyphIndex(codePoint), DevX(static_cast<double>(x + offset)), baseline});
+        AppendUtf8(utf8, placed.codePoint);
+        glyphs.push_back({placed.glyph, DevX(static_cast<double>(x + placed.offset)), baseline});
         clusters.push_back({static_cast<int>(utf8.size() - before), 1});
-        glyphFace.push_back(face);
         utf8Start.push_back(before);
-        for (size_t k = 0; k < units; ++k) {
-            // Without explicit advances the face's own, scaled, are used.
-            const auto& own = file.OutlineMetrics();
-            const double designScale = own ? font.emHeight / own->emSquare : 0.0;
-            offset += advances ? advances[i + k]
-                               : (k == 0 ? std::lround(file.DesignAdvance(codePoint) * designScale) : 0);
-        }
-        i += units;
     }
     utf8Start.push_back(utf8.size());
 
     cairo_t* cr = m_cr.get();
-    cairo_set_font_size(cr, font.emHeight * m_scale);
-    SetSourceColor(m_textColor);
+    cairo_set_font_size(cr, font.placement.emHeight * m_scale);
+    SetSourceColor(TextColor());
     // One call per run of glyphs of one face: a Cairo call draws with one face.
     for (size_t start = 0; start < glyphs.size();) {
         size_t end = start + 1;
-        while (end < glyphs.size() && glyphFace[end] == glyphFace[start])
+        while (end < glyphs.size() && m_placed[end].face == m_placed[start].face)
             ++end;
-        cairo_set_font_face(cr, CairoFace(font, glyphFace[start]));
+        cairo_set_font_face(cr, CairoFace(font, m_placed[start].face));
         cairo_show_text_glyphs(cr, utf8.data() + utf8Start[start], static_cast<int>(utf8Start[end] - utf8Start[start]),
                                glyphs.data() + start, static_cast<int>(end - start), clusters.data() + start,
                                static_cast<int>(end - start), cairo_text_cluster_flags_t(0));
         start = end;
     }
-    if ((m_font.underline || m_font.strikeout) && metrics)
-        DrawTextDecorations(font, x, top, offset);
+    const auto& metrics = font.font.file->OutlineMetrics();
+    if ((CurrentFont().underline || CurrentFont().strikeout) && metrics)
+        DrawTextDecorations(font.placement, metrics, x, top, width);
 }
 
-void CairoSurface::DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width) {
-    const qv::render::FontPlacement placement{font.emHeight, font.ascent, 0};
-    for (const qv::render::TextBand& band :
-         qv::render::DecorationBands(m_font, placement, font.font.file->OutlineMetrics(), top)) {
-        double x0 = DevX(x), x1 = DevX(static_cast<double>(x + width));
-        double y0 = DevY(band.top), y1 = DevY(band.top - band.thickness);
-        if (IsRaster()) {
-            // At least one pixel, so that small text keeps its underline.
-            x0 = std::round(x0), x1 = std::round(x1), y0 = std::round(y0), y1 = std::round(y1);
-            if (y1 <= y0)
-                y1 = y0 + 1;
-        }
-        FillDeviceRect({x0, y0, x1, y1}, m_textColor);
+void CairoSurface::FillTextBand(int32_t x, int64_t width, const qv::render::TextBand& band) {
+    double x0 = DevX(x), x1 = DevX(static_cast<double>(x + width));
+    double y0 = DevY(band.top), y1 = DevY(band.top - band.thickness);
+    if (IsRaster()) {
+        // At least one pixel, so that small text keeps its underline.
+        x0 = std::round(x0), x1 = std::round(x1), y0 = std::round(y0), y1 = std::round(y1);
+        if (y1 <= y0)
+            y1 = y0 + 1;
     }
+    FillDeviceRect({x0, y0, x1, y1}, TextColor());
 }
 
 // ---- Pictures ------------------------------------------------------------------------
@@ -657,18 +558,9 @@ CairoSurfacePtr PictureSurface(const std::shared_ptr<const qv::platform::Decoded
 
 }  // namespace
 
-void CairoSurface::DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& picture,
-                               const QvRect& dest, int32_t sourceTop, int32_t sourceHeight) {
-    if (!picture || picture->width <= 0 || picture->height <= 0) return;
-    const int32_t top = std::clamp(sourceTop, 0, picture->height);
-    const int32_t height = std::min(sourceHeight, picture->height - top);
-    if (height <= 0) return;
-    cairo_t* cr = Context();
-    FlushLines();
-    m_cleanFill.reset();
-    const DeviceRect d = ToDevice(dest);
-    if (!(d.x1 > d.x0) || !(d.y1 > d.y0)) return;
-
+void CairoSurface::DrawPictureSlice(const std::shared_ptr<const qv::platform::DecodedPicture>& picture,
+                                    const PaintBox& d, int32_t top, int32_t height) {
+    cairo_t* cr = m_cr.get();
     // One image surface per picture for the life of this surface: a vector
     // file recognises a picture it has written by the identity attached to
     // it, and keeps looking at that identity until the file ends.

@@ -19,12 +19,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/Surface.h"
 #include "platform/FontResolver.h"
 #include "render/CairoHandles.h"
+#include "render/FontPlacement.h"
+#include "render/GlyphPlacement.h"
 #include "render/OutputFile.h"
+#include "render/PaintingSurface.h"
 
-class CairoSurface : public Surface {
+class CairoSurface : public PaintingSurface {
 public:
     enum class Target { Png, Svg, PostScript, Image };
 
@@ -82,24 +84,8 @@ public:
     int ImageWidth() const;
     int ImageHeight() const;
 
-    // Surface
-    QvFontSpec SelectFont(const QvFontSpec& font) override;
-    const QvFontSpec& CurrentFont() const override { return m_font; }
-    QvColor SetTextColor(QvColor color) override;
-    QvColor SetBkColor(QvColor color) override;
-    QvColor TextColor() const override { return m_textColor; }
-    QvColor BkColor() const override { return m_bkColor; }
-    void TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
-                 const int32_t* advances) override;
-    void FillSolidRect(const QvRect& rect, QvColor color) override;
-    void MoveTo(int32_t x, int32_t y) override;
-    void LineTo(int32_t x, int32_t y) override;
-    void Rectangle(const QvRect& rect) override;
-    // A JPEG picture goes into a PostScript page as the JPEG file itself.
-    void DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& picture, const QvRect& dest,
-                     int32_t sourceTop, int32_t sourceHeight) override;
-
 private:
+    void FontChanged() override { m_selected.reset(); }
     // The font the selected QvFontSpec names, resolved when text is first drawn with it.
     struct SelectedFont {
         qv::platform::ResolvedFont font;    // the first of `faces`
@@ -107,16 +93,7 @@ private:
         // Cairo's face for each of `faces`, made when it first draws; owned
         // by the process-wide face cache.
         std::vector<cairo_font_face_t*> cairoFaces;
-        double emHeight = 0;                // logical units
-        double ascent = 0;                  // baseline below the cell top, logical units
-    };
-    // A rectangle in device space: x0 < x1 and y0 < y1 (y downward).
-    struct DeviceRect {
-        double x0, y0, x1, y1;
-    };
-    // A line from (x0, y0) to (x1, y1) in device space.
-    struct DeviceLine {
-        double x0, y0, x1, y1;
+        qv::render::FontPlacement placement;  // logical units
     };
 
     CairoSurface(Target target, std::string path, int32_t paperWidth, int32_t paperHeight, double scale,
@@ -125,6 +102,8 @@ private:
     bool IsRaster() const { return m_target == Target::Png || m_target == Target::Image; }
     double DevX(double x) const { return x * m_scale + m_offsetX; }
     double DevY(double y) const { return -y * m_scale + m_offsetY; }
+    // A rectangle in device space: x0 < x1 and y0 < y1 (y downward).
+    using DeviceRect = PaintBox;
     DeviceRect ToDevice(const QvRect& rect) const;
     cairo_t* Context();
     void OpenPageSurface();
@@ -135,13 +114,27 @@ private:
     void SetSourceColor(QvColor color);
     void FillDeviceRect(const DeviceRect& rect, QvColor color);
     void FillDeviceBand(const DeviceRect& rect, QvColor color);
-    void StrokeLine(double x0, double y0, double x1, double y1);
+    void StrokePixelLine(const PenLine& line);
     void DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, const int32_t* advances);
-    // Strokes the lines drawn since the last other operation (vector targets).
-    void FlushLines();
-    // Whether `box` lies in the last filled rectangle, of `color`, untouched since.
-    bool AlreadyFilled(const DeviceRect& box, QvColor color) const;
-    void DrawTextDecorations(const SelectedFont& font, int32_t x, int32_t top, int64_t width);
+
+    // PaintingSurface
+    void OpenPage() override { Context(); }
+    PaintBox BoxOf(const QvRect& rect) const override { return ToDevice(rect); }
+    void FillBox(const PaintBox& box, QvColor color) override { FillDeviceRect(box, color); }
+    void FrameBox(const PaintBox& box) override;
+    // On paper the lines of one pen go out as one stroke; pixels keep one
+    // stroke per line, whose ends the tests count exactly.
+    void StrokeLines(std::span<const PenLine> lines) override;
+    bool BatchesLines() const override { return !IsRaster(); }
+    // Vector targets only: there a repeated fill adds to the file, on pixels
+    // it costs next to nothing.
+    bool RemembersFills() const override { return !IsRaster(); }
+    void DrawText(int32_t x, int32_t top, unsigned options, const PaintBox& clip, std::u16string_view text,
+                  const int32_t* advances) override;
+    // A JPEG picture goes into a PostScript page as the JPEG file itself.
+    void DrawPictureSlice(const std::shared_ptr<const qv::platform::DecodedPicture>& picture, const PaintBox& dest,
+                          int32_t top, int32_t height) override;
+    void FillTextBand(int32_t x, int64_t width, const qv::render::TextBand& band) override;
 
     Target m_target;
     std::string m_path;
@@ -165,22 +158,8 @@ private:
     int m_pagesDone = 0;
     std::function<bool()> m_stopRequested;
 
-    QvFontSpec m_font;
     std::optional<SelectedFont> m_selected;
-    QvColor m_textColor = QvRgb(0, 0, 0);
-    QvColor m_bkColor = QvRgb(255, 255, 255);
-    int32_t m_curX = 0;
-    int32_t m_curY = 0;
-    // Vector targets: lines waiting to be stroked together (x0, y0 to x1, y1).
-    std::vector<DeviceLine> m_pendingLines;
-    // Vector targets: the last rectangle filled, and the boxes of the text
-    // drawn into it since; none once anything else was drawn.
-    struct CleanFill {
-        DeviceRect rect;
-        QvColor color;
-        std::vector<DeviceRect> inked;
-    };
-    std::optional<CleanFill> m_cleanFill;
+    std::vector<qv::render::PlacedGlyph> m_placed;  // of the line being drawn
     // The pictures drawn so far, by their id; released with the surface.
     std::map<uint64_t, qv::render::CairoSurfacePtr> m_pictures;
 };

@@ -112,7 +112,7 @@ void PdfPaintList::AddInk(size_t begin, size_t end, const Box& box) {
     m_items.push_back(item);
 }
 
-void PdfPaintList::AddStroke(size_t at, const std::vector<Line>& lines) {
+void PdfPaintList::AddStroke(size_t at, std::span<const Line> lines) {
     if (lines.empty()) return;
     const size_t stroke = m_strokeAt.size();
     m_strokeAt.push_back(at);

@@ -19,22 +19,21 @@
 // Coordinates are the page's logical units, y upward.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "render/PaintGeometry.h"
+
 namespace qv::render {
 
 class PdfPaintList {
 public:
-    struct Box {
-        double x0, y0, x1, y1;  // x0 <= x1, y0 <= y1
-    };
+    using Box = PaintBox;
     // A line of the pen: one unit wide, square ends, black.
-    struct Line {
-        int32_t x0, y0, x1, y1;
-    };
+    using Line = PenLine;
 
     // Starts a page of the given size (2100 × 2970 is A4; y runs from
     // -height to 0).
@@ -48,7 +47,7 @@ public:
     void AddInk(size_t begin, size_t end, const Box& box);
     // One stroke of pen lines, to go at content[at] (the caller has written
     // the pen's colour and width before it, and nothing for the lines).
-    void AddStroke(size_t at, const std::vector<Line>& lines);
+    void AddStroke(size_t at, std::span<const Line> lines);
 
     // The page's content without the paint that changes nothing: `content`
     // with the ranges of dropped paint cut out and the strokes written.

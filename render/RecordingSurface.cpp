@@ -1,7 +1,5 @@
 #include "render/RecordingSurface.h"
 
-#include <utility>
-
 #include "platform/PictureDecoder.h"
 #include "render/Utf16Text.h"
 
@@ -23,17 +21,17 @@ RecordedCall& RecordingSurface::Record(Kind kind) {
 
 QvFontSpec RecordingSurface::SelectFont(const QvFontSpec& font) {
     Record(Kind::SelectFont).font = font;
-    return std::exchange(m_font, font);
+    return StatefulSurface::SelectFont(font);
 }
 
 QvColor RecordingSurface::SetTextColor(QvColor color) {
     Record(Kind::SetTextColor).color = color;
-    return std::exchange(m_textColor, color);
+    return StatefulSurface::SetTextColor(color);
 }
 
 QvColor RecordingSurface::SetBkColor(QvColor color) {
     Record(Kind::SetBkColor).color = color;
-    return std::exchange(m_bkColor, color);
+    return StatefulSurface::SetBkColor(color);
 }
 
 void RecordingSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip,
@@ -43,9 +41,9 @@ void RecordingSurface::TextOut(int32_t x, int32_t top, unsigned options, const Q
     call.top = top;
     call.options = options;
     call.rect = clip;
-    call.color = m_textColor;
-    call.bkColor = m_bkColor;
-    call.font = m_font;
+    call.color = TextColor();
+    call.bkColor = BkColor();
+    call.font = CurrentFont();
     call.text = std::u16string(text);
     call.utf8 = qv::render::Utf16ToUtf8(text);
     if (advances)
@@ -62,6 +60,7 @@ void RecordingSurface::MoveTo(int32_t x, int32_t y) {
     RecordedCall& call = Record(Kind::MoveTo);
     call.x = x;
     call.y = y;
+    StatefulSurface::MoveTo(x, y);
 }
 
 void RecordingSurface::LineTo(int32_t x, int32_t y) {

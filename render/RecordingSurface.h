@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Surface.h"
+#include "render/StatefulSurface.h"
 
 struct RecordedCall {
     enum class Kind { SelectFont, SetTextColor, SetBkColor, TextOut, FillSolidRect, MoveTo, LineTo, Rectangle, DrawPicture };
@@ -30,7 +30,7 @@ struct RecordedCall {
     uint64_t pictureId = 0;
 };
 
-class RecordingSurface : public Surface {
+class RecordingSurface : public StatefulSurface {
 public:
     const std::vector<RecordedCall>& Calls() const { return m_calls; }
     // The recorded calls of one kind, in order.
@@ -39,11 +39,8 @@ public:
 
     // Surface
     QvFontSpec SelectFont(const QvFontSpec& font) override;
-    const QvFontSpec& CurrentFont() const override { return m_font; }
     QvColor SetTextColor(QvColor color) override;
     QvColor SetBkColor(QvColor color) override;
-    QvColor TextColor() const override { return m_textColor; }
-    QvColor BkColor() const override { return m_bkColor; }
     void TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
                  const int32_t* advances) override;
     void FillSolidRect(const QvRect& rect, QvColor color) override;
@@ -57,7 +54,4 @@ private:
     RecordedCall& Record(RecordedCall::Kind kind);
 
     std::vector<RecordedCall> m_calls;
-    QvFontSpec m_font;
-    QvColor m_textColor = QvRgb(0, 0, 0);
-    QvColor m_bkColor = QvRgb(255, 255, 255);
 };

@@ -38,9 +38,7 @@ public:
     void Cell(const std::string& name, int32_t x0, int32_t top, int32_t x1, int32_t bottom, uint32_t color) {
         Fill(name, {x0 + 1.0, double(bottom), double(x1), double(top)}, color);
         Ink(name, {x0 + 10.0, bottom + 10.0, x0 + 40.0, top - 10.0});
-        m_content += "pen\n";
-        m_list.AddStroke(m_content.size(), {{x0, top, x0, bottom}, {x0, top, x1, top}, {x1, top, x1, bottom},
-                                            {x0, bottom, x1, bottom}});
+        Stroke({{x0, top, x0, bottom}, {x0, top, x1, top}, {x1, top, x1, bottom}, {x0, bottom, x1, bottom}});
     }
     void Stroke(const std::vector<Line>& lines) {
         m_content += "pen\n";
