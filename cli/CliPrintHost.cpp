@@ -4,8 +4,8 @@
 
 #include "common/CqvEx.h"
 #include "engine/QvSettings.h"
-#include "render/CupsJob.h"
-#include "render/PrintFile.h"
+#include "print/CupsJob.h"
+#include "print/PrintFile.h"
 
 using qv::render::CupsJob;
 using qv::render::PdfPrintJob;

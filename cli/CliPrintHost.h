@@ -10,7 +10,7 @@
 #include <string>
 
 #include "cli/CliHost.h"
-#include "render/PdfPrintJob.h"
+#include "print/PdfPrintJob.h"
 
 class CliPrintHost : public CliHost {
 public:

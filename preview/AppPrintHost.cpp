@@ -11,9 +11,9 @@
 #include "preview/CdlgPrintPrev.h"
 #include "preview/CqvPrintingDialog.h"
 #include "preview/PrinterSelection.h"
-#include "render/CupsJob.h"
-#include "render/PdfPrintJob.h"
-#include "render/PrintFile.h"
+#include "print/CupsJob.h"
+#include "print/PdfPrintJob.h"
+#include "print/PrintFile.h"
 
 namespace {
 

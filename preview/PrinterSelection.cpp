@@ -1,6 +1,6 @@
 #include "preview/PrinterSelection.h"
 
-#include "render/CupsJob.h"
+#include "print/CupsJob.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <QPrinter>
 #include <QVBoxLayout>
 
-#include "render/CupsJob.h"
+#include "print/CupsJob.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include "PrintTestSupport.h"
 #include "common/CqvEx.h"
 #include "engine/CqvReport.h"
-#include "render/CupsJob.h"
+#include "print/CupsJob.h"
 
 namespace {
 

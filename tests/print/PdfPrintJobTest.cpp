@@ -6,8 +6,8 @@
 
 #include "PrintTestSupport.h"
 #include "common/CqvEx.h"
-#include "render/PdfPrintJob.h"
-#include "render/PrintFile.h"
+#include "print/PdfPrintJob.h"
+#include "print/PrintFile.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "render/CupsJob.h"
+#include "print/CupsJob.h"
 
 #include <cups/cups.h>
 

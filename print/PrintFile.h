@@ -6,7 +6,7 @@
 #include <string>
 
 #include "render/OutputFile.h"
-#include "render/PrintSink.h"
+#include "print/PrintSink.h"
 
 namespace qv::render {
 

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "render/PrintSink.h"
+#include "print/PrintSink.h"
 
 namespace qv::render {
 

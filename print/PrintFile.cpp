@@ -1,4 +1,4 @@
-#include "render/PrintFile.h"
+#include "print/PrintFile.h"
 
 #include "common/CqvEx.h"
 

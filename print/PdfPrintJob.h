@@ -15,7 +15,7 @@
 
 #include "common/CqvEx.h"
 #include "render/PdfSurface.h"
-#include "render/PrintSink.h"
+#include "print/PrintSink.h"
 
 namespace qv::render {
 

@@ -1,4 +1,4 @@
-#include "render/PdfPrintJob.h"
+#include "print/PdfPrintJob.h"
 
 #include "common/CqvEx.h"
 
