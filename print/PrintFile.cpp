@@ -2,38 +2,36 @@
 
 #include "common/CqvEx.h"
 
-namespace qv::render {
+namespace qv::print {
 
-PrintFile::PrintFile(const std::string& path) : m_strPath(path), m_file(std::make_unique<OutputFile>(path)) {}
+PrintFile::PrintFile(const std::string& path) : m_strPath(path), m_file(std::make_unique<render::OutputFile>(path)) {}
 
-void PrintFile::Fail(const std::string& message) {
-    Cancel();
-    SetLastError(message);
-    throw CqvEx(message);
+template <typename Step>
+void PrintFile::CancelOnFailure(Step step) {
+    try {
+        step();
+    } catch (...) {
+        Cancel();
+        throw;
+    }
 }
 
 void PrintFile::Write(const unsigned char* data, size_t length) {
     if (!m_file)
-        throw CqvEx(CannotWriteMessage(m_strPath, m_bFinished ? "it is already complete" : "printing was cancelled"));
-    if (!m_file->Write(data, length)) {
+        throw CqvEx(render::CannotWriteMessage(m_strPath,
+                                               m_bFinished ? "it is already complete" : "printing was cancelled"));
+    if (m_file->Write(data, length)) return;
+    CancelOnFailure([&] {
         // Closing reports the system's reason for the failed write.
-        try {
-            m_file->Close();
-        } catch (const CqvEx& e) {
-            Fail(e.Message());
-        }
-        Fail(CannotWriteMessage(m_strPath, "the write failed"));
-    }
+        m_file->Close();
+        throw CqvEx(render::CannotWriteMessage(m_strPath, "the write failed"));
+    });
 }
 
 void PrintFile::Finish() {
     if (m_bFinished) return;
-    if (!m_file) throw CqvEx(CannotWriteMessage(m_strPath, "printing was cancelled"));
-    try {
-        m_file->Commit();
-    } catch (const CqvEx& e) {
-        Fail(e.Message());
-    }
+    if (!m_file) throw CqvEx(render::CannotWriteMessage(m_strPath, "printing was cancelled"));
+    CancelOnFailure([&] { m_file->Commit(); });
     m_file.reset();
     m_bFinished = true;
 }
@@ -44,4 +42,4 @@ void PrintFile::Cancel() noexcept {
     m_file.reset();  // removes the temporary file
 }
 
-}  // namespace qv::render
+}  // namespace qv::print
