@@ -1,48 +1,33 @@
 #include "cli/CliPrintHost.h"
 
-#include <cstdint>
-
-#include "common/CqvEx.h"
+#include "cli/TerminalProgress.h"
 #include "engine/QvSettings.h"
-#include "render/CupsJob.h"
-#include "render/PrintFile.h"
+#include "print/CupsJob.h"
+#include "print/PrintFile.h"
+#include "print/PrinterDiscovery.h"
 
-using qv::render::CupsJob;
-using qv::render::PdfPrintJob;
-using qv::render::PrintFile;
+namespace print = qv::print;
 
 namespace {
 
 // The port the progress dialog shows for print to file.
 constexpr const char* kFilePort = "FILE:";
 
-// The paper as the device mode describes it, in logical units. The record
-// holds 16 bits: sizes above 32767 come back through the unsigned reading.
-void PaperOf(const QvDevMode& devMode, int32_t& width, int32_t& height) {
-    width = 2100;
-    height = 2970;
-    if ((devMode.fields & kDmPaperWidth) && devMode.paperWidth != 0)
-        width = static_cast<uint16_t>(devMode.paperWidth);
-    if ((devMode.fields & kDmPaperLength) && devMode.paperLength != 0)
-        height = static_cast<uint16_t>(devMode.paperLength);
-    if ((devMode.fields & kDmOrientation) && devMode.orientation == kDmOrientLandscape) std::swap(width, height);
-}
-
 // How to print anyway, for every message that says printing cannot happen.
 constexpr const char* kToFileHint = "print to a file with --to-file FILE.pdf";
 
 // The sentence for a scheduler that is not there; empty when one answers.
 std::string NoPrintServerMessage() {
-    const std::string noServer = qv::render::NoPrintServerReason();
+    const std::string noServer = print::NoPrintServerReason();
     if (noServer.empty()) return {};
-    return "No print server answers at " + qv::render::CupsServerAddress() +
+    return "No print server answers at " + print::CupsServerAddress() +
            ": start CUPS, or name the server with CUPS_SERVER, or " + kToFileHint;
 }
 
 std::string NoDefaultPrinterMessage() {
-    const std::vector<qv::render::CupsDestination> all = qv::render::ListCupsDestinations();
+    const std::vector<print::CupsDestination> all = print::ListCupsDestinations();
     if (all.empty()) {
-        const std::string reason = qv::render::LastCupsError();
+        const std::string reason = print::LastCupsError();
         const std::string noServer = NoPrintServerMessage();
         if (!noServer.empty()) return noServer;
         return "There is no printer to print to" + (reason.empty() ? std::string() : ": " + reason) + "; " +
@@ -51,20 +36,27 @@ std::string NoDefaultPrinterMessage() {
     std::string names;
     for (const auto& destination : all) {
         names += names.empty() ? "" : ", ";
-        names += destination.instance.empty() ? destination.name : destination.name + "/" + destination.instance;
+        names += destination.FullName();
     }
     return "There is no default printer; choose one with --printer (" + names + ")";
+}
+
+std::string UnknownPrinterMessage(const std::string& printer) {
+    const std::string reason = print::LastCupsError();
+    const std::string noServer = NoPrintServerMessage();
+    if (!noServer.empty()) return "Can't print to '" + printer + "'. " + noServer;
+    return "Can't print to '" + printer + "': " + (reason.empty() ? "there is no such printer" : reason);
 }
 
 }  // namespace
 
 CliPrintHost::CliPrintHost(bool showProgress, std::string printer, std::string toFile)
-    : CliHost(showProgress), m_strPrinter(std::move(printer)), m_strToFile(std::move(toFile)) {}
+    : m_bShowProgress(showProgress), m_strPrinter(std::move(printer)), m_strToFile(std::move(toFile)) {}
 
 CliPrintHost::~CliPrintHost() = default;
 
-void CliPrintHost::Remember(const std::string& message) {
-    if (!m_error) m_error = message;
+std::unique_ptr<Progress> CliPrintHost::CreateProgress() {
+    return std::make_unique<TerminalProgress>(m_bShowProgress);
 }
 
 bool CliPrintHost::DefaultPrinter(QvPrintDialog& dialog) {
@@ -73,22 +65,13 @@ bool CliPrintHost::DefaultPrinter(QvPrintDialog& dialog) {
         dialog.portName = kFilePort;
         return true;
     }
-    std::optional<qv::render::CupsDestination> destination =
-        m_strPrinter.empty() ? qv::render::DefaultCupsDestination() : qv::render::FindCupsDestination(m_strPrinter);
+    const std::optional<print::CupsDestination> destination =
+        m_strPrinter.empty() ? print::DefaultCupsDestination() : print::FindCupsDestination(m_strPrinter);
     if (!destination) {
-        if (m_strPrinter.empty()) {
-            Remember(NoDefaultPrinterMessage());
-        } else {
-            const std::string reason = qv::render::LastCupsError();
-            const std::string noServer = NoPrintServerMessage();
-            Remember(!noServer.empty() ? "Can't print to '" + m_strPrinter + "'. " + noServer
-                                       : "Can't print to '" + m_strPrinter +
-                                             "': " + (reason.empty() ? "there is no such printer" : reason));
-        }
+        KeepError(m_strPrinter.empty() ? NoDefaultPrinterMessage() : UnknownPrinterMessage(m_strPrinter));
         return false;
     }
-    dialog.deviceName = destination->instance.empty() ? destination->name
-                                                      : destination->name + "/" + destination->instance;
+    dialog.deviceName = destination->FullName();
     dialog.portName = destination->deviceUri;
     return true;
 }
@@ -96,78 +79,30 @@ bool CliPrintHost::DefaultPrinter(QvPrintDialog& dialog) {
 bool CliPrintHost::ShowPrintDialog(QvPrintDialog&) { return true; }
 
 Surface* CliPrintHost::AttachPrinter(const QvPrintDialog& dialog) {
-    int32_t width = 0;
-    int32_t height = 0;
-    PaperOf(dialog.devMode, width, height);
     m_strPrinterName = dialog.deviceName;
-    m_job = std::make_unique<PdfPrintJob>(width, height, dialog.deviceName);
-    return &m_job->Surface();
+    return PdfPrintHost::AttachPrinter(dialog);
 }
 
-bool CliPrintHost::StartDoc(const std::string& documentName) {
-    if (!m_job) return false;
-    try {
-        if (!m_strToFile.empty()) {
-            m_job->Start(std::make_unique<PrintFile>(m_strToFile));
-        } else {
-            auto job = std::make_unique<CupsJob>(m_strPrinterName, documentName);
-            m_nJobId = job->JobId();
-            m_strPrinterName = job->Printer();
-            m_job->Start(std::move(job));
-        }
-        return true;
-    } catch (const CqvEx& e) {
-        Remember(e.Message());
-        return false;
-    }
-}
-
-bool CliPrintHost::StartPage() {
-    if (!m_job || !m_job->Started()) return false;
-    try {
-        m_job->StartPage();
-        return true;
-    } catch (const CqvEx& e) {
-        Remember(e.Message());
-        return false;
-    }
-}
-
-bool CliPrintHost::EndPage() {
-    if (!m_job || !m_job->Started()) return false;
-    try {
-        m_job->EndPage();
-        m_nPages = m_job->PagesDone();
-        return true;
-    } catch (const CqvEx& e) {
-        Remember(e.Message());
-        return false;
-    }
+std::unique_ptr<print::PrintSink> CliPrintHost::OpenSink(const std::string& documentName) {
+    if (!m_strToFile.empty()) return std::make_unique<print::PrintFile>(m_strToFile);
+    auto job = std::make_unique<print::CupsJob>(m_strPrinterName, documentName);
+    m_nJobId = job->JobId();
+    m_strPrinterName = job->Printer();
+    return job;
 }
 
 bool CliPrintHost::EndDoc() {
-    if (!m_job || !m_job->Started()) return false;
-    if (QvSettings::Instance().abort) {
+    if (JobStarted() && QvSettings::Instance().abort) {
         m_bInterrupted = true;
-        m_job->Abort();
+        AbortJob();
         return false;
     }
-    try {
-        m_job->Finish();
-        m_bPrinted = true;
-        return true;
-    } catch (const CqvEx& e) {
-        Remember(e.Message());
-        return false;
-    }
+    return PdfPrintHost::EndDoc();
 }
 
 void CliPrintHost::AbortDoc() {
-    if (!m_job) return;
     // Aborting is the page loop's answer to a failure or a cancel; which it
     // was is told by the error kept, or by the cancel flag.
     if (QvSettings::Instance().abort) m_bInterrupted = true;
-    m_job->Abort();
+    PdfPrintHost::AbortDoc();
 }
-
-void CliPrintHost::DetachPrinter() { m_job.reset(); }

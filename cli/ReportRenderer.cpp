@@ -126,8 +126,7 @@ bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath
                   const RenderOptions& options, RenderTimings* timings) {
     // The page setup is known once the template is loaded; landscape turns the
     // paper, as the layout does.
-    const int32_t paperWidth = report.Landscape() ? report.PageHeight() : report.PageWidth();
-    const int32_t paperHeight = report.Landscape() ? report.PageWidth() : report.PageHeight();
+    const auto [paperWidth, paperHeight] = report.Paper();
     std::vector<size_t> drawn;
     if (format == OutputFormat::Pdf) {
         PdfSurface surface = PdfSurface::File(outPath, paperWidth, paperHeight, options.threads);

@@ -248,13 +248,12 @@ bool CqvReport::LoadAll() {
 // ---- pagination ----------------------------------------------------------------
 
 void CqvReport::ComputePageGeometry() {
-    const int32_t paperWidth = m_bLandscape ? m_nPageHeight : m_nPageWidth;
-    const int32_t paperHeight = m_bLandscape ? m_nPageWidth : m_nPageHeight;
-    m_rcPage = QvRect{0, 0, paperWidth, paperHeight};
+    const QvPaper paper = Paper();
+    m_rcPage = QvRect{0, 0, paper.width, paper.height};
     m_rcPrintable.left = m_rcMargins.left;
     m_rcPrintable.top = m_rcMargins.top;
-    m_rcPrintable.right = qv::Clamp32(int64_t{paperWidth} - m_rcMargins.right);
-    m_rcPrintable.bottom = qv::Clamp32(int64_t{paperHeight} - m_rcMargins.bottom);
+    m_rcPrintable.right = qv::Clamp32(int64_t{paper.width} - m_rcMargins.right);
+    m_rcPrintable.bottom = qv::Clamp32(int64_t{paper.height} - m_rcMargins.bottom);
     m_rcBody = m_rcPrintable;
     m_rcBody.bottom = qv::Clamp32(int64_t{m_rcPrintable.bottom} - m_pPageFooter->Height());
 }

@@ -139,6 +139,8 @@ public:
     int32_t PageHeight() const { return m_nPageHeight; }
     int32_t PageWidth() const { return m_nPageWidth; }
     bool Landscape() const { return m_bLandscape; }
+    // The paper the page setup prints on, turned for landscape.
+    QvPaper Paper() const { return PaperOf(m_nPageWidth, m_nPageHeight, m_bLandscape); }
     // Left, top, right and bottom margins.
     const QvRect& Margins() const { return m_rcMargins; }
     int32_t MaxPages() const { return m_nMaxPages; }

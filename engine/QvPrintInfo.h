@@ -26,6 +26,30 @@ struct QvDevMode {
     friend bool operator==(const QvDevMode&, const QvDevMode&) = default;
 };
 
+// A sheet of paper as it lies in the printer, in tenths of a millimetre.
+struct QvPaper {
+    int32_t width = 0;
+    int32_t height = 0;
+    friend bool operator==(const QvPaper&, const QvPaper&) = default;
+};
+
+// The paper a page setup prints on: a landscape setup turns the page.
+constexpr QvPaper PaperOf(int32_t pageWidth, int32_t pageHeight, bool landscape) {
+    return landscape ? QvPaper{pageHeight, pageWidth} : QvPaper{pageWidth, pageHeight};
+}
+
+// The paper a device mode describes, by the same rule. Its 16-bit length and
+// width are read unsigned, as the platform's record is, so sizes up to
+// 6553.5 mm come back whole. A size the mode does not carry is A4's, the
+// paper the mode starts with; a size it carries is taken as it is, zero
+// included, so that an impossible page setup is refused by the surface as it
+// is everywhere else rather than printed on some other paper.
+constexpr QvPaper PaperOf(const QvDevMode& devMode) {
+    const int32_t width = (devMode.fields & kDmPaperWidth) ? static_cast<uint16_t>(devMode.paperWidth) : 2100;
+    const int32_t length = (devMode.fields & kDmPaperLength) ? static_cast<uint16_t>(devMode.paperLength) : 2970;
+    return PaperOf(width, length, (devMode.fields & kDmOrientation) && devMode.orientation == kDmOrientLandscape);
+}
+
 // What the print dialog leaves behind: the chosen printer and its device mode.
 struct QvPrintDialog {
     std::string deviceName;

@@ -109,8 +109,7 @@ void RenderReport(const std::string& templatePath, const std::string& dataPath) 
     CqvReport report(dataPath, templatePath);
     try {
         report.LoadAll();
-        const int32_t width = report.Landscape() ? report.PageHeight() : report.PageWidth();
-        const int32_t height = report.Landscape() ? report.PageWidth() : report.PageHeight();
+        const auto [width, height] = report.Paper();
         size_t pdfBytes = 0;
         PdfSurface pdf = PdfSurface::Stream(
             [&pdfBytes](const unsigned char*, size_t count) {

@@ -100,13 +100,11 @@ std::size_t Report::PageCount() {
 }
 
 std::int32_t Report::PaperWidth() const {
-    const CqvReport& report = Loaded(m_impl);
-    return report.Landscape() ? report.PageHeight() : report.PageWidth();
+    return Loaded(m_impl).Paper().width;
 }
 
 std::int32_t Report::PaperHeight() const {
-    const CqvReport& report = Loaded(m_impl);
-    return report.Landscape() ? report.PageWidth() : report.PageHeight();
+    return Loaded(m_impl).Paper().height;
 }
 
 void Report::RenderToFile(const std::string& path, Format format, double dpi) {

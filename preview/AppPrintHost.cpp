@@ -5,15 +5,12 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <cmath>
-#include <exception>
 
-#include "common/CqvEx.h"
 #include "preview/CdlgPrintPrev.h"
 #include "preview/CqvPrintingDialog.h"
 #include "preview/PrinterSelection.h"
-#include "render/CupsJob.h"
-#include "render/PdfPrintJob.h"
-#include "render/PrintFile.h"
+#include "print/CupsJob.h"
+#include "print/PrintFile.h"
 
 namespace {
 
@@ -88,74 +85,14 @@ bool AppPrintHost::ExecPrintDialog(QPrinter& printer) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-Surface* AppPrintHost::AttachPrinter(const QvPrintDialog& dialog) {
-    int width = PaperWidth(dialog.devMode);
-    int height = PaperLength(dialog.devMode);
-    if (dialog.devMode.orientation == kDmOrientLandscape) std::swap(width, height);
-    m_job = std::make_unique<qv::render::PdfPrintJob>(width, height, dialog.deviceName);
-    return &m_job->Surface();
+std::unique_ptr<qv::print::PrintSink> AppPrintHost::OpenSink(const std::string& documentName) {
+    if (!m_strOutputFile.empty()) return std::make_unique<qv::print::PrintFile>(m_strOutputFile);
+    qv::print::CupsJob::Options options;
+    if (m_nCopies > 1) options.emplace_back("copies", std::to_string(m_nCopies));
+    auto job = std::make_unique<qv::print::CupsJob>(m_strQueue, documentName, options);
+    m_nJobId = job->JobId();
+    return job;
 }
-
-bool AppPrintHost::StartDoc(const std::string& documentName) {
-    if (!m_job) return false;
-    std::unique_ptr<qv::render::PrintSink> sink;
-    if (!m_strOutputFile.empty()) {
-        sink = std::make_unique<qv::render::PrintFile>(m_strOutputFile);
-    } else {
-        qv::render::CupsJob::Options options;
-        if (m_nCopies > 1) options.emplace_back("copies", std::to_string(m_nCopies));
-        auto job = std::make_unique<qv::render::CupsJob>(m_strQueue, documentName, options);
-        m_nJobId = job->JobId();
-        sink = std::move(job);
-    }
-    // A queue or file that refuses the job is an error the user must see, not
-    // a job that silently prints nothing.
-    m_job->Start(std::move(sink));
-    return true;
-}
-
-bool AppPrintHost::StartPage() {
-    if (!m_job) return false;
-    try {
-        m_job->StartPage();
-        return true;
-    } catch (const CqvEx& error) {
-        NoteJobError(error.Message());
-        return false;
-    }
-}
-
-bool AppPrintHost::EndPage() {
-    if (!m_job) return false;
-    try {
-        m_job->EndPage();
-        return true;
-    } catch (const CqvEx& error) {
-        NoteJobError(error.Message());
-        return false;
-    }
-}
-
-bool AppPrintHost::EndDoc() {
-    // Called while the report's print job closes, possibly during unwinding:
-    // nothing may escape from here.
-    if (!m_job || !m_job->Started()) return false;
-    try {
-        m_job->Finish();
-        return true;
-    } catch (const CqvEx& error) {
-        NoteJobError(error.Message());
-    } catch (const std::exception& error) {
-        NoteJobError(error.what());
-    }
-    return false;
-}
-
-void AppPrintHost::AbortDoc() {
-    if (m_job) m_job->Abort();
-}
-
-void AppPrintHost::DetachPrinter() { m_job.reset(); }
 
 int AppPrintHost::RunPreviewDialog(CqvReport& report) {
     CdlgPrintPrev dialog(&report, m_pParent);
@@ -163,9 +100,3 @@ int AppPrintHost::RunPreviewDialog(CqvReport& report) {
 }
 
 std::unique_ptr<Progress> AppPrintHost::CreateProgress() { return std::make_unique<CqvPrintingDialog>(); }
-
-void AppPrintHost::NoteJobError(const std::string& message) {
-    if (m_strJobError.empty()) m_strJobError = message;
-}
-
-std::string AppPrintHost::TakeJobError() { return std::exchange(m_strJobError, std::string()); }

@@ -1,21 +1,17 @@
 #pragma once
-// The desktop application's printer: the platform print dialog, then one PDF
-// print job streamed to the chosen CUPS queue (or written to a file when the
-// user prints to a file), the "Process" progress dialog, and the preview
-// dialog.
+// The desktop application's printer: the platform print dialog, then the
+// shared print host's PDF job streamed to the chosen CUPS queue (or written to
+// a file when the user prints to a file), the "Process" progress dialog, and
+// the preview dialog.
 #include <memory>
 #include <string>
 
-#include "engine/PrintHost.h"
+#include "print/PdfPrintHost.h"
 
 class QPrinter;
 class QWidget;
 
-namespace qv::render {
-class PdfPrintJob;
-}
-
-class AppPrintHost : public PrintHost {
+class AppPrintHost : public qv::print::PdfPrintHost {
 public:
     // `parent` owns the print and preview dialogs while they run.
     explicit AppPrintHost(QWidget* parent = nullptr);
@@ -30,20 +26,8 @@ public:
 
     bool DefaultPrinter(QvPrintDialog& dialog) override;
     bool ShowPrintDialog(QvPrintDialog& dialog) override;
-    Surface* AttachPrinter(const QvPrintDialog& dialog) override;
-    bool StartDoc(const std::string& documentName) override;
-    bool StartPage() override;
-    bool EndPage() override;
-    bool EndDoc() override;
-    void AbortDoc() override;
-    void DetachPrinter() override;
     int RunPreviewDialog(CqvReport& report) override;
     std::unique_ptr<Progress> CreateProgress() override;
-
-    // A failure of the print job that the page loop could only answer by
-    // stopping (a page or the end of the document that did not reach the
-    // printer or the file); empty when there was none. Reading it clears it.
-    std::string TakeJobError();
 
     // Where "print to file" writes; empty when printing to a queue.
     const std::string& OutputFile() const { return m_strOutputFile; }
@@ -54,18 +38,15 @@ protected:
     // Shows the platform's print dialog on `printer`; true when the user
     // confirms. The printer then names the chosen queue, or an output file.
     virtual bool ExecPrintDialog(QPrinter& printer);
+    std::unique_ptr<qv::print::PrintSink> OpenSink(const std::string& documentName) override;
 
     QWidget* Parent() const { return m_pParent; }
 
 private:
-    void NoteJobError(const std::string& message);
-
     QWidget* m_pParent;
     std::string m_strPreferredPrinter;
-    std::unique_ptr<qv::render::PdfPrintJob> m_job;
     std::string m_strQueue;
     std::string m_strOutputFile;
     int m_nCopies = 1;
     int m_nJobId = 0;
-    std::string m_strJobError;
 };

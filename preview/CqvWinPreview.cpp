@@ -83,12 +83,10 @@ void CqvWinPreview::PrepareDevice() {
     if (!m_pReport) return;
     QvDevMode& devMode = m_printInfo.dialog.devMode;
     m_pReport->ApplyPageSetup(&devMode);
-    // The printer's physical page is the paper of the page setup; the device
-    // mode holds 16 bits, read as unsigned like the platform's record.
-    int width = static_cast<uint16_t>(devMode.paperWidth);
-    int height = static_cast<uint16_t>(devMode.paperLength);
-    if (devMode.orientation == kDmOrientLandscape) std::swap(width, height);
-    m_geometry.SetPhysicalPageSize({width, height});
+    // The printer's physical page is the paper of the page setup, as the
+    // device mode carries it.
+    const QvPaper paper = PaperOf(devMode);
+    m_geometry.SetPhysicalPageSize({paper.width, paper.height});
 }
 
 void CqvWinPreview::SyncWindow() {

@@ -1,13 +1,12 @@
 #include "preview/PrinterSelection.h"
 
-#include "render/CupsJob.h"
+#include "print/PrinterDiscovery.h"
 
 namespace {
 
-QvPrintDialog FromDestination(const qv::render::CupsDestination& destination) {
+QvPrintDialog FromDestination(const qv::print::CupsDestination& destination) {
     QvPrintDialog dialog;
-    dialog.deviceName = destination.instance.empty() ? destination.name
-                                                     : destination.name + "/" + destination.instance;
+    dialog.deviceName = destination.FullName();
     dialog.portName = destination.deviceUri;
     return dialog;
 }
@@ -15,14 +14,14 @@ QvPrintDialog FromDestination(const qv::render::CupsDestination& destination) {
 }  // namespace
 
 std::optional<QvPrintDialog> DefaultPrinterSelection() {
-    if (std::optional<qv::render::CupsDestination> d = qv::render::DefaultCupsDestination())
+    if (std::optional<qv::print::CupsDestination> d = qv::print::DefaultCupsDestination())
         return FromDestination(*d);
     return std::nullopt;
 }
 
 std::optional<QvPrintDialog> PrinterSelectionFor(const std::string& queue) {
     if (queue.empty()) return std::nullopt;
-    if (std::optional<qv::render::CupsDestination> d = qv::render::FindCupsDestination(queue))
+    if (std::optional<qv::print::CupsDestination> d = qv::print::FindCupsDestination(queue))
         return FromDestination(*d);
     return std::nullopt;
 }

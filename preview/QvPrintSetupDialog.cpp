@@ -7,14 +7,12 @@
 #include <QPrinter>
 #include <QVBoxLayout>
 
-#include "render/CupsJob.h"
+#include "print/PrinterDiscovery.h"
 
 namespace {
 
-QString FullName(const qv::render::CupsDestination& destination) {
-    const std::string name =
-        destination.instance.empty() ? destination.name : destination.name + "/" + destination.instance;
-    return QString::fromStdString(name);
+QString FullName(const qv::print::CupsDestination& destination) {
+    return QString::fromStdString(destination.FullName());
 }
 
 }  // namespace
@@ -39,7 +37,7 @@ QvPrintSetupDialog::QvPrintSetupDialog(QPrinter* printer, QWidget* parent) : QPa
 
     const QString current = printer ? printer->printerName() : QString();
     int chosen = -1;
-    for (const qv::render::CupsDestination& destination : qv::render::ListCupsDestinations()) {
+    for (const qv::print::CupsDestination& destination : qv::print::ListCupsDestinations()) {
         const QString name = FullName(destination);
         m_pPrinters->addItem(name, QVariant::fromValue(QStringList{QString::fromStdString(destination.makeAndModel),
                                                                    QString::fromStdString(destination.location.empty()
@@ -51,7 +49,7 @@ QvPrintSetupDialog::QvPrintSetupDialog(QPrinter* printer, QWidget* parent) : QPa
     }
     if (m_pPrinters->count() == 0) {
         // Nothing to choose: say why rather than show an empty list.
-        const std::string noServer = qv::render::NoPrintServerReason();
+        const std::string noServer = qv::print::NoPrintServerReason();
         m_pPrinters->setEnabled(false);
         m_pType->setText(noServer.empty() ? QStringLiteral("There is no printer")
                                           : QStringLiteral("There is no printer: %1").arg(QString::fromStdString(noServer)));

@@ -16,7 +16,10 @@ bool RunReportCommand(ReportCommand command, const std::string& dataPath, const 
             report.Preview();
         else
             report.Print();
-        error = host.TakeJobError();
+        // A failure of the print job that the page loop could only answer by
+        // stopping (a page or the document that did not reach the printer or
+        // the file).
+        error = host.TakeError();
     } catch (const CqvEx& failure) {
         error = failure.Message();
     }

@@ -314,6 +314,35 @@ TEST(ReportLoad, ApplyPageSetupWritesTheDeviceMode) {
     EXPECT_EQ(mode.orientation, 1);
 }
 
+TEST(ReportLoad, PrinterPaperIsThePaperTheReportIsLaidOutOn) {
+    // The report lays its pages out on its own paper; the printer learns the
+    // paper through the 16-bit device mode. Both must name the same sheet.
+    SettingsGuard settings;
+    struct Case {
+        const char* attributes;
+        QvPaper paper;
+    };
+    for (const Case& c : {Case{"page-width=\"210mm\" page-height=\"148mm\"", {2100, 1480}},
+                          Case{"page-width=\"210mm\" page-height=\"148mm\" landscape=\"1\"", {1480, 2100}},
+                          // Above 32767: the record's bits read unsigned.
+                          Case{"page-width=\"4000mm\" page-height=\"100mm\" landscape=\"1\"", {1000, 40000}}}) {
+        SCOPED_TRACE(c.attributes);
+        ScratchDir dir;
+        auto report = LoadReport(dir, std::string("<?xml version=\"1.0\"?><XmlTemplateReport ") + c.attributes +
+                                          "><Styles><Style/></Styles><PageHeader/><PageFooter/></XmlTemplateReport>");
+        EXPECT_EQ(report->Paper(), c.paper);
+        QvDevMode mode;
+        report->ApplyPageSetup(&mode);
+        EXPECT_EQ(PaperOf(mode), c.paper);
+    }
+    // A mode that carries no paper is A4, upright unless it says otherwise.
+    QvDevMode bare;
+    bare.orientation = kDmOrientLandscape;
+    EXPECT_EQ(PaperOf(bare), (QvPaper{2100, 2970}));
+    bare.fields = kDmOrientation;
+    EXPECT_EQ(PaperOf(bare), (QvPaper{2970, 2100}));
+}
+
 TEST(ReportLoad, ResetReturnsToTheDefaults) {
     SettingsGuard settings;
     CqvReport report(kData + "data.xml", kData + "tree.qvrp");

@@ -14,7 +14,8 @@
 #include "PrintTestSupport.h"
 #include "common/CqvEx.h"
 #include "engine/CqvReport.h"
-#include "render/CupsJob.h"
+#include "print/CupsJob.h"
+#include "print/PrinterDiscovery.h"
 
 namespace {
 
@@ -191,7 +192,7 @@ TEST_F(CupsPrint, CancelInTheProgressDialogAfterFirstPagePrintsThatPage) {
 TEST_F(CupsPrint, UnfinishedJobIsCancelledWhenDropped) {
     int jobId = 0;
     {
-        qv::render::CupsJob job(Queue());
+        qv::print::CupsJob job(Queue());
         jobId = job.JobId();
         const std::string half = "%PDF-1.5\n% half a document\n";
         job.Write(reinterpret_cast<const unsigned char*>(half.data()), half.size());
@@ -205,17 +206,17 @@ TEST_F(CupsPrint, UnfinishedJobIsCancelledWhenDropped) {
 
 TEST_F(CupsPrint, QueuesAreListedWithTheirDevice) {
     bool listed = false;
-    for (const qv::render::CupsDestination& destination : qv::render::ListCupsDestinations())
+    for (const qv::print::CupsDestination& destination : qv::print::ListCupsDestinations())
         if (destination.name == Queue()) {
             listed = true;
             EXPECT_EQ(destination.deviceUri, Server().DeviceUri());
         }
     EXPECT_TRUE(listed);
-    const auto found = qv::render::FindCupsDestination(Queue());
+    const auto found = qv::print::FindCupsDestination(Queue());
     ASSERT_TRUE(found);
     EXPECT_EQ(found->name, Queue());
-    EXPECT_FALSE(qv::render::FindCupsDestination("NoSuchQueue"));
-    EXPECT_FALSE(qv::render::FindCupsDestination(""));
+    EXPECT_FALSE(qv::print::FindCupsDestination("NoSuchQueue"));
+    EXPECT_FALSE(qv::print::FindCupsDestination(""));
 }
 
 }  // namespace

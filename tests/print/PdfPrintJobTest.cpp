@@ -1,18 +1,23 @@
 // The print job's PDF stream: pages reach the sink as they end, an aborted job
-// sends nothing more, and a sink's failure is the job's error.
+// sends nothing more, and a sink's failure is the job's error; the print host
+// turns that error into the page loop's answers without letting it escape.
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <optional>
 
 #include "PrintTestSupport.h"
 #include "common/CqvEx.h"
-#include "render/PdfPrintJob.h"
-#include "render/PrintFile.h"
+#include "engine/CqvReport.h"
+#include "print/PdfPrintHost.h"
+#include "print/PdfPrintJob.h"
+#include "print/PrintFile.h"
+#include "support/TestSettingsGuard.h"
 
 namespace {
 
-using qv::render::PdfPrintJob;
-using qv::render::PrintSink;
+using qv::print::PdfPrintJob;
+using qv::print::PrintSink;
 
 // What a sink was given and told; outlives the sink, which the job owns.
 struct SinkLog {
@@ -27,10 +32,7 @@ public:
     explicit MemorySink(SinkLog& log, int failAtWrite = 0) : m_log(log), m_failAt(failAtWrite) {}
     void Write(const unsigned char* data, size_t length) override {
         if (m_log.cancelled) throw CqvEx("written after cancel");
-        if (++m_writes == m_failAt) {
-            SetLastError("Can't print to 'Desk': the paper caught fire");
-            throw CqvEx(LastError());
-        }
+        if (++m_writes == m_failAt) throw CqvEx("Can't print to 'Desk': the paper caught fire");
         m_log.bytes.append(reinterpret_cast<const char*>(data), length);
     }
     void Finish() override { m_log.finished = true; }
@@ -133,12 +135,69 @@ TEST(PdfPrintJob, SinkFailureIsTheJobsErrorAndAbortsIt) {
     }
 }
 
+// A printer named "Desk" whose document goes into memory; it can refuse the
+// job outright, or fail at a given write.
+class MemoryPrintHost : public qv::print::PdfPrintHost {
+public:
+    MemoryPrintHost(SinkLog& log, int failAtWrite, bool refuse) : m_log(log), m_failAt(failAtWrite), m_bRefuse(refuse) {}
+    bool DefaultPrinter(QvPrintDialog& dialog) override {
+        dialog.deviceName = "Desk";
+        return true;
+    }
+    bool ShowPrintDialog(QvPrintDialog&) override { return true; }
+    int RunPreviewDialog(CqvReport&) override { return kPreviewResultClose; }
+
+protected:
+    std::unique_ptr<PrintSink> OpenSink(const std::string&) override {
+        if (m_bRefuse) throw CqvEx("Can't print to 'Desk': the queue is paused");
+        return std::make_unique<MemorySink>(m_log, m_failAt);
+    }
+
+private:
+    SinkLog& m_log;
+    int m_failAt;
+    bool m_bRefuse;
+};
+
+TEST(PdfPrintHost, TheFirstFailureIsKeptInTheSinksWordsAndNothingEscapes) {
+    struct Case {
+        const char* what;
+        int failAt;
+        bool refuse;
+        std::optional<std::string> error;
+        int pages;  // the pages that reached the sink
+    };
+    const std::string fire = "Can't print to 'Desk': the paper caught fire";
+    // The document's bytes go out page by page: write 1 is the first page.
+    for (const Case& c : {Case{"printed", 0, false, std::nullopt, 3},
+                          Case{"refused", 0, true, "Can't print to 'Desk': the queue is paused", 0},
+                          Case{"fails at the first page", 1, false, fire, 0},
+                          Case{"fails at the second page", 2, false, fire, 1}}) {
+        SCOPED_TRACE(c.what);
+        qv::test::SettingsGuard settings;
+        SinkLog sink;
+        MemoryPrintHost host(sink, c.failAt, c.refuse);
+        CqvReport report(qv::test::PrintFixture("three_pages.xml"), qv::test::PrintFixture("three_pages.qvrp"), &host);
+        EXPECT_NO_THROW(report.Print());
+        EXPECT_EQ(host.Error(), c.error);
+        EXPECT_EQ(host.Printed(), !c.error);
+        EXPECT_EQ(sink.finished, !c.error);
+        EXPECT_EQ(host.PagesPrinted(), c.pages);
+        if (c.error && !c.refuse) {
+            EXPECT_TRUE(sink.cancelled);
+        }
+        // Read once: the next job starts without it.
+        EXPECT_EQ(host.TakeError(), c.error.value_or(""));
+        EXPECT_FALSE(host.Error());
+    }
+}
+
 TEST(PrintFile, CancelKeepsTheOlderFileAndLeavesNoTemporary) {
     qv::test::ScratchDir dir;
     const std::string path = dir / "out.pdf";
     { std::ofstream(path) << "older"; }
     {
-        qv::render::PrintFile file(path);
+        qv::print::PrintFile file(path);
         const std::string bytes = "%PDF-1.5 newer";
         file.Write(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
         file.Cancel();

@@ -5,15 +5,16 @@
 // Finish behaves as if cancelled, so an error half-way never prints or leaves
 // half a document.
 #include <cstddef>
-#include <string>
 
-namespace qv::render {
+namespace qv::print {
 
 class PrintSink {
 public:
     virtual ~PrintSink() = default;
 
-    // Raise CqvEx with a message that names the printer or file.
+    // Raise CqvEx with the message the user reads, naming the printer or
+    // file; the sink is then cancelled. The exception travels unchanged up to
+    // the print host, which keeps it as the job's error.
     virtual void Write(const unsigned char* data, size_t length) = 0;
     virtual void Finish() = 0;
     // Stops the job: no further bytes are taken, and nothing is printed or kept.
@@ -22,15 +23,6 @@ public:
 
     virtual bool Finished() const = 0;
     virtual bool Cancelled() const = 0;
-
-    // The message of the last failed Write, Finish or Cancel; empty when none.
-    const std::string& LastError() const { return m_strLastError; }
-
-protected:
-    void SetLastError(std::string message) { m_strLastError = std::move(message); }
-
-private:
-    std::string m_strLastError;
 };
 
-}  // namespace qv::render
+}  // namespace qv::print

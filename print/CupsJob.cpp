@@ -1,28 +1,14 @@
-#include "render/CupsJob.h"
-
-#include <cups/cups.h>
+#include "print/CupsJob.h"
 
 #include <algorithm>
 
 #include "common/CqvEx.h"
+#include "print/CupsHandles.h"
+#include "print/PrinterDiscovery.h"
 
-namespace qv::render {
+namespace qv::print {
 
 namespace {
-
-// CUPS's own objects, freed by their own functions.
-struct DestDeleter {
-    void operator()(cups_dest_t* dest) const { cupsFreeDests(1, dest); }
-};
-struct HttpDeleter {
-    void operator()(http_t* http) const { httpClose(http); }
-};
-struct DestInfoDeleter {
-    void operator()(cups_dinfo_t* info) const { cupsFreeDestInfo(info); }
-};
-using DestPtr = std::unique_ptr<cups_dest_t, DestDeleter>;
-using HttpPtr = std::unique_ptr<http_t, HttpDeleter>;
-using DestInfoPtr = std::unique_ptr<cups_dinfo_t, DestInfoDeleter>;
 
 // A job option list built for one request.
 class OptionList {
@@ -44,116 +30,25 @@ private:
 
 // How long connecting to the scheduler may take before the job fails.
 constexpr int kConnectTimeoutMs = 30000;
-// How long the probe for a scheduler waits. It runs only after a look-up has
-// already failed, so it only decides which message the user reads.
-constexpr int kProbeTimeoutMs = 5000;
 // cupsWriteRequestData takes an int length.
 constexpr size_t kWriteChunk = 64 * 1024;
 
 bool IppSucceeded(ipp_status_t status) { return status < IPP_STATUS_REDIRECTION_OTHER_SITE; }
 
-std::string OptionOf(const cups_dest_t& dest, const char* name) {
-    const char* value = cupsGetOption(name, dest.num_options, dest.options);
-    return value ? value : "";
-}
-
-CupsDestination DestinationOf(const cups_dest_t& dest) {
-    CupsDestination result;
-    result.name = dest.name ? dest.name : "";
-    result.instance = dest.instance ? dest.instance : "";
-    result.isDefault = dest.is_default != 0;
-    result.info = OptionOf(dest, "printer-info");
-    result.location = OptionOf(dest, "printer-location");
-    result.deviceUri = OptionOf(dest, "device-uri");
-    result.makeAndModel = OptionOf(dest, "printer-make-and-model");
-    return result;
-}
-
-// "NAME/INSTANCE" as CUPS names a destination: the instance is optional.
-DestPtr GetNamedDest(const std::string& name) {
-    if (name.empty()) return DestPtr(cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr));
-    const size_t slash = name.find('/');
-    const std::string queue = name.substr(0, slash);
-    const std::string instance = slash == std::string::npos ? std::string() : name.substr(slash + 1);
-    return DestPtr(cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.c_str(), instance.empty() ? nullptr : instance.c_str()));
-}
-
-// A connection of the job's own to the scheduler that holds the queues. Not
-// cupsConnectDest: that goes to the address in the queue's printer URI
-// (localhost:631), which misses a scheduler reached through CUPS_SERVER.
-HttpPtr ConnectToScheduler() {
-    return HttpPtr(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, kConnectTimeoutMs,
-                                nullptr));
-}
-
-std::string FullName(const cups_dest_t& dest) {
-    std::string name = dest.name ? dest.name : "";
-    if (dest.instance && *dest.instance) name += std::string("/") + dest.instance;
-    return name;
-}
-
 }  // namespace
-
-std::string CupsServerAddress() {
-    const std::string server = cupsServer() ? cupsServer() : "";
-    // A domain socket has no port.
-    if (server.empty() || server.front() == '/') return server;
-    return server + ":" + std::to_string(ippPort());
-}
-
-bool CupsSchedulerAnswers() {
-    const HttpPtr http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                                    kProbeTimeoutMs, nullptr));
-    return http != nullptr;
-}
-
-std::string NoPrintServerReason() {
-    if (CupsSchedulerAnswers()) return {};
-    return "no print server answers at " + CupsServerAddress();
-}
-
-std::string LastCupsError() {
-    if (cupsLastError() == IPP_STATUS_OK) return {};
-    const char* text = cupsLastErrorString();
-    if (text && *text) return text;
-    return ippErrorString(cupsLastError());
-}
-
-std::vector<CupsDestination> ListCupsDestinations() {
-    cups_dest_t* dests = nullptr;
-    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
-    std::vector<CupsDestination> result;
-    result.reserve(count > 0 ? static_cast<size_t>(count) : 0);
-    for (int i = 0; i < count; ++i) result.push_back(DestinationOf(dests[i]));
-    cupsFreeDests(count, dests);
-    return result;
-}
-
-std::optional<CupsDestination> DefaultCupsDestination() {
-    DestPtr dest = GetNamedDest({});
-    if (!dest) return std::nullopt;
-    return DestinationOf(*dest);
-}
-
-std::optional<CupsDestination> FindCupsDestination(const std::string& name) {
-    if (name.empty()) return std::nullopt;
-    DestPtr dest = GetNamedDest(name);
-    if (!dest) return std::nullopt;
-    return DestinationOf(*dest);
-}
 
 // ---- the job ---------------------------------------------------------------------
 
 struct CupsJob::Connection {
-    DestPtr dest;
-    HttpPtr http;
-    DestInfoPtr info;
+    CupsDestPtr dest;
+    CupsHttpPtr http;
+    CupsDestInfoPtr info;
 };
 
 CupsJob::CupsJob(const std::string& printer, const std::string& title, const Options& options)
     : m_strPrinter(printer), m_connection(std::make_unique<Connection>()) {
     Connection& c = *m_connection;
-    c.dest = GetNamedDest(printer);
+    c.dest = GetNamedCupsDest(printer);
     if (!c.dest) {
         const ipp_status_t status = cupsLastError();
         const std::string lookupError = LastCupsError();
@@ -166,13 +61,12 @@ CupsJob::CupsJob(const std::string& printer, const std::string& title, const Opt
         const std::string message = !noServer.empty() ? "There is no default printer: " + noServer
                                     : unreachable     ? "There is no default printer: " + lookupError
                                                       : std::string("There is no default printer");
-        SetLastError(message);
         m_state = State::Cancelled;
         throw CqvEx(message);
     }
-    m_strPrinter = FullName(*c.dest);
+    m_strPrinter = FullCupsName(*c.dest);
 
-    c.http = ConnectToScheduler();
+    c.http = ConnectToCupsScheduler(kConnectTimeoutMs);
     if (!c.http) Fail(LastCupsError());
     c.info.reset(cupsCopyDestInfo(c.http.get(), c.dest.get()));
     if (!c.info) Fail(LastCupsError());
@@ -197,7 +91,6 @@ void CupsJob::Fail(const std::string& reason) {
     const std::string message =
         "Can't print to '" + m_strPrinter + "': " + (reason.empty() ? "the print system gave no reason" : reason);
     Cancel();
-    SetLastError(message);
     throw CqvEx(message);
 }
 
@@ -242,15 +135,13 @@ void CupsJob::Cancel() noexcept {
         // partial document. The job needs a request of its own, on a fresh
         // connection: the old one is mid-request or came out of a failure.
         c.http.reset();
-        c.http = ConnectToScheduler();
-        const ipp_status_t status =
-            c.http ? cupsCancelDestJob(c.http.get(), c.dest.get(), m_nJobId) : IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
-        // A job the scheduler has already finished or dropped is as good as cancelled.
-        if (!IppSucceeded(status) && status != IPP_STATUS_ERROR_NOT_POSSIBLE && status != IPP_STATUS_ERROR_NOT_FOUND)
-            SetLastError("Can't cancel job " + std::to_string(m_nJobId) + " on '" + m_strPrinter +
-                         "': " + LastCupsError());
+        c.http = ConnectToCupsScheduler(kConnectTimeoutMs);
+        // A refusal has no one to tell: cancelling runs while a failure is
+        // already on its way, or from the destructor. A job the scheduler has
+        // already finished or dropped is as good as cancelled anyway.
+        if (c.http) cupsCancelDestJob(c.http.get(), c.dest.get(), m_nJobId);
     }
     m_connection.reset();
 }
 
-}  // namespace qv::render
+}  // namespace qv::print

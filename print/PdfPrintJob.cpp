@@ -1,12 +1,13 @@
-#include "render/PdfPrintJob.h"
+#include "print/PdfPrintJob.h"
 
 #include "common/CqvEx.h"
 
-namespace qv::render {
+namespace qv::print {
 
 PdfPrintJob::PdfPrintJob(int32_t paperWidth, int32_t paperHeight, std::string name) {
-    m_surface.emplace(PdfSurface::Stream([this](const unsigned char* data, size_t length) { return Write(data, length); },
-                                         name, paperWidth, paperHeight));
+    m_surface.emplace(PdfSurface::Stream(
+        [this](const unsigned char* data, size_t length) { return Write(data, length); }, name, paperWidth,
+        paperHeight));
 }
 
 PdfPrintJob::~PdfPrintJob() {
@@ -23,60 +24,56 @@ bool PdfPrintJob::Write(const unsigned char* data, size_t length) {
     if (m_sink->Cancelled() || m_sink->Finished()) return false;
     try {
         m_sink->Write(data, length);
-    } catch (const CqvEx&) {
-        // The surface only learns that the bytes did not go; the sink keeps the reason.
+    } catch (...) {
+        // The surface's writer takes only "the bytes did not go"; the sink's
+        // own exception waits here and comes out of the step that wrote.
+        if (!m_sinkFailure) m_sinkFailure = std::current_exception();
         return false;
     }
     return true;
 }
 
-void PdfPrintJob::Rethrow(const CqvEx& error) {
-    // The sink knows why its bytes did not arrive; the surface only knows that they did not.
-    const std::string message = m_sink && !m_sink->LastError().empty() ? m_sink->LastError() : error.Message();
-    Abort();
-    throw CqvEx(message);
+template <typename Step>
+void PdfPrintJob::Run(Step step) {
+    try {
+        step();
+    } catch (...) {
+        Abort();
+        // The surface only knows that its bytes did not arrive; the sink
+        // knows why, in the words the user reads.
+        if (m_sinkFailure) std::rethrow_exception(m_sinkFailure);
+        throw;
+    }
 }
 
 void PdfPrintJob::Start(std::unique_ptr<PrintSink> sink) {
     if (m_bAborted || m_bFinished || !sink) throw CqvEx("The print job cannot be started again");
     m_sink = std::move(sink);
-    try {
+    Run([&] {
         if (!m_pending.empty()) m_sink->Write(m_pending.data(), m_pending.size());
-    } catch (const CqvEx& error) {
-        Rethrow(error);
-    }
+    });
     m_pending.clear();
     m_pending.shrink_to_fit();
 }
 
 void PdfPrintJob::StartPage() {
     if (m_bAborted) throw CqvEx("The print job has been cancelled");
-    try {
-        m_surface->StartPage();
-    } catch (const CqvEx& error) {
-        Rethrow(error);
-    }
+    Run([&] { m_surface->StartPage(); });
 }
 
 void PdfPrintJob::EndPage() {
     if (m_bAborted) throw CqvEx("The print job has been cancelled");
-    try {
-        m_surface->EndPage();
-    } catch (const CqvEx& error) {
-        Rethrow(error);
-    }
+    Run([&] { m_surface->EndPage(); });
 }
 
 void PdfPrintJob::Finish() {
     if (m_bFinished) return;
     if (m_bAborted) throw CqvEx("The print job has been cancelled");
     if (!m_sink) throw CqvEx("The print job was never started");
-    try {
+    Run([&] {
         m_surface->Finish();
         m_sink->Finish();
-    } catch (const CqvEx& error) {
-        Rethrow(error);
-    }
+    });
     m_bFinished = true;
 }
 
@@ -87,4 +84,4 @@ void PdfPrintJob::Abort() noexcept {
     m_pending.clear();
 }
 
-}  // namespace qv::render
+}  // namespace qv::print

@@ -8,16 +8,16 @@
 // surface before its job starts, and whatever the surface writes in the
 // meantime is kept and sent first.
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "common/CqvEx.h"
+#include "print/PrintSink.h"
 #include "render/PdfSurface.h"
-#include "render/PrintSink.h"
 
-namespace qv::render {
+namespace qv::print {
 
 class PdfPrintJob {
 public:
@@ -38,8 +38,9 @@ public:
     bool Started() const { return m_sink != nullptr; }
 
     // Page control. EndPage sends the page's bytes on; Finish completes the
-    // document and the sink. Raise CqvEx with the sink's message (CUPS's or
-    // the file's reason) when the bytes cannot go; the job is then aborted.
+    // document and the sink. When the bytes cannot go, the sink's own
+    // exception comes out (CUPS's or the file's reason); any failure aborts
+    // the job.
     void StartPage();
     void EndPage();
     void Finish();
@@ -56,13 +57,17 @@ public:
 private:
     // The surface's bytes: held until the sink arrives, then passed on.
     bool Write(const unsigned char* data, size_t length);
-    [[noreturn]] void Rethrow(const CqvEx& error);
+    // Runs a step of the job; a failure aborts the job and comes out as the
+    // sink's exception when the sink refused bytes, else as it was raised.
+    template <typename Step>
+    void Run(Step step);
 
     std::unique_ptr<PrintSink> m_sink;
     std::vector<unsigned char> m_pending;  // bytes written before the sink arrived
+    std::exception_ptr m_sinkFailure;      // the sink's first refusal of bytes
     std::optional<PdfSurface> m_surface;
     bool m_bFinished = false;
     bool m_bAborted = false;
 };
 
-}  // namespace qv::render
+}  // namespace qv::print

@@ -1,51 +1,15 @@
 #pragma once
-// Printing through CUPS: the queues the print dialog offers, and one print job
-// whose single PDF document is streamed to a queue while its pages are drawn.
-//
-// The scheduler is the one the CUPS client library is configured for (the
-// CUPS_SERVER variable, client.conf, else the local one).
+// Printing through CUPS: one print job whose single PDF document is streamed
+// to a queue while its pages are drawn. The queues to choose from are
+// PrinterDiscovery's.
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "render/PrintSink.h"
+#include "print/PrintSink.h"
 
-namespace qv::render {
-
-// One queue (or an instance of one) as CUPS lists it.
-struct CupsDestination {
-    std::string name;      // the queue name, as given to --printer or lp -d
-    std::string instance;  // empty for the queue itself
-    bool isDefault = false;
-    std::string info;       // the queue's description ("printer-info"), may be empty
-    std::string location;   // "printer-location", may be empty
-    std::string deviceUri;  // "device-uri": where the queue sends its jobs; the port
-    std::string makeAndModel;
-};
-
-// Every destination the scheduler knows, in CUPS's order. Empty when there is
-// none or the scheduler cannot be reached.
-std::vector<CupsDestination> ListCupsDestinations();
-// The default destination (the lpoptions default, $PRINTER or $LPDEST, else the
-// scheduler's); none when no default is set.
-std::optional<CupsDestination> DefaultCupsDestination();
-// The named destination ("NAME" or "NAME/INSTANCE"); none when it is unknown.
-std::optional<CupsDestination> FindCupsDestination(const std::string& name);
-
-// CUPS's own words for why the last look-up above found nothing (the
-// scheduler cannot be reached, the queue does not exist); empty when it gave none.
-std::string LastCupsError();
-
-// Where the client library looks for the scheduler: its socket path, or
-// host:port.
-std::string CupsServerAddress();
-// Whether a scheduler answers at that address. The look-ups above say only
-// that they found nothing; this tells "no such queue" from "no print server".
-bool CupsSchedulerAnswers();
-// "no print server answers at ADDRESS" when none answers; empty when one does.
-std::string NoPrintServerReason();
+namespace qv::print {
 
 // The title every job of the report carries.
 inline constexpr const char* kCupsJobTitle = "Quorvane";
@@ -99,4 +63,4 @@ private:
     State m_state = State::Open;
 };
 
-}  // namespace qv::render
+}  // namespace qv::print

@@ -5,10 +5,10 @@
 #include <memory>
 #include <string>
 
+#include "print/PrintSink.h"
 #include "render/OutputFile.h"
-#include "render/PrintSink.h"
 
-namespace qv::render {
+namespace qv::print {
 
 class PrintFile : public PrintSink {
 public:
@@ -28,12 +28,14 @@ public:
     const std::string& Path() const { return m_strPath; }
 
 private:
-    [[noreturn]] void Fail(const std::string& message);
+    // Runs a step of the file; a failure cancels the file on its way out.
+    template <typename Step>
+    void CancelOnFailure(Step step);
 
     std::string m_strPath;
-    std::unique_ptr<OutputFile> m_file;
+    std::unique_ptr<render::OutputFile> m_file;
     bool m_bFinished = false;
     bool m_bCancelled = false;
 };
 
-}  // namespace qv::render
+}  // namespace qv::print
