@@ -17,18 +17,7 @@
 namespace {
 
 using qv::test::ScratchDir;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitizedAllocator = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitizedAllocator = true;
-#else
-constexpr bool kSanitizedAllocator = false;
-#endif
-#else
-constexpr bool kSanitizedAllocator = false;
-#endif
+using qvtest::kSanitizedAllocator;
 
 // The first difference between the template tree below `element` and the data
 // tree below `data`, in document order; empty when they agree.
