@@ -299,6 +299,8 @@ void CqvXmlLoader::CharacterData(const XML_Char* data, int length) {
     // its white space is written text, not indentation.
     const bool continuesLine = chunk.front() != '\n' && start >= 0 &&
                                open.runParser == parse.parser && start == open.runEnd;
+    // Everything gathered is counted, the separating space included.
+    const size_t gatheredBefore = gathered.size();
     if (!continuesLine) {
         // Leading white space collapses into at most one separating space, and
         // none at the very start of the element's text.
@@ -313,8 +315,8 @@ void CqvXmlLoader::CharacterData(const XML_Char* data, int length) {
         }
         chunk.remove_prefix(skipped);
     }
-    ChargeTree(chunk.size());
     gathered.append(chunk);
+    ChargeTree(gathered.size() - gatheredBefore);
 
     const XML_Index end = start + XML_GetCurrentByteCount(parse.parser);
     const bool cutAtBlockEnd = !chunk.empty() && start >= 0 && end == parse.bytesFed;

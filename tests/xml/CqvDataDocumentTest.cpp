@@ -110,8 +110,8 @@ TEST(CqvDataDocument, TheTreeIsCountedSmallAndHeldToItsBudget) {
     ScratchDir dir;
     std::string rows = "<root>\n";
     for (int i = 0; i < 20000; ++i)
-        rows += "  <dog id='" + std::to_string(i) + "'><name>Rex " + std::to_string(i) +
-                "</name><breed>Beagle</breed><born>2019-04-0" + std::to_string(i % 9 + 1) + "</born></dog>\n";
+        rows += "  <dog id='" + std::to_string(i) + "'>\n    <name>Rex\n      " + std::to_string(i) +
+                "</name>\n    <breed>Beagle</breed><born>2019-04-0" + std::to_string(i % 9 + 1) + "</born></dog>\n";
     rows += "</root>";
     const std::string path = dir.Write("rows.xml", rows);
 
