@@ -132,7 +132,7 @@ void CqvBlock::HandPiecesToReport() {
 // ---- layout ------------------------------------------------------------------
 
 int32_t CqvBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                         const TiXmlElement* data, QvRect& itemRect, CqvTrial* trial) {
+                         QvDataElement data, QvRect& itemRect, CqvTrial* trial) {
     if (trial) trial->Register(*this);
     m_pieces.clear();
     const int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
@@ -161,7 +161,7 @@ bool OverlapsAnySpan(const std::vector<std::pair<int32_t, int32_t>>& spans, int3
 }  // namespace
 
 int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                                 const TiXmlElement* data, CqvTrial* trial) {
+                                 QvDataElement data, CqvTrial* trial) {
     PlacementRecord& placement = m_children.Placement();
     const bool blockIsRow = qv::IsRowType(m_nType);
     int32_t result = 0;
@@ -378,7 +378,7 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone,
 // ---- keep with next ----------------------------------------------------------
 
 bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, bool atItsPlace,
-                           Surface& surface, QvPrintInfo& printInfo, const TiXmlElement* data) {
+                           Surface& surface, QvPrintInfo& printInfo, QvDataElement data) {
     // The item that asks for the trial is tried where the real layout puts it,
     // its space-before already counted; each item after it moves down by its
     // own space-before from where the previous one ended.
@@ -398,7 +398,7 @@ bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, bo
 }
 
 bool CqvBlock::KeepWithNextFails(size_t index, int32_t e, Surface& surface,
-                                 QvPrintInfo& printInfo, const TiXmlElement* data) {
+                                 QvPrintInfo& printInfo, QvDataElement data) {
     // The trial runs from the child's flow position; every item in it moves on
     // from where the previous one ended.
     CqvItem& child = *m_children.At(index);

@@ -17,7 +17,7 @@ public:
     ~CqvBlock() override;
 
     void Load(const TiXmlElement& element) override;
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, const TiXmlElement* data,
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
                    QvRect& itemRect, CqvTrial* trial) override;
     void Reset() override;
     void SetInFooter() override;
@@ -52,7 +52,7 @@ public:
 protected:
     // Places the children at y: the block layout proper.
     int32_t LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                           const TiXmlElement* data, CqvTrial* trial);
+                           QvDataElement data, CqvTrial* trial);
     // Moves the pieces of the current Layout to the report's current page.
     void HandPiecesToReport();
     // Makes the children of the element (the child factory).
@@ -67,9 +67,9 @@ protected:
 
 private:
     bool KeepWithNextFails(size_t index, int32_t e, Surface& surface, QvPrintInfo& printInfo,
-                           const TiXmlElement* data);
+                           QvDataElement data);
     bool TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, bool atItsPlace,
-                     Surface& surface, QvPrintInfo& printInfo, const TiXmlElement* data);
+                     Surface& surface, QvPrintInfo& printInfo, QvDataElement data);
     // The outermost absolute block of the body (an `asblank` form), which
     // moves whole to the next page when it does not fit.
     bool IsFormInBody() const;

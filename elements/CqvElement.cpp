@@ -2,7 +2,7 @@
 
 #include "engine/CqvPagePiece.h"
 
-int32_t CqvElement::Layout(Surface&, QvPrintInfo&, int32_t, const TiXmlElement*, QvRect&,
+int32_t CqvElement::Layout(Surface&, QvPrintInfo&, int32_t, QvDataElement, QvRect&,
                            CqvTrial*) {
     return qv::kLayoutNothing;
 }

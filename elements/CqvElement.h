@@ -6,6 +6,7 @@
 
 #include "common/QvRect.h"
 #include "xml/NamedElementList.h"
+#include "xml/QvDataElement.h"
 
 class CqvBlock;
 class CqvPagePiece;
@@ -69,7 +70,7 @@ public:
     // the data context; `itemRect` receives the rectangle the element used.
     // Elements record themselves with `trial` before they change anything.
     virtual int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                           const TiXmlElement* data, QvRect& itemRect, CqvTrial* trial);
+                           QvDataElement data, QvRect& itemRect, CqvTrial* trial);
 
     // Copies the report link and the name.
     virtual void Assign(const CqvElement& other);

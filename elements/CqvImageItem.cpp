@@ -19,6 +19,7 @@
 #include "engine/QvSettings.h"
 #include "xml/PathInsideFolder.h"
 #include "xml/ResolvePathFromBase.h"
+#include "xml/DataNav.h"
 #include "xml/XmlNav.h"
 
 std::unique_ptr<CqvItem> CreateImageItem(bool bound) { return std::make_unique<CqvImageItem>(bound); }
@@ -81,18 +82,18 @@ std::pair<int32_t, int32_t> CqvImageItem::BoxFor(int w, int h, int32_t W, int32_
     return {W, W};
 }
 
-std::string CqvImageItem::DataValue(const TiXmlElement* data) const {
+std::string CqvImageItem::DataValue(QvDataElement data) const {
     // "child@attribute": the part before the first "@" names a child element of
     // the data element (none: the data element itself), the part after it an
     // attribute; without one the element's text is the value.
     const size_t at = m_strXmlElementName.find('@');
     const std::string elementName = m_strXmlElementName.substr(0, at);
-    const TiXmlElement* element = elementName.empty() ? data : qv::xml::FirstChildElement(data, elementName);
+    const QvDataElement element = elementName.empty() ? data : qv::xml::FirstChildElement(data, elementName);
     if (!element) return {};
-    const std::string* value = at == std::string::npos
-                                   ? qv::xml::ElementText(element)
-                                   : qv::xml::AttributeByName(element, m_strXmlElementName.substr(at + 1));
-    return value ? *value : std::string();
+    const std::optional<std::string_view> value =
+        at == std::string::npos ? qv::xml::ElementText(element)
+                                : qv::xml::AttributeByName(element, std::string_view(m_strXmlElementName).substr(at + 1));
+    return value ? std::string(*value) : std::string();
 }
 
 std::string CqvImageItem::FilePath(const std::string& value) const {
@@ -126,7 +127,7 @@ void CqvImageItem::CheckDataPictureName(const std::string& value, const std::str
         throw CqvEx(refused + "it lies outside the template's picture folder");
 }
 
-std::shared_ptr<CqvPicture> CqvImageItem::ReadPicture(const TiXmlElement* data) {
+std::shared_ptr<CqvPicture> CqvImageItem::ReadPicture(QvDataElement data) {
     std::shared_ptr<CqvPicture> holder;
     const std::string value = m_nType == qv::kTypeXmlImage ? DataValue(data) : std::string();
     if (m_dataFrom == DataFrom::File) {
@@ -151,7 +152,7 @@ std::shared_ptr<CqvPicture> CqvImageItem::ReadPicture(const TiXmlElement* data) 
     return holder->HasPicture() ? holder : nullptr;
 }
 
-bool CqvImageItem::LoadPicture(const TiXmlElement* data) {
+bool CqvImageItem::LoadPicture(QvDataElement data) {
     const bool sameSource = m_nType == qv::kTypeImage || m_pLoadedFor == data;
     if (IsDone() || !m_pPicture || !sameSource) {
         m_pPicture.reset();
@@ -183,7 +184,7 @@ bool CqvImageItem::LoadPicture(const TiXmlElement* data) {
 
 // ---- layout ------------------------------------------------------------------
 
-int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, const TiXmlElement* data, QvRect& itemRect,
+int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement data, QvRect& itemRect,
                              CqvTrial* trial) {
     if (trial) trial->Register(*this);
     if (!LoadPicture(data)) {

@@ -24,7 +24,7 @@ public:
     // element's text: the file name with its placeholders expanded, or the
     // base64 text as written.
     void Load(const TiXmlElement& element) override;
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, const TiXmlElement* data,
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
                    QvRect& itemRect, CqvTrial* trial) override;
     // The picture with the part placed on this page; none inside a trial.
     std::unique_ptr<CqvPagePiece> CreatePiece() override;
@@ -50,10 +50,10 @@ public:
 private:
     // Makes sure the item has the picture for this placement; false when there
     // is none to place (no file reference, or bytes that are no picture).
-    bool LoadPicture(const TiXmlElement* data);
-    std::shared_ptr<CqvPicture> ReadPicture(const TiXmlElement* data);
+    bool LoadPicture(QvDataElement data);
+    std::shared_ptr<CqvPicture> ReadPicture(QvDataElement data);
     // The value the bound item names in the data element.
-    std::string DataValue(const TiXmlElement* data) const;
+    std::string DataValue(QvDataElement data) const;
     // The resolved file path, or empty when there is no file reference.
     std::string FilePath(const std::string& value) const;
     // Raises CqvEx when the process-wide data trust keeps the data's picture
@@ -73,7 +73,7 @@ private:
     // for: a split picture, or one laid out again after a keep-with-next
     // trial, goes on with the same picture.
     std::shared_ptr<CqvPicture> m_pPicture;
-    const TiXmlElement* m_pLoadedFor = nullptr;
+    QvDataElement m_pLoadedFor;
     bool m_bFresh = false;
     int32_t m_nSliceOffset = 0;
     int32_t m_nSliceHeight = 0;

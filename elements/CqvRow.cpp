@@ -87,7 +87,7 @@ void CqvRow::Load(const TiXmlElement& element) {
 }
 
 int32_t CqvRow::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                       const TiXmlElement* data, QvRect& itemRect, CqvTrial* trial) {
+                       QvDataElement data, QvRect& itemRect, CqvTrial* trial) {
     if (trial) trial->Register(*this);
     m_pieces.clear();
     itemRect = ItemRect(y);

@@ -27,7 +27,7 @@ void CqvTextItem::Load(const TiXmlElement& element) {
     SetSource(text ? *text : std::string());
 }
 
-int32_t CqvTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, const TiXmlElement* data,
+int32_t CqvTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, QvDataElement data,
                             QvRect& itemRect, CqvTrial* trial) {
     if (trial) trial->Register(*this);
     CqvFontScope scope(surface, m_style);
@@ -39,7 +39,7 @@ std::unique_ptr<CqvPagePiece> CqvTextItem::CreatePiece() {
     return std::make_unique<CqvTextPiece>(&m_style, m_strPageText, m_bHasPageCount);
 }
 
-int32_t CqvTextItem::LayoutText(int32_t y, const TiXmlElement* data, QvRect& itemRect) {
+int32_t CqvTextItem::LayoutText(int32_t y, QvDataElement data, QvRect& itemRect) {
     ItemRect(y);
     m_bCutAtBottomLimit = false;
     if (m_bAbsolute) GrowAbsoluteBoxToOneLine();
@@ -87,7 +87,7 @@ void CqvTextItem::SetSource(std::string text) {
     m_bCutPlainSource = false;
 }
 
-void CqvTextItem::ExpandAndCut(const TiXmlElement* data) {
+void CqvTextItem::ExpandAndCut(QvDataElement data) {
     // A text without fields expands to itself on every page: once cut, it keeps
     // its words, so a long text is not copied and cut again for every page it
     // continues on.

@@ -17,7 +17,7 @@ public:
 
     // Common attributes and style, then the element's own text.
     void Load(const TiXmlElement& element) override;
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, const TiXmlElement* data,
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
                    QvRect& itemRect, CqvTrial* trial) override;
     // The page text with the item's style; none inside a keep-with-next trial.
     std::unique_ptr<CqvPagePiece> CreatePiece() override;
@@ -35,7 +35,7 @@ protected:
 
     // The text layout proper, inside the caller's font scope, once the source
     // text is known; `data` is the element placeholders are resolved against.
-    int32_t LayoutText(int32_t y, const TiXmlElement* data, QvRect& itemRect);
+    int32_t LayoutText(int32_t y, QvDataElement data, QvRect& itemRect);
     // Every change of the source text goes through here.
     void SetSource(std::string text);
 
@@ -61,7 +61,7 @@ private:
 
     // An absolutely positioned box keeps at least one line of height.
     void GrowAbsoluteBoxToOneLine();
-    void ExpandAndCut(const TiXmlElement* data);
+    void ExpandAndCut(QvDataElement data);
     // Returns the height of the page text when the choice measured it.
     std::optional<int32_t> ChoosePagePortion(int32_t y, int32_t bottomLimit);
     // Words [from, to), each followed by one space; the first without its

@@ -1,11 +1,10 @@
 #include "elements/CqvXmlBlock.h"
 
-#include <tinyxml.h>
 
 #include "engine/CqvReport.h"
 #include "engine/QvSettings.h"
 #include "xml/FindElementByPath.h"
-#include "xml/XmlNav.h"
+#include "xml/DataNav.h"
 
 void CqvXmlBlock::Reset() {
     CqvBlock::Reset();
@@ -22,21 +21,21 @@ void CqvXmlBlock::DeferLast(int& count) {
 
 bool CqvXmlBlock::ApplyRepetitionRules(int32_t&, CqvTrial*, size_t, int32_t, bool) { return false; }
 
-const TiXmlElement* CqvXmlBlock::NextRepetition(const TiXmlElement* current) const {
+QvDataElement CqvXmlBlock::NextRepetition(QvDataElement current) const {
     // The whole path is compared with the sibling's name, so a path of several
     // steps finds its first element but never a second repetition.
     return qv::xml::NextSiblingElement(current, m_strXmlElementName);
 }
 
 void CqvXmlBlock::SpellOutRun() {
-    const TiXmlElement* element = m_repetitions.runFirst;
+    QvDataElement element = m_repetitions.runFirst;
     for (size_t i = 0; i < m_repetitions.runLength && element; ++i, element = NextRepetition(element))
         m_repetitions.entries[element] = QvRepetition{-1, false};
     m_repetitions.runFirst = m_repetitions.runEnd = nullptr;
     m_repetitions.runLength = 0;
 }
 
-void CqvXmlBlock::ExtendRun(const TiXmlElement* first, const TiXmlElement* done) {
+void CqvXmlBlock::ExtendRun(QvDataElement first, QvDataElement done) {
     m_repetitions.entries.erase(done);
     m_repetitions.runFirst = first;
     m_repetitions.runEnd = NextRepetition(done);
@@ -44,11 +43,11 @@ void CqvXmlBlock::ExtendRun(const TiXmlElement* first, const TiXmlElement* done)
 }
 
 int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                            const TiXmlElement* data, QvRect& itemRect, CqvTrial* trial) {
+                            QvDataElement data, QvRect& itemRect, CqvTrial* trial) {
     if (trial) trial->Register(*this);
     const int32_t top = y;
-    const TiXmlElement* first = data ? FindElementByPath(data, m_strXmlElementName) : nullptr;
-    const TiXmlElement* current = first;
+    QvDataElement first = data ? FindElementByPath(data, m_strXmlElementName) : nullptr;
+    QvDataElement current = first;
     int64_t result = 0;
     auto partial = [&result]() -> int32_t {
         return result == 0 ? qv::kLayoutNextPage : qv::Clamp32(-result);

@@ -10,7 +10,7 @@ class CqvXmlBlock : public CqvBlock {
 public:
     explicit CqvXmlBlock(int typeCode = qv::kTypeXmlBlock) : CqvBlock(typeCode) {}
 
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, const TiXmlElement* data,
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
                    QvRect& itemRect, CqvTrial* trial) override;
     // Block reset, then every repetition is forgotten.
     void Reset() override;
@@ -34,12 +34,12 @@ protected:
 
 private:
     // The next sibling that bears the block's whole path as its name.
-    const TiXmlElement* NextRepetition(const TiXmlElement* current) const;
+    QvDataElement NextRepetition(QvDataElement current) const;
     // The finished run of repetitions as one entry each, for a context the run
     // does not belong to.
     void SpellOutRun();
     // `done` (an entry, or newly finished) joins the run that starts at `first`.
-    void ExtendRun(const TiXmlElement* first, const TiXmlElement* done);
+    void ExtendRun(QvDataElement first, QvDataElement done);
 
     QvRepetitionMap m_repetitions;
 };

@@ -9,7 +9,7 @@
 
 void CqvXmlTextItem::Load(const TiXmlElement& element) { CqvItem::Load(element); }
 
-int32_t CqvXmlTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, const TiXmlElement* data,
+int32_t CqvXmlTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, QvDataElement data,
                                QvRect& itemRect, CqvTrial* trial) {
     if (trial) trial->Register(*this);
     CqvFontScope scope(surface, m_style);

@@ -1,11 +1,15 @@
 #include "elements/ExpandFields.h"
 
+#include <tinyxml.h>
+
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "common/CqvEx.h"
 #include "engine/CqvReport.h"
 #include "xml/FindElementByPath.h"
+#include "xml/DataNav.h"
 #include "xml/XmlNav.h"
 
 namespace {
@@ -17,27 +21,37 @@ constexpr std::string_view kPageCountName = "qv_pages";
 
 bool IsSelfPath(std::string_view path) { return path == "." || path == "./"; }
 
-}  // namespace
-
-QvDataValue FindDataValue(const TiXmlElement* data, std::string_view path) {
+// The element a data path names and its value, in a data file or, for an
+// image's file name, in the template.
+template <class Element>
+void FindValue(Element data, std::string_view path, Element& element, std::string& text) {
     const size_t at = path.find('@');
     const bool namesAttribute = at != std::string_view::npos;
     const std::string_view elementPath = path.substr(0, at);
 
-    QvDataValue value;
     // "@attr" alone, and "./@attr", name an attribute of the data element itself.
     if (IsSelfPath(elementPath) || (namesAttribute && elementPath.empty()))
-        value.element = data;
+        element = data;
     else
-        value.element = FindElementByPath(data, std::string(elementPath));
-    if (!value.element) {
-        value.text = kMissingElementText;
-        return value;
+        element = FindElementByPath(data, std::string(elementPath));
+    if (!element) {
+        text = kMissingElementText;
+        return;
     }
-    const std::string* found =
-        namesAttribute ? qv::xml::AttributeByName(value.element, std::string(path.substr(at + 1)))
-                       : qv::xml::ElementText(value.element);
-    if (found) value.text = *found;
+    const auto found = namesAttribute ? qv::xml::AttributeByName(element, std::string(path.substr(at + 1)))
+                                      : qv::xml::ElementText(element);
+    if (found) text = *found;
+}
+
+// Expands with `valueOf(name)` for the names of data values.
+template <class ValueOf>
+QvExpandedText ExpandWith(std::string_view text, uint32_t currentPage, ValueOf valueOf);
+
+}  // namespace
+
+QvDataValue FindDataValue(QvDataElement data, std::string_view path) {
+    QvDataValue value;
+    FindValue(data, path, value.element, value.text);
     return value;
 }
 
@@ -51,7 +65,10 @@ std::string TextTooLongMessage(std::string_view text) {
            "' is longer than " + std::to_string(kMaxTextRunBytes) + " bytes";
 }
 
-QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, const TiXmlElement* data) {
+namespace {
+
+template <class ValueOf>
+QvExpandedText ExpandWith(std::string_view text, uint32_t currentPage, ValueOf valueOf) {
     QvExpandedText out;
     size_t open = text.find(kOpen);
     if (open == std::string_view::npos) {
@@ -74,7 +91,7 @@ QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, const T
             result += kPageCountField;
             out.hasPageCount = true;
         } else if (!name.empty()) {
-            result += FindDataValue(data, name).text;
+            result += valueOf(name);
         }
         expanded = true;
         if (result.size() > kMaxTextRunBytes) throw CqvEx(TextTooLongMessage(text));
@@ -92,6 +109,21 @@ QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, const T
     return out;
 }
 
-QvExpandedText ExpandFields(std::string_view text, const CqvReport& report, const TiXmlElement* data) {
+}  // namespace
+
+QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, QvDataElement data) {
+    return ExpandWith(text, currentPage, [data](std::string_view name) { return FindDataValue(data, name).text; });
+}
+
+QvExpandedText ExpandFields(std::string_view text, const CqvReport& report, QvDataElement data) {
     return ExpandFields(text, report.CurrentPage(), data);
+}
+
+QvExpandedText ExpandFields(std::string_view text, const CqvReport& report, const TiXmlElement* element) {
+    return ExpandWith(text, report.CurrentPage(), [element](std::string_view name) {
+        const TiXmlElement* found = nullptr;
+        std::string value;
+        FindValue(element, name, found, value);
+        return value;
+    });
 }

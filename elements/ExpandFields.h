@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "xml/QvDataElement.h"
+
 class CqvReport;
 class TiXmlElement;
 
@@ -42,15 +44,18 @@ struct QvExpandedText {
 //   "a/b@attr", "@attr"  an attribute of that element, or of the data element.
 // A missing element gives "???"; a missing attribute or text gives "".
 struct QvDataValue {
-    const TiXmlElement* element = nullptr;  // the element the path found, or none
+    QvDataElement element;  // the element the path found, or none
     std::string text;
 };
-QvDataValue FindDataValue(const TiXmlElement* data, std::string_view path);
+QvDataValue FindDataValue(QvDataElement data, std::string_view path);
 
 // Expands every closed placeholder of `text` for a page and a data element.
 // Pure: depends only on its arguments, so it can be tested without a report.
 // Raises CqvEx when the expanded text would grow beyond kMaxTextRunBytes.
-QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, const TiXmlElement* data);
+QvExpandedText ExpandFields(std::string_view text, uint32_t currentPage, QvDataElement data);
 
 // The same with the report's current page: the page being laid out.
-QvExpandedText ExpandFields(std::string_view text, const CqvReport& report, const TiXmlElement* data);
+QvExpandedText ExpandFields(std::string_view text, const CqvReport& report, QvDataElement data);
+// The same with an element of the template as the data element: an image
+// names its file with placeholders that read its own element.
+QvExpandedText ExpandFields(std::string_view text, const CqvReport& report, const TiXmlElement* element);

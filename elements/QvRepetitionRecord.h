@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <map>
 
-class TiXmlElement;
+#include "xml/QvDataElement.h"
 
 // One data element's repetition state in a data-bound block or row.
 struct QvRepetition {
@@ -22,11 +22,11 @@ struct QvRepetition {
 
 struct QvRepetitionRecord {
     // Reached repetitions that are not part of the finished run.
-    std::map<const TiXmlElement*, QvRepetition> entries;
+    std::map<QvDataElement, QvRepetition> entries;
     // The first repetition of the run's context; none while no run is known.
-    const TiXmlElement* runFirst = nullptr;
+    QvDataElement runFirst;
     // The repetition after the run; none when the run takes every repetition.
-    const TiXmlElement* runEnd = nullptr;
+    QvDataElement runEnd;
     size_t runLength = 0;
 
     // Every reached repetition, finished or not.

@@ -277,7 +277,7 @@ std::unique_ptr<Progress> CqvReport::OpenProgress(const char* status,
 }
 
 int32_t CqvReport::LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo,
-                                    const TiXmlElement* data) {
+                                    QvDataElement data) {
     QvRect itemRect;
     m_pPageHeader->Reset();
     m_pPageHeader->Layout(surface, printInfo, m_rcBody.top, data, itemRect, nullptr);
@@ -286,7 +286,7 @@ int32_t CqvReport::LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo,
 }
 
 void CqvReport::LayoutPageFooter(Surface& surface, QvPrintInfo& printInfo,
-                                 const TiXmlElement* data) {
+                                 QvDataElement data) {
     QvRect itemRect;
     m_pPageFooter->Reset();
     m_pPageFooter->Layout(surface, printInfo, m_rcBody.bottom, data, itemRect, nullptr);
@@ -356,7 +356,7 @@ void CqvReport::LayOutPages(Surface& surface, QvPrintInfo& printInfo, bool showP
 
     printInfo.currentPage = 0;
     m_nCurrentPage = 1;
-    const TiXmlElement* data = m_dataDocument.RootElement();
+    QvDataElement data = m_dataDocument.RootElement();
     progress->SetItemText(kProgressPage, "1");
 
     int32_t y = LayoutPageHeader(surface, printInfo, data);

@@ -17,6 +17,7 @@
 #include "engine/CqvPagePiece.h"
 #include "engine/PrintHost.h"
 #include "engine/QvPrintInfo.h"
+#include "xml/CqvDataDocument.h"
 #include "xml/CqvXmlDocument.h"
 #include "xml/NamedElementList.h"
 
@@ -116,7 +117,7 @@ public:
 
     const std::string& TemplateFileName() const { return m_strTemplateFileName; }
     const std::string& DataFileName() const { return m_strDataFileName; }
-    CqvXmlDocument& DataDocument() { return m_dataDocument; }
+    CqvDataDocument& DataDocument() { return m_dataDocument; }
     CqvXmlDocument& TemplateDocument() { return m_templateDocument; }
 
     bool PageEmpty() const { return m_bPageEmpty; }
@@ -175,8 +176,8 @@ private:
     void ForgetPagesThrough(uint32_t page);
     void ComputePageGeometry();
     std::unique_ptr<Progress> OpenProgress(const char* status, const QvPrintInfo& printInfo) const;
-    int32_t LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo, const TiXmlElement* data);
-    void LayoutPageFooter(Surface& surface, QvPrintInfo& printInfo, const TiXmlElement* data);
+    int32_t LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo, QvDataElement data);
+    void LayoutPageFooter(Surface& surface, QvPrintInfo& printInfo, QvDataElement data);
     void PrintPages(Surface& printer, bool jobStarted);
 
     std::string m_strTemplateFileName;
@@ -185,7 +186,7 @@ private:
     std::optional<std::string> m_dataText;
     std::string m_strTemplateBasePath;
     std::string m_strDataBasePath;
-    CqvXmlDocument m_dataDocument;
+    CqvDataDocument m_dataDocument;
     CqvXmlDocument m_templateDocument;
     bool m_bPageEmpty = true;
     uint32_t m_nCurrentPage = 1;

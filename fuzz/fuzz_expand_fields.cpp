@@ -12,17 +12,25 @@
 #include "FuzzSupport.h"
 #include "common/CqvEx.h"
 #include "elements/ExpandFields.h"
-#include "xml/CqvXmlDocument.h"
+#include "xml/CqvDataDocument.h"
+#include "xml/DataNav.h"
 
 namespace {
 
-const CqvXmlDocument& DataDocument() {
-    static const CqvXmlDocument document = [] {
-        CqvXmlDocument loaded;
-        loaded.Load(qvfuzz::FixedFile("report_data.xml"));
+const CqvDataDocument& DataDocument() {
+    static const auto document = [] {
+        auto loaded = std::make_unique<CqvDataDocument>();
+        loaded->Load(qvfuzz::FixedFile("report_data.xml"));
         return loaded;
     }();
-    return document;
+    return *document;
+}
+
+QvDataElement LastChildElement(QvDataElement element) {
+    QvDataElement last;
+    for (QvDataElement child = qv::xml::FirstChildElement(element); child; child = qv::xml::NextSiblingElement(child))
+        last = child;
+    return last;
 }
 
 }  // namespace
@@ -36,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size -= sizeof page;
     }
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    const TiXmlElement* root = DataDocument().RootElement();
+    const QvDataElement root = DataDocument().RootElement();
     try {
         const QvExpandedText expanded = ExpandFields(text, page, root);
         if (text.find("[%") == std::string_view::npos && expanded.text != text) std::abort();
@@ -44,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             std::abort();
         // The same text against no data element and against a leaf element.
         (void)ExpandFields(text, page, nullptr);
-        if (root && root->LastChild()) (void)ExpandFields(text, page, root->LastChild()->ToElement());
+        if (const QvDataElement last = LastChildElement(root)) (void)ExpandFields(text, page, last);
         (void)FindDataValue(root, text);
     } catch (const CqvEx&) {
         // An expansion beyond the text limit is refused.

@@ -1,28 +1,14 @@
 #include "xml/CqvXmlDocument.h"
 
-#include "common/CqvEx.h"
-#include "platform/CodePages.h"
 #include "xml/CqvXmlLoader.h"
-
-namespace {
-constexpr const char* kStartingEncoding = "utf-8";
-}
-
-CqvXmlDocument::CqvXmlDocument() { ResetCodePage(); }
-
-void CqvXmlDocument::ResetCodePage() {
-    m_pCodePageEntry = FindCodePageEntry(kStartingEncoding);
-    m_nCodePage = m_pCodePageEntry->codePage;
-}
+#include "xml/TinyXmlTreeBuilder.h"
 
 bool CqvXmlDocument::Load(const std::string& path, const XmlLoadRules& rules, CqvXmlLoadStats* stats) {
     m_childIndex.clear();
     Clear();
-    m_strSourcePath = path;
-    m_strBasePath = path;
-    m_loadRules = rules;
-    ResetCodePage();
-    CqvXmlLoader loader(*this, stats);
+    BeginLoad(path, path, rules);
+    TinyXmlTreeBuilder builder(*this);
+    CqvXmlLoader loader(*this, builder, stats);
     loader.LoadSourceFile();
     return true;
 }
@@ -31,11 +17,9 @@ bool CqvXmlDocument::LoadText(std::string_view text, const std::string& name, co
                               const XmlLoadRules& rules) {
     m_childIndex.clear();
     Clear();
-    m_strSourcePath = name;
-    m_strBasePath = basePath;
-    m_loadRules = rules;
-    ResetCodePage();
-    CqvXmlLoader loader(*this);
+    BeginLoad(name, basePath, rules);
+    TinyXmlTreeBuilder builder(*this);
+    CqvXmlLoader loader(*this, builder);
     loader.LoadSourceText(text);
     return true;
 }
@@ -59,13 +43,4 @@ const TiXmlElement* CqvXmlDocument::FirstChildNamed(const TiXmlNode* parent, std
         index.emplace(child->ValueStr(), child);
     const auto found = index.find(name);
     return found == index.end() ? nullptr : found->second;
-}
-
-void CqvXmlDocument::SetCodePage(const std::string& name) {
-    const CodePageEntry* entry = FindCodePageEntry(name);
-    if (!entry) throw CqvEx("Unsupported code page - '" + name + "'");
-    m_pCodePageEntry = entry;
-    m_nCodePage = entry->codePage;
-    if (!qv::platform::IsValidCodePage(m_nCodePage))
-        throw CqvEx("Not valid code page - '" + std::to_string(m_nCodePage) + "'");
 }

@@ -1,7 +1,6 @@
 #include "xml/CqvXmlLoader.h"
 
 #include <sys/stat.h>
-#include <tinyxml.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,7 +13,8 @@
 #include "common/CqvEx.h"
 #include "common/CqvStopped.h"
 #include "platform/CodePages.h"
-#include "xml/CqvXmlDocument.h"
+#include "xml/QvXmlSource.h"
+#include "xml/QvXmlTreeBuilder.h"
 #include "xml/PathInsideFolder.h"
 #include "xml/ResolvePathFromBase.h"
 
@@ -99,8 +99,8 @@ void XMLCALL IgnoreEntityDeclaration(void*, const XML_Char*, int, const XML_Char
 
 }  // namespace
 
-CqvXmlLoader::CqvXmlLoader(CqvXmlDocument& document, CqvXmlLoadStats* stats)
-    : m_document(document), m_stats(stats), m_mainParser(XML_ParserCreate(nullptr)) {
+CqvXmlLoader::CqvXmlLoader(QvXmlSource& source, QvXmlTreeBuilder& builder, CqvXmlLoadStats* stats)
+    : m_document(source), m_builder(builder), m_stats(stats), m_mainParser(XML_ParserCreate(nullptr)) {
     if (!m_mainParser) throw CqvEx("Could not create XML parser.");
     ConfigureParser(m_mainParser.get());
 }
@@ -201,22 +201,6 @@ std::string CqvXmlLoader::ElementErrorContext() const {
     return "Error in file '" + m_document.SourcePath() + "'\n";
 }
 
-namespace {
-
-// What the allocator hands out for a request: the request and its 8-byte
-// header, in steps of 16 bytes, never under 32.
-constexpr size_t AllocatedBytes(size_t requested) {
-    return std::max<size_t>(32, (requested + 8 + 15) & ~size_t{15});
-}
-
-// A string's own allocation; short strings live inside the string object.
-constexpr size_t StringHeapBytes(size_t length) {
-    constexpr size_t kInline = 15;
-    return length <= kInline ? 0 : AllocatedBytes(length + 1);
-}
-
-}  // namespace
-
 void CqvXmlLoader::ChargeTree(size_t bytes) {
     m_treeBytes += bytes;
     if (m_stats) m_stats->treeBytes = m_treeBytes;
@@ -284,38 +268,18 @@ void CqvXmlLoader::StartElement(const XML_Char* name, const XML_Char** attribute
         throw CqvEx("Element '" + std::string(name) + "' is nested deeper than " +
                     std::to_string(kMaxDepth) + " levels\n" + ElementErrorContext());
 
-    ChargeTree(AllocatedBytes(sizeof(TiXmlElement)) + AllocatedBytes(sizeof(TiXmlText)) +
-               StringHeapBytes(std::strlen(name)));
-    auto created = std::make_unique<TiXmlElement>(name);
-    TiXmlElement* element = created.get();
-    // Only the root meets an empty stack: the parser refuses a second top element.
-    TiXmlNode* parent = m_elementStack.empty() ? static_cast<TiXmlNode*>(&m_document)
-                                               : m_elementStack.back().element;
-    parent->LinkEndChild(created.release());
-    // The text node goes in first and gets its value at the end tag, so it is the
-    // first child whatever follows.
-    auto createdText = std::make_unique<TiXmlText>("");
-    TiXmlText* text = createdText.get();
-    element->LinkEndChild(createdText.release());
-
+    ChargeTree(m_builder.OpenElement(name));
     for (const XML_Char** pair = attributes; pair[0]; pair += 2) {
         if (m_bValidating && !m_declarations[name].contains(pair[0]))
             throw CqvEx("Attribute '" + std::string(pair[0]) + "' on element '" + name +
                         "' is not define in DTD\n" + ElementErrorContext());
-        ChargeTree(AllocatedBytes(sizeof(TiXmlAttribute)) + StringHeapBytes(std::strlen(pair[0])) +
-                   StringHeapBytes(std::strlen(pair[1])));
-        element->SetAttribute(pair[0], pair[1]);
+        ChargeTree(m_builder.AddAttribute(pair[0], pair[1]));
     }
-    m_elementStack.push_back(OpenElement{element, text, {}});
+    m_elementStack.emplace_back();
 }
 
 void CqvXmlLoader::EndElement(const XML_Char* /*name*/) {
-    OpenElement& open = m_elementStack.back();
-    // The gathered bytes were counted as they came; the text's own allocation
-    // adds its header and rounding.
-    const size_t stored = StringHeapBytes(open.gathered.size());
-    if (stored > open.gathered.size()) ChargeTree(stored - open.gathered.size());
-    open.text->SetValue(open.gathered);
+    ChargeTree(m_builder.CloseElement(m_elementStack.back().gathered));
     m_elementStack.pop_back();
 }
 
@@ -325,7 +289,7 @@ void CqvXmlLoader::CharacterData(const XML_Char* data, int length) {
     std::string& gathered = open.gathered;
     std::string_view chunk(data, static_cast<size_t>(length));
     if (gathered.size() + chunk.size() > kMaxTextBytes)
-        throw CqvEx("The text of element '" + open.element->ValueStr() + "' is longer than " +
+        throw CqvEx("The text of element '" + std::string(m_builder.OpenElementName()) + "' is longer than " +
                     std::to_string(kMaxTextBytes) + " bytes\n" + ElementErrorContext());
 
     const ActiveParse& parse = m_activeParses.back();
@@ -335,6 +299,8 @@ void CqvXmlLoader::CharacterData(const XML_Char* data, int length) {
     // its white space is written text, not indentation.
     const bool continuesLine = chunk.front() != '\n' && start >= 0 &&
                                open.runParser == parse.parser && start == open.runEnd;
+    // Everything gathered is counted, the separating space included.
+    const size_t gatheredBefore = gathered.size();
     if (!continuesLine) {
         // Leading white space collapses into at most one separating space, and
         // none at the very start of the element's text.
@@ -349,8 +315,8 @@ void CqvXmlLoader::CharacterData(const XML_Char* data, int length) {
         }
         chunk.remove_prefix(skipped);
     }
-    ChargeTree(chunk.size());
     gathered.append(chunk);
+    ChargeTree(gathered.size() - gatheredBefore);
 
     const XML_Index end = start + XML_GetCurrentByteCount(parse.parser);
     const bool cutAtBlockEnd = !chunk.empty() && start >= 0 && end == parse.bytesFed;

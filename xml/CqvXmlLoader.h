@@ -1,5 +1,6 @@
 #pragma once
-// Reads one XML file with Expat into a CqvXmlDocument: the external DTD and
+// Reads one XML file with Expat into a tree (a template's TinyXML document or a
+// data file's compact tree, through a QvXmlTreeBuilder): the external DTD and
 // entities it refers to, the DTD name checks, the code page from the encoding
 // declaration, and every failure as a CqvEx naming the file. One loader serves
 // one load and is destroyed with it.
@@ -17,9 +18,8 @@
 #include <unordered_set>
 #include <vector>
 
-class CqvXmlDocument;
-class TiXmlElement;
-class TiXmlText;
+class QvXmlSource;
+class QvXmlTreeBuilder;
 
 // What one load asked of the parser, for whoever wants to watch it work.
 struct CqvXmlLoadStats {
@@ -44,12 +44,13 @@ public:
     static constexpr size_t kMaxTextBytes = size_t{64} << 20;
     static constexpr size_t kMaxMarkupBytes = size_t{64} << 20;
 
-    // `stats`, when given, is counted up by the load.
-    explicit CqvXmlLoader(CqvXmlDocument& document, CqvXmlLoadStats* stats = nullptr);
+    // Fills `source` (paths, rules and code page set for this load) and builds
+    // its tree through `builder`; `stats`, when given, is counted up by the load.
+    CqvXmlLoader(QvXmlSource& source, QvXmlTreeBuilder& builder, CqvXmlLoadStats* stats = nullptr);
     CqvXmlLoader(const CqvXmlLoader&) = delete;
     CqvXmlLoader& operator=(const CqvXmlLoader&) = delete;
 
-    // Reads the document's source path into the (cleared) document.
+    // Reads the source path into the (cleared) tree.
     void LoadSourceFile();
     // Reads `text`, which stands for the document's source path, the same way.
     void LoadSourceText(std::string_view text);
@@ -68,11 +69,8 @@ private:
     };
     using ParserPtr = std::unique_ptr<std::remove_pointer_t<XML_Parser>, ParserFree>;
 
-    // An open start tag: the element, its text node (created first, so that it
-    // stays the first child) and the character data gathered for it so far.
+    // An open start tag: the character data gathered for it so far.
     struct OpenElement {
-        TiXmlElement* element = nullptr;
-        TiXmlText* text = nullptr;
         std::string gathered;
         // Set when the element's last chunk of text ran to the very end of the
         // input fed to `runParser` so far: the parser may have cut a line there,
@@ -128,7 +126,8 @@ private:
     // the rules' budget; raises once the budget is passed.
     void ChargeTree(size_t bytes);
 
-    CqvXmlDocument& m_document;
+    QvXmlSource& m_document;
+    QvXmlTreeBuilder& m_builder;
     CqvXmlLoadStats* m_stats;
     ParserPtr m_mainParser;
     std::vector<ActiveParse> m_activeParses;

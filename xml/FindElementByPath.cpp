@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "xml/CqvDataDocument.h"
 #include "xml/CqvXmlDocument.h"
 
 namespace {
@@ -42,4 +43,25 @@ const TiXmlElement* FindElementByPath(const TiXmlNode* start, const std::string&
 TiXmlElement* FindElementByPath(TiXmlNode* start, const std::string& path) {
     return const_cast<TiXmlElement*>(
         FindElementByPath(static_cast<const TiXmlNode*>(start), path));
+}
+
+QvDataElement FindElementByPath(QvDataElement start, std::string_view path) {
+    if (!start) return {};
+    const CqvDataDocument& document = *start.Document();
+    QvDataElement current;
+    uint32_t node = start.Index();
+    size_t pos = 0;
+    // At least one segment is looked up, so the empty path finds nothing. An
+    // empty segment, or a name no element of the file has, ends the search.
+    do {
+        size_t end = path.find('/', pos);
+        if (end == std::string_view::npos) end = path.size();
+        const std::optional<uint32_t> id = document.FindName(path.substr(pos, end - pos));
+        if (!id) return {};
+        current = document.FirstChildNamed(node, *id);
+        if (!current) return {};
+        node = current.Index();
+        pos = end + 1;
+    } while (pos < path.size());
+    return current;
 }

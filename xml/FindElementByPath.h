@@ -4,6 +4,9 @@
 #include <tinyxml.h>
 
 #include <string>
+#include <string_view>
+
+#include "xml/QvDataElement.h"
 
 // At each step only the FIRST child element of the segment's name is followed;
 // when it does not contain the rest of the path, later siblings of the same name
@@ -11,3 +14,6 @@
 // leading slash, two slashes in a row) never matches. Null start gives none.
 const TiXmlElement* FindElementByPath(const TiXmlNode* start, const std::string& path);
 TiXmlElement* FindElementByPath(TiXmlNode* start, const std::string& path);
+
+// The same in a data file.
+QvDataElement FindElementByPath(QvDataElement start, std::string_view path);

@@ -1,8 +1,9 @@
 #pragma once
-// Read-only navigation of loaded documents, the only way the engine reads a
-// template or data tree. Every operation accepts a null node and answers none
-// (nullptr) instead of failing, so lookups chain and the caller decides whether
-// a missing part is an error and which message it raises.
+// Read-only navigation of loaded templates, the only way the engine reads a
+// template's tree (data files have their own, in DataNav.h). Every operation
+// accepts a null node and answers none (nullptr) instead of failing, so lookups
+// chain and the caller decides whether a missing part is an error and which
+// message it raises.
 #include <tinyxml.h>
 
 #include <cstdint>

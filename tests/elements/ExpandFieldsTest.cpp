@@ -1,11 +1,10 @@
 #include <gtest/gtest.h>
-#include <tinyxml.h>
 
 #include <string>
 
 #include "elements/ExpandFields.h"
 #include "ItemTestSupport.h"
-#include "xml/CqvXmlDocument.h"
+#include "xml/CqvDataDocument.h"
 #include "xml/FindElementByPath.h"
 
 namespace {
@@ -15,13 +14,13 @@ protected:
     void SetUp() override {
         m_document.Load(qvitems::Fixture("fields.xml"));
         m_shop = m_document.RootElement();
-        ASSERT_NE(m_shop, nullptr);
+        ASSERT_TRUE(m_shop);
     }
 
-    const TiXmlElement* Element(const std::string& path) { return FindElementByPath(m_shop, path); }
+    QvDataElement Element(const std::string& path) { return FindElementByPath(m_shop, path); }
 
-    CqvXmlDocument m_document;
-    const TiXmlElement* m_shop = nullptr;
+    CqvDataDocument m_document;
+    QvDataElement m_shop;
 };
 
 TEST_F(ExpandFieldsTest, PlaceholdersExpandByName) {
@@ -56,7 +55,7 @@ TEST_F(ExpandFieldsTest, PlaceholdersExpandByName) {
         {"[%box/item@label%]", 9, "", "[%@code%]", false},
     };
     for (const Case& c : cases) {
-        const TiXmlElement* data = c.dataPath.empty() ? m_shop : Element(c.dataPath);
+        const QvDataElement data = c.dataPath.empty() ? m_shop : Element(c.dataPath);
         const QvExpandedText out = ExpandFields(c.text, c.page, data);
         EXPECT_EQ(out.text, c.expected) << c.text;
         EXPECT_EQ(out.hasPageCount, c.hasPageCount) << c.text;
@@ -72,7 +71,7 @@ TEST_F(ExpandFieldsTest, FindDataValueNamesTheElementItFound) {
     EXPECT_EQ(FindDataValue(m_shop, "box/item@code").element, Element("box/item"));
     EXPECT_EQ(FindDataValue(m_shop, "empty@code").element, Element("empty"));
     EXPECT_EQ(FindDataValue(m_shop, "@kind").element, m_shop);
-    EXPECT_EQ(FindDataValue(m_shop, "box/nosuch@code").element, nullptr);
+    EXPECT_FALSE(FindDataValue(m_shop, "box/nosuch@code").element);
 }
 
 // Arbitrary mixtures of markers, names and text never crash, and a text without

@@ -7,6 +7,7 @@
 
 #include "elements/CqvTrial.h"
 #include "render/RecordingSurface.h"
+#include "xml/DataNav.h"
 
 namespace qvtest {
 
@@ -27,12 +28,12 @@ FixedItem::FixedItem(const std::string& name, int32_t left, int32_t width, int32
     m_nHeight = height;
 }
 
-int32_t FixedItem::Layout(Surface&, QvPrintInfo&, int32_t y, const TiXmlElement* data,
+int32_t FixedItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement data,
                           QvRect& itemRect, CqvTrial* trial) {
     ++s_layoutCalls;
     if (trial) trial->Register(*this);
     m_strLabel = m_strName;
-    if (data && data->Attribute("name")) m_strLabel += std::string(":") + data->Attribute("name");
+    if (const auto name = qv::xml::AttributeByName(data, "name")) m_strLabel += ":" + std::string(*name);
 
     itemRect = ItemRect(y);
     const int32_t placedBefore = m_nProgress > 0 ? m_nProgress : 0;

@@ -44,7 +44,7 @@ public:
 
     void Load(const TiXmlElement&) override {}
     void SetTop(int32_t top) { m_nTop = top; }
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, const TiXmlElement* data,
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
                    QvRect& itemRect, CqvTrial* trial) override;
     std::unique_ptr<CqvPagePiece> CreatePiece() override;
 

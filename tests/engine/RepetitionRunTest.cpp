@@ -8,6 +8,7 @@
 
 #include "EngineTestSupport.h"
 #include "elements/CqvXmlBlock.h"
+#include "xml/DataNav.h"
 #include "render/RecordingSurface.h"
 
 using namespace qvtest;
@@ -60,17 +61,17 @@ TEST_F(RepetitionRun, FinishedRepetitionsOfAnEarlierContextStayFinished) {
     AddFixed(BlockNamed(*report, "dogs"), "item", 0, 1000, 10);
     Prepare(*report);
     auto& dogs = dynamic_cast<CqvXmlBlock&>(BlockNamed(*report, "dogs"));
-    const TiXmlElement* root = report->DataDocument().RootElement();
+    const QvDataElement root = report->DataDocument().RootElement();
     RecordingSurface surface;
     QvRect rect;
     dogs.Reset();
 
     const size_t before = report->CurrentPagePieceCount();
-    EXPECT_EQ(dogs.Layout(surface, report->PrintInfo(), 100, root->FirstChildElement("a"), rect, nullptr), 20);
-    EXPECT_EQ(dogs.Layout(surface, report->PrintInfo(), 100, root->FirstChildElement("b"), rect, nullptr), 10);
+    EXPECT_EQ(dogs.Layout(surface, report->PrintInfo(), 100, qv::xml::FirstChildElement(root, "a"), rect, nullptr), 20);
+    EXPECT_EQ(dogs.Layout(surface, report->PrintInfo(), 100, qv::xml::FirstChildElement(root, "b"), rect, nullptr), 10);
     EXPECT_EQ(dogs.Repetitions().size(), 3u);
     // Back in the first context, both of its repetitions are still done.
-    EXPECT_EQ(dogs.Layout(surface, report->PrintInfo(), 100, root->FirstChildElement("a"), rect, nullptr), 0);
+    EXPECT_EQ(dogs.Layout(surface, report->PrintInfo(), 100, qv::xml::FirstChildElement(root, "a"), rect, nullptr), 0);
     EXPECT_EQ(report->CurrentPagePieceCount(), before + 3);
     EXPECT_EQ(dogs.Repetitions().size(), 3u);
 }

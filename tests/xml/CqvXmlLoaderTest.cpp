@@ -16,19 +16,8 @@ namespace {
 using qvtest::Fixture;
 using qvtest::LoadError;
 using qv::test::ScratchDir;
+using qvtest::kSanitizedAllocator;
 using namespace qv::xml;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitizedAllocator = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitizedAllocator = true;
-#else
-constexpr bool kSanitizedAllocator = false;
-#endif
-#else
-constexpr bool kSanitizedAllocator = false;
-#endif
 
 std::string TextOf(const TiXmlNode* start, const std::string& path) {
     const std::string* text = ElementText(FindElementByPath(start, path));

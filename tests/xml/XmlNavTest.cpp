@@ -5,6 +5,8 @@
 
 #include "XmlTestFiles.h"
 #include "support/TestScratchDir.h"
+#include "xml/CqvDataDocument.h"
+#include "xml/DataNav.h"
 #include "xml/FindElementByPath.h"
 #include "xml/XmlNav.h"
 
@@ -28,6 +30,9 @@ protected:
         m_document.Load(path);
         m_root = m_document.RootElement();
         ASSERT_NE(m_root, nullptr);
+        m_data.Load(path);
+        m_dataRoot = m_data.RootElement();
+        ASSERT_TRUE(m_dataRoot);
     }
 
     std::string IdAt(const std::string& path) const {
@@ -36,10 +41,18 @@ protected:
         const std::string* id = AttributeByName(found, "id");
         return id ? *id : found->ValueStr();
     }
+    // The same lookup in the file loaded as data.
+    std::string DataIdAt(const std::string& path) const {
+        const QvDataElement found = FindElementByPath(m_dataRoot, path);
+        if (!found) return "<none>";
+        return std::string(AttributeByName(found, "id").value_or(*ElementName(found)));
+    }
 
     ScratchDir m_dir;
     CqvXmlDocument m_document;
     const TiXmlElement* m_root = nullptr;
+    CqvDataDocument m_data;
+    QvDataElement m_dataRoot;
 };
 
 TEST_F(Navigation, FindElementByPathFollowsOnlyTheFirstMatch) {
@@ -61,7 +74,11 @@ TEST_F(Navigation, FindElementByPathFollowsOnlyTheFirstMatch) {
         {"Case", "Case"},
         {"missing/a", "<none>"},
     };
-    for (const Case& c : cases) EXPECT_EQ(IdAt(c.path), c.found) << '"' << c.path << '"';
+    for (const Case& c : cases) {
+        EXPECT_EQ(IdAt(c.path), c.found) << '"' << c.path << '"';
+        EXPECT_EQ(DataIdAt(c.path), c.found) << "data: \"" << c.path << '"';
+    }
+    EXPECT_FALSE(FindElementByPath(QvDataElement(), "a"));
     EXPECT_EQ(FindElementByPath(static_cast<const TiXmlNode*>(nullptr), "a"), nullptr);
     // From the document node the root's name is the first segment.
     EXPECT_EQ(FindElementByPath(&m_document, "root/a/b"), FirstChildElement(FirstChildElement(m_root)));
@@ -76,10 +93,14 @@ TEST_F(Navigation, AttributeIntegersFollowAtoi) {
         {"v12", 12}, {"neg", -7}, {"letters", 0}, {"plus", 42},
         {"big", INT32_MAX}, {"small", INT32_MIN}, {"empty", 0},
     };
+    const QvDataElement dataN = FirstChildElement(m_dataRoot, "n");
     for (const Case& c : cases) {
         int32_t value = 12345;
         ASSERT_NE(AttributeByName(n, c.name, &value), nullptr) << c.name;
         EXPECT_EQ(value, c.value) << c.name;
+        value = 12345;
+        ASSERT_TRUE(AttributeByName(dataN, c.name, &value)) << c.name;
+        EXPECT_EQ(value, c.value) << "data: " << c.name;
     }
     // An absent attribute gives none and stores 0.
     int32_t value = 12345;
@@ -103,6 +124,14 @@ TEST_F(Navigation, ChildAndSiblingElementsSkipTheTextNode) {
     EXPECT_EQ(*ElementName(NextSiblingElement(first, "Case")), "Case");
     EXPECT_EQ(NextSiblingElement(first, "case"), nullptr);
     EXPECT_EQ(FirstChildElement(m_root, "n"), NextSiblingElement(first, "n"));
+
+    const QvDataElement dataFirst = FirstChildElement(m_dataRoot);
+    EXPECT_EQ(ElementName(dataFirst), "a");
+    EXPECT_EQ(AttributeByName(NextSiblingElement(dataFirst), "id"), "2");
+    EXPECT_EQ(ElementName(NextSiblingElement(dataFirst, "Case")), "Case");
+    EXPECT_FALSE(NextSiblingElement(dataFirst, "case"));
+    EXPECT_FALSE(NextSiblingElement(dataFirst, "nosuchname"));
+    EXPECT_EQ(FirstChildElement(m_dataRoot, "n"), NextSiblingElement(dataFirst, "n"));
 }
 
 TEST(NavigationOnNull, EveryOperationAnswersNone) {
@@ -118,6 +147,18 @@ TEST(NavigationOnNull, EveryOperationAnswersNone) {
     EXPECT_EQ(AttributeByName(nullptr, "a"), nullptr);
     EXPECT_EQ(ElementText(nullptr), nullptr);
     EXPECT_EQ(ElementName(nullptr), nullptr);
+
+    const QvDataElement none;
+    EXPECT_FALSE(FirstChildElement(none));
+    EXPECT_FALSE(FirstChildElement(none, "a"));
+    EXPECT_FALSE(NextSiblingElement(none));
+    EXPECT_FALSE(NextSiblingElement(none, "a"));
+    EXPECT_EQ(AttributeCount(none), 0u);
+    EXPECT_EQ(AttributeName(none, 0), std::nullopt);
+    EXPECT_EQ(AttributeValue(none, 0), std::nullopt);
+    EXPECT_EQ(AttributeByName(none, "a"), std::nullopt);
+    EXPECT_EQ(ElementText(none), std::nullopt);
+    EXPECT_EQ(ElementName(none), std::nullopt);
 }
 
 TEST(ElementText, IsNoneUnlessTheFirstChildIsText) {

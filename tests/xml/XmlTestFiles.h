@@ -10,6 +10,20 @@
 
 namespace qvtest {
 
+// Sanitizers bring their own allocator, which the C library's counts do not see.
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool kSanitizedAllocator = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool kSanitizedAllocator = true;
+#else
+inline constexpr bool kSanitizedAllocator = false;
+#endif
+#else
+inline constexpr bool kSanitizedAllocator = false;
+#endif
+
+
 inline std::string Fixture(const std::string& name) {
     return std::string(QV_TEST_DATA) + "/xml/" + name;
 }
