@@ -110,7 +110,11 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
         HandPiecesToReport();
 
         if (g < 0) {
-            if (g != qv::kLayoutNextPage) {
+            // A repetition whose children placed nothing here still reports
+            // their space-before as used; it has not begun all the same, or a
+            // keep-with-next trial would take the block as started on a page
+            // that shows nothing of it.
+            if (g != qv::kLayoutNextPage && (continuing || CqvBlock::HasStarted())) {
                 result += -int64_t{g};
                 entry->second.state = 1;
             }
