@@ -100,7 +100,7 @@ void CqvBlock::DeferLast(int& count) {
         if (qv::TriIsTrue(child->NotLastItem())) continue;
         if (child->IsContainer() && !qv::IsRowType(child->TypeCode())) {
             child->DeferLast(count);
-        } else if (count == 0 && !child->HasStarted()) {
+        } else if (count == 0 && !child->IsDone() && !child->HasStarted()) {
             // A child continued from an earlier page cannot wait for the next
             // one: that page would ask the same of it, for ever.
             child->SetDeferred(true);
@@ -434,7 +434,11 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         const bool chained = followed < 2 && qv::TriIsTrue(sibling.NotLastItem());
         const std::optional<int32_t> at = TrialPosition(sibling, y, tried);
         if (!at) return false;
-        if (!TrialStarts(sibling, trial, *at, tried, surface, printInfo, data)) return true;
+        const bool started = TrialStarts(sibling, trial, *at, tried, surface, printInfo, data);
+        // An item that finished placing nothing (a bound block without data)
+        // shows on no page: what comes after it decides.
+        if (sibling.IsDone() && tried.back().m == 0) continue;
+        if (!started) return true;
         if (!chained) return false;
     }
     return false;

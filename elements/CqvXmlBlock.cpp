@@ -12,7 +12,13 @@ void CqvXmlBlock::Reset() {
     m_repetitions.clear();
 }
 
-bool CqvXmlBlock::HasStarted() const { return CqvBlock::HasStarted() || m_repetitions.AnyStarted(); }
+bool CqvXmlBlock::HasStarted() const {
+    // A block whose data holds no repetition finishes having placed nothing:
+    // a keep-with-next trial must not take it as begun on the page, or the
+    // item kept with it stays alone at the foot.
+    if (IsDone() && m_repetitions.empty()) return false;
+    return CqvBlock::HasStarted() || m_repetitions.AnyStarted();
+}
 
 void CqvXmlBlock::DeferLast(int& count) {
     if (count != 0 || IsDone()) return;
