@@ -100,7 +100,7 @@ void CqvBlock::DeferLast(int& count) {
         if (qv::TriIsTrue(child->NotLastItem())) continue;
         if (child->IsContainer() && !qv::IsRowType(child->TypeCode())) {
             child->DeferLast(count);
-        } else if (count == 0 && !child->HasStarted()) {
+        } else if (count == 0 && !child->IsDone() && !child->HasStarted()) {
             // A child continued from an earlier page cannot wait for the next
             // one: that page would ask the same of it, for ever.
             child->SetDeferred(true);
@@ -241,7 +241,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         // to the next page is its last repetition, not itself.
         if (qv::TriIsTrue(child.NotLastItem()) &&
             (!m_pReport->PageEmpty() || child.HasStarted() || child.TypeCode() == qv::kTypeXmlBlock)) {
-            if (KeepWithNextFails(index, e, surface, printInfo, data)) {
+            if (KeepWithNextFails(index, y, e, surface, printInfo, data)) {
                 // An item continued at the top of a page that holds nothing
                 // yet would find no more room on the next one: it stays, or
                 // it would move on for ever.
@@ -377,44 +377,69 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone,
 
 // ---- keep with next ----------------------------------------------------------
 
-bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, bool atItsPlace,
+bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried,
                            Surface& surface, QvPrintInfo& printInfo, QvDataElement data) {
-    // The item that asks for the trial is tried where the real layout puts it,
-    // its space-before already counted; each item after it moves down by its
-    // own space-before from where the previous one ended.
-    if (!atItsPlace) position = qv::Clamp32(int64_t{position} + item.Style().m_nSpaceBefore);
     QvRect itemRect;
     item.SetInTrial(true);
     trial.Register(item);
-    const int32_t m = item.Layout(surface, printInfo, position, data, itemRect, &trial);
+    const int32_t m = item.Layout(surface, printInfo, e, data, itemRect, &trial);
     item.SetInTrial(false);
-    int64_t next = int64_t{position} + m;
+    int64_t end = int64_t{e} + m;
     // As in the real layout, whatever finished keeps its space-after below it.
-    if (m > 0) next += item.Style().m_nSpaceAfter;
-    position = qv::Clamp32(next);
-    const bool started = item.HasStarted();
-    trial.Restore();
-    return started;
+    if (m > 0) end += item.Style().m_nSpaceAfter;
+    tried.push_back({item.SpanLeft(), item.SpanRight(), m, qv::Clamp32(end)});
+    return item.HasStarted();
 }
 
-bool CqvBlock::KeepWithNextFails(size_t index, int32_t e, Surface& surface,
-                                 QvPrintInfo& printInfo, QvDataElement data) {
-    // The trial runs from the child's flow position; every item in it moves on
-    // from where the previous one ended.
-    CqvItem& child = *m_children.At(index);
-    CqvTrial trial(*m_pReport);
-    int32_t position = e;
-    if (!TrialStarts(child, trial, position, true, surface, printInfo, data)) return false;
-    if (index + 1 >= m_children.Size()) return false;
-
-    size_t next = index + 1;
-    // Follow at most two further keep-with-next siblings.
-    for (int followed = 0; followed < 2 && qv::TriIsTrue(m_children.At(next)->NotLastItem());
-         ++followed) {
-        CqvItem& sibling = *m_children.At(next);
-        if (!TrialStarts(sibling, trial, position, false, surface, printInfo, data)) return true;
-        if (++next >= m_children.Size()) return false;
+std::optional<int32_t> CqvBlock::TrialPosition(const CqvItem& item, int32_t y,
+                                               const std::vector<TriedItem>& tried) const {
+    const int32_t spaceBefore = item.Style().m_nSpaceBefore;
+    // Forms and rows keep the plain rule: each item moves down by its own
+    // space-before from where the previous one ended.
+    if (m_bAbsolute || qv::IsRowType(m_nType)) return qv::Clamp32(int64_t{tried.back().end} + spaceBefore);
+    // In the flow the item starts where the real layout would start it: below
+    // the lowest finished sibling in its span, which need not be the item
+    // before it (that one may stand beside it, above a longer neighbour).
+    const int32_t left = item.SpanLeft(), right = item.SpanRight();
+    // Below something that continues on the next page the item waits for it
+    // there: it follows that one, so the kept item is not left alone.
+    if (m_children.Placement().OverlapsUnfinished(&item, left, right)) return std::nullopt;
+    int64_t top = m_children.Placement().LargestFinishedBottom(&item, left, right);
+    if (top == 0) top = y;
+    for (const TriedItem& t : tried) {
+        if (t.left > right || left > t.right || t.m == 0) continue;
+        if (t.m < 0) return std::nullopt;
+        top = std::max<int64_t>(top, t.end);
     }
-    CqvItem& last = *m_children.At(next);
-    return !TrialStarts(last, trial, position, false, surface, printInfo, data);
+    return qv::Clamp32(top + spaceBefore);
+}
+
+bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& surface,
+                                 QvPrintInfo& printInfo, QvDataElement data) {
+    // The items of the trial keep what they did in it until it ends, so that
+    // each one meets the page as the real layout would leave it: the ones
+    // before it placed, the page no longer empty.
+    CqvTrial trial(*m_pReport);
+    struct RestoreAtEnd {
+        CqvTrial& trial;
+        ~RestoreAtEnd() { trial.Restore(); }
+    } restore{trial};
+    std::vector<TriedItem> tried;
+    if (!TrialStarts(*m_children.At(index), trial, e, tried, surface, printInfo, data)) return false;
+
+    // Follow at most two further keep-with-next siblings; the sibling after
+    // them decides.
+    for (size_t next = index + 1, followed = 0; next < m_children.Size(); ++next, ++followed) {
+        CqvItem& sibling = *m_children.At(next);
+        const bool chained = followed < 2 && qv::TriIsTrue(sibling.NotLastItem());
+        const std::optional<int32_t> at = TrialPosition(sibling, y, tried);
+        if (!at) return false;
+        const bool started = TrialStarts(sibling, trial, *at, tried, surface, printInfo, data);
+        // An item that finished placing nothing (a bound block without data)
+        // shows on no page: what comes after it decides.
+        if (sibling.IsDone() && tried.back().m == 0) continue;
+        if (!started) return true;
+        if (!chained) return false;
+    }
+    return false;
 }

@@ -66,10 +66,18 @@ protected:
     std::optional<int32_t> m_movedWholeFrom;
 
 private:
-    bool KeepWithNextFails(size_t index, int32_t e, Surface& surface, QvPrintInfo& printInfo,
+    // An item laid out by a keep-with-next trial: its span, its result and
+    // where what follows it in its span may start.
+    struct TriedItem {
+        int32_t left, right, m, end;
+    };
+    bool KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& surface, QvPrintInfo& printInfo,
                            QvDataElement data);
-    bool TrialStarts(CqvItem& item, CqvTrial& trial, int32_t& position, bool atItsPlace,
+    bool TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried,
                      Surface& surface, QvPrintInfo& printInfo, QvDataElement data);
+    // Where the real layout would start the item after the tried ones; none
+    // when it would wait for the next page below one that continues.
+    std::optional<int32_t> TrialPosition(const CqvItem& item, int32_t y, const std::vector<TriedItem>& tried) const;
     // The outermost absolute block of the body (an `asblank` form), which
     // moves whole to the next page when it does not fit.
     bool IsFormInBody() const;

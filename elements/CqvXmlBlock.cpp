@@ -11,7 +11,13 @@ void CqvXmlBlock::Reset() {
     m_repetitions.clear();
 }
 
-bool CqvXmlBlock::HasStarted() const { return CqvBlock::HasStarted() || m_repetitions.AnyStarted(); }
+bool CqvXmlBlock::HasStarted() const {
+    // A block whose data holds no repetition finishes having placed nothing:
+    // a keep-with-next trial must not take it as begun on the page, or the
+    // item kept with it stays alone at the foot.
+    if (IsDone() && m_repetitions.empty()) return false;
+    return CqvBlock::HasStarted() || m_repetitions.AnyStarted();
+}
 
 void CqvXmlBlock::DeferLast(int& count) {
     if (count != 0 || IsDone()) return;
@@ -109,7 +115,11 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
         HandPiecesToReport();
 
         if (g < 0) {
-            if (g != qv::kLayoutNextPage) {
+            // A repetition whose children placed nothing here still reports
+            // their space-before as used; it has not begun all the same, or a
+            // keep-with-next trial would take the block as started on a page
+            // that shows nothing of it.
+            if (g != qv::kLayoutNextPage && (continuing || CqvBlock::HasStarted())) {
                 result += -int64_t{g};
                 entry->second.state = 1;
             }

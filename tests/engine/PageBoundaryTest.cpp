@@ -199,6 +199,38 @@ const BoundaryCase kCases[] = {
          "<Block><Block xml-element-name=\"dog\" not-last-item=\"1\"><Text xml-element-name=\"@name\"/></Block>"
          "<Text>Total after dogs</Text></Block>",
      Dogs(4), {"one|two|three", "four|Total after dogs"}, nullptr},
+    // The bound block's text inherits its 5 mm space-before, so no repetition
+    // can start below the heading: the heading goes with the dogs.
+    {"HeadingBeforeABoundBlockThatCannotStartMovesWithIt", "page-height=\"40mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler one</Text><Text>Filler two</Text><Text>Filler three</Text>"
+         "<Text not-last-item=\"1\">Heading</Text><Block><Block xml-element-name=\"dog\" space-before=\"5mm\">"
+         "<Text xml-element-name=\"@name\"/></Block></Block></Block>",
+     Dogs(2), {"Filler one|Filler two|Filler three", "one|two|Heading"},
+     [](const Pages& pages) { ExpectStacked(pages, {"Heading", "one", "two"}); }},
+    // "After both" starts below the longer left column, not below the side
+    // heading: there it has no room, so the heading goes with it.
+    {"KeepWithNextTriesTheNextItemBelowItsLowestNeighbour", "page-height=\"40mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Block left=\"0\" width=\"40mm\"><Text width=\"40mm\">left one</Text><Text width=\"40mm\">left two</Text>"
+         "<Text width=\"40mm\">left three</Text><Text width=\"40mm\">left four</Text></Block>"
+         "<Text left=\"50mm\" width=\"40mm\" not-last-item=\"1\">Side heading</Text><Text>After both</Text></Block>",
+     "<root/>", {"left one|left two|left three|left four", "Side heading|After both"}, nullptr},
+    // A bound block without data places nothing: within the block after the
+    // heading it does not count as begun, and right after the heading what
+    // follows it decides.
+    {"HeadingBeforeABlockOpeningWithAnEmptyBoundBlockMovesWithIt", "page-height=\"40mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler one</Text><Text>Filler two</Text><Text>Filler three</Text>"
+         "<Text not-last-item=\"1\">Heading</Text><Block><Block xml-element-name=\"cat\"><Text>never</Text></Block>"
+         "<Text>Paragraph</Text></Block></Block>",
+     "<root/>", {"Filler one|Filler two|Filler three", "Paragraph|Heading"},
+     [](const Pages& pages) { ExpectStacked(pages, {"Heading", "Paragraph"}); }},
+    {"HeadingBeforeAnEmptyBoundBlockStaysWithWhatFits", "page-height=\"50mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler one</Text><Text not-last-item=\"1\">Heading</Text>"
+         "<Block xml-element-name=\"cat\"><Text>never</Text></Block><Text>Paragraph</Text></Block>",
+     "<root/>", {"Filler one|Heading|Paragraph"}, nullptr},
     {"FramedFieldOfAFormIsNotDrawnOver", "page-height=\"100mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Block asblank=\"1\"><Text top=\"0\" left=\"0\" height=\"50mm\" border=\"1\">Framed</Text>"
