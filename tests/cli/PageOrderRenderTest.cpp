@@ -35,8 +35,12 @@ size_t Render(const std::string& templatePath, const std::string& dataPath, cons
     report.LoadAll();
     report.SetHeldPieceLimit(heldPieces);
     EXPECT_TRUE(RenderReport(report, host, out, format, options));
-    if (heldPieces == 0) EXPECT_FALSE(report.PagesHeld());
-    if (heldPieces == kHeldPiecesForPageOrder) EXPECT_TRUE(report.PagesHeld());
+    if (heldPieces == 0) {
+        EXPECT_FALSE(report.PagesHeld());
+    }
+    if (heldPieces == kHeldPiecesForPageOrder) {
+        EXPECT_TRUE(report.PagesHeld());
+    }
     return report.PageCount();
 }
 
