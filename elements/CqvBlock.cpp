@@ -172,6 +172,11 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     const size_t firstPiece = m_pReport->CurrentPagePieceCount();
     int64_t lowest = y;  // the lowest box bottom, spaces after left out
     std::vector<std::pair<int32_t, int32_t>> waiting;  // spans of the children that wait
+    // What a table's header rows give back when they give way (HeaderRowsGiveWay).
+    std::optional<PlacementRecord::Entries> entriesBeforeHeaders;
+    if (m_nType == qv::kTypeTable && pageWasEmpty && !m_bHeadersGiveWay && !m_bInTrial)
+        entriesBeforeHeaders = placement.AllEntries();
+    bool bodyRowPlaced = false;
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
         // One page of a block can hold a great many items: a stop request is
@@ -179,6 +184,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         QvSettings::StopIfRequested();
         CqvItem& child = *m_children.At(index);
         const bool childIsRow = qv::IsRowType(child.TypeCode());
+        if (m_bHeadersGiveWay && IsHeaderRow(child)) continue;
 
         // Header rows start afresh whenever their table is laid out, so they
         // repeat at the top of every page of the table.
@@ -274,6 +280,22 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
             m_pReport->SetPageEmpty(pageEmptyBefore);
             return BreakResult(result);
         }
+        // A bound row may place repetitions before one of them moves on.
+        if (childIsRow && !IsHeaderRow(child) && m_pReport->CurrentPagePieceCount() != piecesBefore) bodyRowPlaced = true;
+        if (entriesBeforeHeaders && HeaderRowsGiveWay(child, m, bodyRowPlaced)) {
+            if (trial) trial->RegisterTree(*this);
+            m_pieces.clear();
+            m_pReport->DropPiecesFrom(firstPiece);
+            for (const auto& row : m_children)
+                if (IsHeaderRow(*row)) row->Reset();
+            placement.Restore(std::move(*entriesBeforeHeaders));
+            m_pReport->SetPageEmpty(pageWasEmpty);
+            m_bHeadersGiveWay = true;
+            const int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
+            m_bHeadersGiveWay = false;
+            return r;
+        }
+        if (childIsRow && !IsHeaderRow(child) && m != 0 && m != qv::kLayoutNextPage) bodyRowPlaced = true;
 
         if (!m_bInTrial && ((m != 0 && m != qv::kLayoutNextPage) || blockIsRow))
             MakePiece(child, e, m, false, itemRect);
@@ -324,6 +346,17 @@ bool CqvBlock::HeaderRowMovesWithItsTable(const CqvItem& child, int32_t m, bool 
     for (const auto& sibling : m_children)
         if (sibling.get() != &child && !IsHeaderRow(*sibling) && sibling->HasStarted()) return false;
     return true;
+}
+
+bool CqvBlock::HeaderRowsGiveWay(const CqvItem& row, int32_t m, bool bodyRowPlaced) const {
+    // A row that cannot start below its table's header rows on a page that
+    // holds nothing else would find them above it again on every next page,
+    // and move on until max-pages. The header rows give way on this page, and
+    // the row starts where they stood: nothing of the table is lost.
+    if (m != qv::kLayoutNextPage || bodyRowPlaced || !qv::IsRowType(row.TypeCode()) || IsHeaderRow(row))
+        return false;
+    return std::any_of(m_children.begin(), m_children.end(),
+                       [](const auto& sibling) { return IsHeaderRow(*sibling) && sibling->IsDone(); });
 }
 
 bool CqvBlock::IsFormInBody() const {

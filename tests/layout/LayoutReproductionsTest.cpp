@@ -88,6 +88,20 @@ TEST(LayoutChecker, AFormItemBelowThePaperIsKeptOnIt) {
     EXPECT_FALSE(Breaks(report, "paper")) << report.templateXml;
 }
 
+// The generator's max-pages stops a runaway, not a long report: a report
+// whose content needs more pages is judged like any other, and one that grows
+// without end still breaks the pages invariant.
+TEST(LayoutChecker, AReportLongerThanTheGeneratorsLimitIsNoRunaway) {
+    auto longer = Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"2\"",
+                           "<Block><Text name=\"t\">" + Words(400) + "</Text></Block>", {{"t", {Words(400)}}});
+    longer.maxPages = 2;
+    EXPECT_EQ(Invariants(longer), std::vector<std::string>{}) << longer.templateXml;
+    auto runaway = Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"2\"",
+                            "<Block><Text name=\"t\" space-before=\"40mm\">never</Text></Block>", {{"t", {"never"}}});
+    runaway.maxPages = 2;
+    EXPECT_TRUE(Breaks(runaway, "pages")) << runaway.templateXml;
+}
+
 TEST(LayoutChecker, AReportThatKeepsEveryInvariantPasses) {
     const auto report = Handmade("page-width=\"100mm\" page-height=\"60mm\"",
                                  "<Block><Text name=\"a\">" + Words(300) + "</Text><Table name=\"tb\"><Row>"
@@ -187,6 +201,21 @@ TEST(LayoutReproductions, ANowrapRowBelowATallHeaderRowSplitsRatherThanMovingFor
         "space-before=\"12mm\">head</Text></Row><Row name=\"r\" nowrap=\"1\"><Text name=\"c\" width=\"12mm\">" +
         Words(20, "c") + "</Text></Row></Table></Block>",
         {{"c", {Words(20, "c")}}});
+    EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+}
+
+// Found by the generated runs: a row that cannot start below its table's
+// header rows, even on a page that holds nothing else, moved to the next page
+// and found them above it again, until max-pages. The header rows give way on
+// that page; the row after a row that fits below them keeps them.
+TEST(LayoutReproductions, ARowThatNeverFitsBelowItsHeaderRowsIsPlacedWithoutThem) {
+    const auto report = Handmade(
+        "page-width=\"80mm\" page-height=\"40mm\" max-pages=\"20\"",
+        "<Block><Text name=\"f\">filler</Text><Table name=\"tb\"><Row name=\"h\" header=\"1\"><Text name=\"ht\" "
+        "width=\"40mm\" space-before=\"20mm\">head</Text></Row><Row name=\"r\"><Text name=\"c\" width=\"40mm\" "
+        "space-before=\"14mm\">" + Words(3, "c") + "</Text></Row><Row name=\"s\"><Text name=\"d\" width=\"40mm\">" +
+        Words(3, "d") + "</Text></Row></Table></Block>",
+        {{"f", {"filler"}}, {"c", {Words(3, "c")}}, {"d", {Words(3, "d")}}});
     EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
 }
 
