@@ -172,11 +172,12 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     const size_t firstPiece = m_pReport->CurrentPagePieceCount();
     int64_t lowest = y;  // the lowest box bottom, spaces after left out
     std::vector<std::pair<int32_t, int32_t>> waiting;  // spans of the children that wait
-    // What a table's header rows give back when they give way (HeaderRowsGiveWay).
+    // What a table's header rows give back when they give way, or when the
+    // table leaves the page to the next (HeaderRowsGiveWay).
     std::optional<PlacementRecord::Entries> entriesBeforeHeaders;
-    if (m_nType == qv::kTypeTable && pageWasEmpty && !m_bHeadersGiveWay && !m_bInTrial)
-        entriesBeforeHeaders = placement.AllEntries();
+    if (m_nType == qv::kTypeTable && !m_bHeadersGiveWay && !m_bInTrial) entriesBeforeHeaders = placement.AllEntries();
     bool bodyRowPlaced = false;
+    bool bodyRowWaits = false;  // a row of the table placed nothing and waits for the next page
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
         // One page of a block can hold a great many items: a stop request is
@@ -282,7 +283,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         }
         // A bound row may place repetitions before one of them moves on.
         if (childIsRow && !IsHeaderRow(child) && m_pReport->CurrentPagePieceCount() != piecesBefore) bodyRowPlaced = true;
-        if (entriesBeforeHeaders && HeaderRowsGiveWay(child, m, bodyRowPlaced)) {
+        if (entriesBeforeHeaders && pageWasEmpty && HeaderRowsGiveWay(child, m, bodyRowPlaced)) {
             if (trial) trial->RegisterTree(*this);
             m_pieces.clear();
             m_pReport->DropPiecesFrom(firstPiece);
@@ -296,6 +297,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
             return r;
         }
         if (childIsRow && !IsHeaderRow(child) && m != 0 && m != qv::kLayoutNextPage) bodyRowPlaced = true;
+        if (childIsRow && !IsHeaderRow(child) && m == qv::kLayoutNextPage) bodyRowWaits = true;
 
         if (!m_bInTrial && ((m != 0 && m != qv::kLayoutNextPage) || blockIsRow))
             MakePiece(child, e, m, false, itemRect);
@@ -327,6 +329,21 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         m_pieces.clear();
         m_pReport->DropPiecesFrom(firstPiece);
         CqvBlock::Reset();
+        m_pReport->SetPageEmpty(pageWasEmpty);
+        return qv::kLayoutNextPage;
+    }
+    // A table that would show nothing but its header rows here (the row after
+    // them, begun on an earlier page, has no room left below them) starts on
+    // the next page instead: in a cell, the header rows of the table around
+    // it come first there, and they give way to it when nothing else fits.
+    if (entriesBeforeHeaders && !pageWasEmpty && bodyRowWaits && !bodyRowPlaced &&
+        m_pReport->CurrentPagePieceCount() != firstPiece) {
+        if (trial) trial->RegisterTree(*this);
+        m_pieces.clear();
+        m_pReport->DropPiecesFrom(firstPiece);
+        for (const auto& row : m_children)
+            if (IsHeaderRow(*row)) row->Reset();
+        placement.Restore(std::move(*entriesBeforeHeaders));
         m_pReport->SetPageEmpty(pageWasEmpty);
         return qv::kLayoutNextPage;
     }
