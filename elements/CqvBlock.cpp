@@ -272,6 +272,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         if (trial) trial->Register(child);
         const bool pageEmptyBefore = m_pReport->PageEmpty();
         const size_t piecesBefore = m_pReport->CurrentPagePieceCount();
+        const bool startedBefore = child.HasStarted();
         const int32_t m = child.Layout(surface, printInfo, at, data, itemRect, trial);
         child.SetInTrial(false);
 
@@ -281,8 +282,11 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
             m_pReport->SetPageEmpty(pageEmptyBefore);
             return BreakResult(result);
         }
-        // A bound row may place repetitions before one of them moves on.
-        if (childIsRow && !IsHeaderRow(child) && m_pReport->CurrentPagePieceCount() != piecesBefore) bodyRowPlaced = true;
+        // A bound row may place repetitions before one of them moves on (a
+        // trial makes no pieces, but the row has started).
+        if (childIsRow && !IsHeaderRow(child) &&
+            (m_pReport->CurrentPagePieceCount() != piecesBefore || (!startedBefore && child.HasStarted())))
+            bodyRowPlaced = true;
         if (entriesBeforeHeaders && pageWasEmpty && HeaderRowsGiveWay(child, m, bodyRowPlaced)) {
             if (trial) trial->RegisterTree(*this);
             m_pieces.clear();
@@ -333,17 +337,20 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         return qv::kLayoutNextPage;
     }
     // A table that would show nothing but its header rows here (the row after
-    // them, begun on an earlier page, has no room left below them) starts on
+    // them has no room left below them) starts on
     // the next page instead: in a cell, the header rows of the table around
     // it come first there, and they give way to it when nothing else fits.
-    if (entriesBeforeHeaders && !pageWasEmpty && bodyRowWaits && !bodyRowPlaced &&
-        m_pReport->CurrentPagePieceCount() != firstPiece) {
+    // A keep-with-next trial judges the same, or it would keep an item with a
+    // table that then leaves the page without it.
+    if (m_nType == qv::kTypeTable && !m_bHeadersGiveWay && !pageWasEmpty && bodyRowWaits && !bodyRowPlaced &&
+        std::any_of(m_children.begin(), m_children.end(),
+                    [](const auto& row) { return IsHeaderRow(*row) && row->IsDone(); })) {
         if (trial) trial->RegisterTree(*this);
         m_pieces.clear();
         m_pReport->DropPiecesFrom(firstPiece);
         for (const auto& row : m_children)
             if (IsHeaderRow(*row)) row->Reset();
-        placement.Restore(std::move(*entriesBeforeHeaders));
+        if (entriesBeforeHeaders) placement.Restore(std::move(*entriesBeforeHeaders));
         m_pReport->SetPageEmpty(pageWasEmpty);
         return qv::kLayoutNextPage;
     }
