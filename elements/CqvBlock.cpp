@@ -287,7 +287,8 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         if (childIsRow && !IsHeaderRow(child) &&
             (m_pReport->CurrentPagePieceCount() != piecesBefore || (!startedBefore && child.HasStarted())))
             bodyRowPlaced = true;
-        if (entriesBeforeHeaders && pageWasEmpty && HeaderRowsGiveWay(child, m, bodyRowPlaced)) {
+        if (entriesBeforeHeaders && pageWasEmpty && HeaderRowsGiveWay(child, m, bodyRowPlaced) &&
+            RowWaitedBelowHeadersBefore()) {
             if (trial) trial->RegisterTree(*this);
             m_pieces.clear();
             m_pReport->DropPiecesFrom(firstPiece);
@@ -381,6 +382,17 @@ bool CqvBlock::HeaderRowsGiveWay(const CqvItem& row, int32_t m, bool bodyRowPlac
         return false;
     return std::any_of(m_children.begin(), m_children.end(),
                        [](const auto& sibling) { return IsHeaderRow(*sibling) && sibling->IsDone(); });
+}
+
+bool CqvBlock::RowWaitedBelowHeadersBefore() {
+    // The row waits once, as a word does below a repeated header row: what
+    // it waits for (a word that will be cut, a keep) may give it room on the
+    // next page. Only a row that finds no room there either is placed
+    // without the header rows.
+    const uint32_t page = m_pReport->CurrentPage();
+    if (m_nRowWaitedBelowHeadersOnPage != 0 && m_nRowWaitedBelowHeadersOnPage < page) return true;
+    m_nRowWaitedBelowHeadersOnPage = page;
+    return false;
 }
 
 bool CqvBlock::IsFormInBody() const {

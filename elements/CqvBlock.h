@@ -66,6 +66,8 @@ protected:
     std::optional<int32_t> m_movedWholeFrom;
     // Set while a table lays out a page again without its header rows.
     bool m_bHeadersGiveWay = false;
+    // The page on which a row of the table last waited below its header rows.
+    uint32_t m_nRowWaitedBelowHeadersOnPage = 0;
 
 private:
     bool KeepWithNextFails(size_t index, int32_t e, Surface& surface, QvPrintInfo& printInfo,
@@ -79,6 +81,7 @@ private:
     // A table's header rows leave a page that holds nothing but them to the
     // row after them, which cannot start below them.
     bool HeaderRowsGiveWay(const CqvItem& row, int32_t m, bool bodyRowPlaced) const;
+    bool RowWaitedBelowHeadersBefore();
     bool AnyChildStarted() const;
     void MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, const QvRect& itemRect);
 };
