@@ -172,6 +172,12 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     const size_t firstPiece = m_pReport->CurrentPagePieceCount();
     int64_t lowest = y;  // the lowest box bottom, spaces after left out
     std::vector<std::pair<int32_t, int32_t>> waiting;  // spans of the children that wait
+    // What a table's header rows give back when they give way, or when the
+    // table leaves the page to the next (HeaderRowsGiveWay).
+    std::optional<PlacementRecord::Entries> entriesBeforeHeaders;
+    if (m_nType == qv::kTypeTable && !m_bHeadersGiveWay && !m_bInTrial) entriesBeforeHeaders = placement.AllEntries();
+    bool bodyRowPlaced = false;
+    bool bodyRowWaits = false;  // a row of the table placed nothing and waits for the next page
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
         // One page of a block can hold a great many items: a stop request is
@@ -179,6 +185,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         QvSettings::StopIfRequested();
         CqvItem& child = *m_children.At(index);
         const bool childIsRow = qv::IsRowType(child.TypeCode());
+        if (m_bHeadersGiveWay && IsHeaderRow(child)) continue;
 
         // Header rows start afresh whenever their table is laid out, so they
         // repeat at the top of every page of the table.
@@ -265,6 +272,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         if (trial) trial->Register(child);
         const bool pageEmptyBefore = m_pReport->PageEmpty();
         const size_t piecesBefore = m_pReport->CurrentPagePieceCount();
+        const bool startedBefore = child.HasStarted();
         const int32_t m = child.Layout(surface, printInfo, at, data, itemRect, trial);
         child.SetInTrial(false);
 
@@ -274,6 +282,27 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
             m_pReport->SetPageEmpty(pageEmptyBefore);
             return BreakResult(result);
         }
+        // A bound row may place repetitions before one of them moves on (a
+        // trial makes no pieces, but the row has started).
+        if (childIsRow && !IsHeaderRow(child) &&
+            (m_pReport->CurrentPagePieceCount() != piecesBefore || (!startedBefore && child.HasStarted())))
+            bodyRowPlaced = true;
+        if (entriesBeforeHeaders && pageWasEmpty && HeaderRowsGiveWay(child, m, bodyRowPlaced) &&
+            RowWaitedBelowHeadersBefore()) {
+            if (trial) trial->RegisterTree(*this);
+            m_pieces.clear();
+            m_pReport->DropPiecesFrom(firstPiece);
+            for (const auto& row : m_children)
+                if (IsHeaderRow(*row)) row->Reset();
+            placement.Restore(std::move(*entriesBeforeHeaders));
+            m_pReport->SetPageEmpty(pageWasEmpty);
+            m_bHeadersGiveWay = true;
+            const int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
+            m_bHeadersGiveWay = false;
+            return r;
+        }
+        if (childIsRow && !IsHeaderRow(child) && m != 0 && m != qv::kLayoutNextPage) bodyRowPlaced = true;
+        if (childIsRow && !IsHeaderRow(child) && m == qv::kLayoutNextPage) bodyRowWaits = true;
 
         if (!m_bInTrial && ((m != 0 && m != qv::kLayoutNextPage) || blockIsRow))
             MakePiece(child, e, m, false, itemRect);
@@ -308,6 +337,24 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         m_pReport->SetPageEmpty(pageWasEmpty);
         return qv::kLayoutNextPage;
     }
+    // A table that would show nothing but its header rows here (the row after
+    // them has no room left below them) starts on
+    // the next page instead: in a cell, the header rows of the table around
+    // it come first there, and they give way to it when nothing else fits.
+    // A keep-with-next trial judges the same, or it would keep an item with a
+    // table that then leaves the page without it.
+    if (m_nType == qv::kTypeTable && !m_bHeadersGiveWay && !pageWasEmpty && bodyRowWaits && !bodyRowPlaced &&
+        std::any_of(m_children.begin(), m_children.end(),
+                    [](const auto& row) { return IsHeaderRow(*row) && row->IsDone(); })) {
+        if (trial) trial->RegisterTree(*this);
+        m_pieces.clear();
+        m_pReport->DropPiecesFrom(firstPiece);
+        for (const auto& row : m_children)
+            if (IsHeaderRow(*row)) row->Reset();
+        if (entriesBeforeHeaders) placement.Restore(std::move(*entriesBeforeHeaders));
+        m_pReport->SetPageEmpty(pageWasEmpty);
+        return qv::kLayoutNextPage;
+    }
     // Something left for the next page always reads as unfinished, even when
     // what waits placed nothing here.
     if (wrapped) return BreakResult(result);
@@ -324,6 +371,28 @@ bool CqvBlock::HeaderRowMovesWithItsTable(const CqvItem& child, int32_t m, bool 
     for (const auto& sibling : m_children)
         if (sibling.get() != &child && !IsHeaderRow(*sibling) && sibling->HasStarted()) return false;
     return true;
+}
+
+bool CqvBlock::HeaderRowsGiveWay(const CqvItem& row, int32_t m, bool bodyRowPlaced) const {
+    // A row that cannot start below its table's header rows on a page that
+    // holds nothing else would find them above it again on every next page,
+    // and move on until max-pages. The header rows give way on this page, and
+    // the row starts where they stood: nothing of the table is lost.
+    if (m != qv::kLayoutNextPage || bodyRowPlaced || !qv::IsRowType(row.TypeCode()) || IsHeaderRow(row))
+        return false;
+    return std::any_of(m_children.begin(), m_children.end(),
+                       [](const auto& sibling) { return IsHeaderRow(*sibling) && sibling->IsDone(); });
+}
+
+bool CqvBlock::RowWaitedBelowHeadersBefore() {
+    // The row waits once, as a word does below a repeated header row: what
+    // it waits for (a word that will be cut, a keep) may give it room on the
+    // next page. Only a row that finds no room there either is placed
+    // without the header rows.
+    const uint32_t page = m_pReport->CurrentPage();
+    if (m_nRowWaitedBelowHeadersOnPage != 0 && m_nRowWaitedBelowHeadersOnPage < page) return true;
+    m_nRowWaitedBelowHeadersOnPage = page;
+    return false;
 }
 
 bool CqvBlock::IsFormInBody() const {

@@ -64,6 +64,10 @@ protected:
     std::vector<std::unique_ptr<CqvPagePiece>> m_pieces;
     bool m_bNoWrap = false;
     std::optional<int32_t> m_movedWholeFrom;
+    // Set while a table lays out a page again without its header rows.
+    bool m_bHeadersGiveWay = false;
+    // The page on which a row of the table last waited below its header rows.
+    uint32_t m_nRowWaitedBelowHeadersOnPage = 0;
 
 private:
     // An item laid out by a keep-with-next trial: its span, its result and
@@ -82,6 +86,10 @@ private:
     // moves whole to the next page when it does not fit.
     bool IsFormInBody() const;
     bool HeaderRowMovesWithItsTable(const CqvItem& child, int32_t m, bool pageWasEmpty) const;
+    // A table's header rows leave a page that holds nothing but them to the
+    // row after them, which cannot start below them.
+    bool HeaderRowsGiveWay(const CqvItem& row, int32_t m, bool bodyRowPlaced) const;
+    bool RowWaitedBelowHeadersBefore();
     bool AnyChildStarted() const;
     void MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, const QvRect& itemRect);
 };

@@ -21,7 +21,7 @@ bool PlacedNothing(CqvBlock& row, size_t firstPiece) {
 
 }  // namespace
 
-bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece, int32_t y, bool continuing) {
+bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece, int32_t y, bool continuing, bool pageWasEmpty) {
     // A row whose cells placed nothing here (each one's space-before still
     // counts in its extent) has not started: it reports nothing placed, as
     // when nothing fits.
@@ -36,6 +36,8 @@ bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece, int32_t y, bool co
     // A row split on an earlier page is no longer whole: moving it would
     // start its cells again and place what they placed there a second time.
     if (!row.NoWrap() || r >= 0 || continuing) return false;
+    // On a page that held nothing before it, no later page has more room.
+    if (pageWasEmpty) return false;
     // The page's own rows above it (a table's header rows) come again on the
     // next page, so moving a row that moved already gains it nothing.
     if (movedFrom && y <= *movedFrom) return false;
@@ -91,14 +93,18 @@ int32_t CqvRow::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
     if (trial) trial->Register(*this);
     m_pieces.clear();
     itemRect = ItemRect(y);
+    const bool pageWasEmpty = m_pReport->PageEmpty();
     if (m_bDeferred) {
         m_bDeferred = false;
-        return qv::kLayoutNextPage;
+        // Left for the next page by a failed keep, a row that would stand
+        // first on this one stays: on the next it would stand first all the
+        // same, and the keep would fail again, page after page.
+        if (!pageWasEmpty) return qv::kLayoutNextPage;
     }
     const size_t firstPiece = m_pReport->CurrentPagePieceCount();
     const bool continuing = HasStarted();
     int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
-    if (qv::rows::MovesWhole(*this, r, firstPiece, y, continuing)) {
+    if (qv::rows::MovesWhole(*this, r, firstPiece, y, continuing, pageWasEmpty)) {
         if (trial) trial->RegisterTree(*this);
         Reset();
         return qv::kLayoutNextPage;

@@ -31,8 +31,9 @@ namespace qv::rows {
 // trying for the rest of the run.
 // A row laid out at y that moved whole and again finds no more room than it
 // had (it starts no higher on its new page) splits instead, or it would move
-// for ever; and a row `continuing` from an earlier page never moves whole.
-bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece, int32_t y, bool continuing);
+// for ever; a row `continuing` from an earlier page never moves whole, nor
+// does one that begins on a page that held nothing before it (`pageWasEmpty`).
+bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece, int32_t y, bool continuing, bool pageWasEmpty);
 
 // Equal heights: every piece of the row (extent r) ends |r| below the row's
 // top, and no lower than the bottom limit.

@@ -110,6 +110,7 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
 
         const size_t firstPiece = m_pReport->CurrentPagePieceCount();
         const bool continuing = entry->second.state != 0;
+        m_bRepetitionOnEmptyPage = m_pReport->PageEmpty();
         int32_t g = LayoutChildren(surface, printInfo, y, current, trial);
         if (ApplyRepetitionRules(g, trial, firstPiece, y, continuing)) return g;
         HandPiecesToReport();

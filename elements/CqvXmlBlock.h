@@ -31,6 +31,8 @@ protected:
     // `y` its position, and `continuing` tells one begun on an earlier page.
     virtual bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece, int32_t y,
                                       bool continuing);
+    // Whether the page held nothing when the current repetition began.
+    bool m_bRepetitionOnEmptyPage = false;
 
 private:
     // The next sibling that bears the block's whole path as its name.

@@ -9,7 +9,9 @@
 //             asblank form may, where the template puts them);
 //   keep      an item with not-last-item does not end a page while what follows
 //             it opens the next one and both would have fitted there;
-//   pages     the report lays out within max-pages, and twice the same;
+//   pages     the report lays out within max-pages (a generated one within
+//             ten times its max-pages: the generator cannot tell how long
+//             its content is), and twice the same;
 //   pdf       (on request; it costs processes) the PDF the command renders holds
 //             every word of the command's dump.
 #include <string>
