@@ -79,6 +79,10 @@ CqvItem* CqvBlock::AddChild(std::unique_ptr<CqvItem> child) {
 
 void CqvBlock::Reset() {
     m_nProgress = 0;
+    // A second layout of the report (the counting pass of a streamed one)
+    // must make the same pages as the first.
+    m_nRowWaitedBelowHeadersOnPage = 0;
+    m_bHeadersGiveWay = false;
     for (const auto& child : m_children) child->Reset();
     m_children.Placement().Clear();
     m_pieces.clear();
@@ -296,10 +300,14 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
                 if (IsHeaderRow(*row)) row->Reset();
             placement.Restore(std::move(*entriesBeforeHeaders));
             m_pReport->SetPageEmpty(pageWasEmpty);
+            // Cleared however the layout ends: a report laid out again after
+            // a stop or a failure must show its header rows.
+            struct ClearAtEnd {
+                bool& flag;
+                ~ClearAtEnd() { flag = false; }
+            } clear{m_bHeadersGiveWay};
             m_bHeadersGiveWay = true;
-            const int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
-            m_bHeadersGiveWay = false;
-            return r;
+            return LayoutChildren(surface, printInfo, y, data, trial);
         }
         if (childIsRow && !IsHeaderRow(child) && m != 0 && m != qv::kLayoutNextPage) bodyRowPlaced = true;
         if (childIsRow && !IsHeaderRow(child) && m == qv::kLayoutNextPage) bodyRowWaits = true;
