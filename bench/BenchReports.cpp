@@ -53,10 +53,8 @@ std::string LongText(size_t words, uint64_t seed) {
         if (w) text += ' ';
         const size_t letters = 2 + next(10);
         for (size_t i = 0; i < letters; ++i) {
-            if (i > 1 && i + 1 < letters && next(40) == 0)
-                text += '-';
-            else
-                text += static_cast<char>('a' + next(26));
+            if (i > 1 && i + 1 < letters && next(40) == 0) text += '-';
+            else text += static_cast<char>('a' + next(26));
         }
     }
     return text;
@@ -71,8 +69,8 @@ std::unique_ptr<CqvReport> LoadLongText(const ScratchFolder& folder, size_t word
         "<PageHeader height=\"0\"/><PageFooter height=\"0\"/>\n"
         "<Block><Text width=\"170mm\">" +
         LongText(words) + "</Text></Block>\n</XmlTemplateReport>\n";
-    auto report = std::make_unique<CqvReport>(folder.Write("text.xml", "<r/>"),
-                                              folder.Write("text.qvrp", templateText));
+    auto report =
+        std::make_unique<CqvReport>(folder.Write("text.xml", "<r/>"), folder.Write("text.qvrp", templateText));
     report->LoadAll();
     return report;
 }

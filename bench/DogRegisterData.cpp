@@ -12,27 +12,39 @@ namespace qv::bench {
 
 namespace {
 
-constexpr std::array kNames = {"Bella",  "Max",    "Luna",   "Oskar", "Rex",    "Nala",  "Bruno", "Daisy",
-                               "Finn",   "Greta",  "Hugo",   "Ivy",   "Juno",   "Kira",  "Lotte", "Milo",
-                               "Nora",   "Otto",   "Pippa",  "Quinn", "Rosie",  "Sam",   "Tilda", "Udo",
-                               "Vera",   "Wilma",  "Xaver",  "Yoko",  "Zeus",   "Ace",   "Biscuit", "Cleo"};
-constexpr std::array kBreeds = {"Labrador Retriever", "German Shepherd", "Border Collie", "Dachshund",
-                                "Beagle", "Poodle", "Boxer", "Golden Retriever", "Whippet", "Schnauzer",
-                                "Jack Russell Terrier", "Dalmatian", "Bernese Mountain Dog", "Pug",
-                                "Cocker Spaniel", "Husky"};
-constexpr std::array kFirst = {"Jonas", "Ana", "Per", "Kemal", "Maria", "Tomas", "Eva", "Lars",
-                               "Ines", "Paul", "Sofia", "Karl", "Mina", "Felix", "Rita", "Omar"};
-constexpr std::array kLast = {"Berg", "Ribeiro", "Lindqvist", "Öztürk", "Novak", "Ferreira", "Hansen",
-                              "Moreau", "Keller", "Visser", "Costa", "Nilsen", "Horvat", "Brandt"};
+constexpr std::array kNames = {"Bella", "Max",   "Luna",  "Oskar", "Rex",   "Nala", "Bruno",   "Daisy",
+                               "Finn",  "Greta", "Hugo",  "Ivy",   "Juno",  "Kira", "Lotte",   "Milo",
+                               "Nora",  "Otto",  "Pippa", "Quinn", "Rosie", "Sam",  "Tilda",   "Udo",
+                               "Vera",  "Wilma", "Xaver", "Yoko",  "Zeus",  "Ace",  "Biscuit", "Cleo"};
+constexpr std::array kBreeds = {"Labrador Retriever",
+                                "German Shepherd",
+                                "Border Collie",
+                                "Dachshund",
+                                "Beagle",
+                                "Poodle",
+                                "Boxer",
+                                "Golden Retriever",
+                                "Whippet",
+                                "Schnauzer",
+                                "Jack Russell Terrier",
+                                "Dalmatian",
+                                "Bernese Mountain Dog",
+                                "Pug",
+                                "Cocker Spaniel",
+                                "Husky"};
+constexpr std::array kFirst = {"Jonas", "Ana",  "Per",   "Kemal", "Maria", "Tomas", "Eva",  "Lars",
+                               "Ines",  "Paul", "Sofia", "Karl",  "Mina",  "Felix", "Rita", "Omar"};
+constexpr std::array kLast = {"Berg",   "Ribeiro", "Lindqvist", "Öztürk", "Novak",  "Ferreira", "Hansen",
+                              "Moreau", "Keller",  "Visser",    "Costa",  "Nilsen", "Horvat",   "Brandt"};
 constexpr std::array kWords = {
-    "friendly", "with",    "children", "afraid",  "of",      "thunder",  "trained",  "for",
-    "search",   "and",     "rescue",   "needs",   "a",       "long",     "walk",     "every",
-    "morning",  "herds",   "the",      "ducks",   "whenever", "gate",    "is",       "left",
-    "open",     "diet",    "food",     "only",    "check",   "teeth",    "in",       "spring",
-    "loves",    "swimming", "barks",   "at",      "postman", "sleeps",   "under",    "kitchen",
-    "table",    "won",     "second",   "prize",   "county",  "show",     "allergic", "to",
-    "chicken",  "shy",     "strangers", "but",    "gentle",  "once",     "settled",  "vaccinated",
-    "last",     "autumn",  "microchip", "registered", "owner", "moved",  "town",     "recently"};
+    "friendly", "with",     "children",  "afraid",     "of",       "thunder", "trained",  "for",
+    "search",   "and",      "rescue",    "needs",      "a",        "long",    "walk",     "every",
+    "morning",  "herds",    "the",       "ducks",      "whenever", "gate",    "is",       "left",
+    "open",     "diet",     "food",      "only",       "check",    "teeth",   "in",       "spring",
+    "loves",    "swimming", "barks",     "at",         "postman",  "sleeps",  "under",    "kitchen",
+    "table",    "won",      "second",    "prize",      "county",   "show",    "allergic", "to",
+    "chicken",  "shy",      "strangers", "but",        "gentle",   "once",    "settled",  "vaccinated",
+    "last",     "autumn",   "microchip", "registered", "owner",    "moved",   "town",     "recently"};
 
 // SplitMix64: a tiny generator with a fixed, documented sequence.
 class Random {
@@ -77,8 +89,8 @@ void WriteDogRegisterData(std::ostream& out, size_t dogs, uint64_t seed) {
         }
         note[0] = static_cast<char>(note[0] - 'a' + 'A');
         note += '.';
-        out << "  <dog name=\"" << name << "\" breed=\"" << breed << "\" age=\"" << age << "\" owner=\""
-            << first << ' ' << last << "\">\n    <note>" << note << "</note>\n  </dog>\n";
+        out << "  <dog name=\"" << name << "\" breed=\"" << breed << "\" age=\"" << age << "\" owner=\"" << first << ' '
+            << last << "\">\n    <note>" << note << "</note>\n  </dog>\n";
     }
     out << "</dogs>\n";
 }

@@ -58,8 +58,8 @@ int CheckLongText(size_t words) {
         position = end;
         if (pages > words) break;  // a page that placed nothing would never end
     }
-    std::printf("long text: %zu words, %zu pages, layout %.3f s, pages differing from the plain search: %zu\n",
-                words, report->PageCount(), seconds, mismatches);
+    std::printf("long text: %zu words, %zu pages, layout %.3f s, pages differing from the plain search: %zu\n", words,
+                report->PageCount(), seconds, mismatches);
     return mismatches == 0 && pages == report->PageCount() ? 0 : 1;
 }
 

@@ -2,6 +2,4 @@
 
 #include "cli/TerminalProgress.h"
 
-std::unique_ptr<Progress> CliHost::CreateProgress() {
-    return std::make_unique<TerminalProgress>(m_bShowProgress);
-}
+std::unique_ptr<Progress> CliHost::CreateProgress() { return std::make_unique<TerminalProgress>(m_bShowProgress); }

@@ -55,9 +55,7 @@ CliPrintHost::CliPrintHost(bool showProgress, std::string printer, std::string t
 
 CliPrintHost::~CliPrintHost() = default;
 
-std::unique_ptr<Progress> CliPrintHost::CreateProgress() {
-    return std::make_unique<TerminalProgress>(m_bShowProgress);
-}
+std::unique_ptr<Progress> CliPrintHost::CreateProgress() { return std::make_unique<TerminalProgress>(m_bShowProgress); }
 
 bool CliPrintHost::DefaultPrinter(QvPrintDialog& dialog) {
     if (!m_strToFile.empty()) {

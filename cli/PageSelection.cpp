@@ -37,8 +37,7 @@ PageSelection PageSelection::Parse(const std::string& text) {
                                : ParsePageNumber(item.substr(0, dash), range.first) &&
                                      ParsePageNumber(item.substr(dash + 1), range.last);
         if (!valid) throw UsageError(SyntaxMessage(text));
-        if (range.last < range.first)
-            throw UsageError("--pages " + range.text + ": the range ends before it starts");
+        if (range.last < range.first) throw UsageError("--pages " + range.text + ": the range ends before it starts");
         selection.m_ranges.push_back(std::move(range));
         if (comma == std::string_view::npos) break;
         rest.remove_prefix(comma + 1);

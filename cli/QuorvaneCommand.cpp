@@ -68,9 +68,10 @@ void AddReportFiles(CLI::App& command, Arguments& args) {
         "The data comes from strangers: refuse every external DTD and entity of the data file and every "
         "picture name from the data that is not a plain relative name, and show no path of the machine "
         "in messages about them");
-    command.add_flag("--trusted-data", args.trustedData,
-                     "The data may use external DTDs, entities and pictures anywhere on the machine (by "
-                     "default only in the data file's folder and the template's picture folder)")
+    command
+        .add_flag("--trusted-data", args.trustedData,
+                  "The data may use external DTDs, entities and pictures anywhere on the machine (by "
+                  "default only in the data file's folder and the template's picture folder)")
         ->excludes(untrusted);
 }
 
@@ -115,10 +116,8 @@ void ApplyDataTrust(const Arguments& args) {
 int Render(const Arguments& args, std::ostream& err) {
     const bool toStandardOutput = args.outPath == kStandardStream;
     std::optional<OutputFormat> format;
-    if (!args.format.empty())
-        format = FormatByName(args.format);
-    else
-        format = toStandardOutput ? std::optional(OutputFormat::Pdf) : FormatForPath(args.outPath);
+    if (!args.format.empty()) format = FormatByName(args.format);
+    else format = toStandardOutput ? std::optional(OutputFormat::Pdf) : FormatForPath(args.outPath);
     if (!format) {
         err << "quorvane render: the output file must end in .pdf, .png, .svg or .ps, or --format name one: "
             << args.outPath << "\n";
@@ -206,30 +205,30 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
     CLI::App app{"Quorvane: XML-template reports from XML data, as PDF, PNG, SVG or PostScript.", "quorvane"};
     app.set_version_flag("--version", kVersionText, "Show the version and exit");
     app.require_subcommand(1);
-    app.footer(
-        "Exit status: 0 on success, 1 when the report fails (its message on stderr), 2 for a usage error.");
+    app.footer("Exit status: 0 on success, 1 when the report fails (its message on stderr), 2 for a usage error.");
 
     Arguments args;
     CLI::App* render = app.add_subcommand("render", "Lay the report out and draw its pages into OUT");
     AddReportFiles(*render, args);
-    render->add_option("-o,--output", args.outPath,
-                       "OUT.pdf: all pages; OUT.png, .svg or .ps: OUT for a one-page report, "
-                       "else NAME-1.EXT, NAME-2.EXT, ...; - writes to standard output "
-                       "(PDF, or one PNG, SVG or PostScript page)")
+    render
+        ->add_option("-o,--output", args.outPath,
+                     "OUT.pdf: all pages; OUT.png, .svg or .ps: OUT for a one-page report, "
+                     "else NAME-1.EXT, NAME-2.EXT, ...; - writes to standard output "
+                     "(PDF, or one PNG, SVG or PostScript page)")
         ->required();
-    render->add_option("--format", args.format, "pdf, png, svg or ps, whatever OUT ends in (default: by OUT's "
-                       "extension; pdf for -)")
+    render
+        ->add_option("--format", args.format,
+                     "pdf, png, svg or ps, whatever OUT ends in (default: by OUT's "
+                     "extension; pdf for -)")
         ->check(CLI::IsMember({"pdf", "png", "svg", "ps"}));
-    render->add_option("--pages", args.pages,
-                       "Draw only these pages, such as 3-5,9 (the layout still runs whole)");
-    render->add_option("--dpi", args.dpi, "Pixels per inch of PNG pages (default 150)")
-        ->check(CLI::PositiveNumber);
-    render->add_option("--threads", args.threads,
-                       "Threads compressing PDF pages (default: one per core, at most 4; 1: one thread only; "
-                       "the PDF is the same either way)")
+    render->add_option("--pages", args.pages, "Draw only these pages, such as 3-5,9 (the layout still runs whole)");
+    render->add_option("--dpi", args.dpi, "Pixels per inch of PNG pages (default 150)")->check(CLI::PositiveNumber);
+    render
+        ->add_option("--threads", args.threads,
+                     "Threads compressing PDF pages (default: one per core, at most 4; 1: one thread only; "
+                     "the PDF is the same either way)")
         ->check(CLI::Range(1, 64));
-    render->add_flag("--timings", args.timings,
-                     "Report the seconds spent loading, laying out and drawing on stderr");
+    render->add_flag("--timings", args.timings, "Report the seconds spent loading, laying out and drawing on stderr");
 
     CLI::App* dump = app.add_subcommand("dump", "Write the laid-out pages as JSON on stdout");
     AddReportFiles(*dump, args);
@@ -255,8 +254,11 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
         if (dump->parsed()) return Dump(args, out, err);
         return Print(args, out, err);
     } catch (const UsageError& e) {
-        err << "quorvane " << (render->parsed() ? "render" : dump->parsed() ? "dump" : "print") << ": "
-            << e.what() << "\n";
+        err << "quorvane "
+            << (render->parsed() ? "render"
+                : dump->parsed() ? "dump"
+                                 : "print")
+            << ": " << e.what() << "\n";
         return kExitUsage;
     } catch (const CqvEx& e) {
         // A stop request may surface as the failure it caused on its way out.

@@ -26,8 +26,7 @@ std::optional<OutputFormat> FormatForPath(const std::string& path) {
 namespace {
 
 // The per-page formats, on Cairo; PDF has a surface of its own.
-CairoSurface MakePageSurface(OutputFormat format, const std::string& path, int32_t width, int32_t height,
-                             double dpi) {
+CairoSurface MakePageSurface(OutputFormat format, const std::string& path, int32_t width, int32_t height, double dpi) {
     switch (format) {
     case OutputFormat::Png: return CairoSurface::Png(path, width, height, dpi);
     case OutputFormat::Svg: return CairoSurface::Svg(path, width, height);
@@ -78,8 +77,7 @@ void NameFilesAfterPages(const std::string& outPath, const std::vector<size_t>& 
 // page as it goes.
 template <class OutputSurface>
 bool DrawReport(CqvReport& report, PrintHost& host, OutputSurface& surface, const std::string& outPath,
-                const RenderOptions& options, bool perPageFiles, RenderTimings* timings,
-                std::vector<size_t>& drawn) {
+                const RenderOptions& options, bool perPageFiles, RenderTimings* timings, std::vector<size_t>& drawn) {
     QvPrintInfo& printInfo = report.PrintInfo();
     auto start = std::chrono::steady_clock::now();
     report.PreparePagesInOrder(surface, printInfo);

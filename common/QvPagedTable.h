@@ -51,8 +51,7 @@ public:
     // How many pages have been filled: what the table costs beyond its directory.
     size_t FilledPages() const {
         size_t filled = 0;
-        for (size_t p = 0; p < m_pageCount; ++p)
-            filled += m_pages[p].load(std::memory_order_acquire) != nullptr;
+        for (size_t p = 0; p < m_pageCount; ++p) filled += m_pages[p].load(std::memory_order_acquire) != nullptr;
         return filled;
     }
 

@@ -9,7 +9,8 @@
 CChildFrame::CChildFrame(CScintillaView* view, QWidget* parent) : QMdiSubWindow(parent), m_pView(view) {
     setAttribute(Qt::WA_DeleteOnClose);
     setWidget(view);
-    if (CScintillaDoc* doc = view->GetDocument()) connect(doc, &CScintillaDoc::TitleChanged, this, &CChildFrame::UpdateTitle);
+    if (CScintillaDoc* doc = view->GetDocument())
+        connect(doc, &CScintillaDoc::TitleChanged, this, &CChildFrame::UpdateTitle);
     connect(this, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
         if ((before ^ now) & Qt::WindowActive) m_pView->OnActivateView(now & Qt::WindowActive);
     });

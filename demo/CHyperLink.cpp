@@ -33,10 +33,9 @@ CHyperLink::Opener& CustomOpener() {
 // reports the default; empty when there is none.
 QString DefaultHtmlHandlerCommand() {
     QProcess query;
-    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                             QStringLiteral("text/html")});
-    if (!query.waitForFinished(3000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
-        return {};
+    query.start(QStringLiteral("xdg-mime"),
+                {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("text/html")});
+    if (!query.waitForFinished(3000) || query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0) return {};
     const QString desktopId = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
     if (desktopId.isEmpty()) return {};
     const QString path = QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopId);
@@ -91,10 +90,8 @@ void CHyperLink::ApplyFontAndCursor() {
     linkFont.setUnderline((m_nOptions & kHlUnderline) != 0);
     setFont(linkFont);
     FitToText();
-    if (m_nOptions & kHlNoHandCursor)
-        unsetCursor();
-    else
-        setCursor(Qt::PointingHandCursor);
+    if (m_nOptions & kHlNoHandCursor) unsetCursor();
+    else setCursor(Qt::PointingHandCursor);
 }
 
 void CHyperLink::FitToText() {
@@ -105,13 +102,10 @@ void CHyperLink::FitToText() {
     // The client area in the parent's coordinates, shrunk to the text the way
     // the text is aligned in it.
     QRect fitted(window.topLeft() + client.topLeft(), client.size());
-    if (alignment() & Qt::AlignVCenter)
-        fitted.setTop(fitted.top() + (client.height() - textSize.height()) / 2);
+    if (alignment() & Qt::AlignVCenter) fitted.setTop(fitted.top() + (client.height() - textSize.height()) / 2);
     fitted.setHeight(textSize.height());
-    if (alignment() & Qt::AlignHCenter)
-        fitted.setLeft(fitted.left() + (client.width() - textSize.width()) / 2);
-    else if (alignment() & Qt::AlignRight)
-        fitted.setLeft(fitted.right() + 1 - textSize.width());
+    if (alignment() & Qt::AlignHCenter) fitted.setLeft(fitted.left() + (client.width() - textSize.width()) / 2);
+    else if (alignment() & Qt::AlignRight) fitted.setLeft(fitted.right() + 1 - textSize.width());
     fitted.setWidth(textSize.width());
     // Widened again by the borders.
     const QSize border = window.size() - client.size();

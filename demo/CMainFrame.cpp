@@ -64,10 +64,8 @@ CMainFrame::CMainFrame(CQuorvaneDemoApp& app) : m_app(app) {
     connect(m_pTabsBar, &CmyDialogBar::SendCommand, this, [this](int id) { OnCommand(id); });
     // The list's buttons are routed like menu commands: the active view first.
     connect(m_pListBar, &ClistDialogBar::SendCommand, this, [this](int id) {
-        if (id == ID_TEMPLATE_CHANGE)
-            OnCommand(id);
-        else
-            ExecuteCommand(id);
+        if (id == ID_TEMPLATE_CHANGE) OnCommand(id);
+        else ExecuteCommand(id);
     });
 
     CreateStatusBar();
@@ -101,8 +99,7 @@ CMainFrame::~CMainFrame() {
 
 // ---------------------------------------------------------------- creation
 
-QAction* CMainFrame::AddAction(int id, const QString& text, const QList<QKeySequence>& keys,
-                               const QString& statusTip) {
+QAction* CMainFrame::AddAction(int id, const QString& text, const QList<QKeySequence>& keys, const QString& statusTip) {
     auto* action = new QAction(text, this);
     action->setObjectName(IdName(id));
     if (!keys.isEmpty()) {
@@ -206,24 +203,26 @@ void CMainFrame::CreateMenus() {
         connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
         return m;
     };
-    const auto search = [&] { return menu(QStringLiteral("&Search"), {ID_EDIT_FIND, ID_EDIT_REPEAT, ID_EDIT_REPLACE}); };
+    const auto search = [&] {
+        return menu(QStringLiteral("&Search"), {ID_EDIT_FIND, ID_EDIT_REPEAT, ID_EDIT_REPLACE});
+    };
     const auto view = [&] { return menu(QStringLiteral("&View"), {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}); };
     const auto help = [&] { return menu(QStringLiteral("&Help"), {ID_APP_ABOUT}); };
 
     // Menu 128: no editor window open.
-    m_menu128 = {menu(QStringLiteral("&File"), {ID_FILE_NEW, ID_FILE_OPEN, 0, ID_FILE_PRINT_SETUP, 0,
-                                               ID_FILE_MRU_FILE1, 0, ID_FILE_CLOSE, ID_APP_EXIT}),
+    m_menu128 = {menu(QStringLiteral("&File"), {ID_FILE_NEW, ID_FILE_OPEN, 0, ID_FILE_PRINT_SETUP, 0, ID_FILE_MRU_FILE1,
+                                                0, ID_FILE_CLOSE, ID_APP_EXIT}),
                  search(), view(), help()};
     // Menu 129: an editor window is active.
-    m_menu129 = {menu(QStringLiteral("&File"),
-                      {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_PRINT,
-                       ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, 0, ID_FILE_MRU_FILE1, 0, ID_APP_EXIT}),
-                 menu(QStringLiteral("&Edit"), {ID_EDIT_UNDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}),
-                 search(),
-                 view(),
-                 menu(QStringLiteral("&Window"),
-                      {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}),
-                 help()};
+    m_menu129 = {
+        menu(QStringLiteral("&File"),
+             {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_CLOSE, ID_FILE_SAVE, ID_FILE_SAVE_AS, 0, ID_FILE_PRINT,
+              ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, 0, ID_FILE_MRU_FILE1, 0, ID_APP_EXIT}),
+        menu(QStringLiteral("&Edit"), {ID_EDIT_UNDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}),
+        search(),
+        view(),
+        menu(QStringLiteral("&Window"), {ID_WINDOW_NEW, ID_WINDOW_CASCADE, ID_WINDOW_TILE_HORZ, ID_WINDOW_ARRANGE}),
+        help()};
 }
 
 void CMainFrame::CreateToolBar() {
@@ -424,8 +423,8 @@ void CMainFrame::ShowCurrentSource() {
     // decides only for bytes that are not UTF-8.
     if (!doc->HoldsUtf8()) {
         const QByteArray text = view->GetCtrl().GetText();
-        view->GetCtrl().SetCodePage(ShownCodePage(EditorCodePage(*demo),
-                                                  std::string_view(text.constData(), static_cast<size_t>(text.size()))));
+        view->GetCtrl().SetCodePage(
+            ShownCodePage(EditorCodePage(*demo), std::string_view(text.constData(), static_cast<size_t>(text.size()))));
     }
     if (selection == kTabDtd) view->GetCtrl().SetReadOnly(true);
     ScheduleUpdate();

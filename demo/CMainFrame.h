@@ -89,7 +89,7 @@ private:
     std::map<int, QLabel*> m_indicators;
     std::vector<QMenu*> m_menu128;
     std::vector<QMenu*> m_menu129;
-    std::vector<QAction*> m_recentActions;  // File1 to File4
+    std::vector<QAction*> m_recentActions;    // File1 to File4
     QAction* m_pRecentPlaceholder = nullptr;  // "Recent File" while the list is empty
     QTimer* m_pUpdateTimer = nullptr;
     QTimer* m_pIndicatorTimer = nullptr;

@@ -78,10 +78,8 @@ bool CQuorvaneDemoApp::InitInstance() {
 
     // Files named on the command line are not opened: the application always
     // starts on its first demo.
-    if (m_options.showMaximized)
-        m_pMainFrame->showMaximized();
-    else
-        m_pMainFrame->show();
+    if (m_options.showMaximized) m_pMainFrame->showMaximized();
+    else m_pMainFrame->show();
     m_pMainFrame->ShowCurrentSource();
     m_pMainFrame->UpdateCommandUI();
     return true;

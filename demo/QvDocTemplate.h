@@ -28,4 +28,5 @@ private:
 };
 
 // Document string 129 of the application.
-inline constexpr const char* kQvDocString = "\nQuorvaneDemo\nQuorvaneDemo\n\n\nQuorvaneDemo.Document\nQuorvaneDemo.Document";
+inline constexpr const char* kQvDocString =
+    "\nQuorvaneDemo\nQuorvaneDemo\n\n\nQuorvaneDemo.Document\nQuorvaneDemo.Document";

@@ -102,8 +102,8 @@ QPixmap ToolbarPixmap(int id, int size) {
         p.drawPath(arc);
         p.setBrush(kBlue);
         p.setPen(Qt::NoPen);
-        p.drawPolygon(QPolygonF({QPointF(s * 0.08, s * 0.50), QPointF(s * 0.38, s * 0.22),
-                                 QPointF(s * 0.42, s * 0.60)}));
+        p.drawPolygon(
+            QPolygonF({QPointF(s * 0.08, s * 0.50), QPointF(s * 0.38, s * 0.22), QPointF(s * 0.42, s * 0.60)}));
         break;
     }
     case ID_FILE_PRINT_PREVIEW: {  // a page under a magnifier

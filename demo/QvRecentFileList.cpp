@@ -48,10 +48,8 @@ void QvRecentFileList::ReadFrom(QSettings& settings) {
 void QvRecentFileList::WriteTo(QSettings& settings) const {
     settings.beginGroup(kSection);
     for (int i = 0; i < m_nSize; ++i) {
-        if (i < m_files.size())
-            settings.setValue(Key(i), m_files[i]);
-        else
-            settings.remove(Key(i));
+        if (i < m_files.size()) settings.setValue(Key(i), m_files[i]);
+        else settings.remove(Key(i));
     }
     settings.endGroup();
 }

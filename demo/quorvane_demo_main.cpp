@@ -31,10 +31,8 @@ bool WriteIcon(const QString& path) {
 void ChooseDemo(CMainFrame& frame, const QString& name) {
     QListWidget* list = frame.ListBar()->List();
     const QList<QListWidgetItem*> found = list->findItems(name, Qt::MatchExactly);
-    if (found.isEmpty())
-        std::fprintf(stderr, "No demo named %s\n", qPrintable(name));
-    else
-        list->setCurrentItem(found.front());
+    if (found.isEmpty()) std::fprintf(stderr, "No demo named %s\n", qPrintable(name));
+    else list->setCurrentItem(found.front());
 }
 
 }  // namespace

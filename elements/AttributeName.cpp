@@ -10,8 +10,7 @@ std::string LowerAttributeName(const TiXmlAttribute& attribute) {
 }
 
 bool HasAttributeNoCase(const TiXmlElement& element, std::string_view lowerName) {
-    for (const TiXmlAttribute* a = qv::xml::FirstAttribute(&element); a;
-         a = qv::xml::NextAttribute(a)) {
+    for (const TiXmlAttribute* a = qv::xml::FirstAttribute(&element); a; a = qv::xml::NextAttribute(a)) {
         if (LowerAttributeName(*a) == lowerName) return true;
     }
     return false;

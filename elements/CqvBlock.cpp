@@ -22,13 +22,10 @@ CqvBlock::~CqvBlock() = default;
 
 void CqvBlock::Load(const TiXmlElement& element) {
     CqvItem::Load(element);
-    for (const TiXmlAttribute* a = qv::xml::FirstAttribute(&element); a;
-         a = qv::xml::NextAttribute(a)) {
+    for (const TiXmlAttribute* a = qv::xml::FirstAttribute(&element); a; a = qv::xml::NextAttribute(a)) {
         const std::string name = LowerAttributeName(*a);
-        if (name == "asblank")
-            m_nAsBlank = qv::xml::AttributeInt(a) != 0 ? 1 : 0;
-        else if (name == "nowrap")
-            m_bNoWrap = qv::xml::AttributeInt(a) != 0;
+        if (name == "asblank") m_nAsBlank = qv::xml::AttributeInt(a) != 0 ? 1 : 0;
+        else if (name == "nowrap") m_bNoWrap = qv::xml::AttributeInt(a) != 0;
     }
     LoadChildren(element);
 
@@ -135,8 +132,8 @@ void CqvBlock::HandPiecesToReport() {
 
 // ---- layout ------------------------------------------------------------------
 
-int32_t CqvBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                         QvDataElement data, QvRect& itemRect, CqvTrial* trial) {
+int32_t CqvBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                         CqvTrial* trial) {
     if (trial) trial->Register(*this);
     m_pieces.clear();
     const int32_t r = LayoutChildren(surface, printInfo, y, data, trial);
@@ -164,8 +161,8 @@ bool OverlapsAnySpan(const std::vector<std::pair<int32_t, int32_t>>& spans, int3
 
 }  // namespace
 
-int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                                 QvDataElement data, CqvTrial* trial) {
+int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
+                                 CqvTrial* trial) {
     PlacementRecord& placement = m_children.Placement();
     const bool blockIsRow = qv::IsRowType(m_nType);
     int32_t result = 0;
@@ -174,7 +171,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     const bool freshForm = IsFormInBody() && !AnyChildStarted();
     const bool pageWasEmpty = m_pReport->PageEmpty();
     const size_t firstPiece = m_pReport->CurrentPagePieceCount();
-    int64_t lowest = y;  // the lowest box bottom, spaces after left out
+    int64_t lowest = y;                                // the lowest box bottom, spaces after left out
     std::vector<std::pair<int32_t, int32_t>> waiting;  // spans of the children that wait
     // What a table's header rows give back when they give way, or when the
     // table leaves the page to the next (HeaderRowsGiveWay).
@@ -230,8 +227,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
 
         // Start of page: the break is made once; on the new page the pending flag
         // is already cleared and the child is placed.
-        if (!m_bInTrial && qv::TriIsTrue(child.StartPagePending()) && !m_pReport->PageEmpty() &&
-            !child.HasStarted()) {
+        if (!m_bInTrial && qv::TriIsTrue(child.StartPagePending()) && !m_pReport->PageEmpty() && !child.HasStarted()) {
             child.SetStartPagePending(0);
             return BreakResult(result);
         }
@@ -336,8 +332,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     // A form that does not fit below its position moves whole to a page of its
     // own; only a form that does not fit on an empty page either stays, cut at
     // the body's bottom (MakePiece), rather than being placed below the paper.
-    if (freshForm && !pageWasEmpty &&
-        (wrapped || lowest > BottomLimit())) {
+    if (freshForm && !pageWasEmpty && (wrapped || lowest > BottomLimit())) {
         if (trial) trial->RegisterTree(*this);
         m_pieces.clear();
         m_pReport->DropPiecesFrom(firstPiece);
@@ -386,8 +381,7 @@ bool CqvBlock::HeaderRowsGiveWay(const CqvItem& row, int32_t m, bool bodyRowPlac
     // holds nothing else would find them above it again on every next page,
     // and move on until max-pages. The header rows give way on this page, and
     // the row starts where they stood: nothing of the table is lost.
-    if (m != qv::kLayoutNextPage || bodyRowPlaced || !qv::IsRowType(row.TypeCode()) || IsHeaderRow(row))
-        return false;
+    if (m != qv::kLayoutNextPage || bodyRowPlaced || !qv::IsRowType(row.TypeCode()) || IsHeaderRow(row)) return false;
     return std::any_of(m_children.begin(), m_children.end(),
                        [](const auto& sibling) { return IsHeaderRow(*sibling) && sibling->IsDone(); });
 }
@@ -418,8 +412,7 @@ bool CqvBlock::AnyChildStarted() const {
     return false;
 }
 
-void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone,
-                         const QvRect& itemRect) {
+void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, const QvRect& itemRect) {
     std::unique_ptr<CqvPagePiece> piece = child.CreatePiece();
     if (!piece) return;  // containers, and items inside a trial
     piece->m_rcOuter = child.ItemRect(e);
@@ -454,8 +447,8 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone,
 
 // ---- keep with next ----------------------------------------------------------
 
-bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried,
-                           Surface& surface, QvPrintInfo& printInfo, QvDataElement data) {
+bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried, Surface& surface,
+                           QvPrintInfo& printInfo, QvDataElement data) {
     QvRect itemRect;
     item.SetInTrial(true);
     trial.Register(item);
@@ -491,8 +484,8 @@ std::optional<int32_t> CqvBlock::TrialPosition(const CqvItem& item, int32_t y,
     return qv::Clamp32(top + spaceBefore);
 }
 
-bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& surface,
-                                 QvPrintInfo& printInfo, QvDataElement data) {
+bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& surface, QvPrintInfo& printInfo,
+                                 QvDataElement data) {
     // The items of the trial keep what they did in it until it ends, so that
     // each one meets the page as the real layout would leave it: the ones
     // before it placed, the page no longer empty.

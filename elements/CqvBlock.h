@@ -17,8 +17,8 @@ public:
     ~CqvBlock() override;
 
     void Load(const TiXmlElement& element) override;
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
-                   QvRect& itemRect, CqvTrial* trial) override;
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                   CqvTrial* trial) override;
     void Reset() override;
     void SetInFooter() override;
     void SetAbsolute() override;
@@ -51,8 +51,7 @@ public:
 
 protected:
     // Places the children at y: the block layout proper.
-    int32_t LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                           QvDataElement data, CqvTrial* trial);
+    int32_t LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, CqvTrial* trial);
     // Moves the pieces of the current Layout to the report's current page.
     void HandPiecesToReport();
     // Makes the children of the element (the child factory).
@@ -77,8 +76,8 @@ private:
     };
     bool KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& surface, QvPrintInfo& printInfo,
                            QvDataElement data);
-    bool TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried,
-                     Surface& surface, QvPrintInfo& printInfo, QvDataElement data);
+    bool TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried, Surface& surface,
+                     QvPrintInfo& printInfo, QvDataElement data);
     // Where the real layout would start the item after the tried ones; none
     // when it would wait for the next page below one that continues.
     std::optional<int32_t> TrialPosition(const CqvItem& item, int32_t y, const std::vector<TriedItem>& tried) const;

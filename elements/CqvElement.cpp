@@ -2,8 +2,7 @@
 
 #include "engine/CqvPagePiece.h"
 
-int32_t CqvElement::Layout(Surface&, QvPrintInfo&, int32_t, QvDataElement, QvRect&,
-                           CqvTrial*) {
+int32_t CqvElement::Layout(Surface&, QvPrintInfo&, int32_t, QvDataElement, QvRect&, CqvTrial*) {
     return qv::kLayoutNothing;
 }
 

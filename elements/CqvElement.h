@@ -34,8 +34,8 @@ constexpr int kTypeLine = 15;
 
 // Leaf items make pieces; every other code is a container (or a style).
 constexpr bool IsLeafType(int type) {
-    return type == kTypeText || type == kTypeXmlText || type == kTypeImage ||
-           type == kTypeXmlImage || type == kTypeLine;
+    return type == kTypeText || type == kTypeXmlText || type == kTypeImage || type == kTypeXmlImage ||
+           type == kTypeLine;
 }
 constexpr bool IsRowType(int type) { return type == kTypeRow || type == kTypeXmlRow; }
 constexpr bool IsImageType(int type) { return type == kTypeImage || type == kTypeXmlImage; }
@@ -69,8 +69,8 @@ public:
     // Places the element at y (a distance below the paper's top) with `data` as
     // the data context; `itemRect` receives the rectangle the element used.
     // Elements record themselves with `trial` before they change anything.
-    virtual int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                           QvDataElement data, QvRect& itemRect, CqvTrial* trial);
+    virtual int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                           CqvTrial* trial);
 
     // Copies the report link and the name.
     virtual void Assign(const CqvElement& other);

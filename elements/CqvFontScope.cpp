@@ -35,8 +35,7 @@ std::string Utf16ToUtf8(const std::u16string& units) {
     std::string out;
     for (size_t i = 0; i < units.size(); ++i) {
         char32_t cp = units[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
-            units[i + 1] <= 0xDFFF) {
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (units[i + 1] - 0xDC00);
             ++i;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
@@ -73,8 +72,7 @@ int32_t CqvFontScope::FontEmHeight(int32_t logPixelsY, int32_t fontSize) {
     return static_cast<int32_t>(height);
 }
 
-QvFontSpec CqvFontScope::MakeFont(const CqvStyle& style, int32_t logPixelsY,
-                                  const QvSettings& settings) {
+QvFontSpec CqvFontScope::MakeFont(const CqvStyle& style, int32_t logPixelsY, const QvSettings& settings) {
     QvFontSpec font;
     font.face = FaceName(style.m_strFontFamily, settings);
     font.height = -FontEmHeight(logPixelsY, style.m_nFontSize);
@@ -95,8 +93,7 @@ CqvFontScope::CqvFontScope(Surface& surface, CqvStyle& style) : m_surface(surfac
     m_crPreviousText = surface.SetTextColor(style.m_crText);
     m_crPreviousBg = surface.SetBkColor(style.m_crBg);
     try {
-        style.m_metrics.Build(m_font, m_nEmHeight,
-                              QvTextMode{settings.wideText, settings.templateCodePage});
+        style.m_metrics.Build(m_font, m_nEmHeight, QvTextMode{settings.wideText, settings.templateCodePage});
     } catch (...) {
         // No usable font at all: the surface still gets its own state back.
         this->~CqvFontScope();

@@ -48,12 +48,9 @@ void CqvImageItem::Load(const TiXmlElement& element) {
         const std::string& value = *qv::xml::AttributeValue(a);
         if (name == "data-from") {
             // The value is compared exactly: "File" is no value of this attribute.
-            if (value == "file")
-                m_dataFrom = DataFrom::File;
-            else if (value == "base64")
-                m_dataFrom = DataFrom::Base64;
-            else
-                throw CqvEx("Undefine value '" + value + "' in property '" + "data-from" + "'");
+            if (value == "file") m_dataFrom = DataFrom::File;
+            else if (value == "base64") m_dataFrom = DataFrom::Base64;
+            else throw CqvEx("Undefine value '" + value + "' in property '" + "data-from" + "'");
         } else if (name == "stretch") {
             m_bStretch = qv::xml::AttributeInt(a) != 0;
         } else if (name == "nowrap") {
@@ -65,10 +62,8 @@ void CqvImageItem::Load(const TiXmlElement& element) {
 
     const std::string* text = qv::xml::ElementText(&element);
     const std::string source = text ? *text : std::string();
-    if (m_dataFrom == DataFrom::Base64)
-        m_strSource = source;
-    else
-        m_strSource = ExpandFields(source, *m_pReport, &element).text;
+    if (m_dataFrom == DataFrom::Base64) m_strSource = source;
+    else m_strSource = ExpandFields(source, *m_pReport, &element).text;
 }
 
 // ---- the picture -------------------------------------------------------------
@@ -91,14 +86,16 @@ std::string CqvImageItem::DataValue(QvDataElement data) const {
     const QvDataElement element = elementName.empty() ? data : qv::xml::FirstChildElement(data, elementName);
     if (!element) return {};
     const std::optional<std::string_view> value =
-        at == std::string::npos ? qv::xml::ElementText(element)
-                                : qv::xml::AttributeByName(element, std::string_view(m_strXmlElementName).substr(at + 1));
+        at == std::string::npos
+            ? qv::xml::ElementText(element)
+            : qv::xml::AttributeByName(element, std::string_view(m_strXmlElementName).substr(at + 1));
     return value ? std::string(*value) : std::string();
 }
 
 std::string CqvImageItem::FilePath(const std::string& value) const {
     const std::string& templateFile = m_pReport->TemplateBasePath();
-    if (m_nType == qv::kTypeImage) return IsBlank(m_strSource) ? std::string() : ResolvePathFromBase(templateFile, m_strSource);
+    if (m_nType == qv::kTypeImage)
+        return IsBlank(m_strSource) ? std::string() : ResolvePathFromBase(templateFile, m_strSource);
     // A bound item without a value has no file to show, rather than naming the
     // folder it would have been in.
     if (IsBlank(value)) return {};
@@ -116,15 +113,13 @@ std::string CqvImageItem::FilePath(const std::string& value) const {
 // and its success or failure would tell whether a path exists. The name is
 // judged before the file is looked at, and the refusal shows the name as the
 // data wrote it.
-void CqvImageItem::CheckDataPictureName(const std::string& value, const std::string& folder,
-                                        const std::string& path) {
+void CqvImageItem::CheckDataPictureName(const std::string& value, const std::string& folder, const std::string& path) {
     const QvDataTrust trust = QvSettings::Instance().dataTrust;
     if (trust == QvDataTrust::Trusted) return;
     const std::string refused = "The picture '" + value + "' named by the data is refused: ";
     if (trust == QvDataTrust::Untrusted && !IsPlainRelativeName(value))
         throw CqvEx(refused + "this data may name only pictures by plain relative names");
-    if (!PathInsideFolder(folder, path))
-        throw CqvEx(refused + "it lies outside the template's picture folder");
+    if (!PathInsideFolder(folder, path)) throw CqvEx(refused + "it lies outside the template's picture folder");
 }
 
 std::shared_ptr<CqvPicture> CqvImageItem::ReadPicture(QvDataElement data) {
@@ -135,7 +130,8 @@ std::shared_ptr<CqvPicture> CqvImageItem::ReadPicture(QvDataElement data) {
         if (m_strPath.empty()) return nullptr;
         std::error_code error;
         // Untrusted data learns no path of the machine: the message shows its own name.
-        const bool hidePath = m_nType == qv::kTypeXmlImage && QvSettings::Instance().dataTrust == QvDataTrust::Untrusted;
+        const bool hidePath =
+            m_nType == qv::kTypeXmlImage && QvSettings::Instance().dataTrust == QvDataTrust::Untrusted;
         try {
             if (!std::filesystem::exists(m_strPath, error) || !(holder = m_pReport->Pictures().FromFile(m_strPath)))
                 throw CqvEx("Can't load Image from file '" + (hidePath ? value : m_strPath) + "'");
@@ -184,8 +180,7 @@ bool CqvImageItem::LoadPicture(QvDataElement data) {
 
 // ---- layout ------------------------------------------------------------------
 
-int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement data, QvRect& itemRect,
-                             CqvTrial* trial) {
+int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement data, QvRect& itemRect, CqvTrial* trial) {
     if (trial) trial->Register(*this);
     if (!LoadPicture(data)) {
         // Nothing to show: the item ends here without taking room.

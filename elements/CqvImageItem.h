@@ -24,8 +24,8 @@ public:
     // element's text: the file name with its placeholders expanded, or the
     // base64 text as written.
     void Load(const TiXmlElement& element) override;
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
-                   QvRect& itemRect, CqvTrial* trial) override;
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                   CqvTrial* trial) override;
     // The picture with the part placed on this page; none inside a trial.
     std::unique_ptr<CqvPagePiece> CreatePiece() override;
 

@@ -8,8 +8,7 @@
 
 std::unique_ptr<CqvItem> CreateLineItem() { return std::make_unique<CqvLineItem>(); }
 
-int32_t CqvLineItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement, QvRect& itemRect,
-                            CqvTrial* trial) {
+int32_t CqvLineItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement, QvRect& itemRect, CqvTrial* trial) {
     if (trial) trial->Register(*this);
     itemRect = ItemRect(y);
     // A rule in the flow that would lie below the body goes to the next page

@@ -13,8 +13,8 @@ public:
 
     CqvLineItem() : CqvItem(qv::kTypeLine) {}
 
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
-                   QvRect& itemRect, CqvTrial* trial) override;
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                   CqvTrial* trial) override;
     // None inside a keep-with-next trial.
     std::unique_ptr<CqvPagePiece> CreatePiece() override;
 };

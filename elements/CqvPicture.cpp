@@ -53,7 +53,8 @@ bool CqvPicture::LoadFromFile(const std::string& path, uint64_t pixelBudget) {
     try {
         unsigned char buffer[65536];
         size_t got;
-        while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+        while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+            bytes.insert(bytes.end(), buffer, buffer + got);
     } catch (const std::bad_alloc&) {
         throw CqvEx(kNoMemory);
     }

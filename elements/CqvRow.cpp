@@ -88,8 +88,8 @@ void CqvRow::Load(const TiXmlElement& element) {
     SetStartPage(0);
 }
 
-int32_t CqvRow::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                       QvDataElement data, QvRect& itemRect, CqvTrial* trial) {
+int32_t CqvRow::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                       CqvTrial* trial) {
     if (trial) trial->Register(*this);
     m_pieces.clear();
     itemRect = ItemRect(y);

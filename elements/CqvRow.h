@@ -11,8 +11,8 @@ public:
     CqvRow() : CqvBlock(qv::kTypeRow) {}
 
     void Load(const TiXmlElement& element) override;
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
-                   QvRect& itemRect, CqvTrial* trial) override;
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                   CqvTrial* trial) override;
 
     // A header row repeats at the top of every page of its table.
     bool IsHeader() const { return m_bHeader; }

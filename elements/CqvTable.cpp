@@ -14,18 +14,15 @@ void CqvTable::Load(const TiXmlElement& element) {
     CqvItem::Load(element);
     if (m_style.m_nBorderLeft == qv::kTriUnset && m_style.m_nBorderTop == qv::kTriUnset &&
         m_style.m_nBorderRight == qv::kTriUnset && m_style.m_nBorderBottom == qv::kTriUnset) {
-        m_style.m_nBorderLeft = m_style.m_nBorderTop = m_style.m_nBorderRight =
-            m_style.m_nBorderBottom = 1;
+        m_style.m_nBorderLeft = m_style.m_nBorderTop = m_style.m_nBorderRight = m_style.m_nBorderBottom = 1;
     }
     m_style.m_nSpaceAfter = 0;
 
     for (const TiXmlElement* child = qv::xml::FirstChildElement(&element, "Row"); child;
          child = qv::xml::NextSiblingElement(child, "Row")) {
         std::unique_ptr<CqvBlock> row;
-        if (HasAttributeNoCase(*child, "xml-element-name"))
-            row = std::make_unique<CqvXmlRow>();
-        else
-            row = std::make_unique<CqvRow>();
+        if (HasAttributeNoCase(*child, "xml-element-name")) row = std::make_unique<CqvXmlRow>();
+        else row = std::make_unique<CqvRow>();
         row->SetReport(m_pReport);
         row->SetParent(this);
         row->Style().CopyFrom(m_style);

@@ -27,8 +27,8 @@ void CqvTextItem::Load(const TiXmlElement& element) {
     SetSource(text ? *text : std::string());
 }
 
-int32_t CqvTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, QvDataElement data,
-                            QvRect& itemRect, CqvTrial* trial) {
+int32_t CqvTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, QvDataElement data, QvRect& itemRect,
+                            CqvTrial* trial) {
     if (trial) trial->Register(*this);
     CqvFontScope scope(surface, m_style);
     return LayoutText(y, data, itemRect);
@@ -78,8 +78,8 @@ void CqvTextItem::GrowAbsoluteBoxToOneLine() {
     if (spacing <= double(m_rcContent.top) - m_rcContent.bottom) return;
     // Truncated toward zero, as the engine converts every measured length.
     m_rcContent.bottom = qv::Clamp32(static_cast<int64_t>(m_rcContent.top - spacing));
-    m_rcItem.bottom = qv::Clamp32(static_cast<int64_t>(m_rcItem.top - spacing - m_style.m_nPaddingTop -
-                                                       m_style.m_nPaddingBottom));
+    m_rcItem.bottom =
+        qv::Clamp32(static_cast<int64_t>(m_rcItem.top - spacing - m_style.m_nPaddingTop - m_style.m_nPaddingBottom));
 }
 
 void CqvTextItem::SetSource(std::string text) {
@@ -104,8 +104,7 @@ void CqvTextItem::ExpandAndCut(QvDataElement data) {
     m_wordStarts.clear();
     if (m_strExpanded.empty()) return;
     size_t start = 0;
-    for (size_t space = m_strExpanded.find(' '); space != std::string::npos;
-         space = m_strExpanded.find(' ', start)) {
+    for (size_t space = m_strExpanded.find(' '); space != std::string::npos; space = m_strExpanded.find(' ', start)) {
         m_words.emplace_back(m_strExpanded, start, space - start);
         m_wordStarts.push_back(start);
         start = space + 1;
@@ -128,8 +127,8 @@ std::string CqvTextItem::Candidate(size_t from, size_t to, size_t skip) const {
 int32_t CqvTextItem::Measure(std::string_view text) const {
     // A length of 0 means "up to the NUL": an empty text must end at once.
     if (text.empty()) text = "";
-    return m_style.m_metrics.DrawWrapped(nullptr, text.data(), static_cast<std::ptrdiff_t>(text.size()),
-                                         m_rcContent, kQvTextMeasureOnly, m_bAbsolute);
+    return m_style.m_metrics.DrawWrapped(nullptr, text.data(), static_cast<std::ptrdiff_t>(text.size()), m_rcContent,
+                                         kQvTextMeasureOnly, m_bAbsolute);
 }
 
 int32_t CqvTextItem::MeasureRun(size_t from, size_t to, size_t skip) const {
@@ -203,10 +202,9 @@ std::optional<int32_t> CqvTextItem::ChoosePagePortion(int32_t y, int32_t bottomL
     if (m_strPageText.empty()) {
         // Only words not yet placed on an earlier page: repeating those would
         // print them twice.
-        m_strPageText = position > 0 || m_nPartProgress > 0
-                            ? Candidate(std::min(static_cast<size_t>(position), count), count,
-                                        static_cast<size_t>(m_nPartProgress))
-                            : m_strExpanded;
+        m_strPageText = position > 0 || m_nPartProgress > 0 ? Candidate(std::min(static_cast<size_t>(position), count),
+                                                                        count, static_cast<size_t>(m_nPartProgress))
+                                                            : m_strExpanded;
         measured.reset();
     }
     return measured;

@@ -17,8 +17,8 @@ public:
 
     // Common attributes and style, then the element's own text.
     void Load(const TiXmlElement& element) override;
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
-                   QvRect& itemRect, CqvTrial* trial) override;
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                   CqvTrial* trial) override;
     // The page text with the item's style; none inside a keep-with-next trial.
     std::unique_ptr<CqvPagePiece> CreatePiece() override;
 

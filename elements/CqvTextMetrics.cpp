@@ -48,9 +48,7 @@ bool CqvTextMetrics::Build(const QvFontSpec& font, int32_t emHeight, const QvTex
     return m_table->built;
 }
 
-float CqvTextMetrics::Advance(uint32_t unit) const {
-    return m_table ? m_table->Advance(unit) : 0.0f;
-}
+float CqvTextMetrics::Advance(uint32_t unit) const { return m_table ? m_table->Advance(unit) : 0.0f; }
 
 bool CqvTextMetrics::UnitsOf(const char* text, size_t length) const {
     const std::string_view bytes(text, length);
@@ -94,10 +92,8 @@ QvRunMetrics CqvTextMetrics::MeasureRun(const char* text, std::ptrdiff_t length)
     QvRunMetrics run;
     run.lineSpacing = LineSpacing();
     if (!text) return run;
-    if (SumsUtf8Directly())
-        run.width = AddUtf8Advances(text, RunLength(text, length), 0.0f);
-    else if (UnitsOf(text, RunLength(text, length)))
-        run.width = SumUnits();
+    if (SumsUtf8Directly()) run.width = AddUtf8Advances(text, RunLength(text, length), 0.0f);
+    else if (UnitsOf(text, RunLength(text, length))) run.width = SumUnits();
     return run;
 }
 
@@ -108,8 +104,7 @@ float CqvTextMetrics::AddAdvances(const char* text, size_t length, float sum) co
     return sum;
 }
 
-bool CqvTextMetrics::NextLine(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart,
-                              size_t& lineEnd) const {
+bool CqvTextMetrics::NextLine(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart, size_t& lineEnd) const {
     const char* text = breaker.text;
     const size_t length = breaker.length;
     size_t& pos = breaker.position;
@@ -173,14 +168,12 @@ bool CqvTextMetrics::NextLineInPieces(CqvLineBreaker& breaker, int32_t maxWidth,
             pos = length;
             break;
         }
-        for (size_t at = std::max(wordEnd, start + 1); at <= wordStart && !crossed; ++at)
-            crossed = passBreak(at);
+        for (size_t at = std::max(wordEnd, start + 1); at <= wordStart && !crossed; ++at) crossed = passBreak(at);
         // The word, with a break after each hyphen inside it.
         wordEnd = wordStart;
         while (!crossed && wordEnd < length && !IsWhite(text[wordEnd])) {
             ++wordEnd;
-            if (wordEnd < length && !IsWhite(text[wordEnd]) &&
-                static_cast<unsigned char>(text[wordEnd - 1]) == kHyphen)
+            if (wordEnd < length && !IsWhite(text[wordEnd]) && static_cast<unsigned char>(text[wordEnd - 1]) == kHyphen)
                 crossed = passBreak(wordEnd);
         }
         if (crossed) break;
@@ -237,8 +230,8 @@ bool CqvTextMetrics::NextLineRemeasured(CqvLineBreaker& breaker, int32_t maxWidt
     // Too wide: break after white space or after a hyphen, as far right as fits.
     // The hyphen stays on its line.
     for (size_t i = pos - 1; i >= start + 1; --i) {
-        const bool candidate = IsWhite(text[i]) || IsWhite(text[i - 1]) ||
-                               static_cast<unsigned char>(text[i - 1]) == kHyphen;
+        const bool candidate =
+            IsWhite(text[i]) || IsWhite(text[i - 1]) || static_cast<unsigned char>(text[i - 1]) == kHyphen;
         if (!candidate) continue;
         const QvRunMetrics run = MeasureRun(text + start, static_cast<std::ptrdiff_t>(i - start));
         breaker.width = run.width;
@@ -254,8 +247,8 @@ bool CqvTextMetrics::NextLineRemeasured(CqvLineBreaker& breaker, int32_t maxWidt
     return true;
 }
 
-void CqvTextMetrics::DrawLine(Surface& surface, int32_t x, int32_t top, const QvRect& clip,
-                              const char* text, size_t length) const {
+void CqvTextMetrics::DrawLine(Surface& surface, int32_t x, int32_t top, const QvRect& clip, const char* text,
+                              size_t length) const {
     if (!text || !UnitsOf(text, length)) return;
     // Each glyph gets the difference of the truncated running sums, so the
     // drawn positions are the measured ones without drift along the line.
@@ -264,15 +257,13 @@ void CqvTextMetrics::DrawLine(Surface& surface, int32_t x, int32_t top, const Qv
     for (size_t k = 0; k < m_unitAdvances.size(); ++k) {
         const float before = sum;
         sum += m_unitAdvances[k];
-        m_drawAdvances[k] = m_mode.wide ? Trunc(sum) - Trunc(before)
-                                        : Trunc(sum + 0.5) - Trunc(before + 0.5);
+        m_drawAdvances[k] = m_mode.wide ? Trunc(sum) - Trunc(before) : Trunc(sum + 0.5) - Trunc(before + 0.5);
     }
-    surface.TextOut(x, top, kTextOpaque | kTextClipped, clip, std::u16string_view(m_units),
-                    m_drawAdvances.data());
+    surface.TextOut(x, top, kTextOpaque | kTextClipped, clip, std::u16string_view(m_units), m_drawAdvances.data());
 }
 
-int32_t CqvTextMetrics::DrawWrapped(Surface* surface, const char* text, std::ptrdiff_t length,
-                                    const QvRect& rect, unsigned flags, bool clip) const {
+int32_t CqvTextMetrics::DrawWrapped(Surface* surface, const char* text, std::ptrdiff_t length, const QvRect& rect,
+                                    unsigned flags, bool clip) const {
     if (!text) return 0;
     const size_t textLength = RunLength(text, length);
     const int32_t width = Trunc(static_cast<double>(rect.right) - rect.left);
@@ -292,8 +283,8 @@ int32_t CqvTextMetrics::DrawWrapped(Surface* surface, const char* text, std::ptr
 
         // A line takes the font's line spacing plus a quarter of a millimetre,
         // truncated to whole units.
-        int32_t lineBottom = Trunc(static_cast<double>(lineTop) +
-                                   Trunc(direction * breaker.lineSpacing + direction * 2.5));
+        int32_t lineBottom =
+            Trunc(static_cast<double>(lineTop) + Trunc(direction * breaker.lineSpacing + direction * 2.5));
         bool last = false;
         if (clip && std::llabs(lineBottom) > std::llabs(rect.bottom)) {
             lineBottom = rect.bottom;
@@ -303,12 +294,10 @@ int32_t CqvTextMetrics::DrawWrapped(Surface* surface, const char* text, std::ptr
             int32_t x = rect.left;
             const float w = breaker.width;
             const int64_t room = static_cast<int64_t>(rect.right) - x;
-            if ((flags & kQvTextRight) && room > w)
-                x = Trunc(static_cast<float>(x + room) - w);
-            else if ((flags & kQvTextCenter) && room > w)
-                x = Trunc(x + (static_cast<float>(room) - w) * 0.5);
-            DrawLine(*surface, x, lineTop, QvRect{x, lineTop, rect.right, lineBottom},
-                     text + lineStart, lineEnd - lineStart);
+            if ((flags & kQvTextRight) && room > w) x = Trunc(static_cast<float>(x + room) - w);
+            else if ((flags & kQvTextCenter) && room > w) x = Trunc(x + (static_cast<float>(room) - w) * 0.5);
+            DrawLine(*surface, x, lineTop, QvRect{x, lineTop, rect.right, lineBottom}, text + lineStart,
+                     lineEnd - lineStart);
         }
         lineTop = lineBottom;
         if (last || !NextLine(breaker, width, lineStart, lineEnd)) break;
@@ -316,8 +305,7 @@ int32_t CqvTextMetrics::DrawWrapped(Surface* surface, const char* text, std::ptr
     return lineTop - rect.top;
 }
 
-size_t CqvTextMetrics::WholeLinesLength(const char* text, size_t length, int32_t width,
-                                        size_t lines) const {
+size_t CqvTextMetrics::WholeLinesLength(const char* text, size_t length, int32_t width, size_t lines) const {
     CqvLineBreaker breaker(text, length);
     size_t lineStart = 0, lineEnd = 0;
     for (size_t line = 0; line < lines; ++line) {

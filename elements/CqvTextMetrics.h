@@ -63,18 +63,16 @@ public:
 
     // The next line of the text for the width: [lineStart, lineEnd) in bytes.
     // False when only white space is left.
-    bool NextLine(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart,
-                  size_t& lineEnd) const;
+    bool NextLine(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart, size_t& lineEnd) const;
 
     // One line with explicit advances, opaque and clipped to `clip`.
-    void DrawLine(Surface& surface, int32_t x, int32_t top, const QvRect& clip, const char* text,
-                  size_t length) const;
+    void DrawLine(Surface& surface, int32_t x, int32_t top, const QvRect& clip, const char* text, size_t length) const;
 
     // Draws (or with kQvTextMeasureOnly only measures; surface may then be null)
     // the text wrapped into the rectangle. Returns the bottom of the last line
     // minus the rectangle's top: negative in the engine's upward y axis.
-    int32_t DrawWrapped(Surface* surface, const char* text, std::ptrdiff_t length,
-                        const QvRect& rect, unsigned flags, bool clip) const;
+    int32_t DrawWrapped(Surface* surface, const char* text, std::ptrdiff_t length, const QvRect& rect, unsigned flags,
+                        bool clip) const;
 
     // How many bytes of the text its first `lines` lines take when wrapped to
     // the width: where the next line would begin (the whole length when the
@@ -110,10 +108,8 @@ private:
     float AddAdvances(const char* text, size_t length, float sum) const;
     // The two ways NextLine finds a line: in pieces where the code page
     // converts piecewise, else measuring every candidate from the line's start.
-    bool NextLineInPieces(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart,
-                          size_t& lineEnd) const;
-    bool NextLineRemeasured(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart,
-                            size_t& lineEnd) const;
+    bool NextLineInPieces(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart, size_t& lineEnd) const;
+    bool NextLineRemeasured(CqvLineBreaker& breaker, int32_t maxWidth, size_t& lineStart, size_t& lineEnd) const;
 
     std::shared_ptr<const QvAdvanceTable> m_table;
     QvAdvanceTableKey m_key;  // what m_table was built for

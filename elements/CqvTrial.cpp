@@ -11,10 +11,8 @@ void CqvTrial::Register(CqvItem& item) {
     Snapshot snapshot;
     snapshot.progress = item.Progress();
     snapshot.partProgress = item.PartProgress();
-    if (const auto* block = dynamic_cast<const CqvBlock*>(&item))
-        snapshot.placement = block->Placement().AllEntries();
-    if (const auto* bound = dynamic_cast<const CqvXmlBlock*>(&item))
-        snapshot.repetitions = bound->Repetitions();
+    if (const auto* block = dynamic_cast<const CqvBlock*>(&item)) snapshot.placement = block->Placement().AllEntries();
+    if (const auto* bound = dynamic_cast<const CqvXmlBlock*>(&item)) snapshot.repetitions = bound->Repetitions();
     snapshot.deferred = item.Deferred();
     snapshot.startPagePending = item.StartPagePending();
     m_snapshots.emplace(&item, std::move(snapshot));
@@ -32,12 +30,10 @@ void CqvTrial::Restore() {
         item->SetProgress(snapshot.progress);
         item->SetPartProgress(snapshot.partProgress);
         if (snapshot.placement) {
-            if (auto* block = dynamic_cast<CqvBlock*>(item))
-                block->Placement().Restore(std::move(*snapshot.placement));
+            if (auto* block = dynamic_cast<CqvBlock*>(item)) block->Placement().Restore(std::move(*snapshot.placement));
         }
         if (snapshot.repetitions) {
-            if (auto* bound = dynamic_cast<CqvXmlBlock*>(item))
-                bound->Repetitions() = std::move(*snapshot.repetitions);
+            if (auto* bound = dynamic_cast<CqvXmlBlock*>(item)) bound->Repetitions() = std::move(*snapshot.repetitions);
         }
         item->SetDeferred(snapshot.deferred);
         item->SetStartPagePending(snapshot.startPagePending);

@@ -1,6 +1,5 @@
 #include "elements/CqvXmlBlock.h"
 
-
 #include "engine/CqvReport.h"
 #include "engine/QvSettings.h"
 #include "xml/FindElementByPath.h"
@@ -48,16 +47,14 @@ void CqvXmlBlock::ExtendRun(QvDataElement first, QvDataElement done) {
     ++m_repetitions.runLength;
 }
 
-int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
-                            QvDataElement data, QvRect& itemRect, CqvTrial* trial) {
+int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                            CqvTrial* trial) {
     if (trial) trial->Register(*this);
     const int32_t top = y;
     QvDataElement first = data ? FindElementByPath(data, m_strXmlElementName) : nullptr;
     QvDataElement current = first;
     int64_t result = 0;
-    auto partial = [&result]() -> int32_t {
-        return result == 0 ? qv::kLayoutNextPage : qv::Clamp32(-result);
-    };
+    auto partial = [&result]() -> int32_t { return result == 0 ? qv::kLayoutNextPage : qv::Clamp32(-result); };
 
     // Layout resumes after the finished repetitions. Stepping over them would
     // change nothing but for a deferred block, whose orphan control sees the
@@ -102,8 +99,8 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
 
         m_pieces.clear();
 
-        if (qv::TriIsTrue(m_nStartPage) && entry->second.state == 0 &&
-            entry->second.startPagePending && !m_pReport->PageEmpty()) {
+        if (qv::TriIsTrue(m_nStartPage) && entry->second.state == 0 && entry->second.startPagePending &&
+            !m_pReport->PageEmpty()) {
             entry->second.startPagePending = false;
             return partial();
         }

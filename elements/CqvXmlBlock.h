@@ -10,8 +10,8 @@ class CqvXmlBlock : public CqvBlock {
 public:
     explicit CqvXmlBlock(int typeCode = qv::kTypeXmlBlock) : CqvBlock(typeCode) {}
 
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
-                   QvRect& itemRect, CqvTrial* trial) override;
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                   CqvTrial* trial) override;
     // Block reset, then every repetition is forgotten.
     void Reset() override;
     bool HasStarted() const override;
@@ -29,8 +29,7 @@ protected:
     // pieces are then gone and `g` is the result to return at once).
     // `firstPiece` is the current page's piece count when the repetition began,
     // `y` its position, and `continuing` tells one begun on an earlier page.
-    virtual bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece, int32_t y,
-                                      bool continuing);
+    virtual bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece, int32_t y, bool continuing);
     // Whether the page held nothing when the current repetition began.
     bool m_bRepetitionOnEmptyPage = false;
 

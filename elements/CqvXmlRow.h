@@ -9,6 +9,5 @@ public:
     void Load(const TiXmlElement& element) override;
 
 protected:
-    bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece, int32_t y,
-                              bool continuing) override;
+    bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece, int32_t y, bool continuing) override;
 };

@@ -9,8 +9,8 @@
 
 void CqvXmlTextItem::Load(const TiXmlElement& element) { CqvItem::Load(element); }
 
-int32_t CqvXmlTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, QvDataElement data,
-                               QvRect& itemRect, CqvTrial* trial) {
+int32_t CqvXmlTextItem::Layout(Surface& surface, QvPrintInfo&, int32_t y, QvDataElement data, QvRect& itemRect,
+                               CqvTrial* trial) {
     if (trial) trial->Register(*this);
     CqvFontScope scope(surface, m_style);
 

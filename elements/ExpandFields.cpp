@@ -30,10 +30,8 @@ void FindValue(Element data, std::string_view path, Element& element, std::strin
     const std::string_view elementPath = path.substr(0, at);
 
     // "@attr" alone, and "./@attr", name an attribute of the data element itself.
-    if (IsSelfPath(elementPath) || (namesAttribute && elementPath.empty()))
-        element = data;
-    else
-        element = FindElementByPath(data, std::string(elementPath));
+    if (IsSelfPath(elementPath) || (namesAttribute && elementPath.empty())) element = data;
+    else element = FindElementByPath(data, std::string(elementPath));
     if (!element) {
         text = kMissingElementText;
         return;
@@ -59,8 +57,7 @@ std::string TextTooLongMessage(std::string_view text) {
     constexpr size_t kShown = 40;
     size_t shown = std::min(text.size(), kShown);
     // Never half a UTF-8 character: continuation bytes are 10xxxxxx.
-    while (shown > 0 && shown < text.size() && (static_cast<unsigned char>(text[shown]) & 0xC0) == 0x80)
-        --shown;
+    while (shown > 0 && shown < text.size() && (static_cast<unsigned char>(text[shown]) & 0xC0) == 0x80) --shown;
     return "The text '" + std::string(text.substr(0, shown)) + (shown < text.size() ? "..." : "") +
            "' is longer than " + std::to_string(kMaxTextRunBytes) + " bytes";
 }

@@ -27,8 +27,8 @@ constexpr Unit kUnits[] = {{"cm", 100}, {"mm", 10}, {"in", 254}, {"pt", 3}, {"pc
 // it stops at the full stop, which made "1.5cm" one centimetre.
 double ReadNumber(const std::string& number) {
     double amount = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), amount,
-                                              std::chars_format::fixed);
+    const auto [end, error] =
+        std::from_chars(number.data(), number.data() + number.size(), amount, std::chars_format::fixed);
     if (error != std::errc::result_out_of_range) return amount;  // no digits leave 0
     // Too large for a double, or so small that it is 0; strtod gave infinity
     // or 0 for these.

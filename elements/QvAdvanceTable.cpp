@@ -65,10 +65,8 @@ QvAdvanceTable::QvAdvanceTable(std::shared_ptr<const FontFaces> faces, int32_t e
 
 void QvAdvanceTable::FillAdvances(size_t first, std::span<float> page) const {
     if (!m_faces) return;  // every unit measures 0
-    if (m_wide)
-        FillWideAdvances(first, page);
-    else
-        FillNarrowAdvances(first, page);
+    if (m_wide) FillWideAdvances(first, page);
+    else FillNarrowAdvances(first, page);
 }
 
 void QvAdvanceTable::FillWideAdvances(size_t firstUnit, std::span<float> page) const {
@@ -79,8 +77,7 @@ void QvAdvanceTable::FillWideAdvances(size_t firstUnit, std::span<float> page) c
     for (size_t k = 0; k < page.size(); ++k) {
         const auto c = static_cast<uint32_t>(firstUnit + k);
         const bool inRange = c >= first && c <= last;
-        if (std::optional<float> advance = FallbackAdvance(*m_faces, c, m_emHeight))
-            page[k] = *advance;
+        if (std::optional<float> advance = FallbackAdvance(*m_faces, c, m_emHeight)) page[k] = *advance;
         else if (inRange || (IsPrintable(c) && file.GlyphIndex(c) != 0))
             page[k] = StoredAdvance(file.DesignAdvance(c), scale);
     }
@@ -96,8 +93,7 @@ void QvAdvanceTable::FillNarrowAdvances(size_t firstByte, std::span<float> page)
         const int32_t unit = (*map)[firstByte + k];
         if (unit == kQvNoCharacter) continue;
         const auto c = static_cast<uint32_t>(unit);
-        if (std::optional<float> advance = FallbackAdvance(*m_faces, c, m_emHeight))
-            page[k] = *advance;
+        if (std::optional<float> advance = FallbackAdvance(*m_faces, c, m_emHeight)) page[k] = *advance;
         else if ((c >= metrics.firstChar && c <= metrics.lastChar) || (IsPrintable(c) && file.GlyphIndex(c) != 0))
             page[k] = StoredAdvance(file.DesignAdvance(c), scale);
     }
@@ -116,8 +112,7 @@ std::shared_ptr<const QvAdvanceTable> MakeAdvanceTable(const QvAdvanceTableKey& 
 
 }  // namespace
 
-QvAdvanceTableKey AdvanceTableKey(const QvFontSpec& font, int32_t emHeight, bool wide,
-                                  int32_t codePage) {
+QvAdvanceTableKey AdvanceTableKey(const QvFontSpec& font, int32_t emHeight, bool wide, int32_t codePage) {
     QvAdvanceTableKey key;
     key.face = font.face;
     key.weight = font.weight;

@@ -27,11 +27,10 @@ public:
     // An empty table: every advance measures 0 (a font without outline metrics).
     QvAdvanceTable(bool wide, int32_t codePage);
     // The table of the faces at the em height, whose first face has outline metrics.
-    QvAdvanceTable(std::shared_ptr<const qv::platform::FontFaces> faces, int32_t emHeight, bool wide,
-                   int32_t codePage);
+    QvAdvanceTable(std::shared_ptr<const qv::platform::FontFaces> faces, int32_t emHeight, bool wide, int32_t codePage);
 
-    bool built = false;      // false: the font had no outline metrics, all figures 0
-    float scale = 0.0f;      // em height / em square
+    bool built = false;        // false: the font had no outline metrics, all figures 0
+    float scale = 0.0f;        // em height / em square
     float lineHeight = 0.0f;   // cell height x scale
     float lineSpacing = 0.0f;  // (cell height + external leading) x scale
 
@@ -69,8 +68,7 @@ struct QvAdvanceTableKey {
     friend bool operator==(const QvAdvanceTableKey&, const QvAdvanceTableKey&) = default;
 };
 
-QvAdvanceTableKey AdvanceTableKey(const QvFontSpec& font, int32_t emHeight, bool wide,
-                                  int32_t codePage);
+QvAdvanceTableKey AdvanceTableKey(const QvFontSpec& font, int32_t emHeight, bool wide, int32_t codePage);
 
 // The table for the key: shared while anybody holds it, built when nobody does.
 std::shared_ptr<const QvAdvanceTable> GetAdvanceTable(const QvAdvanceTableKey& key);

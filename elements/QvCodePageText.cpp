@@ -29,8 +29,7 @@ CodePageData MakeCodePageData(int32_t codePage) {
     for (int b = 0; b < 256; ++b) {
         const char byte = static_cast<char>(b);
         const auto units = qv::platform::MultiByteToUtf16(codePage, std::string_view(&byte, 1));
-        data.byteMap[b] = (units && units->size() == 1) ? static_cast<int32_t>((*units)[0])
-                                                        : kQvNoCharacter;
+        data.byteMap[b] = (units && units->size() == 1) ? static_cast<int32_t>((*units)[0]) : kQvNoCharacter;
     }
     return data;
 }

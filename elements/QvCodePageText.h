@@ -45,10 +45,8 @@ inline void ForEachUtf16UnitOfUtf8(std::string_view bytes, UnitSink&& unit) {
         bool ok = extra > 0 && i + extra < n;
         for (size_t k = 1; ok && k <= extra; ++k) {
             const unsigned char c = static_cast<unsigned char>(bytes[i + k]);
-            if ((c & 0xC0) != 0x80)
-                ok = false;
-            else
-                cp = (cp << 6) | (c & 0x3F);
+            if ((c & 0xC0) != 0x80) ok = false;
+            else cp = (cp << 6) | (c & 0x3F);
         }
         if (ok && (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
         if (!ok) {

@@ -39,9 +39,7 @@ int32_t AbsoluteLength(const TiXmlAttribute& attribute) { return AbsoluteValue(P
 }  // namespace
 
 CqvReport::CqvReport(std::string dataFileName, std::string templateFileName, PrintHost* host)
-    : m_strTemplateFileName(std::move(templateFileName)),
-      m_strDataFileName(std::move(dataFileName)),
-      m_pHost(host) {
+    : m_strTemplateFileName(std::move(templateFileName)), m_strDataFileName(std::move(dataFileName)), m_pHost(host) {
     MakeHeaderAndFooter();
     Reset();
 }
@@ -104,8 +102,7 @@ void CqvReport::LoadTemplate() {
     rules.stopRequested = [] { return QvSettings::Instance().Interrupted(); };
     if (m_templateText)
         m_templateDocument.LoadText(*m_templateText, m_strTemplateFileName, m_strTemplateBasePath, rules);
-    else
-        m_templateDocument.Load(m_strTemplateFileName, rules);
+    else m_templateDocument.Load(m_strTemplateFileName, rules);
     const TiXmlElement* root = qv::xml::FirstChildElement(&m_templateDocument, "XmlTemplateReport");
     if (!root) throw CqvEx("Can't find root element 'XmlTemplateReport' in template ");
     ReadRootAttributes(*root);
@@ -117,24 +114,15 @@ void CqvReport::LoadTemplate() {
 void CqvReport::ReadRootAttributes(const TiXmlElement& root) {
     for (const TiXmlAttribute* a = qv::xml::FirstAttribute(&root); a; a = qv::xml::NextAttribute(a)) {
         const std::string name = LowerAttributeName(*a);
-        if (name == "qvr-version")
-            m_strVersion = *qv::xml::AttributeValue(a);
-        else if (name == "page-height")
-            m_nPageHeight = AbsoluteLength(*a);
-        else if (name == "page-width")
-            m_nPageWidth = AbsoluteLength(*a);
-        else if (name == "landscape")
-            m_bLandscape = qv::xml::AttributeInt(a) != 0;
-        else if (name == "margin-left")
-            m_rcMargins.left = AbsoluteLength(*a);
-        else if (name == "margin-right")
-            m_rcMargins.right = AbsoluteLength(*a);
-        else if (name == "margin-top")
-            m_rcMargins.top = AbsoluteLength(*a);
-        else if (name == "margin-bottom")
-            m_rcMargins.bottom = AbsoluteLength(*a);
-        else if (name == "max-pages")
-            m_nMaxPages = qv::xml::AttributeInt(a);  // not made absolute: -5 stays -5
+        if (name == "qvr-version") m_strVersion = *qv::xml::AttributeValue(a);
+        else if (name == "page-height") m_nPageHeight = AbsoluteLength(*a);
+        else if (name == "page-width") m_nPageWidth = AbsoluteLength(*a);
+        else if (name == "landscape") m_bLandscape = qv::xml::AttributeInt(a) != 0;
+        else if (name == "margin-left") m_rcMargins.left = AbsoluteLength(*a);
+        else if (name == "margin-right") m_rcMargins.right = AbsoluteLength(*a);
+        else if (name == "margin-top") m_rcMargins.top = AbsoluteLength(*a);
+        else if (name == "margin-bottom") m_rcMargins.bottom = AbsoluteLength(*a);
+        else if (name == "max-pages") m_nMaxPages = qv::xml::AttributeInt(a);  // not made absolute: -5 stays -5
     }
 }
 
@@ -182,10 +170,8 @@ void CqvReport::LoadBlocks(const TiXmlElement& root) {
     for (const TiXmlElement* element = qv::xml::FirstChildElement(&root, "Block"); element;
          element = qv::xml::NextSiblingElement(element, "Block")) {
         std::unique_ptr<CqvBlock> block;
-        if (HasAttributeNoCase(*element, "xml-element-name"))
-            block = std::make_unique<CqvXmlBlock>();
-        else
-            block = std::make_unique<CqvBlock>(qv::kTypeBlock);
+        if (HasAttributeNoCase(*element, "xml-element-name")) block = std::make_unique<CqvXmlBlock>();
+        else block = std::make_unique<CqvBlock>(qv::kTypeBlock);
         block->SetReport(this);
         block->Load(*element);
         m_blocks.Add(std::move(block));
@@ -200,10 +186,8 @@ void CqvReport::LoadData() {
     case QvDataTrust::Untrusted: rules.access = ExternalAccess::None; break;
     case QvDataTrust::Trusted: rules.access = ExternalAccess::Any; break;
     }
-    if (m_dataText)
-        m_dataDocument.LoadText(*m_dataText, m_strDataFileName, m_strDataBasePath, rules);
-    else
-        m_dataDocument.Load(m_strDataFileName, rules);
+    if (m_dataText) m_dataDocument.LoadText(*m_dataText, m_strDataFileName, m_strDataBasePath, rules);
+    else m_dataDocument.Load(m_strDataFileName, rules);
 }
 
 void CqvReport::SetTemplateText(std::string text, std::string basePath) {
@@ -258,8 +242,7 @@ void CqvReport::ComputePageGeometry() {
     m_rcBody.bottom = qv::Clamp32(int64_t{m_rcPrintable.bottom} - m_pPageFooter->Height());
 }
 
-std::unique_ptr<Progress> CqvReport::OpenProgress(const char* status,
-                                                  const QvPrintInfo& printInfo) const {
+std::unique_ptr<Progress> CqvReport::OpenProgress(const char* status, const QvPrintInfo& printInfo) const {
     // Opening a progress dialog clears the cancel flag.
     QvSettings::Instance().abort = false;
     std::unique_ptr<Progress> progress = m_pHost ? m_pHost->CreateProgress() : nullptr;
@@ -268,16 +251,14 @@ std::unique_ptr<Progress> CqvReport::OpenProgress(const char* status,
     progress->SetItemText(kProgressDocument, FileNameOnly(m_strDataFileName));
     // In preview the preview window's printer; when printing, the dialog the
     // user confirmed. A caller that linked no dialog gets the record's own.
-    const QvPrintDialog* dialog =
-        (m_bInPreview || !printInfo.userData) ? &printInfo.dialog : printInfo.userData;
+    const QvPrintDialog* dialog = (m_bInPreview || !printInfo.userData) ? &printInfo.dialog : printInfo.userData;
     progress->SetItemText(kProgressPrinter, dialog->deviceName);
     progress->SetItemText(kProgressPort, dialog->portName);
     progress->Show();
     return progress;
 }
 
-int32_t CqvReport::LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo,
-                                    QvDataElement data) {
+int32_t CqvReport::LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo, QvDataElement data) {
     QvRect itemRect;
     m_pPageHeader->Reset();
     m_pPageHeader->Layout(surface, printInfo, m_rcBody.top, data, itemRect, nullptr);
@@ -285,8 +266,7 @@ int32_t CqvReport::LayoutPageHeader(Surface& surface, QvPrintInfo& printInfo,
     return qv::Clamp32(int64_t{m_rcBody.top} + m_pPageHeader->Height());
 }
 
-void CqvReport::LayoutPageFooter(Surface& surface, QvPrintInfo& printInfo,
-                                 QvDataElement data) {
+void CqvReport::LayoutPageFooter(Surface& surface, QvPrintInfo& printInfo, QvDataElement data) {
     QvRect itemRect;
     m_pPageFooter->Reset();
     m_pPageFooter->Layout(surface, printInfo, m_rcBody.bottom, data, itemRect, nullptr);
@@ -409,8 +389,7 @@ bool CqvReport::PageLaidOut() {
     if (m_pages.size() < page) m_pages.resize(page);
     if (m_pPageDrawer) {
         if (page > m_nExpectedPages)
-            throw CqvEx("The report was laid out to " + std::to_string(m_nExpectedPages) +
-                        " pages, then to more");
+            throw CqvEx("The report was laid out to " + std::to_string(m_nExpectedPages) + " pages, then to more");
         // The drawer reads the report's current page and the settings' page
         // count, both as DrawPage after a complete layout would find them.
         const bool more = (*m_pPageDrawer)(page);
@@ -435,8 +414,8 @@ void CqvReport::AddPiece(std::unique_ptr<CqvPagePiece> piece) {
     const size_t page = m_nCurrentPage == 0 ? 1 : m_nCurrentPage;
     if (m_pages.size() < page) m_pages.resize(page);
     if (m_pages[page - 1].size() >= kMaxPiecesPerPage)
-        throw CqvEx("Page " + std::to_string(page) + " holds more than " +
-                    std::to_string(kMaxPiecesPerPage) + " pieces");
+        throw CqvEx("Page " + std::to_string(page) + " holds more than " + std::to_string(kMaxPiecesPerPage) +
+                    " pieces");
     if (m_nPieces >= kMaxPiecesPerReport)
         throw CqvEx("The report holds more than " + std::to_string(kMaxPiecesPerReport) + " pieces");
     m_pages[page - 1].push_back(std::move(piece));
@@ -499,10 +478,8 @@ class PrintJob {
 public:
     explicit PrintJob(PrintHost& host) : m_host(host) {}
     ~PrintJob() {
-        if (m_bGood)
-            m_host.EndDoc();
-        else
-            m_host.AbortDoc();
+        if (m_bGood) m_host.EndDoc();
+        else m_host.AbortDoc();
         m_host.DetachPrinter();
     }
     PrintJob(const PrintJob&) = delete;

@@ -52,8 +52,8 @@ public:
     // One line of text: the first glyph's cell has its top-left corner at (x, top);
     // glyph k starts advances[0] + … + advances[k-1] units to the right of x.
     // `advances` has text.size() entries.
-    virtual void TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip,
-                         std::u16string_view text, const int32_t* advances) = 0;
+    virtual void TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
+                         const int32_t* advances) = 0;
 
     virtual void FillSolidRect(const QvRect& rect, QvColor color) = 0;
 

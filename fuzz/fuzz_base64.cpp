@@ -15,8 +15,7 @@
 namespace {
 
 std::string Encode(const std::vector<unsigned char>& bytes) {
-    static constexpr char kAlphabet[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string text;
     size_t i = 0;
     for (; i + 3 <= bytes.size(); i += 3) {

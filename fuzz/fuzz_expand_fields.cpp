@@ -48,8 +48,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         const QvExpandedText expanded = ExpandFields(text, page, root);
         if (text.find("[%") == std::string_view::npos && expanded.text != text) std::abort();
-        if (expanded.hasPageCount && expanded.text.find(kPageCountField) == std::string::npos)
-            std::abort();
+        if (expanded.hasPageCount && expanded.text.find(kPageCountField) == std::string::npos) std::abort();
         // The same text against no data element and against a leaf element.
         (void)ExpandFields(text, page, nullptr);
         if (const QvDataElement last = LastChildElement(root)) (void)ExpandFields(text, page, last);

@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         templatePath = qvfuzz::WriteInput("report.qvrp", data, split);
         dataPart = input.substr(split + kSeparator.size());
     }
-    const std::string dataPath = qvfuzz::WriteInput(
-        "data.xml", reinterpret_cast<const uint8_t*>(dataPart.data()), dataPart.size());
+    const std::string dataPath =
+        qvfuzz::WriteInput("data.xml", reinterpret_cast<const uint8_t*>(dataPart.data()), dataPart.size());
     qvfuzz::RenderReport(templatePath, dataPath);
     return 0;
 }

@@ -30,9 +30,15 @@ namespace bridge {
 
 ::Surface& Renderer::Impl::EngineSurface() { return *engine; }
 
-void Renderer::Impl::StartPage() { std::visit([](auto& o) { o->StartPage(); }, output); }
-void Renderer::Impl::EndPage() { std::visit([](auto& o) { o->EndPage(); }, output); }
-void Renderer::Impl::Finish() { std::visit([](auto& o) { o->Finish(); }, output); }
+void Renderer::Impl::StartPage() {
+    std::visit([](auto& o) { o->StartPage(); }, output);
+}
+void Renderer::Impl::EndPage() {
+    std::visit([](auto& o) { o->EndPage(); }, output);
+}
+void Renderer::Impl::Finish() {
+    std::visit([](auto& o) { o->Finish(); }, output);
+}
 std::size_t Renderer::Impl::PageCount() const {
     return std::visit([](const auto& o) { return static_cast<std::size_t>(o->PageCount()); }, output);
 }

@@ -99,13 +99,9 @@ std::size_t Report::PageCount() {
     return report.PageCount();
 }
 
-std::int32_t Report::PaperWidth() const {
-    return Loaded(m_impl).Paper().width;
-}
+std::int32_t Report::PaperWidth() const { return Loaded(m_impl).Paper().width; }
 
-std::int32_t Report::PaperHeight() const {
-    return Loaded(m_impl).Paper().height;
-}
+std::int32_t Report::PaperHeight() const { return Loaded(m_impl).Paper().height; }
 
 void Report::RenderToFile(const std::string& path, Format format, double dpi) {
     Loaded(m_impl);

@@ -69,12 +69,14 @@ void SurfaceAdapter::TextOut(int32_t x, int32_t top, unsigned options, const QvR
     m_surface.TextOut(x, top, options, ToPublic(clip), text, advances);
 }
 
-void SurfaceAdapter::FillSolidRect(const QvRect& rect, QvColor color) { m_surface.FillSolidRect(ToPublic(rect), color); }
+void SurfaceAdapter::FillSolidRect(const QvRect& rect, QvColor color) {
+    m_surface.FillSolidRect(ToPublic(rect), color);
+}
 
 void SurfaceAdapter::Rectangle(const QvRect& rect) { m_surface.Rectangle(ToPublic(rect)); }
 
-void SurfaceAdapter::DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& picture,
-                                 const QvRect& dest, int32_t sourceTop, int32_t sourceHeight) {
+void SurfaceAdapter::DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& picture, const QvRect& dest,
+                                 int32_t sourceTop, int32_t sourceHeight) {
     if (picture) m_surface.DrawPicture(ToPublic(picture), ToPublic(dest), sourceTop, sourceHeight);
 }
 

@@ -18,38 +18,102 @@ struct CodePageName {
 // Windows code-page numbers as glibc's iconv spells them. A code page missing
 // here is not valid on this platform.
 constexpr CodePageName kCodePageNames[] = {
-    {37, "IBM037"},        {437, "IBM437"},        {500, "IBM500"},
-    {708, "ISO-8859-6"},   {720, "CP720"},         {737, "CP737"},
-    {775, "CP775"},        {850, "IBM850"},        {852, "IBM852"},
-    {855, "IBM855"},       {857, "IBM857"},        {858, "IBM858"},
-    {860, "IBM860"},       {861, "IBM861"},        {862, "IBM862"},
-    {863, "IBM863"},       {864, "IBM864"},        {865, "IBM865"},
-    {866, "IBM866"},       {869, "IBM869"},        {870, "IBM870"},
-    {874, "CP874"},        {875, "IBM875"},        {932, "CP932"},
-    {936, "GBK"},          {949, "CP949"},         {950, "BIG5"},
-    {1026, "IBM1026"},     {1140, "IBM1140"},      {1141, "IBM1141"},
-    {1142, "IBM1142"},     {1143, "IBM1143"},      {1144, "IBM1144"},
-    {1145, "IBM1145"},     {1146, "IBM1146"},      {1147, "IBM1147"},
-    {1148, "IBM1148"},     {1149, "IBM1149"},      {1200, "UTF-16LE"},
-    {1201, "UTF-16BE"},    {1250, "CP1250"},       {1251, "CP1251"},
-    {1252, "CP1252"},      {1253, "CP1253"},       {1254, "CP1254"},
-    {1255, "CP1255"},      {1256, "CP1256"},       {1257, "CP1257"},
-    {1258, "CP1258"},      {1361, "JOHAB"},        {10000, "MACINTOSH"},
-    {10004, "MAC-ARABIC"}, {10006, "MACGREEK"},    {10007, "MAC-CYRILLIC"},
-    {10029, "MAC-CENTRALEUROPE"}, {10079, "MAC-IS"}, {10081, "MACTURKISH"},
-    {20127, "US-ASCII"},   {20273, "IBM273"},      {20277, "IBM277"},
-    {20278, "IBM278"},     {20280, "IBM280"},      {20284, "IBM284"},
-    {20285, "IBM285"},     {20290, "IBM290"},      {20297, "IBM297"},
-    {20420, "IBM420"},     {20423, "IBM423"},      {20424, "IBM424"},
-    {20838, "IBM838"},     {20866, "KOI8-R"},      {20871, "IBM871"},
-    {20880, "IBM880"},     {20905, "IBM905"},      {21025, "IBM1025"},
-    {21866, "KOI8-U"},     {28591, "ISO-8859-1"},  {28592, "ISO-8859-2"},
-    {28593, "ISO-8859-3"}, {28594, "ISO-8859-4"},  {28595, "ISO-8859-5"},
-    {28596, "ISO-8859-6"}, {28597, "ISO-8859-7"},  {28598, "ISO-8859-8"},
-    {28599, "ISO-8859-9"}, {28605, "ISO-8859-15"}, {38598, "ISO-8859-8"},
-    {50220, "ISO-2022-JP"}, {50221, "ISO-2022-JP"}, {50222, "ISO-2022-JP"},
-    {50225, "ISO-2022-KR"}, {51932, "EUC-JP"},     {51936, "EUC-CN"},
-    {51949, "EUC-KR"},     {52936, "HZ"},          {65000, "UTF-7"},
+    {37, "IBM037"},
+    {437, "IBM437"},
+    {500, "IBM500"},
+    {708, "ISO-8859-6"},
+    {720, "CP720"},
+    {737, "CP737"},
+    {775, "CP775"},
+    {850, "IBM850"},
+    {852, "IBM852"},
+    {855, "IBM855"},
+    {857, "IBM857"},
+    {858, "IBM858"},
+    {860, "IBM860"},
+    {861, "IBM861"},
+    {862, "IBM862"},
+    {863, "IBM863"},
+    {864, "IBM864"},
+    {865, "IBM865"},
+    {866, "IBM866"},
+    {869, "IBM869"},
+    {870, "IBM870"},
+    {874, "CP874"},
+    {875, "IBM875"},
+    {932, "CP932"},
+    {936, "GBK"},
+    {949, "CP949"},
+    {950, "BIG5"},
+    {1026, "IBM1026"},
+    {1140, "IBM1140"},
+    {1141, "IBM1141"},
+    {1142, "IBM1142"},
+    {1143, "IBM1143"},
+    {1144, "IBM1144"},
+    {1145, "IBM1145"},
+    {1146, "IBM1146"},
+    {1147, "IBM1147"},
+    {1148, "IBM1148"},
+    {1149, "IBM1149"},
+    {1200, "UTF-16LE"},
+    {1201, "UTF-16BE"},
+    {1250, "CP1250"},
+    {1251, "CP1251"},
+    {1252, "CP1252"},
+    {1253, "CP1253"},
+    {1254, "CP1254"},
+    {1255, "CP1255"},
+    {1256, "CP1256"},
+    {1257, "CP1257"},
+    {1258, "CP1258"},
+    {1361, "JOHAB"},
+    {10000, "MACINTOSH"},
+    {10004, "MAC-ARABIC"},
+    {10006, "MACGREEK"},
+    {10007, "MAC-CYRILLIC"},
+    {10029, "MAC-CENTRALEUROPE"},
+    {10079, "MAC-IS"},
+    {10081, "MACTURKISH"},
+    {20127, "US-ASCII"},
+    {20273, "IBM273"},
+    {20277, "IBM277"},
+    {20278, "IBM278"},
+    {20280, "IBM280"},
+    {20284, "IBM284"},
+    {20285, "IBM285"},
+    {20290, "IBM290"},
+    {20297, "IBM297"},
+    {20420, "IBM420"},
+    {20423, "IBM423"},
+    {20424, "IBM424"},
+    {20838, "IBM838"},
+    {20866, "KOI8-R"},
+    {20871, "IBM871"},
+    {20880, "IBM880"},
+    {20905, "IBM905"},
+    {21025, "IBM1025"},
+    {21866, "KOI8-U"},
+    {28591, "ISO-8859-1"},
+    {28592, "ISO-8859-2"},
+    {28593, "ISO-8859-3"},
+    {28594, "ISO-8859-4"},
+    {28595, "ISO-8859-5"},
+    {28596, "ISO-8859-6"},
+    {28597, "ISO-8859-7"},
+    {28598, "ISO-8859-8"},
+    {28599, "ISO-8859-9"},
+    {28605, "ISO-8859-15"},
+    {38598, "ISO-8859-8"},
+    {50220, "ISO-2022-JP"},
+    {50221, "ISO-2022-JP"},
+    {50222, "ISO-2022-JP"},
+    {50225, "ISO-2022-KR"},
+    {51932, "EUC-JP"},
+    {51936, "EUC-CN"},
+    {51949, "EUC-KR"},
+    {52936, "HZ"},
+    {65000, "UTF-7"},
     {65001, "UTF-8"},
 };
 
@@ -102,15 +166,13 @@ std::optional<std::u16string> Convert(int codePage, std::string_view bytes, bool
     for (;;) {
         char* outPtr = buffer.data();
         size_t outLeft = buffer.size();
-        const size_t rc = flushing ? iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr,
-                                           &outPtr, &outLeft)
-                                   : iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft,
-                                           &outPtr, &outLeft);
+        const size_t rc = flushing ? iconv(static_cast<iconv_t>(cd.get()), nullptr, nullptr, &outPtr, &outLeft)
+                                   : iconv(static_cast<iconv_t>(cd.get()), &in, &inLeft, &outPtr, &outLeft);
         const int failure = rc == static_cast<size_t>(-1) ? errno : 0;
         const size_t produced = buffer.size() - outLeft;
         for (size_t i = 0; i + 1 < produced; i += 2) {
-            out.push_back(static_cast<char16_t>(static_cast<uint8_t>(buffer[i]) |
-                                                (static_cast<uint8_t>(buffer[i + 1]) << 8)));
+            out.push_back(
+                static_cast<char16_t>(static_cast<uint8_t>(buffer[i]) | (static_cast<uint8_t>(buffer[i + 1]) << 8)));
         }
         if (failure == E2BIG) continue;
         if (failure == 0) {
@@ -190,8 +252,8 @@ bool ConvertStrictly(iconv_t cd, std::string_view input, std::string& out, size_
     while (true) {
         char* outPtr = buffer.data();
         size_t outLeft = buffer.size();
-        const size_t rc = flushing ? iconv(cd, nullptr, nullptr, &outPtr, &outLeft)
-                                   : iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+        const size_t rc =
+            flushing ? iconv(cd, nullptr, nullptr, &outPtr, &outLeft) : iconv(cd, &in, &inLeft, &outPtr, &outLeft);
         out.append(buffer.data(), buffer.size() - outLeft);
         if (rc == static_cast<size_t>(-1)) {
             if (errno == E2BIG) continue;
@@ -244,8 +306,8 @@ int ActiveCodePage() {
         if (!value || !*value) continue;
         static const char* kCyrillic[] = {"ru", "uk", "be", "bg", "sr", "mk"};
         for (const char* lang : kCyrillic) {
-            if (std::strncmp(value, lang, 2) == 0 && (value[2] == '\0' || value[2] == '_' ||
-                                                      value[2] == '.' || value[2] == '@'))
+            if (std::strncmp(value, lang, 2) == 0 &&
+                (value[2] == '\0' || value[2] == '_' || value[2] == '.' || value[2] == '@'))
                 return 1251;
         }
         return 1252;

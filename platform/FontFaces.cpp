@@ -8,8 +8,7 @@ namespace qv::platform {
 
 FontFaces::FontFaces(std::vector<ResolvedFont> faces, CharacterFaces characters)
     : m_faces(std::move(faces)), m_characters(std::move(characters)) {
-    if (m_faces.empty() || !m_faces.front().file)
-        throw CqvEx("A font needs at least one face to draw with");
+    if (m_faces.empty() || !m_faces.front().file) throw CqvEx("A font needs at least one face to draw with");
 }
 
 size_t FontFaces::FaceFor(char32_t c) const {

@@ -21,8 +21,7 @@ namespace qv::platform {
 class FontLibrary {
 public:
     FontLibrary() {
-        if (FT_Init_FreeType(&m_library) != 0)
-            throw CqvEx("The font library (FreeType) cannot be initialised");
+        if (FT_Init_FreeType(&m_library) != 0) throw CqvEx("The font library (FreeType) cannot be initialised");
     }
     ~FontLibrary() { FT_Done_FreeType(m_library); }
     FontLibrary(const FontLibrary&) = delete;
@@ -37,14 +36,12 @@ private:
 namespace {
 
 std::optional<FontOutlineMetrics> ReadOutlineMetrics(FT_Face face) {
-    if (!FT_IS_SFNT(face) || !FT_IS_SCALABLE(face) || face->units_per_EM == 0)
-        return std::nullopt;
+    if (!FT_IS_SFNT(face) || !FT_IS_SCALABLE(face) || face->units_per_EM == 0) return std::nullopt;
     auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2));
     auto* hhea = static_cast<const TT_HoriHeader*>(FT_Get_Sfnt_Table(face, FT_SFNT_HHEA));
     auto* post = static_cast<const TT_Postscript*>(FT_Get_Sfnt_Table(face, FT_SFNT_POST));
     // FreeType marks a missing OS/2 table with version 0xFFFF.
-    if (!os2 || os2->version == 0xFFFFu || !hhea || !post)
-        return std::nullopt;
+    if (!os2 || os2->version == 0xFFFFu || !hhea || !post) return std::nullopt;
 
     FontOutlineMetrics m;
     m.emSquare = face->units_per_EM;
@@ -137,19 +134,15 @@ FontFile::FontFile(std::shared_ptr<FontLibrary> library, std::string path, int f
       m_glyphOf(kCodePointCount),
       m_advanceOf(static_cast<size_t>(std::max<FT_Long>(m_face->num_glyphs, 0))) {
     FT_Face face = m_face;
-    if (face->family_name)
-        m_familyName = face->family_name;
-    if (face->style_name)
-        m_styleName = face->style_name;
-    if (const char* format = FT_Get_Font_Format(face))
-        m_formatName = format;
+    if (face->family_name) m_familyName = face->family_name;
+    if (face->style_name) m_styleName = face->style_name;
+    if (const char* format = FT_Get_Font_Format(face)) m_formatName = format;
     m_metrics = ReadOutlineMetrics(face);
     m_symbol = ReadIsSymbolFace(face);
 }
 
 FontFile::~FontFile() {
-    if (m_face)
-        FT_Done_Face(m_face);
+    if (m_face) FT_Done_Face(m_face);
 }
 
 uint32_t FontFile::GlyphIndex(char32_t codePoint) const {
@@ -174,19 +167,15 @@ int32_t FontFile::GlyphDesignAdvance(uint32_t glyphIndex) const {
     });
 }
 
-int32_t FontFile::DesignAdvance(char32_t codePoint) const {
-    return GlyphDesignAdvance(GlyphIndex(codePoint));
-}
+int32_t FontFile::DesignAdvance(char32_t codePoint) const { return GlyphDesignAdvance(GlyphIndex(codePoint)); }
 
 std::vector<int32_t> FontFile::DesignAdvances(char32_t first, char32_t last) const {
     std::vector<int32_t> advances;
-    if (last < first)
-        return advances;
+    if (last < first) return advances;
     advances.reserve(static_cast<size_t>(last - first) + 1);
     for (char32_t c = first;; ++c) {
         advances.push_back(DesignAdvance(c));
-        if (c == last)
-            break;
+        if (c == last) break;
     }
     return advances;
 }
@@ -195,10 +184,8 @@ std::shared_ptr<const FontFile> OpenFontFile(const std::string& path, int faceIn
     FontFileCache& cache = Cache();
     std::lock_guard lock(cache.mutex);
     auto key = std::make_pair(path, faceIndex);
-    if (auto it = cache.files.find(key); it != cache.files.end())
-        return it->second;
-    if (!cache.library)
-        cache.library = std::make_shared<FontLibrary>();
+    if (auto it = cache.files.find(key); it != cache.files.end()) return it->second;
+    if (!cache.library) cache.library = std::make_shared<FontLibrary>();
     auto file = std::make_shared<const FontFile>(cache.library, path, faceIndex);
     cache.files.emplace(std::move(key), file);
     return file;

@@ -24,15 +24,15 @@ namespace qv::platform {
 // The outline text metrics of a face, in design units; y grows upward from the
 // baseline.
 struct FontOutlineMetrics {
-    int32_t emSquare = 0;         // head unitsPerEm
-    int32_t winAscent = 0;        // OS/2 usWinAscent: top of the text cell above the baseline
-    int32_t winDescent = 0;       // OS/2 usWinDescent: bottom of the cell below the baseline
-    int32_t cellHeight = 0;       // winAscent + winDescent
+    int32_t emSquare = 0;    // head unitsPerEm
+    int32_t winAscent = 0;   // OS/2 usWinAscent: top of the text cell above the baseline
+    int32_t winDescent = 0;  // OS/2 usWinDescent: bottom of the cell below the baseline
+    int32_t cellHeight = 0;  // winAscent + winDescent
     // What the font asks for between lines beyond the cell:
     // max(0, hhea lineGap − (cellHeight − (hhea ascender − hhea descender))).
     int32_t externalLeading = 0;
-    uint32_t firstChar = 0;       // OS/2 usFirstCharIndex
-    uint32_t lastChar = 0;        // OS/2 usLastCharIndex
+    uint32_t firstChar = 0;          // OS/2 usFirstCharIndex
+    uint32_t lastChar = 0;           // OS/2 usLastCharIndex
     int32_t underlinePosition = 0;   // post: top of the underline stroke (negative: below the baseline)
     int32_t underlineThickness = 0;  // post
     int32_t strikeoutPosition = 0;   // OS/2 yStrikeoutPosition: top of the strikeout stroke

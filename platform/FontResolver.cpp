@@ -57,14 +57,43 @@ enum class Generic { Sans, Serif, Mono };
 
 // Families known to be serif or monospaced; every other family is drawn sans.
 constexpr const char* kSerifFamilies[] = {
-    "serif", "Times New Roman", "Times", "Cambria", "Georgia", "Book Antiqua", "Palatino Linotype",
-    "Palatino", "Garamond", "Constantia", "Century", "Century Schoolbook", "Bookman Old Style",
-    "MS Serif", "Sylfaen", "Baskerville Old Face", "Bodoni MT", "Perpetua", "Rockwell", "Liberation Serif",
-    "Caladea", "DejaVu Serif",
+    "serif",
+    "Times New Roman",
+    "Times",
+    "Cambria",
+    "Georgia",
+    "Book Antiqua",
+    "Palatino Linotype",
+    "Palatino",
+    "Garamond",
+    "Constantia",
+    "Century",
+    "Century Schoolbook",
+    "Bookman Old Style",
+    "MS Serif",
+    "Sylfaen",
+    "Baskerville Old Face",
+    "Bodoni MT",
+    "Perpetua",
+    "Rockwell",
+    "Liberation Serif",
+    "Caladea",
+    "DejaVu Serif",
 };
 constexpr const char* kMonoFamilies[] = {
-    "monospace", "mono", "Courier New", "Courier", "Consolas", "Lucida Console", "Lucida Sans Typewriter",
-    "Cascadia Code", "Cascadia Mono", "Fixedsys", "Terminal", "OCR A Extended", "Liberation Mono",
+    "monospace",
+    "mono",
+    "Courier New",
+    "Courier",
+    "Consolas",
+    "Lucida Console",
+    "Lucida Sans Typewriter",
+    "Cascadia Code",
+    "Cascadia Mono",
+    "Fixedsys",
+    "Terminal",
+    "OCR A Extended",
+    "Liberation Mono",
     "DejaVu Sans Mono",
 };
 
@@ -113,8 +142,7 @@ const char* MetricCompatibleFace(std::string_view family) {
 
 // A LOGFONT weight of 0 is "don't care", which Windows maps to regular.
 int NormalizedWeight(int weight) {
-    if (weight <= 0)
-        return 400;
+    if (weight <= 0) return 400;
     return std::min(weight, 1000);
 }
 
@@ -122,18 +150,14 @@ int NormalizedWeight(int weight) {
 // bitmap, Type 1, colour and variable faces and declared symbol fonts.
 bool IsOutlineCandidate(FcPattern* font) {
     FcChar8* format = nullptr;
-    if (FcPatternGetString(font, FC_FONTFORMAT, 0, &format) != FcResultMatch || !format)
-        return false;
+    if (FcPatternGetString(font, FC_FONTFORMAT, 0, &format) != FcResultMatch || !format) return false;
     const std::string_view formatName(reinterpret_cast<const char*>(format));
-    if (formatName != "TrueType" && formatName != "CFF")
-        return false;
+    if (formatName != "TrueType" && formatName != "CFF") return false;
     FcBool flag = FcFalse;
-    if (FcPatternGetBool(font, FC_SCALABLE, 0, &flag) == FcResultMatch && !flag)
-        return false;
+    if (FcPatternGetBool(font, FC_SCALABLE, 0, &flag) == FcResultMatch && !flag) return false;
     for (const char* excluded : {FC_COLOR, FC_SYMBOL, FC_VARIABLE}) {
         flag = FcFalse;
-        if (FcPatternGetBool(font, excluded, 0, &flag) == FcResultMatch && flag)
-            return false;
+        if (FcPatternGetBool(font, excluded, 0, &flag) == FcResultMatch && flag) return false;
     }
     int index = 0;
     FcPatternGetInteger(font, FC_INDEX, 0, &index);
@@ -144,8 +168,7 @@ bool IsOutlineCandidate(FcPattern* font) {
 bool HasFamily(FcPattern* font, std::string_view family) {
     FcChar8* name = nullptr;
     for (int i = 0; FcPatternGetString(font, FC_FAMILY, i, &name) == FcResultMatch; ++i)
-        if (name && SameFamily(family, reinterpret_cast<const char*>(name)))
-            return true;
+        if (name && SameFamily(family, reinterpret_cast<const char*>(name))) return true;
     return false;
 }
 
@@ -184,8 +207,7 @@ std::atomic<size_t> g_fontSorts{0};
 // characters the family lacks, do not follow the user's locale.
 FontSetPtr SortedFonts(FcConfig* config, std::string_view family, int weight, bool italic) {
     PatternPtr pattern(FcPatternCreate());
-    if (!pattern)
-        throw CqvEx("Out of memory while looking up the font \"" + std::string(family) + "\"");
+    if (!pattern) throw CqvEx("Out of memory while looking up the font \"" + std::string(family) + "\"");
     // An empty family is left out, so fontconfig's default face is chosen.
     if (!family.empty())
         FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(std::string(family).c_str()));
@@ -202,8 +224,7 @@ FontSetPtr SortedFonts(FcConfig* config, std::string_view family, int weight, bo
 // Opens the face a font pattern names, if it may draw text.
 std::optional<ResolvedFont> OpenTextFace(FcPattern* font, int weight, bool italic) {
     FcChar8* file = nullptr;
-    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || !file)
-        return std::nullopt;
+    if (FcPatternGetString(font, FC_FILE, 0, &file) != FcResultMatch || !file) return std::nullopt;
     int index = 0;
     FcPatternGetInteger(font, FC_INDEX, 0, &index);
     int matchedWeight = FC_WEIGHT_REGULAR;
@@ -217,8 +238,7 @@ std::optional<ResolvedFont> OpenTextFace(FcPattern* font, int weight, bool itali
     } catch (const CqvEx&) {
         return std::nullopt;  // unreadable: the next face will do
     }
-    if (!IsTextFace(*resolved.file))
-        return std::nullopt;
+    if (!IsTextFace(*resolved.file)) return std::nullopt;
     resolved.syntheticBold = weight >= 600 && matchedWeight < FC_WEIGHT_DEMIBOLD;
     resolved.syntheticItalic = italic && matchedSlant == FC_SLANT_ROMAN;
     return resolved;
@@ -235,18 +255,14 @@ int SlantOf(FcPattern* font) {
 // nothing else.
 std::optional<ResolvedFont> FindFamilyFace(FcConfig* config, std::string_view family, int weight, bool italic) {
     FontSetPtr sorted = SortedFonts(config, family, weight, italic);
-    if (!sorted)
-        return std::nullopt;
+    if (!sorted) return std::nullopt;
     std::optional<ResolvedFont> slanted;
     for (int i = 0; i < sorted->nfont; ++i) {
         FcPattern* font = sorted->fonts[i];
-        if (!HasFamily(font, family) || !IsOutlineCandidate(font))
-            continue;
-        if (!italic && SlantOf(font) != FC_SLANT_ROMAN && slanted)
-            continue;
+        if (!HasFamily(font, family) || !IsOutlineCandidate(font)) continue;
+        if (!italic && SlantOf(font) != FC_SLANT_ROMAN && slanted) continue;
         std::optional<ResolvedFont> face = OpenTextFace(font, weight, italic);
-        if (!face)
-            continue;
+        if (!face) continue;
         if (!italic && SlantOf(font) != FC_SLANT_ROMAN) {
             slanted = face;
             continue;
@@ -260,35 +276,29 @@ std::optional<ResolvedFont> FindFamilyFace(FcConfig* config, std::string_view fa
 std::optional<ResolvedFont> FindAnyFace(FcConfig* config, std::string_view name, int weight, bool italic) {
     FontSetPtr sorted = SortedFonts(config, name, weight, italic);
     for (int i = 0; sorted && i < sorted->nfont; ++i) {
-        if (!IsOutlineCandidate(sorted->fonts[i]))
-            continue;
-        if (std::optional<ResolvedFont> face = OpenTextFace(sorted->fonts[i], weight, italic))
-            return face;
+        if (!IsOutlineCandidate(sorted->fonts[i])) continue;
+        if (std::optional<ResolvedFont> face = OpenTextFace(sorted->fonts[i], weight, italic)) return face;
     }
     return std::nullopt;
 }
 
 // The family's own face, or its metric-compatible stand-in's; none when
 // neither is installed.
-std::optional<ResolvedFont> MatchFamily(FcConfig* config, const InstalledFamilies& installed,
-                                        const std::string& family, int weight, bool italic) {
-    if (family.empty())
-        return std::nullopt;
+std::optional<ResolvedFont> MatchFamily(FcConfig* config, const InstalledFamilies& installed, const std::string& family,
+                                        int weight, bool italic) {
+    if (family.empty()) return std::nullopt;
     // The metric-compatible font first, then the family itself (a real
     // Arial, say, where the stand-in is missing).
     if (const char* compatible = MetricCompatibleFace(family); compatible && installed.Has(compatible))
-        if (std::optional<ResolvedFont> face = FindFamilyFace(config, compatible, weight, italic))
-            return face;
-    if (!installed.Has(family))
-        return std::nullopt;
+        if (std::optional<ResolvedFont> face = FindFamilyFace(config, compatible, weight, italic)) return face;
+    if (!installed.Has(family)) return std::nullopt;
     return FindFamilyFace(config, family, weight, italic);
 }
 
 // The nearest sans, serif or monospaced face, for a family that has none.
 std::optional<ResolvedFont> MatchGeneric(FcConfig* config, Generic kind, int weight, bool italic) {
     const GenericFace generic = GenericFaceOf(kind);
-    if (std::optional<ResolvedFont> face = FindFamilyFace(config, generic.face, weight, italic))
-        return face;
+    if (std::optional<ResolvedFont> face = FindFamilyFace(config, generic.face, weight, italic)) return face;
     return FindAnyFace(config, generic.fontconfigName, weight, italic);
 }
 
@@ -312,8 +322,7 @@ std::shared_ptr<const FontFaces> BuildFontFaces(FcConfig* config, const Resolved
     FontFaces::CharacterFaces characters;
     characters.faceOf.assign(kBmpSize, 0);
     std::vector<uint8_t> missing(kBmpSize, 0);
-    for (char32_t c = 0x20; c < kBmpSize; ++c)
-        missing[c] = IsDrawnCharacter(c) && first.GlyphIndex(c) == 0;
+    for (char32_t c = 0x20; c < kBmpSize; ++c) missing[c] = IsDrawnCharacter(c) && first.GlyphIndex(c) == 0;
     std::map<char32_t, uint8_t> beyond;
 
     FontSetPtr sorted = SortedFonts(config, first.FamilyName(), weight, italic);
@@ -321,8 +330,7 @@ std::shared_ptr<const FontFaces> BuildFontFaces(FcConfig* config, const Resolved
     for (int i = 0; sorted && i < sorted->nfont && faces.size() < kMaxFaces; ++i) {
         FcPattern* font = sorted->fonts[i];
         FcCharSet* charset = nullptr;
-        if (!IsOutlineCandidate(font) || FcPatternGetCharSet(font, FC_CHARSET, 0, &charset) != FcResultMatch)
-            continue;
+        if (!IsOutlineCandidate(font) || FcPatternGetCharSet(font, FC_CHARSET, 0, &charset) != FcResultMatch) continue;
         adds.clear();
         FcChar32 map[FC_CHARSET_MAP_SIZE];
         FcChar32 next = 0;
@@ -330,8 +338,7 @@ std::shared_ptr<const FontFaces> BuildFontFaces(FcConfig* config, const Resolved
              base = FcCharSetNextPage(charset, map, &next)) {
             for (unsigned word = 0; word < FC_CHARSET_MAP_SIZE; ++word) {
                 for (unsigned bit = 0; map[word] && bit < 32; ++bit) {
-                    if (!(map[word] & (1u << bit)))
-                        continue;
+                    if (!(map[word] & (1u << bit))) continue;
                     const char32_t c = base + word * 32 + bit;
                     if (c < kBmpSize ? (missing[c] && characters.faceOf[c] == 0)
                                      : (IsDrawnCharacter(c) && !beyond.count(c) && first.GlyphIndex(c) == 0))
@@ -339,25 +346,19 @@ std::shared_ptr<const FontFaces> BuildFontFaces(FcConfig* config, const Resolved
                 }
             }
         }
-        if (adds.empty())
-            continue;
+        if (adds.empty()) continue;
         std::optional<ResolvedFont> face = OpenTextFace(font, weight, italic);
-        if (!face || face->file == primary.file)
-            continue;
+        if (!face || face->file == primary.file) continue;
         const auto index = static_cast<uint8_t>(faces.size());
         bool added = false;
         for (char32_t c : adds) {
             // fontconfig's coverage is a hint; the face's own map decides.
-            if (face->file->GlyphIndex(c) == 0)
-                continue;
-            if (c < kBmpSize)
-                characters.faceOf[c] = index;
-            else
-                beyond.emplace(c, index);
+            if (face->file->GlyphIndex(c) == 0) continue;
+            if (c < kBmpSize) characters.faceOf[c] = index;
+            else beyond.emplace(c, index);
             added = true;
         }
-        if (added)
-            faces.push_back(*face);
+        if (added) faces.push_back(*face);
     }
     characters.beyond.assign(beyond.begin(), beyond.end());
     return std::make_shared<const FontFaces>(std::move(faces), std::move(characters));
@@ -382,12 +383,10 @@ ResolverCache& Cache() {
 // With the cache locked.
 ResolvedFont ResolveLocked(ResolverCache& cache, std::string_view family, int weight, bool italic) {
     auto key = std::make_tuple(std::string(family), weight, italic);
-    if (auto it = cache.fonts.find(key); it != cache.fonts.end())
-        return it->second;
+    if (auto it = cache.fonts.find(key); it != cache.fonts.end()) return it->second;
     if (!cache.config) {
         cache.config.reset(FcInitLoadConfigAndFonts());
-        if (!cache.config)
-            throw CqvEx("The font configuration (fontconfig) cannot be loaded");
+        if (!cache.config) throw CqvEx("The font configuration (fontconfig) cannot be loaded");
         cache.installed.emplace(cache.config.get());
     }
     std::optional<ResolvedFont> font =
@@ -398,8 +397,7 @@ ResolvedFont ResolveLocked(ResolverCache& cache, std::string_view family, int we
             font = it->second;
         } else {
             font = MatchGeneric(cache.config.get(), std::get<0>(genericKey), weight, italic);
-            if (!font)
-                throw CqvEx("No font is installed that could stand in for \"" + std::string(family) + "\"");
+            if (!font) throw CqvEx("No font is installed that could stand in for \"" + std::string(family) + "\"");
             cache.generics.emplace(genericKey, *font);
         }
     }
@@ -429,8 +427,7 @@ std::shared_ptr<const FontFaces> ResolveFontFaces(std::string_view family, int w
     const ResolvedFont primary = ResolveLocked(cache, family, weight, italic);
     // Families that come to the same face share its fallbacks.
     auto key = std::make_tuple(primary.file.get(), primary.syntheticBold, primary.syntheticItalic, weight, italic);
-    if (auto it = cache.faces.find(key); it != cache.faces.end())
-        return it->second;
+    if (auto it = cache.faces.find(key); it != cache.faces.end()) return it->second;
     auto faces = BuildFontFaces(cache.config.get(), primary, weight, italic);
     cache.faces.emplace(key, faces);
     return faces;

@@ -110,7 +110,8 @@ bool SupportedFormat(GdkPixbufLoader* loader) {
     GdkPixbufFormat* format = gdk_pixbuf_loader_get_format(loader);
     if (!format) return false;
     gchar* name = gdk_pixbuf_format_get_name(format);
-    const bool supported = name && std::find(kFormats.begin(), kFormats.end(), std::string_view(name)) != kFormats.end();
+    const bool supported =
+        name && std::find(kFormats.begin(), kFormats.end(), std::string_view(name)) != kFormats.end();
     g_free(name);
     return supported;
 }
@@ -232,8 +233,10 @@ std::shared_ptr<const DecodedPicture> DecodePicture(const unsigned char* bytes, 
     SizeCheck check;
     check.budget = pixelBudget;
     const auto refuse = [&check] {
-        if (check.tooLarge) throw CqvEx(PictureTooLargeMessage(uint64_t(check.claimedWidth), uint64_t(check.claimedHeight)));
-        if (check.overBudget) throw CqvEx(PictureBudgetMessage(uint64_t(check.claimedWidth), uint64_t(check.claimedHeight)));
+        if (check.tooLarge)
+            throw CqvEx(PictureTooLargeMessage(uint64_t(check.claimedWidth), uint64_t(check.claimedHeight)));
+        if (check.overBudget)
+            throw CqvEx(PictureBudgetMessage(uint64_t(check.claimedWidth), uint64_t(check.claimedHeight)));
     };
     g_signal_connect(loader.Get(), "size-prepared", G_CALLBACK(OnSizePrepared), &check);
     g_signal_connect(loader.Get(), "area-prepared", G_CALLBACK(OnAreaPrepared), nullptr);
@@ -250,7 +253,8 @@ std::shared_ptr<const DecodedPicture> DecodePicture(const unsigned char* bytes, 
     }
 
     GdkPixbuf* decoded = gdk_pixbuf_loader_get_pixbuf(loader.Get());  // owned by the loader
-    if (!decoded || !SupportedFormat(loader.Get()) || check.rowsReached < gdk_pixbuf_get_height(decoded) || gdk_pixbuf_get_bits_per_sample(decoded) != 8 || gdk_pixbuf_get_n_channels(decoded) < 3)
+    if (!decoded || !SupportedFormat(loader.Get()) || check.rowsReached < gdk_pixbuf_get_height(decoded) ||
+        gdk_pixbuf_get_bits_per_sample(decoded) != 8 || gdk_pixbuf_get_n_channels(decoded) < 3)
         return nullptr;
     const bool normal = NormalOrientation(decoded);
     // Photographs often say how the camera was held; the picture is shown upright.

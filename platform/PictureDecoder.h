@@ -20,7 +20,7 @@ constexpr uint64_t kMaxPicturePixels = 100'000'000;
 constexpr int kMaxPictureSide = 32767;
 
 struct DecodedPicture {
-    int width = 0;   // pixels, after the picture's own orientation is applied
+    int width = 0;  // pixels, after the picture's own orientation is applied
     int height = 0;
     // Rows top to bottom, `width` words each: premultiplied ARGB32 in native
     // byte order (alpha in the high byte), the layout Cairo paints directly.

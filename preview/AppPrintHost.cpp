@@ -32,10 +32,8 @@ AppPrintHost::~AppPrintHost() = default;
 bool AppPrintHost::DefaultPrinter(QvPrintDialog& dialog) {
     std::optional<QvPrintDialog> printer = PrinterSelectionFor(m_strPreferredPrinter);
     if (!printer) printer = DefaultPrinterSelection();
-    if (printer)
-        dialog = *printer;
-    else
-        dialog = QvPrintDialog{};
+    if (printer) dialog = *printer;
+    else dialog = QvPrintDialog{};
     // Without any queue the dialog still opens: printing to a PDF file needs
     // no printer.
     return true;
@@ -47,10 +45,9 @@ bool AppPrintHost::ShowPrintDialog(QvPrintDialog& dialog) {
     // The dialog opens with the report's paper and orientation.
     const QvDevMode& mode = dialog.devMode;
     if (PaperWidth(mode) > 0 && PaperLength(mode) > 0)
-        printer.setPageSize(QPageSize(QSizeF(PaperWidth(mode) / 10.0, PaperLength(mode) / 10.0),
-                                      QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
-    printer.setPageOrientation(mode.orientation == kDmOrientLandscape ? QPageLayout::Landscape
-                                                                       : QPageLayout::Portrait);
+        printer.setPageSize(QPageSize(QSizeF(PaperWidth(mode) / 10.0, PaperLength(mode) / 10.0), QPageSize::Millimeter,
+                                      QString(), QPageSize::ExactMatch));
+    printer.setPageOrientation(mode.orientation == kDmOrientLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     if (!ExecPrintDialog(printer)) return false;
 
     m_nCopies = std::max(1, printer.copyCount());

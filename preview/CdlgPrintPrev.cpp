@@ -28,8 +28,8 @@ QString IdName(int id) { return QStringLiteral("id%1").arg(id); }
 }  // namespace
 
 CdlgPrintPrev::CdlgPrintPrev(CqvReport* report, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                          Qt::WindowCloseButtonHint),
       m_pReport(report) {
     setWindowTitle(QStringLiteral("Print Priview"));
     setSizeGripEnabled(false);
@@ -47,8 +47,8 @@ CdlgPrintPrev::CdlgPrintPrev(CqvReport* report, QWidget* parent)
     AddButton(m_pButtonStrip, kIdPrevPage, QStringLiteral("<<"));
     m_pPageBox = new QLineEdit(m_pButtonStrip);
     m_pPageBox->setObjectName(IdName(kIdPageNumber));
-    m_pPageBox->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")),
-                                                             m_pPageBox));
+    m_pPageBox->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,9}")), m_pPageBox));
     m_pPageBox->setFixedWidth(48);
     m_pPageBox->setAlignment(Qt::AlignRight);
     row->addWidget(m_pPageBox);

@@ -65,9 +65,7 @@ CqvPrintingDialog::CqvPrintingDialog(QWidget* parent) : QDialog(parent) {
 
 CqvPrintingDialog::~CqvPrintingDialog() = default;
 
-QLabel* CqvPrintingDialog::Item(int item) const {
-    return findChild<QLabel*>(QStringLiteral("id%1").arg(item));
-}
+QLabel* CqvPrintingDialog::Item(int item) const { return findChild<QLabel*>(QStringLiteral("id%1").arg(item)); }
 
 void CqvPrintingDialog::SetItemText(int item, const std::string& text) {
     if (QLabel* label = Item(item)) label->setText(QString::fromStdString(text));

@@ -242,8 +242,7 @@ void CqvWinPreview::DrawPageContent(QImage& image, unsigned slot, uint32_t page)
     const PixPoint origin = m_geometry.ViewportOrigin();
     // The page's origin: inside the frame, shifted by the printing offset,
     // which is (0, 0) for every printer here.
-    const QRect paper(s.rect.left + 1 + origin.x, s.rect.top + 1 + origin.y, s.rect.Width() - 3,
-                      s.rect.Height() - 3);
+    const QRect paper(s.rect.left + 1 + origin.x, s.rect.top + 1 + origin.y, s.rect.Width() - 3, s.rect.Height() - 3);
     // Drawing on just the visible part of the paper clips the page to it.
     const QRect visible = paper & image.rect();
     if (visible.isEmpty()) return;
@@ -251,8 +250,7 @@ void CqvWinPreview::DrawPageContent(QImage& image, unsigned slot, uint32_t page)
     unsigned char* data = image.bits() + qsizetype(visible.top()) * stride + qsizetype(visible.left()) * 4;
     try {
         CairoSurface surface = CairoSurface::ImageOnBuffer(data, visible.width(), visible.height(), stride, scale,
-                                                           paper.left() - visible.left(),
-                                                           paper.top() - visible.top());
+                                                           paper.left() - visible.left(), paper.top() - visible.top());
         m_printInfo.currentPage = page;
         m_pReport->DrawPage(surface, m_printInfo);
         surface.Finish();
@@ -272,10 +270,8 @@ void CqvWinPreview::mousePressEvent(QMouseEvent* event) {
 void CqvWinPreview::mouseMoveEvent(QMouseEvent* event) { UpdateCursor(event->position().toPoint()); }
 
 void CqvWinPreview::UpdateCursor(const QPoint& point) {
-    if (m_pReport && m_geometry.MagnifierAt(ToPix(point)))
-        viewport()->setCursor(MagnifierCursor());
-    else
-        viewport()->setCursor(Qt::ArrowCursor);
+    if (m_pReport && m_geometry.MagnifierAt(ToPix(point))) viewport()->setCursor(MagnifierCursor());
+    else viewport()->setCursor(Qt::ArrowCursor);
 }
 
 const QCursor& CqvWinPreview::MagnifierCursor() {

@@ -14,14 +14,12 @@ QvPrintDialog FromDestination(const qv::print::CupsDestination& destination) {
 }  // namespace
 
 std::optional<QvPrintDialog> DefaultPrinterSelection() {
-    if (std::optional<qv::print::CupsDestination> d = qv::print::DefaultCupsDestination())
-        return FromDestination(*d);
+    if (std::optional<qv::print::CupsDestination> d = qv::print::DefaultCupsDestination()) return FromDestination(*d);
     return std::nullopt;
 }
 
 std::optional<QvPrintDialog> PrinterSelectionFor(const std::string& queue) {
     if (queue.empty()) return std::nullopt;
-    if (std::optional<qv::print::CupsDestination> d = qv::print::FindCupsDestination(queue))
-        return FromDestination(*d);
+    if (std::optional<qv::print::CupsDestination> d = qv::print::FindCupsDestination(queue)) return FromDestination(*d);
     return std::nullopt;
 }

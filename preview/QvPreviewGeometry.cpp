@@ -24,9 +24,7 @@ void QvPreviewGeometry::SetWindow(PixSize clientWithoutBars, int scrollBarExtent
     m_nBarExtent = std::max(0, scrollBarExtent);
 }
 
-void QvPreviewGeometry::SetScreenDpi(int dpiX, int dpiY) {
-    m_screenDpi = {std::max(1, dpiX), std::max(1, dpiY)};
-}
+void QvPreviewGeometry::SetScreenDpi(int dpiX, int dpiY) { m_screenDpi = {std::max(1, dpiX), std::max(1, dpiY)}; }
 
 void QvPreviewGeometry::Start(uint32_t minPage, uint32_t maxPage, uint32_t currentPage, unsigned previewPages) {
     m_nMinPage = minPage;
@@ -56,8 +54,7 @@ void QvPreviewGeometry::SetCurrentPage(int64_t page, bool clearRatios) {
 PixSize QvPreviewGeometry::PageDisplaySize() {
     PixSize size = m_client;
     // The page bar takes its room only when there are pages to scroll through.
-    if (m_nZoomState == kZoomOut && m_nMaxPage != kNoPageCount && m_nMaxPage != m_nMinPage)
-        size.cx -= m_nBarExtent;
+    if (m_nZoomState == kZoomOut && m_nMaxPage != kNoPageCount && m_nMaxPage != m_nMinPage) size.cx -= m_nBarExtent;
     m_nSecondPageOffset = (size.cx - kPageMargin) / 2;
     size.cx = m_nPagesShown == 2 ? (size.cx - 3 * kPageMargin) / 2 : size.cx - 2 * kPageMargin;
     size.cy -= 2 * kPageMargin;
@@ -93,11 +90,8 @@ void QvPreviewGeometry::ComputeScaledSize(unsigned slot) {
         ratio.den = zoomOut.den;
         ratio.num = paperLarger ? (zoomOut.num + zoomOut.den) / 2 : (3 * zoomOut.num - zoomOut.den) / 2;
         break;
-    case kZoomIn:
-        ratio = paperLarger ? Ratio{1, 1} : Ratio{2 * zoomOut.num - zoomOut.den, zoomOut.den};
-        break;
-    default:
-        break;
+    case kZoomIn: ratio = paperLarger ? Ratio{1, 1} : Ratio{2 * zoomOut.num - zoomOut.den, zoomOut.den}; break;
+    default: break;
     }
     s.scaleRatio = ratio;
     const PixSize scaled{MulDiv(s.unscaled.cx, ratio.num, ratio.den), MulDiv(s.unscaled.cy, ratio.num, ratio.den)};
@@ -129,8 +123,9 @@ std::optional<QvPreviewGeometry::Hit> QvPreviewGeometry::HitTest(PixPoint window
         const PageSlot& s = m_slots[i];
         if (s.scaleRatio.num == 0 || !s.rect.Contains(p)) continue;
         const PixPoint inPage{p.x - s.rect.left, p.y - s.rect.top};
-        return Hit{static_cast<int>(i), {MulDiv(inPage.x, s.scaleRatio.den, s.scaleRatio.num),
-                                         MulDiv(inPage.y, s.scaleRatio.den, s.scaleRatio.num)}};
+        return Hit{static_cast<int>(i),
+                   {MulDiv(inPage.x, s.scaleRatio.den, s.scaleRatio.num),
+                    MulDiv(inPage.y, s.scaleRatio.den, s.scaleRatio.num)}};
     }
     return std::nullopt;
 }
@@ -201,20 +196,13 @@ bool QvPreviewGeometry::CommandEnabled(int id) const {
     switch (id) {
     case kIdPrint:
     case kIdClose:
-    case kIdPageNumber:
-        return true;
-    case kIdNumPages:
-        return m_nZoomState == kZoomOut && kMaxPages != 1 && (m_nMaxPage > 1 || m_nPagesShown > 1);
-    case kIdZoomIn:
-        return m_nZoomState != kZoomIn;
-    case kIdZoomOut:
-        return m_nZoomState != kZoomOut;
-    case kIdPrevPage:
-        return m_nCurrentPage > m_nMinPage;
-    case kIdNextPage:
-        return uint64_t{m_nCurrentPage} + m_nPagesShown - 1 < m_nMaxPage;
-    default:
-        return false;
+    case kIdPageNumber: return true;
+    case kIdNumPages: return m_nZoomState == kZoomOut && kMaxPages != 1 && (m_nMaxPage > 1 || m_nPagesShown > 1);
+    case kIdZoomIn: return m_nZoomState != kZoomIn;
+    case kIdZoomOut: return m_nZoomState != kZoomOut;
+    case kIdPrevPage: return m_nCurrentPage > m_nMinPage;
+    case kIdNextPage: return uint64_t{m_nCurrentPage} + m_nPagesShown - 1 < m_nMaxPage;
+    default: return false;
     }
 }
 
@@ -237,26 +225,15 @@ bool QvPreviewGeometry::Execute(int id) {
         m_nZoomOutPages = m_nPagesShown;
         SetCurrentPage(m_nCurrentPage, true);
         return true;
-    case kIdZoomIn:
-        Zoom(m_nZoomState + 1, 0, {0, 0});
-        return true;
-    case kIdZoomOut:
-        Zoom(m_nZoomState - 1, 0, {0, 0});
-        return true;
-    case kIdPrevPage:
-        SetCurrentPage(int64_t{m_nCurrentPage} - 1, true);
-        return true;
-    case kIdNextPage:
-        SetCurrentPage(int64_t{m_nCurrentPage} + 1, true);
-        return true;
-    default:
-        return false;
+    case kIdZoomIn: Zoom(m_nZoomState + 1, 0, {0, 0}); return true;
+    case kIdZoomOut: Zoom(m_nZoomState - 1, 0, {0, 0}); return true;
+    case kIdPrevPage: SetCurrentPage(int64_t{m_nCurrentPage} - 1, true); return true;
+    case kIdNextPage: SetCurrentPage(int64_t{m_nCurrentPage} + 1, true); return true;
+    default: return false;
     }
 }
 
-bool QvPreviewGeometry::PageBarUsable() const {
-    return m_nMaxPage < 0x8000 && m_nMaxPage - m_nMinPage <= 32767;
-}
+bool QvPreviewGeometry::PageBarUsable() const { return m_nMaxPage < 0x8000 && m_nMaxPage - m_nMinPage <= 32767; }
 
 PixSize QvPreviewGeometry::ClientSize() const {
     PixSize client = m_client;
@@ -271,9 +248,7 @@ PixSize QvPreviewGeometry::ClientSize() const {
     return {client.cx - (needV ? m_nBarExtent : 0), client.cy - (needH ? m_nBarExtent : 0)};
 }
 
-bool QvPreviewGeometry::HorizontalBarShown() const {
-    return Zoomed() && ClientSize().cy < m_client.cy;
-}
+bool QvPreviewGeometry::HorizontalBarShown() const { return Zoomed() && ClientSize().cy < m_client.cy; }
 
 bool QvPreviewGeometry::VerticalBarShown() const {
     if (!Zoomed()) return PageBarUsable() && m_nMaxPage > m_nMinPage;

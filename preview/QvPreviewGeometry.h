@@ -88,10 +88,10 @@ enum class ScrollCode { LineUp, LineDown, PageUp, PageDown, Thumb, Top, Bottom, 
 class QvPreviewGeometry {
 public:
     struct PageSlot {
-        PixRect rect;          // the page frame in window coordinates (zoomed: scrolled coordinates)
-        PixSize unscaled;      // the physical page in screen pixels at 1:1
-        Ratio scaleRatio;      // printer output to screen; num 0 = not positioned
-        Ratio zoomOutRatio;    // the ratio at which the page fits the display size
+        PixRect rect;        // the page frame in window coordinates (zoomed: scrolled coordinates)
+        PixSize unscaled;    // the physical page in screen pixels at 1:1
+        Ratio scaleRatio;    // printer output to screen; num 0 = not positioned
+        Ratio zoomOutRatio;  // the ratio at which the page fits the display size
     };
 
     struct Hit {
@@ -183,7 +183,7 @@ private:
     void ClearRatios();
     void CenterOnPoint(PixPoint point);
 
-    PixSize m_client;        // without scroll bars
+    PixSize m_client;  // without scroll bars
     int m_nBarExtent = 0;
     PixSize m_screenDpi{96, 96};
     PixSize m_physicalPage{2100, 2970};

@@ -39,11 +39,12 @@ QvPrintSetupDialog::QvPrintSetupDialog(QPrinter* printer, QWidget* parent) : QPa
     int chosen = -1;
     for (const qv::print::CupsDestination& destination : qv::print::ListCupsDestinations()) {
         const QString name = FullName(destination);
-        m_pPrinters->addItem(name, QVariant::fromValue(QStringList{QString::fromStdString(destination.makeAndModel),
-                                                                   QString::fromStdString(destination.location.empty()
-                                                                                              ? destination.deviceUri
-                                                                                              : destination.location),
-                                                                   QString::fromStdString(destination.info)}));
+        m_pPrinters->addItem(
+            name,
+            QVariant::fromValue(QStringList{
+                QString::fromStdString(destination.makeAndModel),
+                QString::fromStdString(destination.location.empty() ? destination.deviceUri : destination.location),
+                QString::fromStdString(destination.info)}));
         if (name == current || (chosen < 0 && current.isEmpty() && destination.isDefault))
             chosen = m_pPrinters->count() - 1;
     }
@@ -51,8 +52,9 @@ QvPrintSetupDialog::QvPrintSetupDialog(QPrinter* printer, QWidget* parent) : QPa
         // Nothing to choose: say why rather than show an empty list.
         const std::string noServer = qv::print::NoPrintServerReason();
         m_pPrinters->setEnabled(false);
-        m_pType->setText(noServer.empty() ? QStringLiteral("There is no printer")
-                                          : QStringLiteral("There is no printer: %1").arg(QString::fromStdString(noServer)));
+        m_pType->setText(noServer.empty()
+                             ? QStringLiteral("There is no printer")
+                             : QStringLiteral("There is no printer: %1").arg(QString::fromStdString(noServer)));
     } else {
         m_pPrinters->setCurrentIndex(std::max(chosen, 0));
     }
@@ -61,8 +63,7 @@ QvPrintSetupDialog::QvPrintSetupDialog(QPrinter* printer, QWidget* parent) : QPa
 
     // The platform dialog is the page setup above its buttons; the printer
     // goes first, as one chooses the printer before its paper.
-    if (auto* column = qobject_cast<QVBoxLayout*>(layout()))
-        column->insertWidget(0, group);
+    if (auto* column = qobject_cast<QVBoxLayout*>(layout())) column->insertWidget(0, group);
     // The list was made after the page setup, so in the focus ring it sits
     // between Cancel and the paper: the dialog opens on it, and Tab goes from
     // it down through the page and the buttons and back to it.

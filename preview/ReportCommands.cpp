@@ -12,10 +12,8 @@ bool RunReportCommand(ReportCommand command, const std::string& dataPath, const 
     std::string error;
     try {
         CqvReport report(dataPath, templatePath, &host);
-        if (command == ReportCommand::Preview)
-            report.Preview();
-        else
-            report.Print();
+        if (command == ReportCommand::Preview) report.Preview();
+        else report.Print();
         // A failure of the print job that the page loop could only answer by
         // stopping (a page or the document that did not reach the printer or
         // the file).

@@ -14,7 +14,8 @@ namespace {
 class OptionList {
 public:
     explicit OptionList(const CupsJob::Options& options) {
-        for (const auto& [name, value] : options) m_count = cupsAddOption(name.c_str(), value.c_str(), m_count, &m_options);
+        for (const auto& [name, value] : options)
+            m_count = cupsAddOption(name.c_str(), value.c_str(), m_count, &m_options);
     }
     ~OptionList() { cupsFreeOptions(m_count, m_options); }
     OptionList(const OptionList&) = delete;
@@ -116,8 +117,7 @@ void CupsJob::Write(const unsigned char* data, size_t length) {
 
 void CupsJob::Finish() {
     if (m_state == State::Finished) return;
-    if (m_state == State::Cancelled)
-        throw CqvEx("Can't print to '" + m_strPrinter + "': the job has been cancelled");
+    if (m_state == State::Cancelled) throw CqvEx("Can't print to '" + m_strPrinter + "': the job has been cancelled");
     Connection& c = *m_connection;
     const ipp_status_t status = cupsFinishDestDocument(c.http.get(), c.dest.get(), c.info.get());
     if (!IppSucceeded(status)) Fail(LastCupsError());

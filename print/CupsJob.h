@@ -27,8 +27,7 @@ public:
     // default destination. `options` are CUPS job options ("copies", "media",
     // …). Raises CqvEx "Can't print to 'NAME': REASON", or "There is no
     // default printer" when `printer` is empty and no default is set.
-    explicit CupsJob(const std::string& printer, const std::string& title = kCupsJobTitle,
-                     const Options& options = {});
+    explicit CupsJob(const std::string& printer, const std::string& title = kCupsJobTitle, const Options& options = {});
     ~CupsJob() override;
     CupsJob(const CupsJob&) = delete;
     CupsJob& operator=(const CupsJob&) = delete;

@@ -5,9 +5,9 @@
 namespace qv::print {
 
 PdfPrintJob::PdfPrintJob(int32_t paperWidth, int32_t paperHeight, std::string name) {
-    m_surface.emplace(PdfSurface::Stream(
-        [this](const unsigned char* data, size_t length) { return Write(data, length); }, name, paperWidth,
-        paperHeight));
+    m_surface.emplace(
+        PdfSurface::Stream([this](const unsigned char* data, size_t length) { return Write(data, length); }, name,
+                           paperWidth, paperHeight));
 }
 
 PdfPrintJob::~PdfPrintJob() {

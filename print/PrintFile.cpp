@@ -18,8 +18,8 @@ void PrintFile::CancelOnFailure(Step step) {
 
 void PrintFile::Write(const unsigned char* data, size_t length) {
     if (!m_file)
-        throw CqvEx(render::CannotWriteMessage(m_strPath,
-                                               m_bFinished ? "it is already complete" : "printing was cancelled"));
+        throw CqvEx(
+            render::CannotWriteMessage(m_strPath, m_bFinished ? "it is already complete" : "printing was cancelled"));
     if (m_file->Write(data, length)) return;
     CancelOnFailure([&] {
         // Closing reports the system's reason for the failed write.

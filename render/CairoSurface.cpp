@@ -97,8 +97,7 @@ CairoSurface CairoSurface::Image(int width, int height, double scale, double off
     CairoSurface s(Target::Image, {}, 0, 0, scale, offsetX, offsetY);
     s.m_surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
     if (width <= 0 || height <= 0 || StatusOf(s.m_surface.get()) != CAIRO_STATUS_SUCCESS)
-        throw CqvEx("An image of " + std::to_string(width) + " x " + std::to_string(height) +
-                    " pixels cannot be made");
+        throw CqvEx("An image of " + std::to_string(width) + " x " + std::to_string(height) + " pixels cannot be made");
     s.m_pixelWidth = width;
     s.m_pixelHeight = height;
     return s;
@@ -109,8 +108,8 @@ CairoSurface CairoSurface::ImageOnBuffer(unsigned char* data, int width, int hei
     CairoSurface s(Target::Image, {}, 0, 0, scale, offsetX, offsetY);
     if (!data || width <= 0 || height <= 0 || stride < cairo_format_stride_for_width(CAIRO_FORMAT_ARGB32, width) ||
         stride % 4 != 0)
-        throw CqvEx("An image buffer of " + std::to_string(width) + " x " + std::to_string(height) +
-                    " pixels with " + std::to_string(stride) + " bytes per row cannot be drawn on");
+        throw CqvEx("An image buffer of " + std::to_string(width) + " x " + std::to_string(height) + " pixels with " +
+                    std::to_string(stride) + " bytes per row cannot be drawn on");
     s.m_surface.reset(cairo_image_surface_create_for_data(data, CAIRO_FORMAT_ARGB32, width, height, stride));
     s.CheckStatus(StatusOf(s.m_surface.get()), nullptr);
     s.m_pixelWidth = width;
@@ -119,8 +118,7 @@ CairoSurface CairoSurface::ImageOnBuffer(unsigned char* data, int width, int hei
 }
 
 std::string CairoSurface::PageFileName(const std::string& path, int page, int pageCount) {
-    if (pageCount <= 1)
-        return path;
+    if (pageCount <= 1) return path;
     std::filesystem::path p(path);
     std::string name = p.stem().string() + "-" + std::to_string(page) + p.extension().string();
     return (p.parent_path() / name).string();
@@ -129,11 +127,9 @@ std::string CairoSurface::PageFileName(const std::string& path, int page, int pa
 // ---- Page control --------------------------------------------------------------------
 
 void CairoSurface::CheckStatus(cairo_status_t status, OutputFile* file) {
-    if (status == CAIRO_STATUS_SUCCESS)
-        return;
+    if (status == CAIRO_STATUS_SUCCESS) return;
     // A write error is best told by the file itself, with the system's reason.
-    if (status == CAIRO_STATUS_WRITE_ERROR && file)
-        file->Close();
+    if (status == CAIRO_STATUS_WRITE_ERROR && file) file->Close();
     const std::string what = m_path.empty() ? std::string("the image") : "\"" + m_path + "\"";
     throw CqvEx("Drawing on " + what + " failed: " + cairo_status_to_string(status));
 }
@@ -146,8 +142,7 @@ void CairoSurface::OpenPageSurface() {
         // Opaque: a page is white paper, and PNG viewers show no checkerboard.
         m_surface.reset(cairo_image_surface_create(CAIRO_FORMAT_RGB24, m_pixelWidth, m_pixelHeight));
         CheckStatus(StatusOf(m_surface.get()), nullptr);
-        if (!m_pngPage)
-            m_pageFiles.push_back(std::make_unique<OutputFile>(m_path));
+        if (!m_pngPage) m_pageFiles.push_back(std::make_unique<OutputFile>(m_path));
         break;
     case Target::Svg:
         m_pageFiles.push_back(std::make_unique<OutputFile>(m_path));
@@ -162,16 +157,13 @@ void CairoSurface::OpenPageSurface() {
             cairo_ps_surface_create_for_stream(OutputFile::CairoWrite, m_pageFiles.back().get(), widthPt, heightPt));
         CheckStatus(StatusOf(m_surface.get()), m_pageFiles.back().get());
         break;
-    case Target::Image:
-        break;
+    case Target::Image: break;
     }
 }
 
 void CairoSurface::StartPage() {
-    if (m_finished)
-        throw CqvEx("Drawing on \"" + m_path + "\" has already been finished");
-    if (m_pageOpen)
-        EndPage();
+    if (m_finished) throw CqvEx("Drawing on \"" + m_path + "\" has already been finished");
+    if (m_pageOpen) EndPage();
     OpenPageSurface();
     m_cr.reset(cairo_create(m_surface.get()));
     CheckStatus(cairo_status(m_cr.get()), nullptr);
@@ -207,8 +199,7 @@ struct PngWrite {
 }  // namespace
 
 void CairoSurface::EndPage() {
-    if (!m_pageOpen)
-        StartPage();  // an empty page is still a page
+    if (!m_pageOpen) StartPage();  // an empty page is still a page
     EndPageDrawing();
     m_pageOpen = false;
     ++m_pagesDone;
@@ -245,33 +236,26 @@ void CairoSurface::EndPage() {
         file->Close();
         break;
     }
-    case Target::Image:
-        cairo_surface_flush(m_surface.get());
-        break;
+    case Target::Image: cairo_surface_flush(m_surface.get()); break;
     }
 }
 
 void CairoSurface::Finish() {
-    if (m_finished)
-        return;
-    if (m_pageOpen)
-        EndPage();
+    if (m_finished) return;
+    if (m_pageOpen) EndPage();
     m_finished = true;
     switch (m_target) {
     case Target::Png:
     case Target::Svg:
     case Target::PostScript: {
-        if (m_pngPage)
-            break;  // no files: its pages are already handed over
+        if (m_pngPage) break;  // no files: its pages are already handed over
         const int count = static_cast<int>(m_pageFiles.size());
-        for (int i = 0; i < count; ++i)
-            m_pageFiles[i]->Commit(PageFileName(m_path, i + 1, count));
+        for (int i = 0; i < count; ++i) m_pageFiles[i]->Commit(PageFileName(m_path, i + 1, count));
         RemoveStalePages(count);
         break;
     }
     case Target::Image:
-        if (m_surface)
-            cairo_surface_flush(m_surface.get());
+        if (m_surface) cairo_surface_flush(m_surface.get());
         break;
     }
 }
@@ -288,14 +272,12 @@ void CairoSurface::RemoveStalePages(int pageCount) const {
 }
 
 cairo_t* CairoSurface::Context() {
-    if (!m_pageOpen)
-        StartPage();
+    if (!m_pageOpen) StartPage();
     return m_cr.get();
 }
 
 unsigned char* CairoSurface::ImageData() {
-    if (m_target != Target::Image || !m_surface)
-        return nullptr;
+    if (m_target != Target::Image || !m_surface) return nullptr;
     cairo_surface_flush(m_surface.get());
     return cairo_image_surface_get_data(m_surface.get());
 }
@@ -311,8 +293,7 @@ int CairoSurface::ImageHeight() const { return m_target == Target::Image ? m_pix
 // ---- State ---------------------------------------------------------------------------
 
 CairoSurface::SelectedFont& CairoSurface::Font() {
-    if (m_selected)
-        return *m_selected;
+    if (m_selected) return *m_selected;
     const QvFontSpec& spec = CurrentFont();
     SelectedFont selected;
     selected.faces = qv::platform::ResolveFontFaces(spec.face, spec.weight, spec.italic);
@@ -325,8 +306,7 @@ CairoSurface::SelectedFont& CairoSurface::Font() {
 }
 
 cairo_font_face_t* CairoSurface::CairoFace(SelectedFont& font, size_t face) {
-    if (!font.cairoFaces[face])
-        font.cairoFaces[face] = qv::render::CairoFontFaceFor(font.faces->Face(face));
+    if (!font.cairoFaces[face]) font.cairoFaces[face] = qv::render::CairoFontFaceFor(font.faces->Face(face));
     return font.cairoFaces[face];
 }
 
@@ -335,10 +315,8 @@ cairo_font_face_t* CairoSurface::CairoFace(SelectedFont& font, size_t face) {
 CairoSurface::DeviceRect CairoSurface::ToDevice(const QvRect& rect) const {
     double x0 = DevX(rect.left), x1 = DevX(rect.right);
     double y0 = DevY(rect.top), y1 = DevY(rect.bottom);
-    if (x1 < x0)
-        std::swap(x0, x1);
-    if (y1 < y0)
-        std::swap(y0, y1);
+    if (x1 < x0) std::swap(x0, x1);
+    if (y1 < y0) std::swap(y0, y1);
     if (IsRaster()) {
         // Whole pixels, as a raster device fills a rectangle.
         x0 = std::round(x0), x1 = std::round(x1), y0 = std::round(y0), y1 = std::round(y1);
@@ -380,8 +358,7 @@ void CairoSurface::FillDeviceBand(const DeviceRect& rect, QvColor color) {
 
 void CairoSurface::StrokeLines(std::span<const PenLine> lines) {
     if (IsRaster()) {
-        for (const PenLine& line : lines)
-            StrokePixelLine(line);
+        for (const PenLine& line : lines) StrokePixelLine(line);
         return;
     }
     // The default pen on paper: black, 0.1 mm wide; square ends close the
@@ -496,8 +473,7 @@ void CairoSurface::DrawGlyphs(int32_t x, int32_t top, std::u16string_view text, 
     // One call per run of glyphs of one face: a Cairo call draws with one face.
     for (size_t start = 0; start < glyphs.size();) {
         size_t end = start + 1;
-        while (end < glyphs.size() && m_placed[end].face == m_placed[start].face)
-            ++end;
+        while (end < glyphs.size() && m_placed[end].face == m_placed[start].face) ++end;
         cairo_set_font_face(cr, CairoFace(font, m_placed[start].face));
         cairo_show_text_glyphs(cr, utf8.data() + utf8Start[start], static_cast<int>(utf8Start[end] - utf8Start[start]),
                                glyphs.data() + start, static_cast<int>(end - start), clusters.data() + start,
@@ -515,8 +491,7 @@ void CairoSurface::FillTextBand(int32_t x, int64_t width, const qv::render::Text
     if (IsRaster()) {
         // At least one pixel, so that small text keeps its underline.
         x0 = std::round(x0), x1 = std::round(x1), y0 = std::round(y0), y1 = std::round(y1);
-        if (y1 <= y0)
-            y1 = y0 + 1;
+        if (y1 <= y0) y1 = y0 + 1;
     }
     FillDeviceRect({x0, y0, x1, y1}, TextColor());
 }
@@ -565,8 +540,7 @@ void CairoSurface::DrawPictureSlice(const std::shared_ptr<const qv::platform::De
     // file recognises a picture it has written by the identity attached to
     // it, and keeps looking at that identity until the file ends.
     CairoSurfacePtr& source = m_pictures[picture->id];
-    if (!source)
-        source = PictureSurface(picture);
+    if (!source) source = PictureSurface(picture);
     cairo_save(cr);
     cairo_rectangle(cr, d.x0, d.y0, d.x1 - d.x0, d.y1 - d.y0);
     cairo_clip(cr);
@@ -580,8 +554,7 @@ void CairoSurface::DrawPictureSlice(const std::shared_ptr<const qv::platform::De
     cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
     // On pixels, the edge of a slice repeats its last row instead of fading
     // into transparency; vector targets leave the edge to the viewer.
-    if (IsRaster())
-        cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
+    if (IsRaster()) cairo_pattern_set_extend(pattern, CAIRO_EXTEND_PAD);
     cairo_paint(cr);
     cairo_restore(cr);
     CheckStatus(cairo_status(cr), nullptr);

@@ -88,7 +88,7 @@ private:
     void FontChanged() override { m_selected.reset(); }
     // The font the selected QvFontSpec names, resolved when text is first drawn with it.
     struct SelectedFont {
-        qv::platform::ResolvedFont font;    // the first of `faces`
+        qv::platform::ResolvedFont font;  // the first of `faces`
         std::shared_ptr<const qv::platform::FontFaces> faces;
         // Cairo's face for each of `faces`, made when it first draws; owned
         // by the process-wide face cache.
@@ -96,8 +96,8 @@ private:
         qv::render::FontPlacement placement;  // logical units
     };
 
-    CairoSurface(Target target, std::string path, int32_t paperWidth, int32_t paperHeight, double scale,
-                 double offsetX, double offsetY);
+    CairoSurface(Target target, std::string path, int32_t paperWidth, int32_t paperHeight, double scale, double offsetX,
+                 double offsetY);
 
     bool IsRaster() const { return m_target == Target::Png || m_target == Target::Image; }
     double DevX(double x) const { return x * m_scale + m_offsetX; }

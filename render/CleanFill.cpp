@@ -3,10 +3,8 @@
 namespace qv::render {
 
 void CleanFill::TextDrawn(const PaintBox& box, bool clipped) {
-    if (m_fill && clipped)
-        m_fill->inked.push_back(box);
-    else
-        m_fill.reset();
+    if (m_fill && clipped) m_fill->inked.push_back(box);
+    else m_fill.reset();
 }
 
 bool CleanFill::AlreadyFilled(const PaintBox& box, QvColor color) const {

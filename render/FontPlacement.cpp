@@ -15,14 +15,11 @@ FontPlacement PlaceFont(const QvFontSpec& font, const std::optional<qv::platform
     FontPlacement placement;
     // A negative height is the em height; a positive one is the cell height,
     // of which the em is the part the font's em square takes.
-    if (font.height < 0)
-        placement.emHeight = -static_cast<double>(font.height);
+    if (font.height < 0) placement.emHeight = -static_cast<double>(font.height);
     else if (font.height > 0 && metrics && metrics->cellHeight > 0)
         placement.emHeight = static_cast<double>(font.height) * metrics->emSquare / metrics->cellHeight;
-    else if (font.height > 0)
-        placement.emHeight = font.height;
-    else
-        placement.emHeight = kDefaultEmHeight;
+    else if (font.height > 0) placement.emHeight = font.height;
+    else placement.emHeight = kDefaultEmHeight;
     if (metrics) {
         placement.ascent = metrics->winAscent * placement.emHeight / metrics->emSquare;
         placement.descent = metrics->winDescent * placement.emHeight / metrics->emSquare;

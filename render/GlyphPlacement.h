@@ -46,8 +46,8 @@ int64_t PlaceGlyphs(const qv::platform::FontFaces& faces, double emHeight, std::
             // Without explicit advances the face's own, scaled, are used.
             const auto& metrics = file.OutlineMetrics();
             const double designScale = metrics ? emHeight / metrics->emSquare : 0.0;
-            offset += advances ? advances[i + k]
-                               : (k == 0 ? std::lround(file.DesignAdvance(codePoint) * designScale) : 0);
+            offset +=
+                advances ? advances[i + k] : (k == 0 ? std::lround(file.DesignAdvance(codePoint) * designScale) : 0);
         }
         i += units;
     }

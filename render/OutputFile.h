@@ -40,7 +40,6 @@ public:
     void Commit(const std::string& finalPath = {});
 
 private:
-
     std::string m_target;
     std::string m_tempPath;
     std::FILE* m_file = nullptr;

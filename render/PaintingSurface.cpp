@@ -29,10 +29,8 @@ void PaintingSurface::LineTo(int32_t x, int32_t y) {
     // The lines of one pen stroke the same as one path: a cell's four borders,
     // and the borders of the cells that follow, go out as one stroke.
     const PenLine line{CurrentX(), CurrentY(), x, y};
-    if (BatchesLines())
-        m_pendingLines.push_back(line);
-    else
-        StrokeLines({&line, 1});
+    if (BatchesLines()) m_pendingLines.push_back(line);
+    else StrokeLines({&line, 1});
     StatefulSurface::MoveTo(x, y);
 }
 

@@ -178,8 +178,8 @@ PdfFont& PdfDocument::EmbeddedFont(const qv::platform::ResolvedFont& resolved, i
         else throw CqvEx("The font file \"" + file->Path() + "\" cannot be embedded in a PDF document");
     }
     // Two families may come to the same file (a substitute among them).
-    auto same = std::find_if(m_fonts.begin(), m_fonts.end(),
-                             [&](const auto& font) { return &font->File() == file.get(); });
+    auto same =
+        std::find_if(m_fonts.begin(), m_fonts.end(), [&](const auto& font) { return &font->File() == file.get(); });
     PdfFont* font = same != m_fonts.end() ? same->get() : m_fonts.emplace_back(std::make_unique<PdfFont>(file)).get();
     m_fontByFile.emplace(resolved.file.get(), font);
     return *font;

@@ -22,10 +22,18 @@ bool PlainNameChar(char c) {
     const auto u = static_cast<unsigned char>(c);
     if (u <= 0x20 || u >= 0x7F) return false;
     switch (c) {
-    case '(': case ')': case '<': case '>': case '[': case ']': case '{': case '}': case '/': case '%': case '#':
-        return false;
-    default:
-        return true;
+    case '(':
+    case ')':
+    case '<':
+    case '>':
+    case '[':
+    case ']':
+    case '{':
+    case '}':
+    case '/':
+    case '%':
+    case '#': return false;
+    default: return true;
     }
 }
 
@@ -231,8 +239,8 @@ void PdfFont::Write(PdfObjectWriter& writer) {
         writer.WriteObject(cidFont, cid);
 
         resource.object = writer.Reserve();
-        std::string type0 = "<< /Type /Font /Subtype /Type0 /BaseFont /" + baseFont +
-                            " /Encoding /Identity-H /DescendantFonts [";
+        std::string type0 =
+            "<< /Type /Font /Subtype /Type0 /BaseFont /" + baseFont + " /Encoding /Identity-H /DescendantFonts [";
         AppendInt(type0, cidFont);
         type0 += " 0 R] /ToUnicode ";
         AppendInt(type0, toUnicode);

@@ -98,8 +98,8 @@ private:
     std::vector<char32_t> m_unicode;  // by glyph id; 0 = not drawn
     bool m_wroteOpenType = false;
     std::shared_ptr<hb_font_t> m_inkFont;  // opened at the first Ink
-    std::vector<GlyphInk> m_ink;            // by glyph id
-    std::vector<uint8_t> m_inkRead;         // by glyph id
+    std::vector<GlyphInk> m_ink;           // by glyph id
+    std::vector<uint8_t> m_inkRead;        // by glyph id
 };
 
 }  // namespace qv::render

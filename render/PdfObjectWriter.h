@@ -86,8 +86,8 @@ private:
     int m_contentLevel;
     int m_streamLevel;
     std::string m_buffer;
-    uint64_t m_written = 0;            // bytes handed to the write function before m_buffer
-    std::vector<uint64_t> m_offsets;   // by object number; index 0 unused
+    uint64_t m_written = 0;           // bytes handed to the write function before m_buffer
+    std::vector<uint64_t> m_offsets;  // by object number; index 0 unused
     std::unique_ptr<Deflater> m_contentDeflater;
     std::unique_ptr<Deflater> m_streamDeflater;
     std::string m_deflated;

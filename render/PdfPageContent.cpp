@@ -16,17 +16,14 @@ namespace {
 void AppendGlyphBytes(std::string& out, uint32_t glyph) {
     for (const unsigned char byte : {static_cast<unsigned char>(glyph >> 8), static_cast<unsigned char>(glyph)}) {
         switch (byte) {
-            case '(':
-            case ')':
-            case '\\':
-                out.push_back('\\');
-                out.push_back(static_cast<char>(byte));
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            default:
-                out.push_back(static_cast<char>(byte));
+        case '(':
+        case ')':
+        case '\\':
+            out.push_back('\\');
+            out.push_back(static_cast<char>(byte));
+            break;
+        case '\r': out += "\\r"; break;
+        default: out.push_back(static_cast<char>(byte));
         }
     }
 }

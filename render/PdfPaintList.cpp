@@ -200,8 +200,8 @@ bool PdfPaintList::TouchedBetween(size_t after, size_t before, const Box& box) c
     m_kept.ForEach(around, [&](uint32_t k) {
         const Item& other = m_items[k];
         // A line's neighbours of its own colour may come before or after it.
-        touched = k > after && k < before && other.kept && Near(other.box, box) &&
-                  !(other.exact && other.color == kBlack);
+        touched =
+            k > after && k < before && other.kept && Near(other.box, box) && !(other.exact && other.color == kBlack);
         return !touched;
     });
     return touched;

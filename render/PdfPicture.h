@@ -17,8 +17,8 @@ class PdfObjectWriter;
 struct JpegFrame {
     int width = 0;
     int height = 0;
-    int components = 0;   // 1 grey, 3 YCbCr/RGB, 4 CMYK/YCCK
-    bool adobe = false;   // an Adobe APP14 marker: four components are stored inverted
+    int components = 0;                      // 1 grey, 3 YCbCr/RGB, 4 CMYK/YCCK
+    bool adobe = false;                      // an Adobe APP14 marker: four components are stored inverted
     bool baselineOrProgressive8Bit = false;  // what every PDF reader decodes
 };
 

@@ -8,8 +8,7 @@ using Kind = RecordedCall::Kind;
 std::vector<RecordedCall> RecordingSurface::CallsOf(Kind kind) const {
     std::vector<RecordedCall> out;
     for (const RecordedCall& call : m_calls)
-        if (call.kind == kind)
-            out.push_back(call);
+        if (call.kind == kind) out.push_back(call);
     return out;
 }
 
@@ -34,8 +33,8 @@ QvColor RecordingSurface::SetBkColor(QvColor color) {
     return StatefulSurface::SetBkColor(color);
 }
 
-void RecordingSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip,
-                               std::u16string_view text, const int32_t* advances) {
+void RecordingSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
+                               const int32_t* advances) {
     RecordedCall& call = Record(Kind::TextOut);
     call.x = x;
     call.top = top;
@@ -46,8 +45,7 @@ void RecordingSurface::TextOut(int32_t x, int32_t top, unsigned options, const Q
     call.font = CurrentFont();
     call.text = std::u16string(text);
     call.utf8 = qv::render::Utf16ToUtf8(text);
-    if (advances)
-        call.advances.assign(advances, advances + text.size());
+    if (advances) call.advances.assign(advances, advances + text.size());
 }
 
 void RecordingSurface::FillSolidRect(const QvRect& rect, QvColor color) {

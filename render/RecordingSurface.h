@@ -8,19 +8,29 @@
 #include "render/StatefulSurface.h"
 
 struct RecordedCall {
-    enum class Kind { SelectFont, SetTextColor, SetBkColor, TextOut, FillSolidRect, MoveTo, LineTo, Rectangle, DrawPicture };
+    enum class Kind {
+        SelectFont,
+        SetTextColor,
+        SetBkColor,
+        TextOut,
+        FillSolidRect,
+        MoveTo,
+        LineTo,
+        Rectangle,
+        DrawPicture
+    };
 
     Kind kind = Kind::MoveTo;
-    int32_t x = 0;          // TextOut, MoveTo, LineTo
-    int32_t y = 0;          // MoveTo, LineTo
-    int32_t top = 0;        // TextOut
-    unsigned options = 0;   // TextOut
-    QvRect rect;            // TextOut: the clip rectangle; FillSolidRect, Rectangle; DrawPicture: the destination
-    QvColor color = 0;      // SetTextColor, SetBkColor, FillSolidRect; TextOut: the text colour
-    QvColor bkColor = 0;    // TextOut: the background colour
-    QvFontSpec font;        // SelectFont; TextOut: the font selected then
-    std::u16string text;    // TextOut
-    std::string utf8;       // TextOut: the same text, for readable assertions
+    int32_t x = 0;         // TextOut, MoveTo, LineTo
+    int32_t y = 0;         // MoveTo, LineTo
+    int32_t top = 0;       // TextOut
+    unsigned options = 0;  // TextOut
+    QvRect rect;           // TextOut: the clip rectangle; FillSolidRect, Rectangle; DrawPicture: the destination
+    QvColor color = 0;     // SetTextColor, SetBkColor, FillSolidRect; TextOut: the text colour
+    QvColor bkColor = 0;   // TextOut: the background colour
+    QvFontSpec font;       // SelectFont; TextOut: the font selected then
+    std::u16string text;   // TextOut
+    std::string utf8;      // TextOut: the same text, for readable assertions
     std::vector<int32_t> advances;  // TextOut: one per UTF-16 unit (empty when none were given)
     // DrawPicture: the rows drawn and the picture's size and identity.
     int32_t sourceTop = 0;

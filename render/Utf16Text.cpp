@@ -7,8 +7,7 @@ std::pair<char32_t, size_t> CodePointAt(std::u16string_view text, size_t i) {
     const bool high = unit >= 0xD800 && unit < 0xDC00;
     if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000)
         return {0x10000 + ((char32_t(unit) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00), 2};
-    if (unit >= 0xD800 && unit < 0xE000)
-        return {U'\uFFFD', 1};
+    if (unit >= 0xD800 && unit < 0xE000) return {U'\uFFFD', 1};
     return {unit, 1};
 }
 

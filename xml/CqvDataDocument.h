@@ -57,9 +57,7 @@ public:
     const Node& NodeAt(uint32_t index) const { return m_nodes[index]; }
     const Attribute& AttributeAt(uint32_t index) const { return m_attributes[index]; }
     std::string_view Name(uint32_t id) const { return m_names[id]; }
-    std::string_view Characters(uint32_t offset, uint32_t length) const {
-        return {m_chars.data() + offset, length};
-    }
+    std::string_view Characters(uint32_t offset, uint32_t length) const { return {m_chars.data() + offset, length}; }
     // The id of a name some element or attribute of the document has, or none:
     // a name the document never uses matches nothing in it.
     std::optional<uint32_t> FindName(std::string_view name) const;

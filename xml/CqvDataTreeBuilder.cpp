@@ -23,8 +23,7 @@ constexpr size_t kNameEntryBytes = 96;
 }  // namespace
 
 uint32_t CqvDataTreeBuilder::Intern(std::string_view name, size_t& bytes) {
-    if (const auto found = m_document.m_nameIds.find(name); found != m_document.m_nameIds.end())
-        return found->second;
+    if (const auto found = m_document.m_nameIds.find(name); found != m_document.m_nameIds.end()) return found->second;
     CheckRoom(m_document.m_names.size(), 1);
     const auto id = static_cast<uint32_t>(m_document.m_names.size());
     const std::string& stored = m_document.m_names.emplace_back(name);
@@ -48,15 +47,13 @@ size_t CqvDataTreeBuilder::OpenElement(const char* name) {
     CheckRoom(nodes.size(), 1);
     const auto index = static_cast<uint32_t>(nodes.size());
     const uint32_t parent = m_open.empty() ? kNone : m_open.back().index;
-    nodes.push_back({Intern(name, bytes), parent, kNone, kNone, static_cast<uint32_t>(m_document.m_attributes.size()),
-                     0, 0, 0});
+    nodes.push_back(
+        {Intern(name, bytes), parent, kNone, kNone, static_cast<uint32_t>(m_document.m_attributes.size()), 0, 0, 0});
     // Only the root meets an empty stack: the parser refuses a second top element.
     if (!m_open.empty()) {
         Open& open = m_open.back();
-        if (open.lastChild == kNone)
-            nodes[open.index].firstChild = index;
-        else
-            nodes[open.lastChild].nextSibling = index;
+        if (open.lastChild == kNone) nodes[open.index].firstChild = index;
+        else nodes[open.lastChild].nextSibling = index;
         open.lastChild = index;
     }
     m_open.push_back({index, kNone});

@@ -66,8 +66,8 @@ std::string SyntaxError(XML_Parser parser, const std::string& path, const char* 
                         const std::string* what = nullptr) {
     const XML_LChar* error = XML_ErrorString(XML_GetErrorCode(parser));
     const std::string text = what ? *what : error ? error : "unknown error";
-    return "In file '" + path + "' \n" + text + beforePosition +
-           "at line " + std::to_string(XML_GetCurrentLineNumber(parser)) + " char " +
+    return "In file '" + path + "' \n" + text + beforePosition + "at line " +
+           std::to_string(XML_GetCurrentLineNumber(parser)) + " char " +
            std::to_string(XML_GetCurrentColumnNumber(parser));
 }
 
@@ -89,13 +89,10 @@ int XMLCALL ConvertTwoBytes(void* data, const char* bytes) noexcept {
     }
 }
 
-void XMLCALL ReleaseCodePage(void* data) noexcept {
-    std::unique_ptr<int> owned(static_cast<int*>(data));
-}
+void XMLCALL ReleaseCodePage(void* data) noexcept { std::unique_ptr<int> owned(static_cast<int*>(data)); }
 
-void XMLCALL IgnoreEntityDeclaration(void*, const XML_Char*, int, const XML_Char*, int,
-                                     const XML_Char*, const XML_Char*, const XML_Char*,
-                                     const XML_Char*) {}
+void XMLCALL IgnoreEntityDeclaration(void*, const XML_Char*, int, const XML_Char*, int, const XML_Char*,
+                                     const XML_Char*, const XML_Char*, const XML_Char*) {}
 
 }  // namespace
 
@@ -113,8 +110,7 @@ void CqvXmlLoader::ConfigureParser(XML_Parser parser) {
     XML_SetAttlistDeclHandler(parser, &Guarded<&CqvXmlLoader::AttlistDeclaration>);
     XML_SetEntityDeclHandler(parser, &IgnoreEntityDeclaration);
     XML_SetXmlDeclHandler(parser, &Guarded<&CqvXmlLoader::XmlDeclaration>);
-    XML_SetElementHandler(parser, &Guarded<&CqvXmlLoader::StartElement>,
-                          &Guarded<&CqvXmlLoader::EndElement>);
+    XML_SetElementHandler(parser, &Guarded<&CqvXmlLoader::StartElement>, &Guarded<&CqvXmlLoader::EndElement>);
     XML_SetCharacterDataHandler(parser, &Guarded<&CqvXmlLoader::CharacterData>);
     XML_SetUnknownEncodingHandler(parser, &OnUnknownEncoding, this);
 }
@@ -165,8 +161,7 @@ void CqvXmlLoader::ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxErrorTe
             ++m_stats->parseCalls;
             m_stats->largestBlock = std::max(m_stats->largestBlock, got);
         }
-        const XML_Status status =
-            XML_ParseBuffer(parser, static_cast<int>(got), final ? XML_TRUE : XML_FALSE);
+        const XML_Status status = XML_ParseBuffer(parser, static_cast<int>(got), final ? XML_TRUE : XML_FALSE);
         if (m_failure) std::rethrow_exception(std::exchange(m_failure, nullptr));
         if (status != XML_STATUS_OK) throw CqvEx(syntaxError(nullptr));
         if (final) return;
@@ -176,8 +171,7 @@ void CqvXmlLoader::ParseBlocks(XML_Parser parser, std::FILE* file, SyntaxErrorTe
         const XML_Index parsed = std::max<XML_Index>(XML_GetCurrentByteIndex(parser), 0);
         const auto pending = static_cast<size_t>(m_activeParses.back().bytesFed - parsed);
         if (pending > kMaxMarkupBytes) {
-            const std::string what =
-                "markup longer than " + std::to_string(kMaxMarkupBytes) + " bytes";
+            const std::string what = "markup longer than " + std::to_string(kMaxMarkupBytes) + " bytes";
             throw CqvEx(syntaxError(&what));
         }
         blockSize = NextBlockSize(pending);
@@ -197,9 +191,7 @@ void CqvXmlLoader::Fail(std::exception_ptr failure) {
 
 XML_Parser CqvXmlLoader::InnermostParser() const { return m_activeParses.back().parser; }
 
-std::string CqvXmlLoader::ElementErrorContext() const {
-    return "Error in file '" + m_document.SourcePath() + "'\n";
-}
+std::string CqvXmlLoader::ElementErrorContext() const { return "Error in file '" + m_document.SourcePath() + "'\n"; }
 
 void CqvXmlLoader::ChargeTree(size_t bytes) {
     m_treeBytes += bytes;
@@ -222,18 +214,15 @@ void XMLCALL CqvXmlLoader::Guarded(void* userData, Args... args) {
     }
 }
 
-void XMLCALL CqvXmlLoader::OnElementDecl(void* userData, const XML_Char* name,
-                                         XML_Content* model) {
+void XMLCALL CqvXmlLoader::OnElementDecl(void* userData, const XML_Char* name, XML_Content* model) {
     auto* self = static_cast<CqvXmlLoader*>(userData);
     // The content model is ours to free and is never checked.
     XML_FreeContentModel(self->InnermostParser(), model);
     Guarded<&CqvXmlLoader::ElementDeclaration>(userData, name);
 }
 
-int XMLCALL CqvXmlLoader::OnExternalEntityRef(XML_Parser parser, const XML_Char* context,
-                                              const XML_Char* /*base*/,
-                                              const XML_Char* systemId,
-                                              const XML_Char* /*publicId*/) {
+int XMLCALL CqvXmlLoader::OnExternalEntityRef(XML_Parser parser, const XML_Char* context, const XML_Char* /*base*/,
+                                              const XML_Char* systemId, const XML_Char* /*publicId*/) {
     auto* self = static_cast<CqvXmlLoader*>(XML_GetUserData(parser));
     if (self->Failed()) return XML_STATUS_ERROR;
     try {
@@ -247,8 +236,7 @@ int XMLCALL CqvXmlLoader::OnExternalEntityRef(XML_Parser parser, const XML_Char*
     }
 }
 
-int XMLCALL CqvXmlLoader::OnUnknownEncoding(void* data, const XML_Char* name,
-                                            XML_Encoding* info) {
+int XMLCALL CqvXmlLoader::OnUnknownEncoding(void* data, const XML_Char* name, XML_Encoding* info) {
     auto* self = static_cast<CqvXmlLoader*>(data);
     // The declaration handler runs first; when it refused the name, so do we.
     if (self->Failed()) return 0;
@@ -262,17 +250,16 @@ int XMLCALL CqvXmlLoader::OnUnknownEncoding(void* data, const XML_Char* name,
 
 void CqvXmlLoader::StartElement(const XML_Char* name, const XML_Char** attributes) {
     if (m_bValidating && !m_declarations.contains(name))
-        throw CqvEx("Element '" + std::string(name) + "' is not define in DTD\n" +
-                    ElementErrorContext());
+        throw CqvEx("Element '" + std::string(name) + "' is not define in DTD\n" + ElementErrorContext());
     if (m_elementStack.size() >= kMaxDepth)
-        throw CqvEx("Element '" + std::string(name) + "' is nested deeper than " +
-                    std::to_string(kMaxDepth) + " levels\n" + ElementErrorContext());
+        throw CqvEx("Element '" + std::string(name) + "' is nested deeper than " + std::to_string(kMaxDepth) +
+                    " levels\n" + ElementErrorContext());
 
     ChargeTree(m_builder.OpenElement(name));
     for (const XML_Char** pair = attributes; pair[0]; pair += 2) {
         if (m_bValidating && !m_declarations[name].contains(pair[0]))
-            throw CqvEx("Attribute '" + std::string(pair[0]) + "' on element '" + name +
-                        "' is not define in DTD\n" + ElementErrorContext());
+            throw CqvEx("Attribute '" + std::string(pair[0]) + "' on element '" + name + "' is not define in DTD\n" +
+                        ElementErrorContext());
         ChargeTree(m_builder.AddAttribute(pair[0], pair[1]));
     }
     m_elementStack.emplace_back();
@@ -297,8 +284,8 @@ void CqvXmlLoader::CharacterData(const XML_Char* data, int length) {
     // Line breaks come as chunks of their own. Any other chunk that starts where
     // the previous one was cut off by the end of a block is the same line going on:
     // its white space is written text, not indentation.
-    const bool continuesLine = chunk.front() != '\n' && start >= 0 &&
-                               open.runParser == parse.parser && start == open.runEnd;
+    const bool continuesLine =
+        chunk.front() != '\n' && start >= 0 && open.runParser == parse.parser && start == open.runEnd;
     // Everything gathered is counted, the separating space included.
     const size_t gatheredBefore = gathered.size();
     if (!continuesLine) {
@@ -324,8 +311,7 @@ void CqvXmlLoader::CharacterData(const XML_Char* data, int length) {
     open.runEnd = cutAtBlockEnd ? end : -1;
 }
 
-void CqvXmlLoader::XmlDeclaration(const XML_Char* /*version*/, const XML_Char* encoding,
-                                  int /*standalone*/) {
+void CqvXmlLoader::XmlDeclaration(const XML_Char* /*version*/, const XML_Char* encoding, int /*standalone*/) {
     // Without an encoding the document keeps UTF-8, which is what the parser reads.
     if (!encoding) return;
     m_document.SetCodePage(qv::AsciiLower(encoding));
@@ -336,14 +322,12 @@ void CqvXmlLoader::ElementDeclaration(const XML_Char* name) {
     m_declarations.try_emplace(name);
 }
 
-void CqvXmlLoader::AttlistDeclaration(const XML_Char* element, const XML_Char* attribute,
-                                      const XML_Char* /*type*/, const XML_Char* /*defaultValue*/,
-                                      int /*required*/) {
+void CqvXmlLoader::AttlistDeclaration(const XML_Char* element, const XML_Char* attribute, const XML_Char* /*type*/,
+                                      const XML_Char* /*defaultValue*/, int /*required*/) {
     m_declarations[element].insert(attribute);
 }
 
-void CqvXmlLoader::ExternalEntityReference(XML_Parser parser, const XML_Char* context,
-                                           const XML_Char* systemId) {
+void CqvXmlLoader::ExternalEntityReference(XML_Parser parser, const XML_Char* context, const XML_Char* systemId) {
     if (!systemId) return;
     // The parser's base is not used: references inside an external DTD resolve
     // against the main file's folder too.
@@ -361,9 +345,8 @@ void CqvXmlLoader::ExternalEntityReference(XML_Parser parser, const XML_Char* co
     if (!external) throw CqvEx("Could not create external entity parser.");
     ConfigureParser(external.get());
     XML_Parser entityParser = external.get();
-    ParseBlocks(entityParser, input.file.get(), [&](const std::string* what) {
-        return SyntaxError(entityParser, path, "\n", what);
-    });
+    ParseBlocks(entityParser, input.file.get(),
+                [&](const std::string* what) { return SyntaxError(entityParser, path, "\n", what); });
 }
 
 // A data file's DTD or entity could otherwise read any file of the machine into
@@ -374,8 +357,7 @@ void CqvXmlLoader::CheckExternalAccess(const std::string& systemId, const std::s
     if (access == ExternalAccess::Any) return;
     const std::string refused = "The external DTD or entity '" + systemId + "' of the file '" +
                                 FileNameOf(m_document.SourcePath()) + "' is refused: ";
-    if (access == ExternalAccess::None)
-        throw CqvEx(refused + "this data may not refer to other files");
+    if (access == ExternalAccess::None) throw CqvEx(refused + "this data may not refer to other files");
     if (!PathInsideFolder(ResolvePathFromBase(m_document.BasePath(), ""), path))
         throw CqvEx(refused + "it lies outside the data file's folder");
 }

@@ -98,10 +98,9 @@ private:
     void CharacterData(const XML_Char* data, int length);
     void XmlDeclaration(const XML_Char* version, const XML_Char* encoding, int standalone);
     void ElementDeclaration(const XML_Char* name);
-    void AttlistDeclaration(const XML_Char* element, const XML_Char* attribute,
-                            const XML_Char* type, const XML_Char* defaultValue, int required);
-    void ExternalEntityReference(XML_Parser parser, const XML_Char* context,
-                                 const XML_Char* systemId);
+    void AttlistDeclaration(const XML_Char* element, const XML_Char* attribute, const XML_Char* type,
+                            const XML_Char* defaultValue, int required);
+    void ExternalEntityReference(XML_Parser parser, const XML_Char* context, const XML_Char* systemId);
     bool UnknownEncoding(const XML_Char* name, XML_Encoding* info);
     // Raises the refusal when the document's rules keep it from `path`.
     void CheckExternalAccess(const std::string& systemId, const std::string& path) const;
@@ -116,9 +115,8 @@ private:
     template <auto Method, class... Args>
     static void XMLCALL Guarded(void* userData, Args... args);
     static void XMLCALL OnElementDecl(void* userData, const XML_Char* name, XML_Content* model);
-    static int XMLCALL OnExternalEntityRef(XML_Parser parser, const XML_Char* context,
-                                           const XML_Char* base, const XML_Char* systemId,
-                                           const XML_Char* publicId);
+    static int XMLCALL OnExternalEntityRef(XML_Parser parser, const XML_Char* context, const XML_Char* base,
+                                           const XML_Char* systemId, const XML_Char* publicId);
     static int XMLCALL OnUnknownEncoding(void* data, const XML_Char* name, XML_Encoding* info);
 
     std::string ElementErrorContext() const;

@@ -9,9 +9,7 @@ namespace {
 
 constexpr uint32_t kNone = CqvDataDocument::kNone;
 
-const CqvDataDocument::Node& NodeOf(QvDataElement element) {
-    return element.Document()->NodeAt(element.Index());
-}
+const CqvDataDocument::Node& NodeOf(QvDataElement element) { return element.Document()->NodeAt(element.Index()); }
 
 QvDataElement At(QvDataElement from, uint32_t index) {
     return index == kNone ? QvDataElement() : QvDataElement(from.Document(), index);

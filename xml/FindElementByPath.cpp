@@ -13,8 +13,7 @@ const TiXmlElement* FirstChildElementNamed(const TiXmlNode* node, std::string_vi
     // A loaded document keeps an index of the children of large elements.
     if (const auto* document = dynamic_cast<const CqvXmlDocument*>(node->GetDocument()))
         return document->FirstChildNamed(node, name);
-    for (const TiXmlElement* child = node->FirstChildElement(); child;
-         child = child->NextSiblingElement()) {
+    for (const TiXmlElement* child = node->FirstChildElement(); child; child = child->NextSiblingElement()) {
         if (child->ValueStr() == name) return child;
     }
     return nullptr;
@@ -41,8 +40,7 @@ const TiXmlElement* FindElementByPath(const TiXmlNode* start, const std::string&
 }
 
 TiXmlElement* FindElementByPath(TiXmlNode* start, const std::string& path) {
-    return const_cast<TiXmlElement*>(
-        FindElementByPath(static_cast<const TiXmlNode*>(start), path));
+    return const_cast<TiXmlElement*>(FindElementByPath(static_cast<const TiXmlNode*>(start), path));
 }
 
 QvDataElement FindElementByPath(QvDataElement start, std::string_view path) {

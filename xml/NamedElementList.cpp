@@ -38,8 +38,7 @@ void PlacementRecord::ForEachOverlap(int32_t l, int32_t r, Visit visit) const {
         if (index.empty()) continue;
         const int64_t widest = widthClass == 0 ? 0 : (int64_t{1} << widthClass) - 1;
         const int64_t from = std::max<int64_t>(int64_t{l} - widest, std::numeric_limits<int32_t>::min());
-        for (auto it = index.lower_bound(static_cast<int32_t>(from)); it != index.end() && it->first.left <= r;
-             ++it) {
+        for (auto it = index.lower_bound(static_cast<int32_t>(from)); it != index.end() && it->first.left <= r; ++it) {
             if (it->second >= l) visit(it->first.member);
         }
     }
@@ -48,23 +47,20 @@ void PlacementRecord::ForEachOverlap(int32_t l, int32_t r, Visit visit) const {
 void PlacementRecord::Store(const CqvListMember* member, const PlacementEntry& entry) {
     Erase(member);
     m_entries.emplace(member, entry);
-    m_bySpan[WidthClass(entry.spanLeft, entry.spanRight)].emplace(SpanKey{entry.spanLeft, member},
-                                                                  entry.spanRight);
+    m_bySpan[WidthClass(entry.spanLeft, entry.spanRight)].emplace(SpanKey{entry.spanLeft, member}, entry.spanRight);
 }
 
 void PlacementRecord::Erase(const CqvListMember* member) {
     const auto it = m_entries.find(member);
     if (it == m_entries.end()) return;
-    m_bySpan[WidthClass(it->second.spanLeft, it->second.spanRight)].erase(
-        SpanKey{it->second.spanLeft, member});
+    m_bySpan[WidthClass(it->second.spanLeft, it->second.spanRight)].erase(SpanKey{it->second.spanLeft, member});
     m_entries.erase(it);
 }
 
 void PlacementRecord::Reindex() {
     for (SpanIndex& index : m_bySpan) index.clear();
     for (const auto& [member, entry] : m_entries)
-        m_bySpan[WidthClass(entry.spanLeft, entry.spanRight)].emplace(SpanKey{entry.spanLeft, member},
-                                                                      entry.spanRight);
+        m_bySpan[WidthClass(entry.spanLeft, entry.spanRight)].emplace(SpanKey{entry.spanLeft, member}, entry.spanRight);
 }
 
 void PlacementRecord::Clear() {
@@ -77,13 +73,11 @@ void PlacementRecord::Restore(Entries entries) {
     Reindex();
 }
 
-void PlacementRecord::Register(const CqvListMember* member, int32_t spanLeft, int32_t spanRight,
-                               int32_t bottom) {
+void PlacementRecord::Register(const CqvListMember* member, int32_t spanLeft, int32_t spanRight, int32_t bottom) {
     Store(member, PlacementEntry{spanLeft, spanRight, bottom});
 }
 
-void PlacementRecord::RegisterUnfinished(const CqvListMember* member, int32_t spanLeft,
-                                         int32_t spanRight) {
+void PlacementRecord::RegisterUnfinished(const CqvListMember* member, int32_t spanLeft, int32_t spanRight) {
     // Only a finished member clears what it overlaps, whatever the progress of the
     // members that own those entries.
     if (member->Progress() == kProgressFinished) {
@@ -104,8 +98,7 @@ bool PlacementRecord::OverlapsUnfinished(const CqvListMember* member, int32_t l,
     return found;
 }
 
-int32_t PlacementRecord::LargestFinishedBottom(const CqvListMember* member, int32_t l,
-                                               int32_t r) const {
+int32_t PlacementRecord::LargestFinishedBottom(const CqvListMember* member, int32_t l, int32_t r) const {
     int32_t largest = 0;
     ForEachOverlap(l, r, [&](const CqvListMember* owner) {
         if (owner == member || owner->Progress() != kProgressFinished) return;

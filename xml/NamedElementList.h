@@ -107,8 +107,7 @@ public:
     // refused member is destroyed and the list is unchanged.
     T* Add(std::unique_ptr<T> member) {
         if (member->Name().empty()) member->SetName(NextGeneratedName());
-        if (Contains(member->Name()))
-            throw CqvEx("Element '" + member->Name() + "' already exists");
+        if (Contains(member->Name())) throw CqvEx("Element '" + member->Name() + "' already exists");
         // Indexed by name: a row of 100,000 cells would otherwise be checked
         // name by name, 5 billion comparisons.
         m_byName.emplace(member->Name(), member.get());

@@ -22,8 +22,7 @@ public:
 
     friend bool operator==(const QvDataElement&, const QvDataElement&) = default;
     friend std::strong_ordering operator<=>(const QvDataElement& a, const QvDataElement& b) {
-        if (a.m_pDocument != b.m_pDocument)
-            return std::compare_three_way{}(a.m_pDocument, b.m_pDocument);
+        if (a.m_pDocument != b.m_pDocument) return std::compare_three_way{}(a.m_pDocument, b.m_pDocument);
         return a.m_nIndex <=> b.m_nIndex;
     }
 

@@ -14,8 +14,7 @@ void QvXmlSource::ResetCodePage() {
     m_nCodePage = m_pCodePageEntry->codePage;
 }
 
-void QvXmlSource::BeginLoad(const std::string& sourcePath, const std::string& basePath,
-                            const XmlLoadRules& rules) {
+void QvXmlSource::BeginLoad(const std::string& sourcePath, const std::string& basePath, const XmlLoadRules& rules) {
     m_strSourcePath = sourcePath;
     m_strBasePath = basePath;
     m_loadRules = rules;

@@ -10,8 +10,7 @@ namespace {
 
 bool IsAbsoluteReference(const std::string& reference) {
     if (!reference.empty() && reference[0] == '/') return true;
-    return reference.size() > 2 && qv::IsAsciiLetter(reference[0]) &&
-           reference[1] == ':' && reference[2] == '/';
+    return reference.size() > 2 && qv::IsAsciiLetter(reference[0]) && reference[1] == ':' && reference[2] == '/';
 }
 
 // The stand-in for the full-path operation: absolute against the current folder,

@@ -8,9 +8,7 @@ namespace {
 
 // What the allocator hands out for a request: the request and its 8-byte
 // header, in steps of 16 bytes, never under 32.
-constexpr size_t AllocatedBytes(size_t requested) {
-    return std::max<size_t>(32, (requested + 8 + 15) & ~size_t{15});
-}
+constexpr size_t AllocatedBytes(size_t requested) { return std::max<size_t>(32, (requested + 8 + 15) & ~size_t{15}); }
 
 // A string's own allocation; short strings live inside the string object.
 constexpr size_t StringHeapBytes(size_t length) {

@@ -26,9 +26,7 @@ int32_t AtoiValue(std::string_view text) {
     return static_cast<int32_t>(value > kMax ? kMax : value);
 }
 
-const TiXmlElement* FirstChildElement(const TiXmlNode* node) {
-    return node ? node->FirstChildElement() : nullptr;
-}
+const TiXmlElement* FirstChildElement(const TiXmlNode* node) { return node ? node->FirstChildElement() : nullptr; }
 
 const TiXmlElement* FirstChildElement(const TiXmlNode* node, const std::string& name) {
     return node ? node->FirstChildElement(name) : nullptr;
@@ -46,9 +44,7 @@ const TiXmlAttribute* FirstAttribute(const TiXmlElement* element) {
     return element ? element->FirstAttribute() : nullptr;
 }
 
-const TiXmlAttribute* NextAttribute(const TiXmlAttribute* attribute) {
-    return attribute ? attribute->Next() : nullptr;
-}
+const TiXmlAttribute* NextAttribute(const TiXmlAttribute* attribute) { return attribute ? attribute->Next() : nullptr; }
 
 const std::string* AttributeName(const TiXmlAttribute* attribute) {
     return attribute ? &attribute->NameTStr() : nullptr;
@@ -58,16 +54,13 @@ const std::string* AttributeValue(const TiXmlAttribute* attribute) {
     return attribute ? &attribute->ValueStr() : nullptr;
 }
 
-int32_t AttributeInt(const TiXmlAttribute* attribute) {
-    return attribute ? AtoiValue(attribute->ValueStr()) : 0;
-}
+int32_t AttributeInt(const TiXmlAttribute* attribute) { return attribute ? AtoiValue(attribute->ValueStr()) : 0; }
 
 const std::string* AttributeByName(const TiXmlElement* element, const std::string& name) {
     return element ? element->Attribute(name) : nullptr;
 }
 
-const std::string* AttributeByName(const TiXmlElement* element, const std::string& name,
-                                   int32_t* value) {
+const std::string* AttributeByName(const TiXmlElement* element, const std::string& name, int32_t* value) {
     const std::string* text = AttributeByName(element, name);
     if (value) *value = text ? AtoiValue(*text) : 0;
     return text;
@@ -80,8 +73,6 @@ const std::string* ElementText(const TiXmlElement* element) {
     return text ? &text->ValueStr() : nullptr;
 }
 
-const std::string* ElementName(const TiXmlElement* element) {
-    return element ? &element->ValueStr() : nullptr;
-}
+const std::string* ElementName(const TiXmlElement* element) { return element ? &element->ValueStr() : nullptr; }
 
 }  // namespace qv::xml

@@ -37,8 +37,7 @@ int32_t AttributeInt(const TiXmlAttribute* attribute);
 const std::string* AttributeByName(const TiXmlElement* element, const std::string& name);
 // As above, and stores the value's integer (atoi rules) in `value`, or 0 when the
 // attribute is absent. `value` may be null.
-const std::string* AttributeByName(const TiXmlElement* element, const std::string& name,
-                                   int32_t* value);
+const std::string* AttributeByName(const TiXmlElement* element, const std::string& name, int32_t* value);
 
 // The value of the element's first child when that child is a text node, else
 // none. Every loaded element has one, so a loaded element yields its gathered

@@ -81,8 +81,7 @@ void CScintillaDemoView::OnCharAdded(int /*character*/) {
     // The characters typed just before the one added now.
     if (start != end || start <= trigger) return;
     const QByteArray typed = ctrl.GetTextRange(start - trigger - 1, start - 1);
-    if (typed.compare(QByteArray(kAutoCompleteTrigger), Qt::CaseInsensitive) == 0)
-        ctrl.AutoCShow(0, kAutoCompleteList);
+    if (typed.compare(QByteArray(kAutoCompleteTrigger), Qt::CaseInsensitive) == 0) ctrl.AutoCShow(0, kAutoCompleteList);
 }
 
 void CScintillaDemoView::OnSavePointReached() {

@@ -54,10 +54,8 @@ void CScintillaDoc::RemoveView(CScintillaView* view) {
     if (it == m_views.end()) return;
     m_views.erase(it);
     view->SetDocument(nullptr);
-    if (m_views.empty())
-        emit LastViewClosed();
-    else
-        emit TitleChanged();
+    if (m_views.empty()) emit LastViewClosed();
+    else emit TitleChanged();
 }
 
 CScintillaCtrl* CScintillaDoc::GetCtrl() const { return m_views.empty() ? nullptr : &m_views.front()->GetCtrl(); }
@@ -165,7 +163,8 @@ bool CScintillaDoc::OnSaveDocument(const QString& path) {
                         .arg(Quoted(path), QString::fromStdString(bytes.error)));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return Fail(QStringLiteral("Cannot save %1: %2. The file was not changed.").arg(Quoted(path), file.errorString()));
+        return Fail(
+            QStringLiteral("Cannot save %1: %2. The file was not changed.").arg(Quoted(path), file.errorString()));
     if (file.write(bytes.bytes.data(), static_cast<qint64>(bytes.bytes.size())) !=
         static_cast<qint64>(bytes.bytes.size())) {
         const QString reason = file.errorString();
@@ -173,7 +172,8 @@ bool CScintillaDoc::OnSaveDocument(const QString& path) {
         return Fail(QStringLiteral("Cannot save %1: %2. The file was not changed.").arg(Quoted(path), reason));
     }
     if (!file.commit())
-        return Fail(QStringLiteral("Cannot save %1: %2. The file was not changed.").arg(Quoted(path), file.errorString()));
+        return Fail(
+            QStringLiteral("Cannot save %1: %2. The file was not changed.").arg(Quoted(path), file.errorString()));
     SetModifiedFlag(false);
     ctrl->SetReadOnly(false);
     m_strLastError.clear();
@@ -222,10 +222,9 @@ bool CScintillaDoc::DoSave(const QString& path) {
 bool CScintillaDoc::SaveModified() {
     if (!IsModified()) return true;
     const QString name = m_strPathName.isEmpty() ? m_strTitle : m_strPathName;
-    const auto answer = QMessageBox::question(DialogParent(), QApplication::applicationName(),
-                                              QStringLiteral("Save changes to %1?").arg(name),
-                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                              QMessageBox::Yes);
+    const auto answer = QMessageBox::question(
+        DialogParent(), QApplication::applicationName(), QStringLiteral("Save changes to %1?").arg(name),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (answer == QMessageBox::Cancel) return false;
     if (answer == QMessageBox::No) return true;
     return DoFileSave();
@@ -237,10 +236,8 @@ void CScintillaDoc::OnFileClose() {
     // Closing a window removes its view from the list: work on a copy.
     const std::vector<CScintillaView*> views = m_views;
     for (CScintillaView* view : views) {
-        if (QMdiSubWindow* frame = view->GetParentFrame())
-            frame->close();
-        else
-            view->close();
+        if (QMdiSubWindow* frame = view->GetParentFrame()) frame->close();
+        else view->close();
     }
     m_bClosing = false;
 }

@@ -85,8 +85,7 @@ void CScintillaView::ConnectNotifications() {
     connect(c, &QsciScintillaBase::SCN_DWELLSTART, this, [this](int p, int x, int y) { OnDwellStart(p, x, y); });
     connect(c, &QsciScintillaBase::SCN_DWELLEND, this, [this](int p, int x, int y) { OnDwellEnd(p, x, y); });
     connect(c, &QsciScintillaBase::SCN_HOTSPOTCLICK, this, [this](int p, int m) { OnHotSpotClick(p, m); });
-    connect(c, &QsciScintillaBase::SCN_HOTSPOTDOUBLECLICK, this,
-            [this](int p, int m) { OnHotSpotDoubleClick(p, m); });
+    connect(c, &QsciScintillaBase::SCN_HOTSPOTDOUBLECLICK, this, [this](int p, int m) { OnHotSpotDoubleClick(p, m); });
     connect(c, &QsciScintillaBase::SCN_CALLTIPCLICK, this, [this](int direction) { OnCallTipClick(direction); });
     connect(c, qOverload<const char*, int>(&QsciScintillaBase::SCN_AUTOCSELECTION), this,
             [this](const char* text, int p) { OnAutoCSelection(text, p); });
@@ -214,8 +213,8 @@ void CScintillaView::ConnectFindDialog(CScintillaFindReplaceDlg* dialog) {
     });
     connect(dialog, &CScintillaFindReplaceDlg::ReplaceAllRequested, this, [this, dialog, remember] {
         remember();
-        OnReplaceAll(dialog->GetFindString(), dialog->GetReplaceString(), dialog->MatchCase(),
-                     dialog->MatchWholeWord(), dialog->RegularExpression());
+        OnReplaceAll(dialog->GetFindString(), dialog->GetReplaceString(), dialog->MatchCase(), dialog->MatchWholeWord(),
+                     dialog->RegularExpression());
     });
     connect(dialog, &QDialog::finished, this, [dialog, remember] {
         remember();
@@ -233,8 +232,7 @@ void CScintillaView::OnEditRepeat() {
     OnFindNext(state.strFind, state.bNext, state.bCase, state.bWord, state.bRegularExpression);
 }
 
-bool CScintillaView::FindText(const QString& text, bool next, bool matchCase, bool wholeWord,
-                              bool regularExpression) {
+bool CScintillaView::FindText(const QString& text, bool next, bool matchCase, bool wholeWord, bool regularExpression) {
     const QByteArray bytes = ToBytes(text);
     if (bytes.isEmpty()) return false;
     const long start = m_pCtrl->GetSelectionStart();

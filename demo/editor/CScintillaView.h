@@ -115,6 +115,6 @@ private:
     void ConnectNotifications();
     void ConnectFindDialog(CScintillaFindReplaceDlg* dialog);
 
-    CScintillaCtrl* m_pCtrl;                 // child widget
-    CScintillaDoc* m_pDocument = nullptr;    // not owned
+    CScintillaCtrl* m_pCtrl;               // child widget
+    CScintillaDoc* m_pDocument = nullptr;  // not owned
 };

@@ -67,8 +67,8 @@ std::string CannotWrite(std::string_view text, size_t offset, int codePage, std:
     }
     const std::string character(text.substr(offset, decoded.length));
     const std::string label = CodePointLabel(character);
-    return "the character \"" + character + "\" (" + label + ") on " + where +
-           " cannot be written in " + target + ", which the XML declaration names";
+    return "the character \"" + character + "\" (" + label + ") on " + where + " cannot be written in " + target +
+           ", which the XML declaration names";
 }
 
 // The code page a declared encoding names, when it is one to convert through.
@@ -128,8 +128,9 @@ QvSourceBytes WriteSourceText(std::string_view text, bool convertedAtLoad) {
     if (!codePage) return {std::string(text), {}};
     const qv::platform::Utf8ToMultiByteResult bytes = qv::platform::Utf8ToMultiByte(*codePage, text);
     if (bytes.invalidCodePage)
-        return {{}, "the XML declaration names " + CodePageLabel(*codePage, *encoding) +
-                        ", which this system cannot convert"};
+        return {
+            {},
+            "the XML declaration names " + CodePageLabel(*codePage, *encoding) + ", which this system cannot convert"};
     if (bytes.failedAt) return {{}, CannotWrite(text, *bytes.failedAt, *codePage, *encoding)};
     return {bytes.bytes, {}};
 }

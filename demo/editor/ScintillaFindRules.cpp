@@ -14,8 +14,7 @@ constexpr int kGapBelow = 40;
 }  // namespace
 
 int FindFlags(bool matchCase, bool wholeWord, bool regularExpression) {
-    return (matchCase ? kFindMatchCase : 0) | (wholeWord ? kFindWholeWord : 0) |
-           (regularExpression ? kFindRegExp : 0);
+    return (matchCase ? kFindMatchCase : 0) | (wholeWord ? kFindWholeWord : 0) | (regularExpression ? kFindRegExp : 0);
 }
 
 SearchSpan SearchSpanFor(bool down, long selectionStart, long selectionEnd, long afterSelectionStart, long textLength) {
@@ -33,10 +32,8 @@ bool SameText(const QByteArray& selected, const QByteArray& findText, bool match
 
 std::optional<QPoint> FindDialogPositionAfterHit(const QRect& dialog, const QPoint& hit, const QRect& screen) {
     if (!dialog.contains(hit)) return std::nullopt;
-    if (hit.y() - screen.top() > dialog.height())
-        return QPoint(dialog.left(), hit.y() - kGapAbove - dialog.height());
-    if (hit.y() + kGapBelow + dialog.height() <= screen.bottom() + 1)
-        return QPoint(dialog.left(), hit.y() + kGapBelow);
+    if (hit.y() - screen.top() > dialog.height()) return QPoint(dialog.left(), hit.y() - kGapAbove - dialog.height());
+    if (hit.y() + kGapBelow + dialog.height() <= screen.bottom() + 1) return QPoint(dialog.left(), hit.y() + kGapBelow);
     return std::nullopt;
 }
 

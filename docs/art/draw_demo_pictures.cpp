@@ -148,9 +148,7 @@ void DrawDog(const Breed& b, const std::filesystem::path& dir) {
         cairo_curve_to(c, tx - 14, ty + 2, tx - 22, ty + 12, tx - 26, ty + 22);
         cairo_stroke(c);
         break;
-    case Tail::Bushy:
-        FillEllipse(c, b.coat, tx - 14, ty + 20, 8, 24, 0.5);
-        break;
+    case Tail::Bushy: FillEllipse(c, b.coat, tx - 14, ty + 20, 8, 24, 0.5); break;
     case Tail::Curl:
         cairo_set_line_width(c, 10);
         cairo_arc(c, tx - 2, ty - 14, 12, M_PI * 0.4, M_PI * 1.9);
@@ -170,8 +168,7 @@ void DrawDog(const Breed& b, const std::filesystem::path& dir) {
         cairo_line_to(c, tx - 8, ty - 6);
         cairo_stroke(c);
         break;
-    case Tail::None:
-        break;
+    case Tail::None: break;
     }
 
     // Body.
@@ -192,7 +189,7 @@ void DrawDog(const Breed& b, const std::filesystem::path& dir) {
     }
     if (b.spots) {
         const double spots[][3] = {{-30, -6, 4}, {-12, 4, 3.5}, {6, -9, 4.5}, {22, 3, 3},
-                                   {-22, 10, 3},  {32, -4, 3.5}, {-4, -14, 3}, {14, 11, 3.2}};
+                                   {-22, 10, 3}, {32, -4, 3.5}, {-4, -14, 3}, {14, 11, 3.2}};
         for (auto& s : spots) FillEllipse(c, b.second, bodyCx + s[0], bodyCy + s[1], s[2], s[2] * 0.9);
     }
 
@@ -213,8 +210,8 @@ void DrawDog(const Breed& b, const std::filesystem::path& dir) {
                  {hx + b.headR * 0.3, hy + b.headR * 0.6},
                  {bodyCx + b.bodyLen * 0.95, bodyCy + b.bodyH * 0.3}});
     if (b.whiteChest)
-        FillEllipse(c, Hex(0xf6f2ea), bodyCx + b.bodyLen * 0.9, bodyCy + b.bodyH * 0.05, b.bodyH * 0.45,
-                    b.bodyH * 0.7, -0.3);
+        FillEllipse(c, Hex(0xf6f2ea), bodyCx + b.bodyLen * 0.9, bodyCy + b.bodyH * 0.05, b.bodyH * 0.45, b.bodyH * 0.7,
+                    -0.3);
 
     // Ears behind the head for the pointy kind.
     const Rgb earColor = b.saddle ? b.second : b.coat;
@@ -251,8 +248,7 @@ void DrawDog(const Breed& b, const std::filesystem::path& dir) {
                      {hx - b.headR * 0.2, hy - b.headR * 1.2},
                      {hx + b.headR * 0.05, hy - b.headR * 0.55}});
         break;
-    case Ears::Pointy:
-        break;
+    case Ears::Pointy: break;
     }
     // Collar.
     cairo_set_line_width(c, 3.5);
@@ -397,7 +393,7 @@ void DrawLighthouse(const Tower& t, const std::filesystem::path& dir) {
     cairo_set_line_width(c, 1.5);
     cairo_rectangle(c, cx - topHalf * 0.8, topY - 5 - lanternH, topHalf * 1.6, lanternH);
     cairo_stroke(c);
-    FillPolygon(c, t.band1 .r > 0.5 && t.band1.g < 0.4 ? t.band1 : Hex(0xb03a2e),
+    FillPolygon(c, t.band1.r > 0.5 && t.band1.g < 0.4 ? t.band1 : Hex(0xb03a2e),
                 {{cx - topHalf, topY - 5 - lanternH},
                  {cx, topY - 5 - lanternH - H * 0.04},
                  {cx + topHalf, topY - 5 - lanternH}});
@@ -429,8 +425,7 @@ void DrawCover(const std::filesystem::path& dir) {
     // Moon and stars.
     FillEllipse(c, Hex(0xf3ecc8), 222, 92, 38, 38);
     FillEllipse(c, Hex(0x1d2b4a), 238, 82, 32, 32);
-    for (int i = 0; i < 30; ++i)
-        FillEllipse(c, Hex(0xe9e2c0), Scatter() * W, Scatter() * 230.0, 1.2, 1.2);
+    for (int i = 0; i < 30; ++i) FillEllipse(c, Hex(0xe9e2c0), Scatter() * W, Scatter() * 230.0, 1.2, 1.2);
     // Dunes.
     FillPolygon(c, Hex(0x2f4a3a), {{0, 300}, {80, 270}, {170, 292}, {300, 262}, {300, 420}, {0, 420}});
     FillPolygon(c, Hex(0x243a2e), {{0, 340}, {120, 318}, {220, 338}, {300, 320}, {300, 420}, {0, 420}});
@@ -447,20 +442,20 @@ void DrawCover(const std::filesystem::path& dir) {
     cairo_fill(c);
     // The dog sitting on the dune in profile, looking towards the light.
     const Rgb dog = Hex(0x0f1626);
-    FillEllipse(c, dog, 196, 284, 22, 32, -0.35);            // haunch and back
-    FillEllipse(c, dog, 178, 262, 13, 24, 0.15);             // chest
-    RoundRect(c, 170, 268, 9, 44, 4);                        // front leg
+    FillEllipse(c, dog, 196, 284, 22, 32, -0.35);  // haunch and back
+    FillEllipse(c, dog, 178, 262, 13, 24, 0.15);   // chest
+    RoundRect(c, 170, 268, 9, 44, 4);              // front leg
     SetColor(c, dog);
     cairo_fill(c);
-    FillEllipse(c, dog, 214, 306, 16, 8);                    // hind paw
-    FillEllipse(c, dog, 176, 232, 14, 12);                   // head
-    FillEllipse(c, dog, 160, 238, 11, 6.5, 0.15);            // muzzle
-    FillEllipse(c, dog, 184, 240, 6, 12, -0.35);             // floppy ear
+    FillEllipse(c, dog, 214, 306, 16, 8);          // hind paw
+    FillEllipse(c, dog, 176, 232, 14, 12);         // head
+    FillEllipse(c, dog, 160, 238, 11, 6.5, 0.15);  // muzzle
+    FillEllipse(c, dog, 184, 240, 6, 12, -0.35);   // floppy ear
     cairo_set_line_width(c, 8);
     cairo_set_line_cap(c, CAIRO_LINE_CAP_ROUND);
     SetColor(c, dog);
     cairo_move_to(c, 216, 300);
-    cairo_curve_to(c, 236, 300, 244, 290, 246, 276);         // tail
+    cairo_curve_to(c, 236, 300, 244, 290, 246, 276);  // tail
     cairo_stroke(c);
     // Title band.
     SetColor(c, Hex(0xc8a24a));

@@ -98,8 +98,8 @@ public:
     /// its top-left corner at (x, top); glyph k starts advances[0] + ... +
     /// advances[k-1] units to the right of x. `advances` has text.size()
     /// entries. `options` combines kTextOpaque and kTextClipped, which use `clip`.
-    virtual void TextOut(std::int32_t x, std::int32_t top, unsigned options, const Rect& clip,
-                         std::u16string_view text, const std::int32_t* advances) = 0;
+    virtual void TextOut(std::int32_t x, std::int32_t top, unsigned options, const Rect& clip, std::u16string_view text,
+                         const std::int32_t* advances) = 0;
 
     /// Fills a rectangle with a colour.
     virtual void FillSolidRect(const Rect& rect, Color color) = 0;

@@ -185,8 +185,8 @@ TEST_F(LocaleIndependence, DumpsAndDrawingsAreTheSameInEveryLocale) {
         for (const std::string& name : names) {
             const std::string expected = Comparable(reference / name), actual = Comparable(folder / name);
             ASSERT_FALSE(expected.empty()) << name;
-            EXPECT_TRUE(expected == actual) << name << " differs from the C locale's: "
-                                            << FirstDifference(expected, actual);
+            EXPECT_TRUE(expected == actual)
+                << name << " differs from the C locale's: " << FirstDifference(expected, actual);
         }
     }
 }

@@ -28,8 +28,8 @@ std::string Demo(const std::string& name) { return std::string(QV_SOURCE_DIR) + 
 std::string Fixture(const std::string& name) { return std::string(QV_TEST_DATA) + "/cli/" + name; }
 
 // Renders with at most `heldPieces` pieces held; returns the pages of the report.
-size_t Render(const std::string& templatePath, const std::string& dataPath, const std::string& out,
-              OutputFormat format, size_t heldPieces, const RenderOptions& options = {}) {
+size_t Render(const std::string& templatePath, const std::string& dataPath, const std::string& out, OutputFormat format,
+              size_t heldPieces, const RenderOptions& options = {}) {
     CliHost host(false);
     CqvReport report(dataPath, templatePath, &host);
     report.LoadAll();
@@ -72,8 +72,7 @@ TEST(PageOrderRender, APdfDrawnAsItIsLaidOutIsTheSameAsOneDrawnFromHeldPages) {
             EXPECT_EQ(Render(c.templatePath, c.dataPath, streamed, OutputFormat::Pdf, limit), pages);
             const std::string a = ReadFile(held), b = ReadFile(streamed);
             ASSERT_TRUE(a.starts_with("%PDF-"));
-            EXPECT_TRUE(a == b) << "limit " << limit << ": " << a.size() << " bytes held, " << b.size()
-                                << " streamed";
+            EXPECT_TRUE(a == b) << "limit " << limit << ": " << a.size() << " bytes held, " << b.size() << " streamed";
         }
     }
 }

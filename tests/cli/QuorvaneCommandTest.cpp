@@ -135,8 +135,10 @@ TEST(QuorvaneRender, AThreePageReportIsAThreePageA4PdfWithItsText) {
 
     // Pages deflated on one thread only: the same file, byte for byte.
     const std::string single = dir / "single.pdf";
-    ASSERT_EQ(RunQuorvane({"render", "--threads", "1", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o",
-                           single}).status, 0);
+    ASSERT_EQ(
+        RunQuorvane({"render", "--threads", "1", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", single})
+            .status,
+        0);
     EXPECT_TRUE(ReadFile(single) == ReadFile(pdf));
 }
 
@@ -157,9 +159,8 @@ TEST(QuorvaneRender, EveryFontFamilyPrintsWithAnOutlineFaceAndEveryCharacterCome
     for (std::string line; std::getline(textLines, line);)
         if (!line.empty() && line != "\f") lines.push_back(line);
     const std::vector<std::string> expected = {
-        "Arial: A漢B字C",          "Arial Narrow: narrow columns", "Impact: a headline",
-        "Calibri: body text",     "Comic Sans MS: upright",       "No such family: 漢字 ★ ✓",
-        "Cambria bold: A漢B字C"};
+        "Arial: A漢B字C",         "Arial Narrow: narrow columns", "Impact: a headline",   "Calibri: body text",
+        "Comic Sans MS: upright", "No such family: 漢字 ★ ✓",     "Cambria bold: A漢B字C"};
     EXPECT_EQ(lines, expected) << text;
 
     const std::string fonts = Capture("pdffonts '" + pdf + "'");
@@ -171,18 +172,19 @@ TEST(QuorvaneRender, EveryFontFamilyPrintsWithAnOutlineFaceAndEveryCharacterCome
         EXPECT_NE(line.find("CID TrueType"), std::string::npos) << line;
     }
     std::sort(faces.begin(), faces.end());
-    const std::vector<std::string> expectedFaces = {"Caladea-Bold", "Carlito",          "DejaVuSans",
-                                                    "LiberationSans", "LiberationSansNarrow", "WenQuanYiMicroHei"};
+    const std::vector<std::string> expectedFaces = {
+        "Caladea-Bold", "Carlito", "DejaVuSans", "LiberationSans", "LiberationSansNarrow", "WenQuanYiMicroHei"};
     EXPECT_EQ(faces, expectedFaces) << fonts;
 }
 
 TEST(QuorvaneRender, PerPageFormatsNameOneFilePerPage) {
     ScratchDir dir;
     ASSERT_EQ(RunQuorvane({"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "p.png",
-                   "--dpi", "30"})
+                           "--dpi", "30"})
                   .status,
               0);
-    ASSERT_EQ(RunQuorvane({"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o", dir / "one.SVG"}).status, 0);
+    ASSERT_EQ(RunQuorvane({"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o", dir / "one.SVG"}).status,
+              0);
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"one.SVG", "p-1.png", "p-2.png", "p-3.png"}));
     const std::string png = ReadFile(dir.Path() / "p-2.png");
     EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
@@ -314,11 +316,12 @@ TEST(QuorvaneCommand, ATerminalSeesTheProgressLine) {
 TEST(QuorvaneCommand, DataTrustDecidesWhatTheDataMayReach) {
     ScratchDir outside, dir;
     const std::string secret = outside.Write("secret.txt", "SECRET of the machine");
-    const std::string report = dir.Write("report.qvrp",
+    const std::string report = dir.Write(
+        "report.qvrp",
         "<XmlTemplateReport><Styles><Style name=\"default\" font-family=\"Arial\" font-size=\"10\"/></Styles><PageHeader height=\"0\"/><PageFooter height=\"0\"/><Block>"
         "<Text width=\"100mm\">[%s%]</Text></Block></XmlTemplateReport>");
-    const std::string data = dir.Write("data.xml", "<!DOCTYPE root [<!ENTITY e SYSTEM \"" + secret +
-                                                       "\">]><root><s>&e;</s></root>");
+    const std::string data =
+        dir.Write("data.xml", "<!DOCTYPE root [<!ENTITY e SYSTEM \"" + secret + "\">]><root><s>&e;</s></root>");
     const std::string refused = "The external DTD or entity '" + secret + "' of the file 'data.xml' is refused: ";
     const struct {
         std::vector<std::string> options;
@@ -344,11 +347,12 @@ TEST(QuorvaneCommand, DataTrustDecidesWhatTheDataMayReach) {
 // with exit 130 and nothing at OUT.
 TEST(QuorvaneCommand, SigtermIsObeyedWithinASecond) {
     ScratchDir dir;
-    const std::string report = dir.Write("rows.qvrp",
-        "<XmlTemplateReport max-pages=\"1000000\"><Styles><Style name=\"default\" font-family=\"Arial\" "
-        "font-size=\"10\"/></Styles><PageHeader height=\"0\"/><PageFooter height=\"0\"/>"
-        "<Block xml-element-name=\"row\"><Text xml-element-name=\"@n\" width=\"20mm\"/>"
-        "<Text xml-element-name=\".\" left=\"20mm\" width=\"150mm\"/></Block></XmlTemplateReport>");
+    const std::string report =
+        dir.Write("rows.qvrp",
+                  "<XmlTemplateReport max-pages=\"1000000\"><Styles><Style name=\"default\" font-family=\"Arial\" "
+                  "font-size=\"10\"/></Styles><PageHeader height=\"0\"/><PageFooter height=\"0\"/>"
+                  "<Block xml-element-name=\"row\"><Text xml-element-name=\"@n\" width=\"20mm\"/>"
+                  "<Text xml-element-name=\".\" left=\"20mm\" width=\"150mm\"/></Block></XmlTemplateReport>");
     std::string rows = "<root>";
     for (int i = 0; i < 400000; ++i) rows += "<row n='" + std::to_string(i) + "'>Row of the data</row>";
     const std::string data = dir.Write("rows.xml", rows + "</root>");
@@ -389,14 +393,20 @@ TEST(QuorvaneCommand, SigtermIsObeyedWithinASecond) {
 TEST(QuorvaneRender, APngSeriesRemovesStalePagesOnlyWhenComplete) {
     ScratchDir dir;
     ASSERT_EQ(RunQuorvane({"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "p.png",
-                           "--dpi", "20"}).status, 0);
+                           "--dpi", "20"})
+                  .status,
+              0);
     const std::string before = ReadFile(dir.Path() / "p-3.png");
-    EXPECT_EQ(RunQuorvane({"render", Fixture("too_many_pages.qvrp"), Fixture("three_pages.xml"), "-o",
-                           dir / "p.png", "--dpi", "20"}).status, 1);
+    EXPECT_EQ(RunQuorvane({"render", Fixture("too_many_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "p.png",
+                           "--dpi", "20"})
+                  .status,
+              1);
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"p-1.png", "p-2.png", "p-3.png"}));
     EXPECT_EQ(ReadFile(dir.Path() / "p-3.png"), before);
-    ASSERT_EQ(RunQuorvane({"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o", dir / "p.png",
-                           "--dpi", "20"}).status, 0);
+    ASSERT_EQ(
+        RunQuorvane({"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o", dir / "p.png", "--dpi", "20"})
+            .status,
+        0);
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"p.png"}));
 }
 

@@ -67,22 +67,21 @@ TEST(QuorvanePipeline, OnePngOrSvgPageGoesToStandardOutputAsItWouldToAFile) {
     ScratchDir dir, streams;
     for (const std::string format : {"png", "svg"}) {
         const std::string file = dir / ("one." + format);
-        ASSERT_EQ(RunInPipe(streams, "/dev/null", {"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o",
-                                                   file, "--dpi", "40"})
+        ASSERT_EQ(RunInPipe(streams, "/dev/null",
+                            {"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o", file, "--dpi", "40"})
                       .status,
                   0);
-        const RunResult piped = RunInPipe(streams, Fixture("two_dogs.xml"),
-                                          {"render", Fixture("two_dogs.qvrp"), "-", "-o", "-", "--format", format,
-                                           "--dpi", "40"});
+        const RunResult piped =
+            RunInPipe(streams, Fixture("two_dogs.xml"),
+                      {"render", Fixture("two_dogs.qvrp"), "-", "-o", "-", "--format", format, "--dpi", "40"});
         ASSERT_EQ(piped.status, 0) << piped.err;
         EXPECT_FALSE(piped.out.empty());
         EXPECT_TRUE(piped.out == ReadFile(file)) << format;
     }
     // A page chosen out of several is one page as well.
-    const RunResult page = RunInPipe(
-        streams, "/dev/null",
-        {"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", "-", "--format", "png", "--pages",
-         "2", "--dpi", "30"});
+    const RunResult page = RunInPipe(streams, "/dev/null",
+                                     {"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", "-",
+                                      "--format", "png", "--pages", "2", "--dpi", "30"});
     ASSERT_EQ(page.status, 0) << page.err;
     EXPECT_EQ(page.out.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
 }
@@ -117,10 +116,10 @@ TEST(QuorvanePipeline, WhatStandardOutputCannotTakeIsAUsageErrorAndAFailureWrite
 TEST(QuorvanePipeline, ReferencesInDataFromStandardInputResolveAgainstTheCurrentFolderOrBase) {
     ScratchDir dir, streams;
     dir.Write("kennel/kennel.dtd", "<!ENTITY opening \"Alpha kennel opened in spring.\">\n");
-    const std::string data = dir.Write(
-        "elsewhere/data.xml",
-        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE report SYSTEM \"kennel.dtd\">\n"
-        "<report><section title=\"Kennels\">&opening;</section></report>\n");
+    const std::string data =
+        dir.Write("elsewhere/data.xml",
+                  "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE report SYSTEM \"kennel.dtd\">\n"
+                  "<report><section title=\"Kennels\">&opening;</section></report>\n");
     const std::string pdf = dir / "out.pdf";
     const std::vector<std::string> args{"render", Fixture("three_pages.qvrp"), "-", "-o", pdf};
 
@@ -159,9 +158,9 @@ TEST(QuorvanePipeline, PagesDrawsOnlyThoseAndNamesPerPageFilesAfterThem) {
     EXPECT_NE(pages[1].find("Gamma walks"), std::string::npos) << pages[1];
     EXPECT_NE(pages[1].find("Page 3 of 3"), std::string::npos) << pages[1];
 
-    ASSERT_EQ(RunInPipe(streams, "/dev/null", {"render", t, d, "-o", dir / "p.png", "--pages", "2-3", "--dpi", "30"})
-                  .status,
-              0);
+    ASSERT_EQ(
+        RunInPipe(streams, "/dev/null", {"render", t, d, "-o", dir / "p.png", "--pages", "2-3", "--dpi", "30"}).status,
+        0);
     ASSERT_EQ(RunInPipe(streams, "/dev/null", {"render", t, d, "-o", dir / "q.svg", "--pages", "2,2"}).status, 0);
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"p-2.png", "p-3.png", "q.svg", "some.pdf"}));
 }

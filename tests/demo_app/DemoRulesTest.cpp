@@ -21,8 +21,8 @@ std::vector<std::string> Names(const std::vector<DemoEntry>& demos) {
 }
 
 TEST(DemoTable, WesternCodePageListsTheSixDemosInTableOrder) {
-    EXPECT_EQ(Names(ListedDemos(1252)), (std::vector<std::string>{"Blocks", "Table", "Table in Table", "UTF8",
-                                                                   "Image from Base64", "Blank"}));
+    EXPECT_EQ(Names(ListedDemos(1252)),
+              (std::vector<std::string>{"Blocks", "Table", "Table in Table", "UTF8", "Image from Base64", "Blank"}));
     EXPECT_EQ(ListedDemos(65001).size(), 6u);
 }
 
@@ -68,11 +68,11 @@ TEST(DemoTable, UnicodeBytesUnderTheSingleByteDefaultAreShownAsUtf8) {
         int shown;
     } cases[] = {
         {0, "<dog owner=\"Kemal \xC3\x96zt\xC3\xBCrk\"/>", 65001},  // UTF-8 beyond ASCII
-        {0, "<dog owner=\"Jonas\"/>", 0},                              // plain ASCII: the rule
-        {0, "<\xD2\xEE\xE2\xE0\xF0/>", 0},                           // windows-1251 bytes
-        {0, "\xC3", 0},                                                // cut sequence
+        {0, "<dog owner=\"Jonas\"/>", 0},                           // plain ASCII: the rule
+        {0, "<\xD2\xEE\xE2\xE0\xF0/>", 0},                          // windows-1251 bytes
+        {0, "\xC3", 0},                                             // cut sequence
         {0, "\xE2\x82", 0},
-        {0, "\xC0\x80", 0},                                           // overlong form
+        {0, "\xC0\x80", 0},  // overlong form
         {65001, "plain", 65001},
     };
     for (const auto& c : cases) EXPECT_EQ(ShownCodePage(c.rule, c.bytes), c.shown) << c.bytes;
@@ -80,9 +80,9 @@ TEST(DemoTable, UnicodeBytesUnderTheSingleByteDefaultAreShownAsUtf8) {
 
 TEST(DemoTable, LocaleLanguageDecidesTheAnsiCodePage) {
     const std::pair<const char*, int> cases[] = {
-        {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251},   {"be_BY.CP1251", 1251}, {"bg_BG@euro", 1251},
-        {"sr_RS", 1251},       {"mk", 1251},      {"en_US.UTF-8", 1252},  {"C.UTF-8", 1252},
-        {"POSIX", 1252},       {"rue_UA", 1252},  {"de_DE", 1252},        {"", 1252},
+        {"ru_RU.UTF-8", 1251}, {"uk_UA", 1251},  {"be_BY.CP1251", 1251}, {"bg_BG@euro", 1251},
+        {"sr_RS", 1251},       {"mk", 1251},     {"en_US.UTF-8", 1252},  {"C.UTF-8", 1252},
+        {"POSIX", 1252},       {"rue_UA", 1252}, {"de_DE", 1252},        {"", 1252},
     };
     for (const auto& [locale, codePage] : cases) EXPECT_EQ(AnsiCodePageOfLocale(locale), codePage) << locale;
 }

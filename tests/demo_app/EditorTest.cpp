@@ -367,8 +367,8 @@ TEST_F(EditorTest, ACharacterTheCodePageCannotHoldIsRefusedWithAMessageAndTheFil
     });
     EXPECT_FALSE(m_doc.DoFileSave());
     EXPECT_EQ(driver.Seen(), 1);
-    for (const char* part : {"\"漢\" (U+6F22)", "line 2, column 1", "code page 1251 (windows-1251)",
-                             "The file was not changed."})
+    for (const char* part :
+         {"\"漢\" (U+6F22)", "line 2, column 1", "code page 1251 (windows-1251)", "The file was not changed."})
         EXPECT_TRUE(message.contains(QString::fromUtf8(part))) << message.toStdString();
     EXPECT_TRUE(message.contains(path)) << message.toStdString();
     EXPECT_EQ(ReadAll(path), original);

@@ -24,8 +24,7 @@ TEST(FindRules, SearchSpans) {
         {true, 10, 15, 12, 100, 12, 100},  // a double-byte character is skipped whole
         {true, 10, 10, 11, 100, 10, 100},  // nothing selected: from the caret itself
         {true, 0, 0, 1, 100, 0, 100},      // a hit at the very start is found
-        {true, 100, 100, 100, 100, 100, 100},
-        {false, 10, 15, 11, 100, 10, 0},   // up: back from the selection start
+        {true, 100, 100, 100, 100, 100, 100}, {false, 10, 15, 11, 100, 10, 0},  // up: back from the selection start
         {false, 0, 0, 1, 100, 0, 0},
     };
     for (const Case& c : cases) {
@@ -60,8 +59,8 @@ TEST(FindRules, DialogMovesOffAHitUnderIt) {
 TEST(FindRules, EditCommandStates) {
     EditorFacts none;
     EditorFacts rich{true, true, true, false, 120, true};
-    const int ids[] = {ID_EDIT_UNDO, ID_EDIT_REDO, ID_EDIT_PASTE, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_CLEAR,
-                       ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_SELECT_ALL, ID_EDIT_REPEAT};
+    const int ids[] = {ID_EDIT_UNDO,  ID_EDIT_REDO, ID_EDIT_PASTE,   ID_EDIT_CUT,        ID_EDIT_COPY,
+                       ID_EDIT_CLEAR, ID_EDIT_FIND, ID_EDIT_REPLACE, ID_EDIT_SELECT_ALL, ID_EDIT_REPEAT};
     for (int id : ids) {
         EXPECT_EQ(EditCommandEnabled(id, none), false) << id;
         EXPECT_EQ(EditCommandEnabled(id, rich), true) << id;

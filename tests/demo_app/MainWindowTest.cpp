@@ -68,8 +68,7 @@ TEST_F(MainWindowTest, StartUpOpensTheFirstDemosDataFile) {
     EXPECT_EQ(Frame().windowTitle().left(12), QString("QuorvaneDemo"));
     EXPECT_EQ(QApplication::applicationName(), QString("QuorvaneDemo"));
     EXPECT_EQ(Frame().CurrentMenuId(), 129);
-    EXPECT_EQ(MenuTitles(Frame().menuBar()),
-              (QStringList{"&File", "&Edit", "&Search", "&View", "&Window", "&Help"}));
+    EXPECT_EQ(MenuTitles(Frame().menuBar()), (QStringList{"&File", "&Edit", "&Search", "&View", "&Window", "&Help"}));
     // The bars start at their sides.
     EXPECT_EQ(Frame().dockWidgetArea(Frame().TabsBar()), Qt::TopDockWidgetArea);
     EXPECT_EQ(Frame().dockWidgetArea(Frame().ListBar()), Qt::RightDockWidgetArea);
@@ -223,7 +222,8 @@ TEST_F(MainWindowTest, PrintSetupIsAPageSetupThatPrintsNothing) {
         EXPECT_EQ(driver.Seen(), before + 1);
         EXPECT_EQ(seen.title, QString("Print Setup"));
         EXPECT_TRUE(seen.pageSetup);
-        EXPECT_TRUE(seen.buttons.contains("&OK") || seen.buttons.contains("OK")) << seen.buttons.join('|').toStdString();
+        EXPECT_TRUE(seen.buttons.contains("&OK") || seen.buttons.contains("OK"))
+            << seen.buttons.join('|').toStdString();
         for (const QString& text : seen.buttons) EXPECT_FALSE(text.contains("Print")) << text.toStdString();
         // Cancelled: no printer is chosen for the next print.
         EXPECT_EQ(App().SetupPrinter(), QString());

@@ -76,36 +76,71 @@ struct Demo {
 // The nine demonstrations in the order of the application's list.
 const std::vector<Demo>& Demos() {
     static const std::vector<Demo> demos = {
-        {"Blocks", "dogs.qvrp", "dogs.xml", 12, 56 + 12,
+        {"Blocks",
+         "dogs.qvrp",
+         "dogs.xml",
+         12,
+         56 + 12,
          {"Dog register", "Harwick Kennel Club · 2024", "Bella HK-1001 Labrador Retriever",
           "Owner: Kemal Öztürk, Millbrook", "VACCINATIONS", "14 Jul 2021 · Leptospirosis", "Heidi HK-1056",
           "Page 1 of 12", "Page 12 of 12"}},
-        {"Table", "dogs_table.qvrp", "dogs.xml", 3, 0,
-         {"No. Name Breed Sex Born Owner Note", "HK-1001 Bella Labrador Retriever female 13 Mar 2017",
-          "HK-1056 Heidi", "Page 3 of 3"}},
-        {"Table in Table", "dogs_table_in_table.qvrp", "dogs.xml", 4, 0,
-         {"Vaccination record", "DATE VACCINE VET", "14 Jul 2021 Leptospirosis Dr. A. Novak", "Heidi",
+        {"Table",
+         "dogs_table.qvrp",
+         "dogs.xml",
+         3,
+         0,
+         {"No. Name Breed Sex Born Owner Note", "HK-1001 Bella Labrador Retriever female 13 Mar 2017", "HK-1056 Heidi",
+          "Page 3 of 3"}},
+        {"Table in Table",
+         "dogs_table_in_table.qvrp",
+         "dogs.xml",
+         4,
+         0,
+         {"Vaccination record", "DATE VACCINE VET", "14 Jul 2021 Leptospirosis Dr. A. Novak", "Heidi", "Page 4 of 4"}},
+        {"UTF8",
+         "utf8.qvrp",
+         "utf8.xml",
+         4,
+         0,
+         {"Καλημέρα! Доброе утро! Dzień dobry! Grüß Gott!", "Ελληνικά · Greek", "Καλό σκυλί!", "Хороший пёс!",
+          "Гарний пес!", "Gdzie jest najbliższy weterynarz?", "Köpeğimle içeri girebilir miyim?", "€", "Ω",
           "Page 4 of 4"}},
-        {"UTF8", "utf8.qvrp", "utf8.xml", 4, 0,
-         {"Καλημέρα! Доброе утро! Dzień dobry! Grüß Gott!", "Ελληνικά · Greek", "Καλό σκυλί!",
-          "Хороший пёс!", "Гарний пес!", "Gdzie jest najbliższy weterynarz?", "Köpeğimle içeri girebilir miyim?",
-          "€", "Ω", "Page 4 of 4"}},
-        {"Image from Base64", "base64.qvrp", "base64.xml", 3, 3 + 4 + 2,
+        {"Image from Base64",
+         "base64.qvrp",
+         "base64.xml",
+         3,
+         3 + 4 + 2,
          {"Lighthouses of the Amber Coast", "Vessel Point", "Fl(2) W 10s", "Saltmarsh",
           "North Mole light, from the lantern to the sea", "Page 3 of 3"}},
-        {"Blank", "blank.qvrp", "blank.xml", 3, 3,
+        {"Blank",
+         "blank.qvrp",
+         "blank.xml",
+         3,
+         3,
          {"Dog Licence", "LICENCE No.", "DL-2024-0147", "Hanna Kowalski", "Elif Şahin", "DL-2024-0153",
           "Licence 3 of 3"}},
-        {"Накладная", "nakladn.qvrp", "nakladn.xml", 2, 0,
-         {"ТОВАРНАЯ НАКЛАДНАЯ № 1184", "от 12 марта 2024 г.", "ООО «Зоосфера»",
-          "Корм сухой для собак «Лесная тропа»", "Итого", "258 997,80",
-          "Двести пятьдесят восемь тысяч девятьсот девяносто семь рублей 80 копеек", "Страница 2 из 2"}},
-        {"Счёт фактура", "sfactura.qvrp", "sfactura.xml", 3, 0,
+        {"Накладная",
+         "nakladn.qvrp",
+         "nakladn.xml",
+         2,
+         0,
+         {"ТОВАРНАЯ НАКЛАДНАЯ № 1184", "от 12 марта 2024 г.", "ООО «Зоосфера»", "Корм сухой для собак «Лесная тропа»",
+          "Итого", "258 997,80", "Двести пятьдесят восемь тысяч девятьсот девяносто семь рублей 80 копеек",
+          "Страница 2 из 2"}},
+        {"Счёт фактура",
+         "sfactura.qvrp",
+         "sfactura.xml",
+         3,
+         0,
          {"Счёт-фактура № 318 от 12 марта 2024 г.", "ИНН/КПП продавца:", "Всего к оплате (9)", "161 566,20",
           "Миронова Т. С.", "Страница 3 из 3"}},
-        {"Книга (в формате fb2)", "fb2.qvrp", "sample_book.fb2", 9, 1,
-         {"Анна Северина", "Пёс смотрителя маяка", "Глава первая Туман", "Имя — Штиль",
-          "Глава четвёртая Проблеск", "Конец"}},
+        {"Книга (в формате fb2)",
+         "fb2.qvrp",
+         "sample_book.fb2",
+         9,
+         1,
+         {"Анна Северина", "Пёс смотрителя маяка", "Глава первая Туман", "Имя — Штиль", "Глава четвёртая Проблеск",
+          "Конец"}},
     };
     return demos;
 }
@@ -144,12 +179,11 @@ TEST_P(DemoReport, RendersToPdfWithItsPagesTextsAndPictures) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Demos, DemoReport, testing::ValuesIn(Demos()),
-                         [](const testing::TestParamInfo<Demo>& info) {
-                             std::string name = fs::path(info.param.templateFile).stem().string();
-                             std::replace(name.begin(), name.end(), '-', '_');
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Demos, DemoReport, testing::ValuesIn(Demos()), [](const testing::TestParamInfo<Demo>& info) {
+    std::string name = fs::path(info.param.templateFile).stem().string();
+    std::replace(name.begin(), name.end(), '-', '_');
+    return name;
+});
 
 // A copy of a demo template beside a copy of the DTD, changed by `edit`, so
 // that the loader reads the DTD from the copy's own folder.
@@ -266,8 +300,8 @@ TEST(DemoTemplateDtd, DeclaresEveryElementAndAttributeTheElementsRead) {
     scratch.Write("every_attribute.qvrp", kEveryAttribute);
     scratch.Write("data.xml", "<dogs name=\"register\"><dog name=\"Rex\"/><dog name=\"Bella\"/></dogs>");
     const fs::path pdf = scratch / "out.pdf";
-    const RunResult run = RunQuorvane({"render", scratch / "every_attribute.qvrp",
-                                       scratch / "data.xml", "-o", pdf.string()});
+    const RunResult run =
+        RunQuorvane({"render", scratch / "every_attribute.qvrp", scratch / "data.xml", "-o", pdf.string()});
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string text = PdfText(pdf);
     EXPECT_NE(text.find("Name Rex Bella"), std::string::npos) << text;

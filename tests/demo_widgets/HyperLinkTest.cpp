@@ -38,7 +38,8 @@ protected:
 
     static void Hover(CHyperLink* link, bool in) {
         if (in) {
-            QEnterEvent enter(QPointF(2, 2), link->mapTo(link->window(), QPointF(2, 2)), link->mapToGlobal(QPointF(2, 2)));
+            QEnterEvent enter(QPointF(2, 2), link->mapTo(link->window(), QPointF(2, 2)),
+                              link->mapToGlobal(QPointF(2, 2)));
             QCoreApplication::sendEvent(link, &enter);
         } else {
             QEvent leave(QEvent::Leave);

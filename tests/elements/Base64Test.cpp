@@ -38,16 +38,21 @@ TEST(Base64, DecodesTheStandardAlphabetWithOrWithoutPadding) {
         {"", ""},
         {"QUJD", "ABC"},
         {"QUI=", "AB"},
-        {"QUI", "AB"},      // padding is not needed
+        {"QUI", "AB"},  // padding is not needed
         {"QQ==", "A"},
         {"QQ", "A"},
-        {"Pz8+", "?" "?>"},  // "+" and "/" belong to the alphabet
-        {"Pz8/", "?" "?" "?"},
-        {"Q", ""},          // a lone character carries no whole byte
+        {"Pz8+",
+         "?"
+         "?>"},  // "+" and "/" belong to the alphabet
+        {"Pz8/",
+         "?"
+         "?"
+         "?"},
+        {"Q", ""},  // a lone character carries no whole byte
         {"QUJDR", "ABC"},
-        {"Q=", std::nullopt},      // ... and before "=" it marks the text as broken
+        {"Q=", std::nullopt},  // ... and before "=" it marks the text as broken
         {"QUJDR==", std::nullopt},
-        {"QUJD=RA==", "ABC"},      // decoding stops at the first "="
+        {"QUJD=RA==", "ABC"},  // decoding stops at the first "="
         {"=QUJD", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(Decode(c.text), c.bytes) << "\"" << c.text << "\"";

@@ -25,8 +25,8 @@ TEST(CqvFontScope, EmHeightIsDpiTimesSizeOver72Truncated) {
     struct Case {
         int dpi, size, emHeight;
     };
-    const Case cases[] = {{600, 12, 100}, {300, 10, 41}, {254, 12, 42}, {254, 10, 35},
-                          {254, 0, 0},    {254, 2147483647, 2147483647}};
+    const Case cases[] = {{600, 12, 100}, {300, 10, 41}, {254, 12, 42},
+                          {254, 10, 35},  {254, 0, 0},   {254, 2147483647, 2147483647}};
     for (const Case& c : cases)
         EXPECT_EQ(CqvFontScope::FontEmHeight(c.dpi, c.size), c.emHeight) << c.dpi << " " << c.size;
 }

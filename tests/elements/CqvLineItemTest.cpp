@@ -22,9 +22,10 @@ const CqvPagePiece* PieceOfKind(const CqvReport& report, std::string_view kind, 
 TEST(CqvLineItem, TakesTwoUnitsInTheFlowWhateverItsHeight) {
     // 1 cm margins: the body's left edge is at 100. The line is 50 high and
     // has 5 units of space before it and the default 10 after.
-    ItemReport report(Template("<Block><Line name=\"l\" height=\"5mm\" space-before=\"0.5mm\"/>"
-                               "<Text>below</Text></Block>",
-                               "margin-left=\"1cm\" margin-top=\"1cm\""));
+    ItemReport report(
+        Template("<Block><Line name=\"l\" height=\"5mm\" space-before=\"0.5mm\"/>"
+                 "<Text>below</Text></Block>",
+                 "margin-left=\"1cm\" margin-top=\"1cm\""));
     report.Prepare();
     const CqvPagePiece* line = PieceOfKind(report.Report(), "line");
     const CqvPagePiece* text = PieceOfKind(report.Report(), "text");
@@ -45,8 +46,8 @@ TEST(CqvLineItem, TakesTwoUnitsInTheFlowWhateverItsHeight) {
 }
 
 TEST(CqvLineItem, EndsAtTheBodysRightEdge) {
-    ItemReport report(Template("<Block><Line left=\"150mm\" width=\"100mm\"/></Block>",
-                               "margin-left=\"1cm\" margin-right=\"1cm\""));
+    ItemReport report(
+        Template("<Block><Line left=\"150mm\" width=\"100mm\"/></Block>", "margin-left=\"1cm\" margin-right=\"1cm\""));
     report.Prepare();
     const CqvPagePiece* line = PieceOfKind(report.Report(), "line");
     ASSERT_NE(line, nullptr);
@@ -59,8 +60,7 @@ TEST(CqvLineItem, EndsAtTheBodysRightEdge) {
 
 TEST(CqvLineItem, DrawsOnlyTheStrokeWithTheCurrentPen) {
     // Colours, background and borders of the style do not show on a line.
-    ItemReport report(Template(
-        "<Block><Line color-text=\"#ff0000\" color-bg=\"#00ff00\" border=\"1\"/></Block>"));
+    ItemReport report(Template("<Block><Line color-text=\"#ff0000\" color-bg=\"#00ff00\" border=\"1\"/></Block>"));
     report.Prepare();
     RecordingSurface surface;
     report->PrintInfo().currentPage = 1;

@@ -28,17 +28,15 @@ TEST(CqvStyle, StartsWithTheDefaultsOfAStyle) {
     EXPECT_FALSE(style.m_bLoaded);
     EXPECT_EQ(style.m_strFontFamily, "Arial");
     EXPECT_EQ(style.m_nFontSize, 12);
-    for (int flag : {style.m_nBold, style.m_nItalic, style.m_nStrikeout, style.m_nUnderline,
-                     style.m_nBorderLeft, style.m_nBorderTop, style.m_nBorderRight,
-                     style.m_nBorderBottom})
+    for (int flag : {style.m_nBold, style.m_nItalic, style.m_nStrikeout, style.m_nUnderline, style.m_nBorderLeft,
+                     style.m_nBorderTop, style.m_nBorderRight, style.m_nBorderBottom})
         EXPECT_EQ(flag, -1);
     EXPECT_EQ(style.m_crText, 0u);
     EXPECT_EQ(style.m_crBg, 0xFFFFFFu);
     EXPECT_EQ(style.m_nTextAlign, kQvAlignLeft);
     EXPECT_EQ(style.m_nSpaceBefore, 0);
     EXPECT_EQ(style.m_nSpaceAfter, 10);
-    for (int padding : {style.m_nPaddingLeft, style.m_nPaddingTop, style.m_nPaddingRight,
-                        style.m_nPaddingBottom})
+    for (int padding : {style.m_nPaddingLeft, style.m_nPaddingTop, style.m_nPaddingRight, style.m_nPaddingBottom})
         EXPECT_EQ(padding, 10);
     EXPECT_FALSE(style.m_metrics.IsBuilt());
 }
@@ -60,9 +58,7 @@ std::vector<int> TextColor(const CqvStyle& s) { return {static_cast<int>(s.m_crT
 std::vector<int> BgColor(const CqvStyle& s) { return {static_cast<int>(s.m_crBg)}; }
 std::vector<int> FontSize(const CqvStyle& s) { return {s.m_nFontSize}; }
 std::vector<int> Align(const CqvStyle& s) { return {s.m_nTextAlign}; }
-std::vector<int> FontFlags(const CqvStyle& s) {
-    return {s.m_nBold, s.m_nItalic, s.m_nStrikeout, s.m_nUnderline};
-}
+std::vector<int> FontFlags(const CqvStyle& s) { return {s.m_nBold, s.m_nItalic, s.m_nStrikeout, s.m_nUnderline}; }
 std::vector<int> Spaces(const CqvStyle& s) { return {s.m_nSpaceBefore, s.m_nSpaceAfter}; }
 
 const int kRed = static_cast<int>(QvRgb(255, 0, 0));
@@ -76,17 +72,20 @@ const LoadCase kLoadCases[] = {
     {"padding is a plain number", {{"padding", "5mm"}}, Paddings, {5, 5, 5, 5}},
     {"padding-left is a length", {{"padding-left", "5mm"}}, Paddings, {50, 10, 10, 10}},
     {"per-side padding wins over the shorthand after it",
-     {{"padding-top", "1cm"}, {"padding", "3"}}, Paddings, {3, 100, 3, 3}},
+     {{"padding-top", "1cm"}, {"padding", "3"}},
+     Paddings,
+     {3, 100, 3, 3}},
     {"shorthand padding found by its exact name only", {{"PADDING", "3"}}, Paddings, {10, 10, 10, 10}},
-    {"per-side paddings in any case", {{"Padding-Right", "2"}, {"PADDING-BOTTOM", "1in"}},
-     Paddings, {10, 10, 20, 254}},
+    {"per-side paddings in any case", {{"Padding-Right", "2"}, {"PADDING-BOTTOM", "1in"}}, Paddings, {10, 10, 20, 254}},
     {"colour #FF0000", {{"color-text", "#FF0000"}}, TextColor, {kRed}},
     {"colour in lower case", {{"color-text", "#ff0000"}}, TextColor, {kRed}},
     {"short colour", {{"color-text", "#f00"}}, TextColor, {0}},
     {"colour without hash", {{"color-text", "FF0000"}}, TextColor, {0}},
     {"colour with non-hex digits", {{"color-text", "#GG0000"}}, TextColor, {0}},
     {"colour with a sign", {{"color-text", "#-10000"}}, TextColor, {0}},
-    {"colour followed by more digits", {{"color-text", "#1F3F6F99"}}, TextColor,
+    {"colour followed by more digits",
+     {{"color-text", "#1F3F6F99"}},
+     TextColor,
      {static_cast<int>(QvRgb(0x1F, 0x3F, 0x6F))}},
     {"background colour", {{"COLOR-BG", "#102030"}}, BgColor, {static_cast<int>(QvRgb(0x10, 0x20, 0x30))}},
     {"bad background keeps white", {{"color-bg", "#1020"}}, BgColor, {0xFFFFFF}},
@@ -98,8 +97,10 @@ const LoadCase kLoadCases[] = {
     {"text-align names are not", {{"TEXT-ALIGN", "center"}}, Align, {kQvAlignCenter}},
     {"text-align right", {{"text-align", "right"}}, Align, {kQvAlignRight}},
     {"text-align right then left", {{"text-align", "right"}, {"Text-Align", "left"}}, Align, {kQvAlignLeft}},
-    {"font flags", {{"font-bold", "1"}, {"font-italic", "2"}, {"font-strikeout", "0"}, {"font-underline", "x"}},
-     FontFlags, {1, 1, 0, 0}},
+    {"font flags",
+     {{"font-bold", "1"}, {"font-italic", "2"}, {"font-strikeout", "0"}, {"font-underline", "x"}},
+     FontFlags,
+     {1, 1, 0, 0}},
     {"spaces are lengths", {{"space-before", "1cm"}, {"Space-After", "2"}}, Spaces, {100, 20}},
     {"unknown attributes are ignored", {{"font-colour", "#FF0000"}, {"padding-all", "1"}}, Paddings, {10, 10, 10, 10}},
 };
@@ -147,12 +148,23 @@ TEST(CqvStyle, MalformedLengthsRaiseTheUnitError) {
 
 TEST(CqvStyle, CopyFromCopiesEverythingButTheMetrics) {
     CqvStyle source;
-    source.Load(StyleElement({{"name", "big"}, {"font-family", "Courier New"}, {"font-size", "20"},
-                              {"font-bold", "1"}, {"font-italic", "0"}, {"font-strikeout", "1"},
-                              {"font-underline", "1"}, {"color-text", "#010203"},
-                              {"color-bg", "#040506"}, {"border-left", "1"}, {"border-bottom", "0"},
-                              {"text-align", "right"}, {"space-before", "3"}, {"space-after", "4"},
-                              {"padding-left", "1"}, {"padding-top", "2"}, {"padding-right", "3"},
+    source.Load(StyleElement({{"name", "big"},
+                              {"font-family", "Courier New"},
+                              {"font-size", "20"},
+                              {"font-bold", "1"},
+                              {"font-italic", "0"},
+                              {"font-strikeout", "1"},
+                              {"font-underline", "1"},
+                              {"color-text", "#010203"},
+                              {"color-bg", "#040506"},
+                              {"border-left", "1"},
+                              {"border-bottom", "0"},
+                              {"text-align", "right"},
+                              {"space-before", "3"},
+                              {"space-after", "4"},
+                              {"padding-left", "1"},
+                              {"padding-top", "2"},
+                              {"padding-right", "3"},
                               {"padding-bottom", "4"}}));
     RecordingSurface surface;
     { CqvFontScope scope(surface, source); }

@@ -35,9 +35,10 @@ std::string NumberedWords(int count) {
 }
 
 TEST(CqvTextItem, TheFactoryMakesPlainAndBoundTexts) {
-    ItemReport report(Template("<Block><Text name=\"plain\">Hello  world</Text>"
-                               "<Text name=\"bound\" xml-element-name=\"\">ignored</Text>"
-                               "<Line name=\"rule\"/></Block>"));
+    ItemReport report(
+        Template("<Block><Text name=\"plain\">Hello  world</Text>"
+                 "<Text name=\"bound\" xml-element-name=\"\">ignored</Text>"
+                 "<Line name=\"rule\"/></Block>"));
     auto& plain = report.Item<CqvTextItem>("plain");
     EXPECT_EQ(plain.TypeCode(), 3);
     EXPECT_EQ(plain.SourceText(), "Hello  world");
@@ -105,8 +106,7 @@ protected:
         RecordingSurface surface;
         QvRect rect;
         item.Reset();
-        return item.Layout(surface, m_report->PrintInfo(), y, m_report->DataDocument().RootElement(), rect,
-                           nullptr);
+        return item.Layout(surface, m_report->PrintInfo(), y, m_report->DataDocument().RootElement(), rect, nullptr);
     }
 
     ItemReport m_report{Template("<Block><Text name=\"plain\">word</Text>"
@@ -140,9 +140,9 @@ TEST_F(TextAtTheBottom, NothingIsPlacedUnlessOneLineAndThePaddingsFit) {
 class LongText : public ::testing::Test {
 protected:
     static constexpr int kWords = 500;
-    ItemReport m_report{Template("<Block><Text name=\"t\" width=\"80mm\">" + NumberedWords(kWords) +
-                                     " [%qv_curpage%]</Text></Block>",
-                                 "page-width=\"100mm\" page-height=\"100mm\"")};
+    ItemReport m_report{
+        Template("<Block><Text name=\"t\" width=\"80mm\">" + NumberedWords(kWords) + " [%qv_curpage%]</Text></Block>",
+                 "page-width=\"100mm\" page-height=\"100mm\"")};
 };
 
 TEST_F(LongText, EveryWordIsPlacedOnceAndInOrder) {
@@ -161,8 +161,9 @@ TEST_F(LongText, EveryWordIsPlacedOnceAndInOrder) {
         if (page < pages) {
             // The page is full: one more word would not have fitted.
             const std::string longer = pieces[0]->Text() + SplitWords(m_report.TextPieces(page + 1)[0]->Text())[0];
-            const int32_t height = metrics.DrawWrapped(nullptr, longer.c_str(), static_cast<std::ptrdiff_t>(longer.size()),
-                                                       pieces[0]->Content(), kQvTextMeasureOnly, false);
+            const int32_t height =
+                metrics.DrawWrapped(nullptr, longer.c_str(), static_cast<std::ptrdiff_t>(longer.size()),
+                                    pieces[0]->Content(), kQvTextMeasureOnly, false);
             EXPECT_GT(-outer.top + kPadding - height, bottom) << "page " << page;
         }
         for (const std::string& word : SplitWords(pieces[0]->Text())) placed.push_back(word);
@@ -251,8 +252,7 @@ TEST(CqvTextPiece, DrawsBackgroundTextAndBordersAlignedByItsStyle) {
         int32_t align;
         bool frameOnly;
     };
-    const Case cases[] = {{kQvAlignLeft, false}, {kQvAlignCenter, false}, {kQvAlignRight, false},
-                          {kQvAlignLeft, true}};
+    const Case cases[] = {{kQvAlignLeft, false}, {kQvAlignCenter, false}, {kQvAlignRight, false}, {kQvAlignLeft, true}};
     qv::test::SettingsGuard settings;
     for (const Case& c : cases) {
         CqvStyle style;

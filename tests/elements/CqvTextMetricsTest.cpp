@@ -34,11 +34,11 @@ protected:
         ASSERT_TRUE(m_narrow.Build(Arial(), 42, QvTextMode{false, 1252}));
     }
 
-    std::vector<TextOutCall> Draw(const std::string& text, const QvRect& rect, unsigned flags = 0,
-                                  bool clip = false, int32_t* height = nullptr) {
+    std::vector<TextOutCall> Draw(const std::string& text, const QvRect& rect, unsigned flags = 0, bool clip = false,
+                                  int32_t* height = nullptr) {
         RecordingSurface surface;
-        const int32_t h = m_wide.DrawWrapped(&surface, text.c_str(), static_cast<std::ptrdiff_t>(text.size()),
-                                             rect, flags, clip);
+        const int32_t h =
+            m_wide.DrawWrapped(&surface, text.c_str(), static_cast<std::ptrdiff_t>(text.size()), rect, flags, clip);
         if (height) *height = h;
         return surface.CallsOf(kTextOut);
     }
@@ -55,10 +55,10 @@ protected:
 
 TEST_F(TextMetrics, Arial12On254DpiHasTheWindowsFigures) {
     EXPECT_EQ(m_wide.Scale(), kScale);
-    EXPECT_EQ(m_wide.LineHeight(), 2288 * kScale);            // 46.921875
-    EXPECT_EQ(m_wide.LineSpacing(), (2288 + 67) * kScale);     // 48.2958984375
+    EXPECT_EQ(m_wide.LineHeight(), 2288 * kScale);          // 46.921875
+    EXPECT_EQ(m_wide.LineSpacing(), (2288 + 67) * kScale);  // 48.2958984375
     EXPECT_EQ(m_wide.OneLineHeight(), -50);
-    EXPECT_EQ(m_wide.Advance(u'A'), 1366 * kScale + 0.5f);     // 28.513671875
+    EXPECT_EQ(m_wide.Advance(u'A'), 1366 * kScale + 0.5f);  // 28.513671875
     EXPECT_EQ(m_wide.Advance(u' '), 569 * kScale + 0.5f);
     // Below the font's first character, and the last code unit, measure 0.
     EXPECT_EQ(m_wide.Advance(u'\t'), 0.0f);
@@ -241,7 +241,9 @@ TEST_P(LineBreaking, BreaksWhereTheWidthEnds) {
 const WrapCase kWrapCases[] = {
     {"everything fits", "one two three", 1000, {"one two three"}},
     {"hyphenated word breaks after its hyphen", "well-known", 150, {"well-", "known"}},
-    {"a word wider than the box gets its own line", "a Supercalifragilistic b", 200,
+    {"a word wider than the box gets its own line",
+     "a Supercalifragilistic b",
+     200,
      {"a", "Supercalifragilistic", "b"}},
     {"tabs and line feeds are plain white space", "one\ttwo\nthree", 1000, {"one\ttwo\nthree"}},
     {"a line feed does not start a line, but breaks one", "one\ntwo", 80, {"one", "two"}},
@@ -273,15 +275,15 @@ TEST_F(TextMetrics, AlignmentMovesTheLineWithinTheBox) {
         int32_t x;
     };
     const Case cases[] = {
-        {"!C", 43, kQvTextRight, 1000},   // exactly fills: x stays at the left
+        {"!C", 43, kQvTextRight, 1000},  // exactly fills: x stays at the left
         {"!C", 44, kQvTextRight, 1001},
         {"!C", 53, kQvTextCenter, 1005},
         {"!C", 54, kQvTextCenter, 1005},  // 5.5 truncated
         {"!C", 43, kQvTextCenter, 1000},
-        {"Hello", 200, kQvTextRight, 1101},   // trunc(1200 - 98.21)
-        {"Hello", 200, kQvTextCenter, 1050},  // trunc(1000 + 50.90)
+        {"Hello", 200, kQvTextRight, 1101},                  // trunc(1200 - 98.21)
+        {"Hello", 200, kQvTextCenter, 1050},                 // trunc(1000 + 50.90)
         {"Hello", 200, kQvTextRight | kQvTextCenter, 1101},  // right is tested first
-        {"Hello", 200, 0x10 | 0x8000, 1000},  // other bits change nothing
+        {"Hello", 200, 0x10 | 0x8000, 1000},                 // other bits change nothing
         {"Supercalifragilistic", 200, kQvTextRight, 1000},
     };
     for (const Case& c : cases) {
@@ -306,8 +308,7 @@ TEST_F(TextMetrics, ClipStopsAtTheBottomWithAShortenedLine) {
 
     // Measuring gives the same heights and draws nothing.
     RecordingSurface surface;
-    EXPECT_EQ(m_wide.DrawWrapped(&surface, "one two three", 0, QvRect{0, -100, 80, -180},
-                                 kQvTextMeasureOnly, true),
+    EXPECT_EQ(m_wide.DrawWrapped(&surface, "one two three", 0, QvRect{0, -100, 80, -180}, kQvTextMeasureOnly, true),
               -80);
     EXPECT_TRUE(surface.Calls().empty());
 }
@@ -340,8 +341,8 @@ TEST_F(TextMetrics, RunsLongerThan65535CharactersAreMeasuredAndDrawnWhole) {
     EXPECT_GT(width, 1995000.0f);
 
     RecordingSurface surface;
-    m_wide.DrawWrapped(&surface, run.c_str(), static_cast<std::ptrdiff_t>(run.size()),
-                       QvRect{0, -100, 500, -900}, 0, true);
+    m_wide.DrawWrapped(&surface, run.c_str(), static_cast<std::ptrdiff_t>(run.size()), QvRect{0, -100, 500, -900}, 0,
+                       true);
     const auto calls = surface.CallsOf(kTextOut);
     ASSERT_EQ(calls.size(), 1u);
     ASSERT_EQ(calls[0].text.size(), run.size());

@@ -123,8 +123,8 @@ TEST(ImagePdf, PicturesDrawnStraightToPngShowTheirPartsOnEachPage) {
     // (the last of the blue, then yellow) at the top of the second.
     {
         Report report(Page("<Block><Image stretch=\"1\" width=\"30mm\" height=\"170mm\">" + ImageFile("square.png") +
-                           "</Image><Image left=\"20mm\" width=\"40mm\" height=\"80mm\">" +
-                           ImageFile("tall_1to2.jpg") + "</Image></Block>"));
+                           "</Image><Image left=\"20mm\" width=\"40mm\" height=\"80mm\">" + ImageFile("tall_1to2.jpg") +
+                           "</Image></Block>"));
         CairoSurface surface = CairoSurface::Png(folder / "split.png", 1000, 2000, kDpi);
         DrawAllPages(report, surface);
     }
@@ -141,8 +141,8 @@ TEST(ImagePdf, ASplitPictureIsWrittenIntoThePdfOnce) {
     const std::string pdf = folder / "split.pdf";
     {
         Report report(Page("<Block><Image stretch=\"1\" width=\"30mm\" height=\"170mm\">" + ImageFile("square.png") +
-                           "</Image><Image left=\"20mm\" width=\"40mm\" height=\"80mm\">" +
-                           ImageFile("tall_1to2.jpg") + "</Image></Block>"));
+                           "</Image><Image left=\"20mm\" width=\"40mm\" height=\"80mm\">" + ImageFile("tall_1to2.jpg") +
+                           "</Image></Block>"));
         PdfSurface surface = PdfSurface::File(pdf, 1000, 2000);
         DrawAllPages(report, surface);
         ASSERT_EQ(report->PageCount(), 2u);

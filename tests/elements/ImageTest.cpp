@@ -26,12 +26,13 @@ std::string Image(const std::string& attributes, const std::string& file) {
 // Takes the page down to y = `height` with a picture stretched over that height.
 std::string Filler(int height) {
     return Image("stretch=\"1\" width=\"10.0\" height=\"" + std::to_string(height / 10) + "." +
-                     std::to_string(height % 10) + "\"", "square.png");
+                     std::to_string(height % 10) + "\"",
+                 "square.png");
 }
 
 TEST(CqvImageItem, BoxKeepsTheSmallerDeclaredSideAndThePicturesProportions) {
     struct Case {
-        int w, h;   // the picture's pixels
+        int w, h;      // the picture's pixels
         int32_t W, H;  // declared
         int32_t bw, bh;
     };
@@ -39,16 +40,11 @@ TEST(CqvImageItem, BoxKeepsTheSmallerDeclaredSideAndThePicturesProportions) {
         {64, 32, 500, 800, 500, 250},   // 2 : 1 in a tall box
         {32, 64, 500, 800, 500, 1000},  // 1 : 2: taller than declared
         {3, 2, 300, 300, 300, 200},     // 3 : 2 in a square box, at several pixel sizes
-        {30, 20, 300, 300, 300, 200},
-        {48, 32, 300, 300, 300, 200},
-        {600, 400, 300, 300, 300, 200},
-        {2, 3, 300, 300, 200, 300},
-        {16, 16, 300, 300, 300, 300},
-        {16, 16, 300, 800, 300, 300},   // a square picture takes the smaller side twice
-        {16, 16, 800, 300, 300, 300},
-        {32, 64, 800, 500, 250, 500},   // wide box: the height stays
-        {64, 32, 800, 500, 1000, 500},
-        {3, 1, 100, 200, 100, 33},      // truncated, not rounded
+        {30, 20, 300, 300, 300, 200},   {48, 32, 300, 300, 300, 200},
+        {600, 400, 300, 300, 300, 200}, {2, 3, 300, 300, 200, 300},
+        {16, 16, 300, 300, 300, 300},   {16, 16, 300, 800, 300, 300},  // a square picture takes the smaller side twice
+        {16, 16, 800, 300, 300, 300},   {32, 64, 800, 500, 250, 500},  // wide box: the height stays
+        {64, 32, 800, 500, 1000, 500},  {3, 1, 100, 200, 100, 33},     // truncated, not rounded
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CqvImageItem::BoxFor(c.w, c.h, c.W, c.H), std::make_pair(c.bw, c.bh))
@@ -57,10 +53,10 @@ TEST(CqvImageItem, BoxKeepsTheSmallerDeclaredSideAndThePicturesProportions) {
 }
 
 TEST(CqvImageItem, PlacesItsBoxAndDrawsThePictureInIt) {
-    Report report(Page("<Block>" + Image("name=\"a\" width=\"50.0\" height=\"80.0\"", "wide_2to1.png") +
-                       Image("name=\"b\" left=\"60.0\" width=\"30.0\" height=\"20.0\" padding=\"10\" border=\"1\"",
-                             "tall_1to2.png") +
-                       "</Block>"));
+    Report report(Page(
+        "<Block>" + Image("name=\"a\" width=\"50.0\" height=\"80.0\"", "wide_2to1.png") +
+        Image("name=\"b\" left=\"60.0\" width=\"30.0\" height=\"20.0\" padding=\"10\" border=\"1\"", "tall_1to2.png") +
+        "</Block>"));
     report.Prepare();
     const auto images = report.Images(1);
     ASSERT_EQ(images.size(), 2u);
@@ -93,14 +89,15 @@ TEST(CqvImageItem, PlacesItsBoxAndDrawsThePictureInIt) {
         if (second && call.kind != Kind::SelectFont && call.kind != Kind::SetTextColor && call.kind != Kind::SetBkColor)
             order.push_back(call.kind);
     }
-    EXPECT_EQ(order, (std::vector<Kind>{Kind::FillSolidRect, Kind::Rectangle, Kind::DrawPicture, Kind::MoveTo,
-                                        Kind::LineTo, Kind::MoveTo, Kind::LineTo, Kind::MoveTo, Kind::LineTo,
-                                        Kind::MoveTo, Kind::LineTo}));
+    EXPECT_EQ(order,
+              (std::vector<Kind>{Kind::FillSolidRect, Kind::Rectangle, Kind::DrawPicture, Kind::MoveTo, Kind::LineTo,
+                                 Kind::MoveTo, Kind::LineTo, Kind::MoveTo, Kind::LineTo, Kind::MoveTo, Kind::LineTo}));
 }
 
 TEST(CqvImageItem, APictureTallerThanTheRestOfThePageIsSplit) {
     // The body is 2000 high; after the filler 300 are left for a picture 800 high.
-    Report report(Page("<Block>" + Filler(1700) + Image("width=\"40.0\" height=\"80.0\"", "tall_1to2.png") + "</Block>"));
+    Report report(
+        Page("<Block>" + Filler(1700) + Image("width=\"40.0\" height=\"80.0\"", "tall_1to2.png") + "</Block>"));
     report.Prepare();
     ASSERT_EQ(report->PageCount(), 2u);
     const auto first = report.Images(1);
@@ -126,8 +123,8 @@ TEST(CqvImageItem, APictureTallerThanTheRestOfThePageIsSplit) {
 }
 
 TEST(CqvImageItem, NowrapMovesThePictureWholeToTheNextPage) {
-    Report report(Page("<Block>" + Filler(1700) + Image("nowrap=\"1\" width=\"40.0\" height=\"80.0\"", "tall_1to2.png") +
-                       "</Block>"));
+    Report report(Page("<Block>" + Filler(1700) +
+                       Image("nowrap=\"1\" width=\"40.0\" height=\"80.0\"", "tall_1to2.png") + "</Block>"));
     report.Prepare();
     ASSERT_EQ(report->PageCount(), 2u);
     EXPECT_EQ(report.Images(1).size(), 1u);
@@ -143,8 +140,9 @@ TEST(CqvImageItem, NowrapMovesThePictureWholeToTheNextPage) {
 TEST(CqvImageItem, APictureOverThreePagesShowsEachPartOnce) {
     // A 500 high header leaves 1500 of each page; the picture is 1800 high and
     // starts with 200 left on the first page.
-    Report report(Page("<Block>" + Filler(1300) + Image("width=\"90.0\" height=\"180.0\"", "tall_1to2.png") + "</Block>",
-                       "<PageHeader height=\"50.0\"/>"));
+    Report report(
+        Page("<Block>" + Filler(1300) + Image("width=\"90.0\" height=\"180.0\"", "tall_1to2.png") + "</Block>",
+             "<PageHeader height=\"50.0\"/>"));
     report.Prepare();
     ASSERT_EQ(report->PageCount(), 3u);
     int32_t nextRow = 0;
@@ -178,7 +176,8 @@ TEST(CqvImageItem, APictureThatNeedsABreakAfterAKeepWithNextTrialStartsAtItsTop)
 }
 
 TEST(CqvImageItem, StretchFillsTheDeclaredBox) {
-    Report report(Page("<Block>" + Image("stretch=\"1\" width=\"50.0\" height=\"30.0\"", "tall_1to2.png") + "</Block>"));
+    Report report(
+        Page("<Block>" + Image("stretch=\"1\" width=\"50.0\" height=\"30.0\"", "tall_1to2.png") + "</Block>"));
     report.Prepare();
     const auto images = report.Images(1);
     ASSERT_EQ(images.size(), 1u);
@@ -187,8 +186,8 @@ TEST(CqvImageItem, StretchFillsTheDeclaredBox) {
 
 TEST(CqvImageItem, HeaderPicturesSitAtTheirOwnTop) {
     Report report(Page("<Block><Text>body</Text></Block>",
-                       "<PageHeader height=\"40.0\">" + Image("top=\"10.0\" left=\"5.0\" width=\"20.0\" height=\"20.0\"",
-                                                             "square.png") +
+                       "<PageHeader height=\"40.0\">" +
+                           Image("top=\"10.0\" left=\"5.0\" width=\"20.0\" height=\"20.0\"", "square.png") +
                            "</PageHeader>"));
     report.Prepare();
     const auto images = report.Images(1);
@@ -223,12 +222,12 @@ TEST(CqvImageItem, FailuresSayWhatWentWrong) {
 
 TEST(CqvImageItem, BytesThatAreNoPicturePlaceNothingAndFinish) {
     const std::string cases[] = {
-        "<Image name=\"i\">fake.png</Image>",                             // a text file
-        "<Image name=\"i\">empty.png</Image>",                            // an empty file
+        "<Image name=\"i\">fake.png</Image>",                               // a text file
+        "<Image name=\"i\">empty.png</Image>",                              // an empty file
         "<Image name=\"i\" data-from=\"base64\">aGVsbG8gd29ybGQ=</Image>",  // "hello world"
-        "<Image name=\"i\" data-from=\"base64\">Q=</Image>",              // broken base64
+        "<Image name=\"i\" data-from=\"base64\">Q=</Image>",                // broken base64
         "<Image name=\"i\" data-from=\"base64\"></Image>",
-        "<Image name=\"i\"></Image>",                                     // no file reference
+        "<Image name=\"i\"></Image>",  // no file reference
     };
     for (const std::string& image : cases) {
         Report report(Page("<Block>" + image + "<Text name=\"t\">below</Text></Block>"), "<root/>",
@@ -247,8 +246,8 @@ TEST(CqvImageItem, Base64InIndentedLinesLoadsLikeOneLine) {
     std::string indented = "\n";
     for (size_t i = 0; i < line.size(); i += 40) indented += "          " + line.substr(i, 40) + "\n";
     for (const std::string& text : {line, indented}) {
-        Report report(Page("<Block><Image data-from=\"base64\" width=\"50.0\" height=\"80.0\">" + text +
-                           "</Image></Block>"));
+        Report report(
+            Page("<Block><Image data-from=\"base64\" width=\"50.0\" height=\"80.0\">" + text + "</Image></Block>"));
         report.Prepare();
         const auto images = report.Images(1);
         ASSERT_EQ(images.size(), 1u);
@@ -263,7 +262,8 @@ TEST(CqvImageItem, BoundPicturesComeFromTheData) {
     // File names in an attribute, resolved in the folder the element's text names.
     const std::string data = "<root><dog photo=\"wide_2to1.png\"/><dog photo=\"tall_1to2.jpg\"/><dog/></root>";
     Report report(Page("<Block xml-element-name=\"dog\"><Image xml-element-name=\"@photo\" width=\"30.0\" "
-                       "height=\"40.0\">" + ImagesFolder() + "</Image></Block>"),
+                       "height=\"40.0\">" +
+                       ImagesFolder() + "</Image></Block>"),
                   data);
     report.Prepare();
     const auto images = report.Images(1);
@@ -274,9 +274,10 @@ TEST(CqvImageItem, BoundPicturesComeFromTheData) {
 
     // Base64 in a child element's text; the data file has no other pictures.
     const std::string bytes = Base64(ReadBytes(ImageFile("tall_1to2.png")));
-    Report encoded(Page("<Block xml-element-name=\"dog\"><Image data-from=\"base64\" xml-element-name=\"photo\" "
-                        "width=\"30.0\" height=\"40.0\"/></Block>"),
-                   "<root><dog><photo>\n  " + bytes.substr(0, 50) + "\n  " + bytes.substr(50) + "\n</photo></dog></root>");
+    Report encoded(
+        Page("<Block xml-element-name=\"dog\"><Image data-from=\"base64\" xml-element-name=\"photo\" "
+             "width=\"30.0\" height=\"40.0\"/></Block>"),
+        "<root><dog><photo>\n  " + bytes.substr(0, 50) + "\n  " + bytes.substr(50) + "\n</photo></dog></root>");
     encoded.Prepare();
     ASSERT_EQ(encoded.Images(1).size(), 1u);
     EXPECT_EQ(encoded.Images(1)[0]->BoxHeight(), 600);
@@ -290,9 +291,9 @@ TEST(CqvImageItem, BoundPicturesComeFromTheData) {
 }
 
 TEST(CqvImageItem, AFilePictureInARepeatedBlockIsDrawnInEveryRepetition) {
-    Report report(Page("<Block xml-element-name=\"dog\">" + Image("width=\"20.0\" height=\"30.0\"", "square.png") +
-                       "</Block>"),
-                  "<root><dog/><dog/><dog/></root>");
+    Report report(
+        Page("<Block xml-element-name=\"dog\">" + Image("width=\"20.0\" height=\"30.0\"", "square.png") + "</Block>"),
+        "<root><dog/><dog/><dog/></root>");
     report.Prepare();
     const auto images = report.Images(1);
     ASSERT_EQ(images.size(), 3u);
@@ -368,8 +369,9 @@ TEST(CqvImageItem, PictureNamesFromTheDataStayInTheTemplatesFolder) {
 // hand to its SVG loader) and bytes whose signature names no such format are
 // no picture, while a PNG with a foreign extension is still one.
 TEST(CqvImageItem, OnlyTheAllowedFormatsAreDecoded) {
-    const std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"><rect "
-                            "width=\"10\" height=\"10\"/></svg>";
+    const std::string svg =
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\"><rect "
+        "width=\"10\" height=\"10\"/></svg>";
     const std::string xpm = "/* XPM */\nstatic char * x[] = {\"1 1 1 1\", \"a c #000000\", \"a\"};\n";
     for (const std::string& bytes : {svg, xpm, std::string("P3\n1 1\n255\n0 0 0\n")}) {
         auto data = reinterpret_cast<const unsigned char*>(bytes.data());
@@ -404,8 +406,7 @@ TEST(QvPictureStore, AFileIsDecodedOnceAndThePicturesShareOneBudget) {
     auto bytes = [](const std::string& s) { return reinterpret_cast<const unsigned char*>(s.data()); };
     EXPECT_TRUE(store.FromBytes(bytes(square), square.size())->HasPicture());
     EXPECT_TRUE(store.FromBytes(bytes(wide), wide.size())->HasPicture());
-    EXPECT_EQ(ErrorOf([&] { store.FromBytes(bytes(wide), wide.size()); }),
-              qv::platform::PictureBudgetMessage(64, 32));
+    EXPECT_EQ(ErrorOf([&] { store.FromBytes(bytes(wide), wide.size()); }), qv::platform::PictureBudgetMessage(64, 32));
     EXPECT_EQ(store.PixelsUsed(), 16u * 16u + 64u * 32u);
     // A file already decoded costs nothing more.
     const std::string file = report->TemplateFileName().substr(0, report->TemplateFileName().rfind('/')) + "/copy.png";

@@ -25,16 +25,16 @@ inline std::string Template(const std::string& blocks, const std::string& rootAt
                             const std::string& header = "<PageHeader height=\"0\"/>",
                             const std::string& footer = "<PageFooter height=\"0\"/>") {
     return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport " + rootAttributes +
-           ">\n<Styles><Style name=\"default\" font-family=\"Arial\" font-size=\"12\"/></Styles>\n" + header +
-           "\n" + footer + "\n" + blocks + "\n</XmlTemplateReport>\n";
+           ">\n<Styles><Style name=\"default\" font-family=\"Arial\" font-size=\"12\"/></Styles>\n" + header + "\n" +
+           footer + "\n" + blocks + "\n</XmlTemplateReport>\n";
 }
 
 class ItemReport {
 public:
     explicit ItemReport(const std::string& templateText, const std::string& dataText = "<root/>") {
         const std::string data = m_dir.Write(
-            "data.xml", dataText.starts_with("<?xml") ? dataText
-                                                      : "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n" + dataText);
+            "data.xml",
+            dataText.starts_with("<?xml") ? dataText : "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n" + dataText);
         m_report = std::make_unique<CqvReport>(data, m_dir.Write("report.qvrp", templateText));
         m_report->LoadAll();
     }

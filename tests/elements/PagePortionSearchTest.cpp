@@ -33,8 +33,7 @@ TEST(LongestFittingRun, FindsWhatTheLongestFirstScanFindsForEveryThresholdAndGue
                     size_t plain = count;
                     while (plain > from && plain > threshold) --plain;
                     ASSERT_EQ(LongestFittingRun(from, count, guess, fits), plain)
-                        << "from " << from << " count " << count << " threshold " << threshold << " guess "
-                        << guess;
+                        << "from " << from << " count " << count << " threshold " << threshold << " guess " << guess;
                     // A right guess costs two probes: it fits, one more does not.
                     if (guess == threshold && threshold > from) {
                         EXPECT_LE(probes, 2u);
@@ -77,12 +76,9 @@ std::string MixedText(unsigned seed, size_t words) {
         if (kind == 0) continue;  // an empty word
         const size_t letters = kind == 1 ? 45 : 1 + next(11);
         for (size_t i = 0; i < letters; ++i) {
-            if (i > 0 && i + 1 < letters && kind == 2 && i == letters / 2)
-                text += '-';
-            else if (i > 0 && i + 1 < letters && kind == 3 && i == letters / 2)
-                text += (next(2) ? '\t' : '\n');
-            else
-                text += kLetters[next(14)];
+            if (i > 0 && i + 1 < letters && kind == 2 && i == letters / 2) text += '-';
+            else if (i > 0 && i + 1 < letters && kind == 3 && i == letters / 2) text += (next(2) ? '\t' : '\n');
+            else text += kLetters[next(14)];
         }
     }
     return text;
@@ -105,9 +101,9 @@ std::string PlainPageText(const CqvTextItem& item, const std::vector<std::string
     for (size_t to = words.size(); to > from; --to) {
         std::string run;
         for (size_t i = from; i < to; ++i) run += words[i] + ' ';
-        const int32_t height = item.Style().m_metrics.DrawWrapped(
-            nullptr, run.c_str(), static_cast<std::ptrdiff_t>(run.size()), content, kQvTextMeasureOnly,
-            item.IsAbsolute());
+        const int32_t height =
+            item.Style().m_metrics.DrawWrapped(nullptr, run.c_str(), static_cast<std::ptrdiff_t>(run.size()), content,
+                                               kQvTextMeasureOnly, item.IsAbsolute());
         if (bottomLimit >= int64_t{y} + item.Style().m_nPaddingTop + std::abs(int64_t{height})) return run;
     }
     return {};
@@ -130,9 +126,9 @@ TEST_P(PagePortionSearch, EveryPageTakesWhatThePlainSearchTakes) {
     std::string blocks;
     for (int t = 0; t < kTexts; ++t) {
         const std::string text = MixedText(11u + 7u * t, 250);
-        blocks += std::string("<Block") + (c.absolute ? " asblank=\"1\"" : "") + "><Text name=\"t" +
-                  std::to_string(t) + "\" width=\"" + c.width + "\" height=\"20mm\" font-size=\"" + c.fontSize +
-                  "\">" + text + "</Text></Block>";
+        blocks += std::string("<Block") + (c.absolute ? " asblank=\"1\"" : "") + "><Text name=\"t" + std::to_string(t) +
+                  "\" width=\"" + c.width + "\" height=\"20mm\" font-size=\"" + c.fontSize + "\">" + text +
+                  "</Text></Block>";
     }
     ItemReport report(Template(blocks, "page-width=\"120mm\" page-height=\"70mm\""));
     report.Prepare();

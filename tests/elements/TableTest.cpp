@@ -39,8 +39,8 @@ const CqvTextPiece* TextPiece(Report& report, size_t page, const std::string& te
 }
 
 TEST(CqvTable, CellsLieSideBySideOneUnitApartAndTheLastRowGivesTheWidth) {
-    Report report(Page("<Block><Table name=\"t\" left=\"10.0\"><Row>" + Text(300, "A") + Text(500, "B", "left=\"90.0\"") +
-                       "</Row></Table></Block>"));
+    Report report(Page("<Block><Table name=\"t\" left=\"10.0\"><Row>" + Text(300, "A") +
+                       Text(500, "B", "left=\"90.0\"") + "</Row></Table></Block>"));
     report.Prepare();
     const auto* a = TextPiece(report, 1, "A");
     const auto* b = TextPiece(report, 1, "B");
@@ -77,8 +77,8 @@ TEST(CqvTable, DrawsFourBordersAroundEveryCellUnlessABorderIsWritten) {
 }
 
 TEST(CqvTable, AnythingButRowsInATableIsIgnored) {
-    Report report(Page("<Block><Table><Text>stray</Text><Row>" + Text(300, "cell") + "</Row><row>" + Text(300, "lower") +
-                       "</row></Table></Block>"));
+    Report report(Page("<Block><Table><Text>stray</Text><Row>" + Text(300, "cell") + "</Row><row>" +
+                       Text(300, "lower") + "</row></Table></Block>"));
     report.Prepare();
     EXPECT_EQ(TextsOn(report, 1), (std::vector<std::string>{"cell "}));
 }
@@ -129,7 +129,7 @@ TEST(CqvRow, NowrapMovesARowThatFitsOnAPageWholeAndSplitsOneThatDoesNot) {
     // picture sits in a block inside the cell, whose piece reaches the page
     // before the row decides; it moves with the row all the same.
     Report moves(Page("<Block>" + Box(100, 2300) + "<Table><Row nowrap=\"1\"><Block width=\"40.0\">" + Box(400, 600) +
-                      "</Block>" + Text(300, "beside") + "</Row></Table></Block>",
+                          "</Block>" + Text(300, "beside") + "</Row></Table></Block>",
                       "<PageHeader height=\"0\"/>", body250));
     moves.Prepare();
     ASSERT_EQ(moves->PageCount(), 2u);
@@ -141,8 +141,8 @@ TEST(CqvRow, NowrapMovesARowThatFitsOnAPageWholeAndSplitsOneThatDoesNot) {
     EXPECT_EQ(TextsOn(moves, 2), (std::vector<std::string>{"beside "}));
 
     // 3000 high at the top of the body: the part placed (2500) gives 1.0.
-    Report splits(Page("<Block><Table><Row nowrap=\"1\"><Block width=\"40.0\">" + Box(400, 1500) +
-                           Box(400, 1500) + "</Block></Row></Table></Block>",
+    Report splits(Page("<Block><Table><Row nowrap=\"1\"><Block width=\"40.0\">" + Box(400, 1500) + Box(400, 1500) +
+                           "</Block></Row></Table></Block>",
                        "<PageHeader height=\"0\"/>", body250));
     splits.Prepare();
     ASSERT_EQ(splits->PageCount(), 2u);
@@ -176,7 +176,8 @@ TEST(CqvRow, AFinishedCellOfASplitRowShowsItsFrameOnTheNextPage) {
 }
 
 TEST(CqvRow, CellsOfARowAreAsHighAsItsTallestCell) {
-    Report report(Page("<Block><Table><Row>" + Text(300, "a") + Box(200, 300) + Text(300, "c") + "</Row></Table></Block>"));
+    Report report(
+        Page("<Block><Table><Row>" + Text(300, "a") + Box(200, 300) + Text(300, "c") + "</Row></Table></Block>"));
     report.Prepare();
     for (const CqvTextPiece* text : report.Texts(1)) EXPECT_EQ(text->Outer().bottom, -300) << text->Text();
 
@@ -204,8 +205,8 @@ TEST(CqvRow, CellsOfARowAreAsHighAsItsTallestCell) {
 TEST(CqvRow, ACellsSpaceBeforeDoesNotStretchItsFrameBelowTheRow) {
     // The row is 300 high (the picture); the text starts 30 lower but its frame
     // ends with the row, not 30 below it over the next row.
-    Report report(Page("<Block><Table><Row>" + Text(300, "a", "space-before=\"3.0\"") + Box(200, 300) +
-                       "</Row><Row>" + Text(300, "next") + "</Row></Table></Block>"));
+    Report report(Page("<Block><Table><Row>" + Text(300, "a", "space-before=\"3.0\"") + Box(200, 300) + "</Row><Row>" +
+                       Text(300, "next") + "</Row></Table></Block>"));
     report.Prepare();
     const auto* a = TextPiece(report, 1, "a");
     const auto* next = TextPiece(report, 1, "next");
@@ -262,8 +263,7 @@ TEST(CqvRow, ATableThatMustStayWithWhatFollowsLeavesItsLastRowForTheNextPage) {
 TEST(CqvTable, ANestedTableLiesInItsCellsColumn) {
     Report report(Page("<Block><Table name=\"outer\"><Row>" + Text(300, "A") + "<Table><Row>" + Text(100, "n1") +
                        Text(150, "n2") + "</Row><Row>" + Text(100, "n3") + Text(150, "n4") + "</Row></Table>" +
-                       Text(200, "C") +
-                       "</Row></Table></Block>"));
+                       Text(200, "C") + "</Row></Table></Block>"));
     report.Prepare();
     const auto* a = TextPiece(report, 1, "A");
     const auto* n1 = TextPiece(report, 1, "n1");

@@ -51,13 +51,13 @@ TEST(WrappedParagraphPdf, TwoStylesComeBackAsTextOnAnA4PageWithTheFontsEmbedded)
         surface.StartPage();
         {
             CqvFontScope scope(surface, bold);
-            headingHeight = bold.m_metrics.DrawWrapped(&surface, heading.c_str(), 0,
-                                                       QvRect{200, -200, 1900, -2700}, 0, true);
+            headingHeight =
+                bold.m_metrics.DrawWrapped(&surface, heading.c_str(), 0, QvRect{200, -200, 1900, -2700}, 0, true);
         }
         {
             CqvFontScope scope(surface, regular);
-            bodyHeight = regular.m_metrics.DrawWrapped(&surface, body.c_str(), 0,
-                                                       QvRect{200, -400, 900, -2700}, 0, true);
+            bodyHeight =
+                regular.m_metrics.DrawWrapped(&surface, body.c_str(), 0, QvRect{200, -400, 900, -2700}, 0, true);
         }
         surface.EndPage();
         surface.Finish();

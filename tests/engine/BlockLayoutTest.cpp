@@ -205,8 +205,7 @@ TEST_F(BlockLayout, AChildBeyondTheRightEdgeLeavesNoPieceAndWideOnesAreCut) {
 }
 
 TEST_F(BlockLayout, ItemLeftIsMeasuredFromTheBodyNotFromItsBlock) {
-    m_report = LoadReport(m_dir, SimpleTemplate("<Block name=\"body\" left=\"2cm\"/>",
-                                                "margin-left=\"1cm\""));
+    m_report = LoadReport(m_dir, SimpleTemplate("<Block name=\"body\" left=\"2cm\"/>", "margin-left=\"1cm\""));
     AddFixed(Body(), "child", 0, 100, 100);
     Prepare(*m_report);
     EXPECT_EQ(Find(*m_report, "child").outer.left, 100);  // the margin, not 100 + 200
@@ -238,7 +237,7 @@ TEST_F(BlockLayout, DeferLastMarksTheLastUnstartedLeafAcrossTheSubtree) {
     CqvBlock& inner = BlockNamed(report, "inner");
     auto& b = AddFixed(inner, "b", 0, 100, 10);
     auto& c = AddFixed(inner, "c", 0, 100, 10);
-    c.SetNotLastItem(1);                          // passed over
+    c.SetNotLastItem(1);                                      // passed over
     auto& started = AddFixed(Body(), "started", 0, 100, 10);  // last, but already started
     started.SetProgress(5);
 

@@ -32,8 +32,7 @@ TEST_F(DataBinding, OneRepetitionPerMatchingSiblingStackedWithoutGaps) {
     AddFixed(BlockNamed(report, "after"), "after", 0, 1000, 10);
     Prepare(report);
 
-    EXPECT_EQ(LabelsOnPage(report, 1),
-              (std::vector<std::string>{"item:one", "item:two", "item:three", "after"}));
+    EXPECT_EQ(LabelsOnPage(report, 1), (std::vector<std::string>{"item:one", "item:two", "item:three", "after"}));
     EXPECT_EQ(Find(report, "item:two").outer.top, -150);
     EXPECT_EQ(Find(report, "item:three").outer.top, -250);
     EXPECT_EQ(Find(report, "after").outer.top, -350);
@@ -59,10 +58,8 @@ TEST_F(DataBinding, AnInterruptedRepetitionContinuesWithItsChildrensProgress) {
 
     // one: 50..650; two: head 650..750, body 750..950 and 300 more on page 2.
     ASSERT_EQ(report.PageCount(), 2u);
-    EXPECT_EQ(LabelsOnPage(report, 1),
-              (std::vector<std::string>{"head:one", "body:one", "head:two", "body:two"}));
-    EXPECT_EQ(LabelsOnPage(report, 2),
-              (std::vector<std::string>{"body:two", "head:three", "body:three"}));
+    EXPECT_EQ(LabelsOnPage(report, 1), (std::vector<std::string>{"head:one", "body:one", "head:two", "body:two"}));
+    EXPECT_EQ(LabelsOnPage(report, 2), (std::vector<std::string>{"body:two", "head:three", "body:three"}));
     const auto pieces = PlacedPieces(report);
     EXPECT_EQ(pieces[4].outer.top, -50);
     EXPECT_EQ(pieces[4].outer.bottom, -350);
@@ -83,8 +80,8 @@ TEST_F(DataBinding, StartPageOpensAPageForEveryRepetitionAfterTheFirst) {
 }
 
 TEST_F(DataBinding, StartPageOfANestedBoundBlockLeavesAnEmptyPageAlone) {
-    CqvReport& report = Load(
-        "<Block name=\"outer\"><Block name=\"dogs\" xml-element-name=\"dog\" start-page=\"1\"/></Block>");
+    CqvReport& report =
+        Load("<Block name=\"outer\"><Block name=\"dogs\" xml-element-name=\"dog\" start-page=\"1\"/></Block>");
     AddFixed(BlockNamed(report, "dogs"), "item", 0, 1000, 100);
     Prepare(report);
     EXPECT_EQ(report.PageCount(), 3u);
@@ -100,13 +97,13 @@ TEST_F(DataBinding, PathsWalkDownAndAPathOfTwoStepsRepeatsOnce) {
     AddFixed(BlockNamed(report, "twoSteps"), "path", 0, 1000, 10);
     Prepare(report);
 
-    EXPECT_EQ(LabelsOnPage(report, 1),
-              (std::vector<std::string>{"nested:first", "nested:second", "path:first"}));
+    EXPECT_EQ(LabelsOnPage(report, 1), (std::vector<std::string>{"nested:first", "nested:second", "path:first"}));
 }
 
 TEST_F(DataBinding, APathThatMatchesNothingPlacesNothingAndFinishes) {
-    CqvReport& report = Load("<Block name=\"birds\" xml-element-name=\"bird\"/>"
-                             "<Block name=\"empty\" xml-element-name=\"\"/><Block name=\"after\"/>");
+    CqvReport& report = Load(
+        "<Block name=\"birds\" xml-element-name=\"bird\"/>"
+        "<Block name=\"empty\" xml-element-name=\"\"/><Block name=\"after\"/>");
     AddFixed(BlockNamed(report, "birds"), "bird", 0, 1000, 100);
     AddFixed(BlockNamed(report, "empty"), "none", 0, 1000, 100);
     AddFixed(BlockNamed(report, "after"), "after", 0, 1000, 100);

@@ -80,8 +80,9 @@ namespace {
 TEST(EndToEnd, Latin1DocumentsDrawTheirAccentedLetters) {
     SettingsGuard settings;
     ScratchDir dir;
-    const std::string latin1Data = "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n"
-                                   "<root><dog name=\"Chlo\xE9\"/></root>";
+    const std::string latin1Data =
+        "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?>\n"
+        "<root><dog name=\"Chlo\xE9\"/></root>";
     const std::string latin1Template =
         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
         "<XmlTemplateReport><Styles><Style name=\"default\"/></Styles><PageHeader/><PageFooter/><Block><Text>Caf\xE9 </Text>"

@@ -19,8 +19,7 @@ void TestPiece::Draw(Surface& surface) {
 
 int FixedItem::s_layoutCalls = 0;
 
-FixedItem::FixedItem(const std::string& name, int32_t left, int32_t width, int32_t height,
-                     bool splittable)
+FixedItem::FixedItem(const std::string& name, int32_t left, int32_t width, int32_t height, bool splittable)
     : CqvItem(qv::kTypeText), m_bSplittable(splittable) {
     m_strName = name;
     m_nLeft = left;
@@ -28,8 +27,7 @@ FixedItem::FixedItem(const std::string& name, int32_t left, int32_t width, int32
     m_nHeight = height;
 }
 
-int32_t FixedItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement data,
-                          QvRect& itemRect, CqvTrial* trial) {
+int32_t FixedItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement data, QvRect& itemRect, CqvTrial* trial) {
     ++s_layoutCalls;
     if (trial) trial->Register(*this);
     m_strLabel = m_strName;
@@ -58,9 +56,9 @@ std::unique_ptr<CqvPagePiece> FixedItem::CreatePiece() {
 
 std::unique_ptr<CqvReport> LoadReport(const ScratchDir& dir, const std::string& templateText,
                                       const std::string& dataText, PrintHost* host) {
-    const std::string data = dir.Write("data.xml", dataText.starts_with("<?xml")
-                                                       ? dataText
-                                                       : "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n" + dataText);
+    const std::string data =
+        dir.Write("data.xml",
+                  dataText.starts_with("<?xml") ? dataText : "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n" + dataText);
     const std::string templ = dir.Write("report.qvrp", templateText);
     auto report = std::make_unique<CqvReport>(data, templ, host);
     report->LoadAll();

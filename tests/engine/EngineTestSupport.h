@@ -39,13 +39,12 @@ private:
 // attribute when the data element has one.
 class FixedItem : public CqvItem {
 public:
-    FixedItem(const std::string& name, int32_t left, int32_t width, int32_t height,
-              bool splittable = false);
+    FixedItem(const std::string& name, int32_t left, int32_t width, int32_t height, bool splittable = false);
 
     void Load(const TiXmlElement&) override {}
     void SetTop(int32_t top) { m_nTop = top; }
-    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data,
-                   QvRect& itemRect, CqvTrial* trial) override;
+    int32_t Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDataElement data, QvRect& itemRect,
+                   CqvTrial* trial) override;
     std::unique_ptr<CqvPagePiece> CreatePiece() override;
 
     // Layout calls of all FixedItems, to prove that drawing lays nothing out.
@@ -58,8 +57,7 @@ private:
 
 // Writes template and data and loads both into a report.
 std::unique_ptr<CqvReport> LoadReport(const ScratchDir& dir, const std::string& templateText,
-                                      const std::string& dataText = "<root/>",
-                                      PrintHost* host = nullptr);
+                                      const std::string& dataText = "<root/>", PrintHost* host = nullptr);
 
 // A report of 1000 x 1000 without margins, a 50 high header and footer and a
 // default style without paddings and spacing: the body runs from y = 50 to 950.
@@ -78,8 +76,8 @@ T& AddItem(CqvBlock& block, std::unique_ptr<T> item) {
     block.AddChild(std::move(item));
     return ref;
 }
-inline FixedItem& AddFixed(CqvBlock& block, const std::string& name, int32_t left, int32_t width,
-                           int32_t height, bool splittable = false) {
+inline FixedItem& AddFixed(CqvBlock& block, const std::string& name, int32_t left, int32_t width, int32_t height,
+                           bool splittable = false) {
     return AddItem(block, std::make_unique<FixedItem>(name, left, width, height, splittable));
 }
 

@@ -93,9 +93,8 @@ protected:
 
 TEST_P(PageBoundary, EveryPageShowsWhatItShould) {
     const BoundaryCase& c = GetParam();
-    const std::string templ = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport " +
-                              c.rootAttributes + "><Styles><Style name=\"s\"/></Styles>" + c.body +
-                              "</XmlTemplateReport>\n";
+    const std::string templ = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport " + c.rootAttributes +
+                              "><Styles><Style name=\"s\"/></Styles>" + c.body + "</XmlTemplateReport>\n";
     auto report = LoadReport(m_dir, templ, c.data);
     Prepare(*report);
     const Pages pages = Collect(*report);
@@ -142,7 +141,8 @@ std::string Dogs(int count) {
 const std::string kPicture = std::string(QV_TEST_DATA) + "/images/square.png";
 
 const BoundaryCase kCases[] = {
-    {"NarrowColumnWordWaitsForTheNextPage", "page-height=\"30mm\"",
+    {"NarrowColumnWordWaitsForTheNextPage",
+     "page-height=\"30mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Text>filler one</Text><Text>filler two</Text>"
          "<Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee then seven more words that are lost here</Text>"
@@ -151,26 +151,27 @@ const BoundaryCase kCases[] = {
      // The first word wraps to four lines: only an empty page holds it.
      {"filler one|filler two", "aaaa-bbbb-cccc-dddd-eeee", "then seven more words that are", "lost here|after"},
      nullptr},
-    {"WordTallerThanAnyPageIsCutBetweenItsLines", "page-height=\"30mm\"",
-     kEmptyHeaderAndFooter +
-         "<Block><Text>filler</Text>"
-         "<Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee-ffff-gggg-hhhh-iiii end</Text></Block>",
+    {"WordTallerThanAnyPageIsCutBetweenItsLines",
+     "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter + "<Block><Text>filler</Text>"
+                             "<Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee-ffff-gggg-hhhh-iiii end</Text></Block>",
      "<root/>",
      // Two parts a line, the word wraps to five lines and four fill a page, so
      // it can never stand whole: the first page takes the two lines that fit
      // below the filler, the next one the rest and the last word.
      {"filler|aaaa-bbbb-cccc-", "dddd-eeee-ffff-gggg-hhhh-iiii end"},
      nullptr},
-    {"WordWaitsOnceThenIsCutBelowARepeatedTableHeader", "page-height=\"30mm\" max-pages=\"6\"",
-     kEmptyHeaderAndFooter +
-         "<Block><Table><Row header=\"1\"><Text width=\"30mm\">Head</Text></Row>"
-         "<Row><Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee end</Text></Row></Table></Block>",
+    {"WordWaitsOnceThenIsCutBelowARepeatedTableHeader",
+     "page-height=\"30mm\" max-pages=\"6\"",
+     kEmptyHeaderAndFooter + "<Block><Table><Row header=\"1\"><Text width=\"30mm\">Head</Text></Row>"
+                             "<Row><Text width=\"20mm\">aaaa-bbbb-cccc-dddd-eeee end</Text></Row></Table></Block>",
      "<root/>",
      // An empty page would hold the word, but the header row takes a line of
      // every page: after one wait the word is cut rather than waiting forever.
      {"Head", "Head|aaaa-bbbb-cccc-dddd-", "Head|eeee end"},
      nullptr},
-    {"HeadingOpeningATopLevelBlockMovesWithWhatFollows", "page-height=\"30mm\"",
+    {"HeadingOpeningATopLevelBlockMovesWithWhatFollows",
+     "page-height=\"30mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Text>Filler one</Text><Text>Filler two</Text></Block>"
          "<Block><Text not-last-item=\"1\">Heading</Text>"
@@ -180,122 +181,164 @@ const BoundaryCase kCases[] = {
      {"Filler one|Filler two", "Heading|Paragraph after heading one two three four five six seven eight nine ten",
       "eleven twelve"},
      nullptr},
-    {"StartPageOfATopLevelBlockBelowAnotherBreaks", "page-height=\"30mm\"",
+    {"StartPageOfATopLevelBlockBelowAnotherBreaks",
+     "page-height=\"30mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Text>Filler one</Text></Block><Block><Text start-page=\"1\">New page</Text></Block>",
-     "<root/>", {"Filler one", "New page"}, nullptr},
-    {"KeepWithNextCountsSpaceBeforeOnceAndMovesTheHeading", "page-height=\"25mm\"",
-     kEmptyHeaderAndFooter +
-         "<Block><Text>Filler</Text><Text space-before=\"5\" not-last-item=\"1\">Heading</Text>"
-         "<Text>Paragraph after heading</Text></Block>",
-     "<root/>", {"Filler", "Heading|Paragraph after heading"}, nullptr},
-    {"KeepWithNextCountsSpaceBeforeOnceAndKeepsWhatFits", "page-height=\"30mm\"",
-     kEmptyHeaderAndFooter +
-         "<Block><Text>Filler</Text><Text space-before=\"5\" not-last-item=\"1\">Heading</Text>"
-         "<Text>Paragraph after heading</Text></Block>",
-     "<root/>", {"Filler|Heading|Paragraph after heading"}, nullptr},
-    {"BoundBlockLeavesItsLastRepetitionWithWhatFollows", "page-height=\"41mm\"",
+     "<root/>",
+     {"Filler one", "New page"},
+     nullptr},
+    {"KeepWithNextCountsSpaceBeforeOnceAndMovesTheHeading",
+     "page-height=\"25mm\"",
+     kEmptyHeaderAndFooter + "<Block><Text>Filler</Text><Text space-before=\"5\" not-last-item=\"1\">Heading</Text>"
+                             "<Text>Paragraph after heading</Text></Block>",
+     "<root/>",
+     {"Filler", "Heading|Paragraph after heading"},
+     nullptr},
+    {"KeepWithNextCountsSpaceBeforeOnceAndKeepsWhatFits",
+     "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter + "<Block><Text>Filler</Text><Text space-before=\"5\" not-last-item=\"1\">Heading</Text>"
+                             "<Text>Paragraph after heading</Text></Block>",
+     "<root/>",
+     {"Filler|Heading|Paragraph after heading"},
+     nullptr},
+    {"BoundBlockLeavesItsLastRepetitionWithWhatFollows",
+     "page-height=\"41mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Block xml-element-name=\"dog\" not-last-item=\"1\"><Text xml-element-name=\"@name\"/></Block>"
          "<Text>Total after dogs</Text></Block>",
-     Dogs(4), {"one|two|three", "four|Total after dogs"}, nullptr},
+     Dogs(4),
+     {"one|two|three", "four|Total after dogs"},
+     nullptr},
     // The bound block's text inherits its 5 mm space-before, so no repetition
     // can start below the heading: the heading goes with the dogs.
-    {"HeadingBeforeABoundBlockThatCannotStartMovesWithIt", "page-height=\"40mm\"",
+    {"HeadingBeforeABoundBlockThatCannotStartMovesWithIt",
+     "page-height=\"40mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Text>Filler one</Text><Text>Filler two</Text><Text>Filler three</Text>"
          "<Text not-last-item=\"1\">Heading</Text><Block><Block xml-element-name=\"dog\" space-before=\"5mm\">"
          "<Text xml-element-name=\"@name\"/></Block></Block></Block>",
-     Dogs(2), {"Filler one|Filler two|Filler three", "one|two|Heading"},
-     [](const Pages& pages) { ExpectStacked(pages, {"Heading", "one", "two"}); }},
+     Dogs(2),
+     {"Filler one|Filler two|Filler three", "one|two|Heading"},
+     [](const Pages& pages) {
+         ExpectStacked(pages, {"Heading", "one", "two"});
+     }},
     // "After both" starts below the longer left column, not below the side
     // heading: there it has no room, so the heading goes with it.
-    {"KeepWithNextTriesTheNextItemBelowItsLowestNeighbour", "page-height=\"40mm\"",
+    {"KeepWithNextTriesTheNextItemBelowItsLowestNeighbour",
+     "page-height=\"40mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Block left=\"0\" width=\"40mm\"><Text width=\"40mm\">left one</Text><Text width=\"40mm\">left two</Text>"
          "<Text width=\"40mm\">left three</Text><Text width=\"40mm\">left four</Text></Block>"
          "<Text left=\"50mm\" width=\"40mm\" not-last-item=\"1\">Side heading</Text><Text>After both</Text></Block>",
-     "<root/>", {"left one|left two|left three|left four", "Side heading|After both"}, nullptr},
+     "<root/>",
+     {"left one|left two|left three|left four", "Side heading|After both"},
+     nullptr},
     // A bound block without data places nothing: within the block after the
     // heading it does not count as begun, and right after the heading what
     // follows it decides.
-    {"HeadingBeforeABlockOpeningWithAnEmptyBoundBlockMovesWithIt", "page-height=\"40mm\"",
+    {"HeadingBeforeABlockOpeningWithAnEmptyBoundBlockMovesWithIt",
+     "page-height=\"40mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Text>Filler one</Text><Text>Filler two</Text><Text>Filler three</Text>"
          "<Text not-last-item=\"1\">Heading</Text><Block><Block xml-element-name=\"cat\"><Text>never</Text></Block>"
          "<Text>Paragraph</Text></Block></Block>",
-     "<root/>", {"Filler one|Filler two|Filler three", "Paragraph|Heading"},
-     [](const Pages& pages) { ExpectStacked(pages, {"Heading", "Paragraph"}); }},
-    {"HeadingBeforeAnEmptyBoundBlockStaysWithWhatFits", "page-height=\"50mm\"",
-     kEmptyHeaderAndFooter +
-         "<Block><Text>Filler one</Text><Text not-last-item=\"1\">Heading</Text>"
-         "<Block xml-element-name=\"cat\"><Text>never</Text></Block><Text>Paragraph</Text></Block>",
-     "<root/>", {"Filler one|Heading|Paragraph"}, nullptr},
-    {"FramedFieldOfAFormIsNotDrawnOver", "page-height=\"100mm\"",
+     "<root/>",
+     {"Filler one|Filler two|Filler three", "Paragraph|Heading"},
+     [](const Pages& pages) {
+         ExpectStacked(pages, {"Heading", "Paragraph"});
+     }},
+    {"HeadingBeforeAnEmptyBoundBlockStaysWithWhatFits",
+     "page-height=\"50mm\"",
+     kEmptyHeaderAndFooter + "<Block><Text>Filler one</Text><Text not-last-item=\"1\">Heading</Text>"
+                             "<Block xml-element-name=\"cat\"><Text>never</Text></Block><Text>Paragraph</Text></Block>",
+     "<root/>",
+     {"Filler one|Heading|Paragraph"},
+     nullptr},
+    {"FramedFieldOfAFormIsNotDrawnOver",
+     "page-height=\"100mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Block asblank=\"1\"><Text top=\"0\" left=\"0\" height=\"50mm\" border=\"1\">Framed</Text>"
          "</Block><Text>Next text</Text></Block>",
-     "<root/>", {"Framed|Next text"},
+     "<root/>",
+     {"Framed|Next text"},
      [](const Pages& pages) {
          ExpectStacked(pages, {"Framed", "Next text"});
          EXPECT_EQ(FindText(pages, "Framed").second.outer.bottom, -510);  // its declared 50 mm
      }},
-    {"LabelsOfABoundFormDoNotOverlap", "page-height=\"100mm\"",
+    {"LabelsOfABoundFormDoNotOverlap",
+     "page-height=\"100mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Block asblank=\"1\" xml-element-name=\"dog\">"
          "<Text top=\"0\" left=\"0\" height=\"30mm\" border=\"1\" xml-element-name=\"@name\"/></Block></Block>",
-     Dogs(4), {"one|two|three", "four"},
-     [](const Pages& pages) { ExpectStacked(pages, {"one", "two", "three"}); }},
-    {"NestedBlockOfAFormStartsAtItsOwnTop", "page-height=\"100mm\"",
+     Dogs(4),
+     {"one|two|three", "four"},
+     [](const Pages& pages) {
+         ExpectStacked(pages, {"one", "two", "three"});
+     }},
+    {"NestedBlockOfAFormStartsAtItsOwnTop",
+     "page-height=\"100mm\"",
      kEmptyHeaderAndFooter +
          "<Block><Block asblank=\"1\"><Block top=\"20mm\"><Text top=\"5mm\">Inner</Text></Block></Block>"
          "<Text>Next text</Text></Block>",
-     "<root/>", {"Inner|Next text"},
+     "<root/>",
+     {"Inner|Next text"},
      [](const Pages& pages) {
          EXPECT_EQ(FindText(pages, "Inner").second.outer.top, -(10 + 200 + 50));
          ExpectStacked(pages, {"Inner", "Next text"});
      }},
-    {"FormThatDoesNotFitBelowItsPositionMovesWhole", "page-height=\"100mm\"",
-     kEmptyHeaderAndFooter +
-         "<Block><Text>Filler</Text><Block asblank=\"1\"><Text top=\"0\">Form top</Text>"
-         "<Text top=\"85mm\">Form low</Text></Block><Text>After form</Text></Block>",
-     "<root/>", {"Filler", "Form top|Form low", "After form"},
+    {"FormThatDoesNotFitBelowItsPositionMovesWhole",
+     "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter + "<Block><Text>Filler</Text><Block asblank=\"1\"><Text top=\"0\">Form top</Text>"
+                             "<Text top=\"85mm\">Form low</Text></Block><Text>After form</Text></Block>",
+     "<root/>",
+     {"Filler", "Form top|Form low", "After form"},
      [](const Pages& pages) {
          EXPECT_EQ(FindText(pages, "Form top").second.outer.top, -10);
          EXPECT_EQ(FindText(pages, "Form low").second.outer.top, -(10 + 850));
      }},
-    {"FormTallerThanThePageIsCutAtTheBody", "page-height=\"100mm\"",
+    {"FormTallerThanThePageIsCutAtTheBody",
+     "page-height=\"100mm\"",
      kEmptyHeaderAndFooter +
          "<Block asblank=\"1\"><Text top=\"0\">Form top</Text><Text top=\"120mm\">Below the paper</Text>"
          "</Block>",
-     "<root/>", {"Form top"}, nullptr},
-    {"StartPageInThePageHeaderIsIgnored", "page-height=\"30mm\"",
+     "<root/>",
+     {"Form top"},
+     nullptr},
+    {"StartPageInThePageHeaderIsIgnored",
+     "page-height=\"30mm\"",
      "<PageHeader height=\"8mm\"><Text start-page=\"1\">Head</Text></PageHeader><PageFooter/>"
      "<Block><Text>one</Text><Text>two</Text><Text>three</Text><Text>four</Text></Block>",
-     "<root/>", {"Head|one|two", "Head|three|four"}, nullptr},
-    {"LinesBelowTheBodyGoToTheNextPage", "page-height=\"17.5mm\"",
+     "<root/>",
+     {"Head|one|two", "Head|three|four"},
+     nullptr},
+    {"LinesBelowTheBodyGoToTheNextPage",
+     "page-height=\"17.5mm\"",
      kEmptyHeaderAndFooter + "<Block><Text>one</Text><Text>two</Text><Line/><Line/><Line/></Block>",
-     "<root/>", {"one|two", ""},
+     "<root/>",
+     {"one|two", ""},
      [](const Pages& pages) {
          ASSERT_EQ(pages.size(), 2u);
-         EXPECT_EQ(std::count_if(pages[1].begin(), pages[1].end(), [](const Piece& p) { return p.kind == "line"; }),
-                   3);
+         EXPECT_EQ(std::count_if(pages[1].begin(), pages[1].end(), [](const Piece& p) { return p.kind == "line"; }), 3);
      }},
-    {"CellAfterANestedTableStartsAfterItsWidestRow", "page-height=\"100mm\"",
-     kEmptyHeaderAndFooter +
-         "<Block><Table><Row><Table>"
-         "<Row><Text width=\"40mm\">wide a</Text><Text width=\"40mm\">wide b</Text></Row>"
-         "<Row><Text width=\"30mm\">narrow</Text></Row></Table>"
-         "<Text width=\"30mm\">next cell</Text></Row></Table></Block>",
-     "<root/>", {"wide a|wide b|narrow|next cell"},
+    {"CellAfterANestedTableStartsAfterItsWidestRow",
+     "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter + "<Block><Table><Row><Table>"
+                             "<Row><Text width=\"40mm\">wide a</Text><Text width=\"40mm\">wide b</Text></Row>"
+                             "<Row><Text width=\"30mm\">narrow</Text></Row></Table>"
+                             "<Text width=\"30mm\">next cell</Text></Row></Table></Block>",
+     "<root/>",
+     {"wide a|wide b|narrow|next cell"},
      [](const Pages& pages) {
          // One unit between cells, as between any two cells of a row.
          EXPECT_EQ(FindText(pages, "next cell").second.outer.left, FindText(pages, "wide b").second.outer.right + 1);
      }},
-    {"NowrapPictureTallerThanTheRoomOfAnyPageIsSplit", "page-height=\"100mm\"",
-     kEmptyHeaderAndFooter + "<Block><Image stretch=\"1\" nowrap=\"1\" width=\"50mm\" height=\"98.5mm\">" +
-         kPicture + "</Image><Text>after</Text></Block>",
-     "<root/>", {"", "after"},
+    {"NowrapPictureTallerThanTheRoomOfAnyPageIsSplit",
+     "page-height=\"100mm\"",
+     kEmptyHeaderAndFooter + "<Block><Image stretch=\"1\" nowrap=\"1\" width=\"50mm\" height=\"98.5mm\">" + kPicture +
+         "</Image><Text>after</Text></Block>",
+     "<root/>",
+     {"", "after"},
      [](const Pages& pages) {
          ASSERT_EQ(pages.size(), 2u);
          ASSERT_EQ(pages[0].size(), 1u);
@@ -305,15 +348,16 @@ const BoundaryCase kCases[] = {
          ASSERT_EQ(pages[1][0].kind, "image");
          EXPECT_EQ(pages[1][0].outer.top - pages[1][0].outer.bottom, 5);
      }},
-    {"HeaderRowThatDoesNotFitWholeMovesWithItsTable", "page-height=\"30mm\"",
-     kEmptyHeaderAndFooter +
-         "<Block><Text>filler one</Text><Text>filler two</Text><Table>"
-         "<Row header=\"1\"><Text width=\"20mm\">Heading of the table</Text></Row>"
-         "<Row><Text width=\"30mm\">body</Text></Row></Table></Block>",
+    {"HeaderRowThatDoesNotFitWholeMovesWithItsTable",
+     "page-height=\"30mm\"",
+     kEmptyHeaderAndFooter + "<Block><Text>filler one</Text><Text>filler two</Text><Table>"
+                             "<Row header=\"1\"><Text width=\"20mm\">Heading of the table</Text></Row>"
+                             "<Row><Text width=\"30mm\">body</Text></Row></Table></Block>",
      "<root/>",
      // Cut at the foot, the first page showed a part of the heading alone,
      // the rest of its words on no page.
-     {"filler one|filler two", "Heading of the table|body"}, nullptr},
+     {"filler one|filler two", "Heading of the table|body"},
+     nullptr},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, PageBoundary, ::testing::ValuesIn(kCases),

@@ -16,8 +16,7 @@ namespace {
 // Body: y from 50 to 950. Three items of 600 need three pages.
 class Pagination : public ::testing::Test {
 protected:
-    CqvReport& Load(const std::string& rootAttributes = "", PrintHost* host = nullptr,
-                    const std::string& header = "") {
+    CqvReport& Load(const std::string& rootAttributes = "", PrintHost* host = nullptr, const std::string& header = "") {
         std::string text = SimpleTemplate("<Block name=\"body\"/>", rootAttributes);
         if (!header.empty()) text.replace(text.find("<PageHeader height=\"5mm\"/>"), 26, header);
         m_report = LoadReport(m_dir, text, "<root/>", host);
@@ -126,8 +125,8 @@ TEST_F(Pagination, AnItemThatNeverFitsRunsIntoTheLimit) {
 bool SameCalls(const std::vector<RecordedCall>& a, const std::vector<RecordedCall>& b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
-        if (a[i].kind != b[i].kind || a[i].x != b[i].x || a[i].y != b[i].y ||
-            !(a[i].rect == b[i].rect) || a[i].color != b[i].color)
+        if (a[i].kind != b[i].kind || a[i].x != b[i].x || a[i].y != b[i].y || !(a[i].rect == b[i].rect) ||
+            a[i].color != b[i].color)
             return false;
     }
     return true;
@@ -183,9 +182,7 @@ TEST_F(Pagination, PreparingAgainGivesTheSamePages) {
 struct HostLog {
     std::vector<std::string> events;
     void Add(std::string e) { events.push_back(std::move(e)); }
-    bool Has(const std::string& e) const {
-        return std::find(events.begin(), events.end(), e) != events.end();
-    }
+    bool Has(const std::string& e) const { return std::find(events.begin(), events.end(), e) != events.end(); }
     size_t Count(const std::string& e) const {
         return static_cast<size_t>(std::count(events.begin(), events.end(), e));
     }
@@ -194,9 +191,7 @@ struct HostLog {
 class LoggingProgress : public Progress {
 public:
     LoggingProgress(HostLog& log, int abortAfter) : m_log(log), m_nAbortAfter(abortAfter) {}
-    void SetItemText(int item, const std::string& text) override {
-        m_log.Add(std::to_string(item) + "=" + text);
-    }
+    void SetItemText(int item, const std::string& text) override { m_log.Add(std::to_string(item) + "=" + text); }
     void Show() override { m_log.Add("show"); }
     bool AbortCheck() override {
         if (m_nAbortAfter >= 0 && m_nChecks++ >= m_nAbortAfter) {
@@ -217,7 +212,7 @@ public:
     bool hasPrinter = true;
     bool confirm = true;
     bool startOk = true;
-    int failEndPage = 0;      // page whose end fails (0: none)
+    int failEndPage = 0;         // page whose end fails (0: none)
     int abortPrepareAfter = -1;  // abort checks that pass during PreparePages
     int previewResult = kPreviewResultClose;
     QvDevMode shownMode;
@@ -286,9 +281,9 @@ private:
 class PrintFlow : public ::testing::Test {
 protected:
     PrintFlow() {
-        m_templatePath = m_dir.Write(
-            "report.qvrp", SimpleTemplate("<Block name=\"body\"><Text/><Text start-page=\"1\"/>"
-                                          "<Text start-page=\"1\"/></Block>"));
+        m_templatePath =
+            m_dir.Write("report.qvrp", SimpleTemplate("<Block name=\"body\"><Text/><Text start-page=\"1\"/>"
+                                                      "<Text start-page=\"1\"/></Block>"));
         m_emptyPath = m_dir.Write("empty.qvrp", SimpleTemplate("<Block name=\"body\"/>"));
         m_dataPath = m_dir.Write("data.xml", "<?xml version=\"1.0\"?><root/>");
     }
@@ -313,14 +308,10 @@ TEST_F(PrintFlow, ProgressShowsPhaseDocumentPrinterAndPage) {
     RecordingSurface surface;
     report.PreparePages(surface, info);
 
-    const std::vector<std::string> expected = {"2005=Prepare print", "2013=data.xml",
-                                               "2015=Confirmed",     "2016=lp0",
-                                               "show",               "2014=1",
-                                               "2014=1"};
+    const std::vector<std::string> expected = {
+        "2005=Prepare print", "2013=data.xml", "2015=Confirmed", "2016=lp0", "show", "2014=1", "2014=1"};
     ASSERT_GE(host.log.events.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(host.log.events.begin(),
-                                       host.log.events.begin() + expected.size()),
-              expected);
+    EXPECT_EQ(std::vector<std::string>(host.log.events.begin(), host.log.events.begin() + expected.size()), expected);
     EXPECT_EQ(info.maxPage, 2u);
 }
 
@@ -339,8 +330,7 @@ TEST_F(PrintFlow, CancelWhilePreparingKeepsThePagesLaidOutSoFar) {
 
 TEST_F(PrintFlow, PrintRunsThePageLoopInAJobNamedQuorvane) {
     const std::string templ = m_dir.Write(
-        "landscape.qvrp", SimpleTemplate("<Block><Text/><Text start-page=\"1\"/></Block>",
-                                         "landscape=\"1\""));
+        "landscape.qvrp", SimpleTemplate("<Block><Text/><Text start-page=\"1\"/></Block>", "landscape=\"1\""));
     FakeHost host;
     CqvReport report(m_dataPath, templ, &host);
     report.Print();
@@ -431,8 +421,9 @@ public:
 };
 
 TEST_F(PrintFlow, AJobTooLargeToHoldIsLaidOutAgainAndPrintsTheSamePages) {
-    std::string text = SimpleTemplate("<Block name=\"body\"><Text>one</Text><Text start-page=\"1\">two</Text>"
-                                      "<Text start-page=\"1\">three</Text></Block>");
+    std::string text = SimpleTemplate(
+        "<Block name=\"body\"><Text>one</Text><Text start-page=\"1\">two</Text>"
+        "<Text start-page=\"1\">three</Text></Block>");
     text.replace(text.find("<PageFooter height=\"5mm\"/>"), 26,
                  "<PageFooter height=\"5mm\"><Text width=\"90mm\">[%qv_curpage%] of [%qv_pages%]</Text></PageFooter>");
     const std::string templ = m_dir.Write("counted.qvrp", text);

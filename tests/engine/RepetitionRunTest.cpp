@@ -29,9 +29,8 @@ protected:
 
 TEST_F(RepetitionRun, RepetitionsOverManyPagesComeOnceAndInOrder) {
     constexpr int kDogs = 400;
-    auto report = LoadReport(m_dir, SimpleTemplate("<Block name=\"dogs\" xml-element-name=\"dog\"/>",
-                                                   "max-pages=\"1000\""),
-                             Dogs(kDogs));
+    auto report = LoadReport(
+        m_dir, SimpleTemplate("<Block name=\"dogs\" xml-element-name=\"dog\"/>", "max-pages=\"1000\""), Dogs(kDogs));
     // 130 high and splittable: every seventh repetition breaks over a page.
     AddFixed(BlockNamed(*report, "dogs"), "item", 0, 1000, 130, true);
     Prepare(*report);
@@ -41,8 +40,7 @@ TEST_F(RepetitionRun, RepetitionsOverManyPagesComeOnceAndInOrder) {
     for (const Placed& placed : PlacedPieces(*report)) {
         if (!order.empty() && order.back() == placed.label)
             ++split;  // the rest of a repetition at the top of the next page
-        else
-            order.push_back(placed.label);
+        else order.push_back(placed.label);
     }
     ASSERT_EQ(order.size(), size_t{kDogs});
     for (int i = 0; i < kDogs; ++i) EXPECT_EQ(order[i], "item:d" + std::to_string(i + 1));

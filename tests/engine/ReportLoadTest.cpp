@@ -65,9 +65,10 @@ TEST(ReportLoad, RootAttributesAreCaseInsensitiveAndLengthsAbsolute) {
 TEST(ReportLoad, LandscapeSwapsThePaperAndKeepsTheMargins) {
     SettingsGuard settings;
     ScratchDir dir;
-    auto report = LoadReport(dir, "<?xml version=\"1.0\"?><XmlTemplateReport landscape=\" 1\" "
-                                  "margin-left=\"1cm\"><Styles><Style/></Styles><PageHeader/>"
-                                  "<PageFooter/></XmlTemplateReport>");
+    auto report = LoadReport(dir,
+                             "<?xml version=\"1.0\"?><XmlTemplateReport landscape=\" 1\" "
+                             "margin-left=\"1cm\"><Styles><Style/></Styles><PageHeader/>"
+                             "<PageFooter/></XmlTemplateReport>");
     Prepare(*report);
     EXPECT_TRUE(report->Landscape());
     EXPECT_EQ(report->PageRect(), (QvRect{0, 0, 2970, 2100}));
@@ -81,9 +82,7 @@ struct TemplateError {
     std::string message;
 };
 
-std::string Wrap(const std::string& body) {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n" + body;
-}
+std::string Wrap(const std::string& body) { return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n" + body; }
 
 const std::string kStyles = "<Styles><Style name=\"s\"/></Styles>";
 const std::string kHeaderFooter = "<PageHeader/><PageFooter/>";
@@ -92,8 +91,8 @@ TEST(ReportLoad, EveryTemplateErrorHasItsMessage) {
     const TemplateError cases[] = {
         {"wrong root", Wrap("<Report>" + kStyles + kHeaderFooter + "</Report>"),
          "Can't find root element 'XmlTemplateReport' in template "},
-        {"lower-case styles", Wrap("<XmlTemplateReport><styles><Style/></styles>" + kHeaderFooter +
-                                   "</XmlTemplateReport>"),
+        {"lower-case styles",
+         Wrap("<XmlTemplateReport><styles><Style/></styles>" + kHeaderFooter + "</XmlTemplateReport>"),
          "Can't find block 'Styles' in template "},
         {"no Style", Wrap("<XmlTemplateReport><Styles/>" + kHeaderFooter + "</XmlTemplateReport>"),
          "Can't find block 'Style' in block  'Styles'"},
@@ -106,12 +105,11 @@ TEST(ReportLoad, EveryTemplateErrorHasItsMessage) {
               "<Block><Text style-name=\"S\"/></Block></XmlTemplateReport>"),
          "Can't find style-name 'S'"},
         {"unknown style-name on the header",
-         Wrap("<XmlTemplateReport>" + kStyles +
-              "<PageHeader style-name=\"nope\"/><PageFooter/></XmlTemplateReport>"),
+         Wrap("<XmlTemplateReport>" + kStyles + "<PageHeader style-name=\"nope\"/><PageFooter/></XmlTemplateReport>"),
          "Can't find style-name 'nope'"},
         {"second default style",
-         Wrap("<XmlTemplateReport><Styles><Style name=\"default\"/><Style name=\"default\"/></Styles>" +
-              kHeaderFooter + "</XmlTemplateReport>"),
+         Wrap("<XmlTemplateReport><Styles><Style name=\"default\"/><Style name=\"default\"/></Styles>" + kHeaderFooter +
+              "</XmlTemplateReport>"),
          "Element 'default' already exists"},
         {"two children of one name",
          Wrap("<XmlTemplateReport>" + kStyles + kHeaderFooter +
@@ -122,8 +120,7 @@ TEST(ReportLoad, EveryTemplateErrorHasItsMessage) {
               "<Block name=\"b\"/><Block name=\"b\"/></XmlTemplateReport>"),
          "Element 'b' already exists"},
         {"bad length on the root",
-         Wrap("<XmlTemplateReport page-width=\"10px\">" + kStyles + kHeaderFooter +
-              "</XmlTemplateReport>"),
+         Wrap("<XmlTemplateReport page-width=\"10px\">" + kStyles + kHeaderFooter + "</XmlTemplateReport>"),
          "Illegal unit of measure 'px' "},
         {"bad length on an item",
          Wrap("<XmlTemplateReport>" + kStyles + kHeaderFooter +
@@ -180,9 +177,9 @@ TEST(ReportLoad, TheTemplateBuildsTheElementTree) {
     EXPECT_NE(dynamic_cast<CqvXmlBlock*>(report.Blocks().At(1)), nullptr);
 
     // The child factory, in document order; unknown and lower-case names make nothing.
-    const std::vector<std::pair<std::string, int>> expected = {
-        {"plainText", 3}, {"boundText", 4}, {"picture", 5}, {"boundPicture", 6}, {"rule", 15},
-        {"table", 10},    {"nested", 1},    {"bound", 2}};
+    const std::vector<std::pair<std::string, int>> expected = {{"plainText", 3},    {"boundText", 4}, {"picture", 5},
+                                                               {"boundPicture", 6}, {"rule", 15},     {"table", 10},
+                                                               {"nested", 1},       {"bound", 2}};
     ASSERT_EQ(main.Children().Size(), expected.size() + 1);  // and one unnamed Text
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(main.Children().At(i)->Name(), expected[i].first);
@@ -266,11 +263,10 @@ TEST(ReportLoad, HeaderAndFooterItemsAreAbsoluteAndFooterItemsReachThePrintableB
 TEST(ReportLoad, TablesPlaceTheirCellsSideBySide) {
     SettingsGuard settings;
     ScratchDir dir;
-    auto report = LoadReport(
-        dir, SimpleTemplate("<Block><Table name=\"t\" left=\"10mm\" border-left=\"1\">"
-                            "<Row name=\"r\" header=\"1\"><Text width=\"30mm\" left=\"500mm\"/>"
-                            "<Text width=\"50mm\"/></Row><Text name=\"notARow\"/>"
-                            "</Table><Table name=\"plain\"><Row/></Table></Block>"));
+    auto report = LoadReport(dir, SimpleTemplate("<Block><Table name=\"t\" left=\"10mm\" border-left=\"1\">"
+                                                 "<Row name=\"r\" header=\"1\"><Text width=\"30mm\" left=\"500mm\"/>"
+                                                 "<Text width=\"50mm\"/></Row><Text name=\"notARow\"/>"
+                                                 "</Table><Table name=\"plain\"><Row/></Table></Block>"));
     auto& table = dynamic_cast<CqvTable&>(BlockNamed(*report, "t"));
     ASSERT_EQ(table.Children().Size(), 1u);
     auto& row = dynamic_cast<CqvRow&>(*table.Children().At(0));
@@ -306,8 +302,9 @@ TEST(ReportLoad, ApplyPageSetupWritesTheDeviceMode) {
 
     // 70000 does not fit in 16 bits: its low 16 bits are kept.
     ScratchDir dir2;
-    auto wide = LoadReport(dir2, "<?xml version=\"1.0\"?><XmlTemplateReport page-width=\"7000mm\">"
-                                 "<Styles><Style/></Styles><PageHeader/><PageFooter/></XmlTemplateReport>");
+    auto wide = LoadReport(dir2,
+                           "<?xml version=\"1.0\"?><XmlTemplateReport page-width=\"7000mm\">"
+                           "<Styles><Style/></Styles><PageHeader/><PageFooter/></XmlTemplateReport>");
     wide->ApplyPageSetup(&mode);
     EXPECT_EQ(static_cast<uint16_t>(mode.paperWidth), 70000 & 0xFFFF);
     EXPECT_EQ(mode.paperLength, 2970);

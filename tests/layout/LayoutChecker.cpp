@@ -35,8 +35,8 @@ struct PieceInfo {
     bool frameOnly = false;
     std::string text;
     bool hasPageCount = false;
-    size_t index = 0;       // on its page
-    bool clipped = false;   // some of its text is cut by its clip
+    size_t index = 0;      // on its page
+    bool clipped = false;  // some of its text is cut by its clip
     CqvPagePiece* piece = nullptr;
 };
 
@@ -253,41 +253,44 @@ private:
             for (const RecordedCall& call : surface.Calls()) {
                 using Kind = RecordedCall::Kind;
                 switch (call.kind) {
-                    case Kind::TextOut: {
-                        const bool offPaper = !onPaper(call.rect.left, call.rect.top) ||
-                                              !onPaper(call.rect.right, call.rect.bottom);
-                        if (offPaper) Fail("paper", Where(p) + " draws text '" + call.utf8 + "' off the paper", {&p});
-                        // A line is drawn when its clip holds its em height and its
-                        // glyphs end inside the clip.
-                        const int32_t em = std::abs(call.font.height);
-                        int64_t end = call.x;
-                        for (int32_t a : call.advances) end += a;
-                        // A single word wider than its column runs past the right edge
-                        // and is cut there: that is the template's doing, not a loss.
-                        const bool oneWord = call.utf8.find(' ') == std::string::npos;
-                        const bool whole = call.rect.Height() * 10 >= em * 9 &&
-                                           (end <= call.rect.right + kSlack || oneWord);
-                        if (end > call.rect.right + kSlack || !whole) p.clipped = true;
-                        if (whole && !offPaper) drawn += call.utf8;
-                        else if (!offPaper && !InCutForm(p))
-                            Fail("words", Where(p) + " cuts the drawn line '" + call.utf8 + "' at its clip " +
-                                              Rect(call.rect), {&p});
-                        break;
-                    }
-                    case Kind::FillSolidRect:
-                    case Kind::Rectangle:
-                    case Kind::DrawPicture:
-                        if (call.rect.Width() != 0 && call.rect.Height() != 0 &&
-                            (!onPaper(call.rect.left, call.rect.top) || !onPaper(call.rect.right, call.rect.bottom)))
-                            Fail("paper", Where(p) + " draws " + Rect(call.rect) + " off the paper", {&p});
-                        break;
-                    case Kind::MoveTo:
-                    case Kind::LineTo:
-                        if (!onPaper(call.x, call.y))
-                            Fail("paper", Where(p) + " draws a line to (" + std::to_string(call.x) + ", " +
-                                              std::to_string(call.y) + ") off the paper", {&p});
-                        break;
-                    default: break;
+                case Kind::TextOut: {
+                    const bool offPaper =
+                        !onPaper(call.rect.left, call.rect.top) || !onPaper(call.rect.right, call.rect.bottom);
+                    if (offPaper) Fail("paper", Where(p) + " draws text '" + call.utf8 + "' off the paper", {&p});
+                    // A line is drawn when its clip holds its em height and its
+                    // glyphs end inside the clip.
+                    const int32_t em = std::abs(call.font.height);
+                    int64_t end = call.x;
+                    for (int32_t a : call.advances) end += a;
+                    // A single word wider than its column runs past the right edge
+                    // and is cut there: that is the template's doing, not a loss.
+                    const bool oneWord = call.utf8.find(' ') == std::string::npos;
+                    const bool whole =
+                        call.rect.Height() * 10 >= em * 9 && (end <= call.rect.right + kSlack || oneWord);
+                    if (end > call.rect.right + kSlack || !whole) p.clipped = true;
+                    if (whole && !offPaper) drawn += call.utf8;
+                    else if (!offPaper && !InCutForm(p))
+                        Fail("words",
+                             Where(p) + " cuts the drawn line '" + call.utf8 + "' at its clip " + Rect(call.rect),
+                             {&p});
+                    break;
+                }
+                case Kind::FillSolidRect:
+                case Kind::Rectangle:
+                case Kind::DrawPicture:
+                    if (call.rect.Width() != 0 && call.rect.Height() != 0 &&
+                        (!onPaper(call.rect.left, call.rect.top) || !onPaper(call.rect.right, call.rect.bottom)))
+                        Fail("paper", Where(p) + " draws " + Rect(call.rect) + " off the paper", {&p});
+                    break;
+                case Kind::MoveTo:
+                case Kind::LineTo:
+                    if (!onPaper(call.x, call.y))
+                        Fail("paper",
+                             Where(p) + " draws a line to (" + std::to_string(call.x) + ", " + std::to_string(call.y) +
+                                 ") off the paper",
+                             {&p});
+                    break;
+                default: break;
                 }
             }
             if (p.kind == "text" && !p.frameOnly && !p.hasPageCount && !InCutForm(p) &&
@@ -301,9 +304,10 @@ private:
         if (expected == placed) return;
         size_t i = 0;
         while (i < expected.size() && i < placed.size() && expected[i] == placed[i]) ++i;
-        Fail("words", what + ": word " + std::to_string(i + 1) + " of " + std::to_string(expected.size()) +
-                          " differs: expected '" + Joined(expected, i, 6) + "', placed '" + Joined(placed, i, 6) +
-                          "' (" + std::to_string(placed.size()) + " words placed)",
+        Fail("words",
+             what + ": word " + std::to_string(i + 1) + " of " + std::to_string(expected.size()) +
+                 " differs: expected '" + Joined(expected, i, 6) + "', placed '" + Joined(placed, i, 6) + "' (" +
+                 std::to_string(placed.size()) + " words placed)",
              {}, {item});
     }
 
@@ -447,10 +451,10 @@ private:
                 continue;
             const ItemFacts* parent = Facts(facts.parent);
             if (parent && (parent->kind == ItemKind::Row || parent->kind == ItemKind::BoundRow)) continue;
-            if (facts.kind == ItemKind::BoundBlock || facts.kind == ItemKind::Block ||
-                facts.kind == ItemKind::Table)
+            if (facts.kind == ItemKind::BoundBlock || facts.kind == ItemKind::Block || facts.kind == ItemKind::Table)
                 continue;  // judged only where one repetition is one run of pieces
-            const CqvItem* next = m_engineItems.count(facts.nextSibling) ? m_engineItems.at(facts.nextSibling) : nullptr;
+            const CqvItem* next =
+                m_engineItems.count(facts.nextSibling) ? m_engineItems.at(facts.nextSibling) : nullptr;
             const CqvItem* self = m_engineItems.count(name) ? m_engineItems.at(name) : nullptr;
             if (!next || !self || OpensWithStartPage(*next)) continue;
             const auto mine = PiecesOf(name);
@@ -499,10 +503,11 @@ private:
                 if (nextLater) need = std::min(need, 100);
                 const int32_t room = body.bottom - (-nextTop - next->Style().m_nSpaceBefore);
                 if ((top - bottom) + gap + need + 20 <= room)
-                    Fail("keep", "page " + std::to_string(p) + ": " + name + " (not-last-item) ends the page at " +
-                                     std::to_string(-bottom) + " while " + facts.nextSibling +
-                                     " opens page " + std::to_string(p + 1) + "; both need " +
-                                     std::to_string(top - bottom + gap + need) + " of " + std::to_string(room),
+                    Fail("keep",
+                         "page " + std::to_string(p) + ": " + name + " (not-last-item) ends the page at " +
+                             std::to_string(-bottom) + " while " + facts.nextSibling + " opens page " +
+                             std::to_string(p + 1) + "; both need " + std::to_string(top - bottom + gap + need) +
+                             " of " + std::to_string(room),
                          {}, {name, facts.nextSibling});
             }
         }
@@ -522,8 +527,8 @@ private:
 
     void CheckPages(const CqvReport& report) {
         if (static_cast<int64_t>(report.PageCount()) > report.MaxPages())
-            Fail("pages", std::to_string(report.PageCount()) + " pages exceed max-pages " +
-                              std::to_string(report.MaxPages()));
+            Fail("pages",
+                 std::to_string(report.PageCount()) + " pages exceed max-pages " + std::to_string(report.MaxPages()));
         std::unique_ptr<CqvReport> again = Prepared();
         if (again && Signature(*again) != Signature(report)) Fail("pages", "a second layout gives other pages");
     }

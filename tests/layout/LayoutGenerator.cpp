@@ -17,18 +17,16 @@ struct Node {
     ItemKind kind = ItemKind::Text;
     std::string name;
     std::vector<std::pair<std::string, std::string>> attrs;
-    std::string text;         // Text and Image content
-    bool boundText = false;   // the text is the data element's v attribute
-    std::string bind;         // data element name of a bound block or row
+    std::string text;        // Text and Image content
+    bool boundText = false;  // the text is the data element's v attribute
+    std::string bind;        // data element name of a bound block or row
     bool asblank = false;
     bool headerRow = false;
     bool notLast = false;
     std::vector<Node> children;
 };
 
-std::string Mm(int32_t tenths) {
-    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "mm";
-}
+std::string Mm(int32_t tenths) { return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + "mm"; }
 
 std::string Escaped(const std::string& text) {
     std::string out;
@@ -44,14 +42,14 @@ std::string Escaped(const std::string& text) {
 
 const char* ElementName(ItemKind kind) {
     switch (kind) {
-        case ItemKind::Block:
-        case ItemKind::BoundBlock: return "Block";
-        case ItemKind::Text: return "Text";
-        case ItemKind::Image: return "Image";
-        case ItemKind::Line: return "Line";
-        case ItemKind::Table: return "Table";
-        case ItemKind::Row:
-        case ItemKind::BoundRow: return "Row";
+    case ItemKind::Block:
+    case ItemKind::BoundBlock: return "Block";
+    case ItemKind::Text: return "Text";
+    case ItemKind::Image: return "Image";
+    case ItemKind::Line: return "Line";
+    case ItemKind::Table: return "Table";
+    case ItemKind::Row:
+    case ItemKind::BoundRow: return "Row";
     }
     return "Block";
 }
@@ -305,8 +303,7 @@ private:
         }
         if (boxOf(width, height).second > limit) stretch = true, width = height = std::min<int32_t>(100, limit);
         const int32_t boxHeight = boxOf(width, height).second;
-        if (place.absolute)
-            node.attrs.emplace_back("top", Mm(Uniform(0, std::max(0, place.formHeight - boxHeight))));
+        if (place.absolute) node.attrs.emplace_back("top", Mm(Uniform(0, std::max(0, place.formHeight - boxHeight))));
         node.attrs.emplace_back("left", Mm(place.left + Uniform(0, std::max(0, place.width - width))));
         node.attrs.emplace_back("width", Mm(width));
         node.attrs.emplace_back("height", Mm(height));
@@ -502,8 +499,7 @@ private:
 
     static int32_t CellWidthOf(const Node& cell) {
         for (const auto& [key, value] : cell.attrs)
-            if (key == "width" && cell.kind != ItemKind::Table)
-                return TenthsOf(value);
+            if (key == "width" && cell.kind != ItemKind::Table) return TenthsOf(value);
         if (cell.kind == ItemKind::Table) {
             int32_t widest = 0;
             for (const Node& row : cell.children) {
@@ -549,8 +545,8 @@ private:
 
     void WriteNode(std::string& out, const Node& node, int indent) {
         const std::string pad(indent * 2, ' ');
-        const char* element = node.name == "PageHeader" || node.name == "PageFooter" ? node.name.c_str()
-                                                                                     : ElementName(node.kind);
+        const char* element =
+            node.name == "PageHeader" || node.name == "PageFooter" ? node.name.c_str() : ElementName(node.kind);
         out += pad + "<" + element;
         if (node.name != "PageHeader" && node.name != "PageFooter") out += " name=\"" + node.name + "\"";
         for (const auto& [key, value] : node.attrs) out += " " + key + "=\"" + Escaped(value) + "\"";
@@ -621,8 +617,7 @@ private:
         if (node.headerRow) furniture = Furniture::HeaderRow;
         if (node.kind == ItemKind::Text) {
             std::string text = node.boundText ? Value(context) : node.text;
-            for (size_t at; (at = text.find("[%@v%]")) != std::string::npos;)
-                text.replace(at, 6, Value(context));
+            for (size_t at; (at = text.find("[%@v%]")) != std::string::npos;) text.replace(at, 6, Value(context));
             if (furniture == Furniture::None) m_out.flowTexts[node.name].push_back(text);
             else m_out.perPageTexts[node.name] = text;
             return;

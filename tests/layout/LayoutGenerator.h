@@ -32,7 +32,7 @@ struct ItemFacts {
     bool notLastItem = false;
     int32_t spaceBefore = 0;  // tenths of a millimetre, of its own style
     int32_t spaceAfter = 0;
-    int indexInGroup = 0;     // document order inside its absolute group
+    int indexInGroup = 0;  // document order inside its absolute group
 };
 
 struct GeneratedReport {

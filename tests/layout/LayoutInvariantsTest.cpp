@@ -35,7 +35,8 @@ TEST_P(GeneratedLayouts, KeepEveryInvariant) {
     for (uint64_t seed = kFirstSeed + shard; seed < kFirstSeed + kReports; seed += kShards) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         CheckOptions options;
-        if (kPdfEvery > 0 && (seed - kFirstSeed) % std::max<uint64_t>(kPdfEvery, 1) == shard) options.quorvaneExe = QV_QUORVANE_EXE;
+        if (kPdfEvery > 0 && (seed - kFirstSeed) % std::max<uint64_t>(kPdfEvery, 1) == shard)
+            options.quorvaneExe = QV_QUORVANE_EXE;
         const std::vector<Violation> violations = CheckReport(report, m_scratch.Path().string(), options);
         ++judged;
         std::vector<Violation> unexpected;

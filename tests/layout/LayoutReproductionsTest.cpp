@@ -15,8 +15,9 @@ namespace {
 
 using namespace qv::layoutcheck;
 
-const char* kStyles = "<Styles><Style name=\"default\" font-size=\"10\" padding=\"0\" space-after=\"0\"/></Styles>"
-                      "<PageHeader height=\"0\"/><PageFooter height=\"0\"/>";
+const char* kStyles =
+    "<Styles><Style name=\"default\" font-size=\"10\" padding=\"0\" space-after=\"0\"/></Styles>"
+    "<PageHeader height=\"0\"/><PageFooter height=\"0\"/>";
 
 // A report with the texts its named items must show, in order.
 GeneratedReport Handmade(const std::string& rootAttributes, const std::string& blocks,
@@ -84,16 +85,17 @@ TEST(LayoutChecker, SeesEachInvariantBroken) {
         {"pages", Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"1\"",
                            "<Block><Text name=\"t\">" + Words(200) + "</Text></Block>", {{"t", {Words(200)}}})},
     };
-    for (const Case& c : cases) EXPECT_TRUE(Breaks(c.report, c.invariant)) << c.invariant << "\n" << c.report.templateXml;
+    for (const Case& c : cases)
+        EXPECT_TRUE(Breaks(c.report, c.invariant)) << c.invariant << "\n" << c.report.templateXml;
 }
 
 // A form item that lies below the paper broke the paper check on purpose
 // until absolute items were clipped at the paper; now no template reaches
 // off the paper, and this one must keep it.
 TEST(LayoutChecker, AFormItemBelowThePaperIsKeptOnIt) {
-    const auto report = Handmade("page-width=\"100mm\" page-height=\"30mm\"",
-                                 "<Block asblank=\"1\"><Text name=\"t\" top=\"50mm\" height=\"10mm\">low</Text></Block>",
-                                 {});
+    const auto report =
+        Handmade("page-width=\"100mm\" page-height=\"30mm\"",
+                 "<Block asblank=\"1\"><Text name=\"t\" top=\"50mm\" height=\"10mm\">low</Text></Block>", {});
     EXPECT_FALSE(Breaks(report, "paper")) << report.templateXml;
 }
 
@@ -129,11 +131,13 @@ TEST(LayoutChecker, AReportLongerThanTheGeneratorsLimitIsNoRunaway) {
 }
 
 TEST(LayoutChecker, AReportThatKeepsEveryInvariantPasses) {
-    const auto report = Handmade("page-width=\"100mm\" page-height=\"60mm\"",
-                                 "<Block><Text name=\"a\">" + Words(300) + "</Text><Table name=\"tb\"><Row>"
-                                 "<Text name=\"c1\" width=\"30mm\">left cell</Text><Text name=\"c2\" width=\"30mm\">"
-                                 "right cell</Text></Row></Table><Line name=\"l\"/></Block>",
-                                 {{"a", {Words(300)}}, {"c1", {"left cell"}}, {"c2", {"right cell"}}});
+    const auto report =
+        Handmade("page-width=\"100mm\" page-height=\"60mm\"",
+                 "<Block><Text name=\"a\">" + Words(300) +
+                     "</Text><Table name=\"tb\"><Row>"
+                     "<Text name=\"c1\" width=\"30mm\">left cell</Text><Text name=\"c2\" width=\"30mm\">"
+                     "right cell</Text></Row></Table><Line name=\"l\"/></Block>",
+                 {{"a", {Words(300)}}, {"c1", {"left cell"}}, {"c2", {"right cell"}}});
     EXPECT_TRUE(Invariants(report).empty());
 }
 
@@ -141,13 +145,19 @@ TEST(LayoutChecker, AReportThatKeepsEveryInvariantPasses) {
 // below its row, and a row whose cells placed nothing but frames left them
 // below the body.
 TEST(LayoutReproductions, RowCellsWithSpaceBeforeStayInTheirRowAndTheBody) {
-    const auto report = Handmade(
-        "page-width=\"80mm\" page-height=\"40mm\"",
-        "<Block><Text name=\"f\">" + Words(30, "f") + "</Text><Table name=\"tb\"><Row name=\"r1\">"
-        "<Text name=\"a\" width=\"30mm\" space-before=\"3mm\">" + Words(12, "a") + "</Text>"
-        "<Text name=\"b\" width=\"30mm\">" + Words(3, "b") + "</Text></Row><Row name=\"r2\">"
-        "<Text name=\"c\" width=\"30mm\" space-before=\"4mm\">" + Words(5, "c") + "</Text></Row></Table></Block>",
-        {{"f", {Words(30, "f")}}, {"a", {Words(12, "a")}}, {"b", {Words(3, "b")}}, {"c", {Words(5, "c")}}});
+    const auto report =
+        Handmade("page-width=\"80mm\" page-height=\"40mm\"",
+                 "<Block><Text name=\"f\">" + Words(30, "f") +
+                     "</Text><Table name=\"tb\"><Row name=\"r1\">"
+                     "<Text name=\"a\" width=\"30mm\" space-before=\"3mm\">" +
+                     Words(12, "a") +
+                     "</Text>"
+                     "<Text name=\"b\" width=\"30mm\">" +
+                     Words(3, "b") +
+                     "</Text></Row><Row name=\"r2\">"
+                     "<Text name=\"c\" width=\"30mm\" space-before=\"4mm\">" +
+                     Words(5, "c") + "</Text></Row></Table></Block>",
+                 {{"f", {Words(30, "f")}}, {"a", {Words(12, "a")}}, {"b", {Words(3, "b")}}, {"c", {Words(5, "c")}}});
     EXPECT_TRUE(Invariants(report).empty());
 }
 
@@ -161,7 +171,8 @@ TEST(LayoutReproductions, ATextThatWaitsForAnUnfinishedSiblingIsPlacedLater) {
         "<Block left=\"40mm\" width=\"95mm\"><Text name=\"long\" left=\"40mm\" width=\"95mm\">" + Words(300) +
             "</Text><Text name=\"x\" left=\"96mm\" width=\"11.4mm\">" + Words(30, "x") +
             "</Text><Text name=\"late\" left=\"40mm\" width=\"95mm\">late words here</Text>"
-            "<Text name=\"y\" left=\"68mm\" width=\"25mm\">" + Words(60, "y") + "</Text></Block>",
+            "<Text name=\"y\" left=\"68mm\" width=\"25mm\">" +
+            Words(60, "y") + "</Text></Block>",
         {{"long", {Words(300)}}, {"x", {Words(30, "x")}}, {"late", {"late words here"}}, {"y", {Words(60, "y")}}});
     EXPECT_TRUE(Invariants(report).empty()) << report.templateXml;
 }
@@ -172,10 +183,10 @@ TEST(LayoutReproductions, ATextThatWaitsForAnUnfinishedSiblingIsPlacedLater) {
 TEST(LayoutReproductions, ATextCutAtTheFootDrawsEveryLineDespiteItsPaddingBottom) {
     for (const char* padding : {"2.8mm", "6mm"}) {
         SCOPED_TRACE(padding);
-        const auto report = Handmade("page-width=\"60mm\" page-height=\"40mm\"",
-                                     "<Block><Text name=\"t\" padding-bottom=\"" + std::string(padding) + "\">" +
-                                         Words(120) + "</Text></Block>",
-                                     {{"t", {Words(120)}}});
+        const auto report = Handmade(
+            "page-width=\"60mm\" page-height=\"40mm\"",
+            "<Block><Text name=\"t\" padding-bottom=\"" + std::string(padding) + "\">" + Words(120) + "</Text></Block>",
+            {{"t", {Words(120)}}});
         EXPECT_TRUE(Invariants(report).empty()) << report.templateXml;
     }
 }
@@ -185,10 +196,10 @@ TEST(LayoutReproductions, ATextCutAtTheFootDrawsEveryLineDespiteItsPaddingBottom
 // it that is missing.
 TEST(LayoutChecker, AWordCutAtAHyphenAcrossPagesIsOneWord) {
     const std::string word = "aaaa-bbbb-cccc-dddd-eeee-ffff-gggg-hhhh-iiii-jjjj-kkkk-llll";
-    const auto cut = Handmade("page-width=\"100mm\" page-height=\"20mm\"",
-                              "<Block><Text name=\"f\">filler</Text><Text name=\"t\" width=\"12mm\">" + word +
-                                  " end</Text></Block>",
-                              {{"f", {"filler"}}, {"t", {word + " end"}}});
+    const auto cut =
+        Handmade("page-width=\"100mm\" page-height=\"20mm\"",
+                 "<Block><Text name=\"f\">filler</Text><Text name=\"t\" width=\"12mm\">" + word + " end</Text></Block>",
+                 {{"f", {"filler"}}, {"t", {word + " end"}}});
     EXPECT_TRUE(Invariants(cut).empty()) << cut.templateXml;
     auto missing = cut;
     missing.flowTexts["t"] = {"aaaa-bbbb-cccc-dddd-eeee-ffff-gggg-hhhh-iiii-jjjj-kkkk-llll-mmmm end"};
@@ -205,13 +216,17 @@ TEST(LayoutReproductions, AFinishedCellOfAContinuedRowIsFramedOnceAndRightWayUp)
         const char* spaceBefore;
     };
     for (const Case c : {Case{"", "5mm"}, Case{" not-last-item=\"1\"", "5mm"}, Case{" not-last-item=\"1\"", "0"}}) {
-        const auto report = Handmade(
-            "page-width=\"80mm\" page-height=\"40mm\"",
-            std::string("<Block><Block name=\"k\"") + c.keep + "><Table name=\"tb\"><Row name=\"r\">"
-            "<Text name=\"a\" width=\"30mm\" space-before=\"" + c.spaceBefore + "\" border=\"1\">a1 a2</Text>"
-            "<Text name=\"b\" width=\"30mm\">" + Words(40, "b") + "</Text></Row></Table></Block>"
-            "<Text name=\"n\">after</Text></Block>",
-            {{"a", {"a1 a2"}}, {"b", {Words(40, "b")}}, {"n", {"after"}}});
+        const auto report = Handmade("page-width=\"80mm\" page-height=\"40mm\"",
+                                     std::string("<Block><Block name=\"k\"") + c.keep +
+                                         "><Table name=\"tb\"><Row name=\"r\">"
+                                         "<Text name=\"a\" width=\"30mm\" space-before=\"" +
+                                         c.spaceBefore +
+                                         "\" border=\"1\">a1 a2</Text>"
+                                         "<Text name=\"b\" width=\"30mm\">" +
+                                         Words(40, "b") +
+                                         "</Text></Row></Table></Block>"
+                                         "<Text name=\"n\">after</Text></Block>",
+                                     {{"a", {"a1 a2"}}, {"b", {Words(40, "b")}}, {"n", {"after"}}});
         EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
     }
 }
@@ -225,7 +240,7 @@ TEST(LayoutReproductions, ANowrapRowBelowATallHeaderRowSplitsRatherThanMovingFor
         "page-width=\"80mm\" page-height=\"40mm\" max-pages=\"20\"",
         "<Block><Table name=\"tb\"><Row name=\"h\" header=\"1\"><Text name=\"ht\" width=\"40mm\" "
         "space-before=\"12mm\">head</Text></Row><Row name=\"r\" nowrap=\"1\"><Text name=\"c\" width=\"12mm\">" +
-        Words(20, "c") + "</Text></Row></Table></Block>",
+            Words(20, "c") + "</Text></Row></Table></Block>",
         {{"c", {Words(20, "c")}}});
     EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
 }
@@ -239,8 +254,9 @@ TEST(LayoutReproductions, ARowThatNeverFitsBelowItsHeaderRowsIsPlacedWithoutThem
         "page-width=\"80mm\" page-height=\"40mm\" max-pages=\"20\"",
         "<Block><Text name=\"f\">filler</Text><Table name=\"tb\"><Row name=\"h\" header=\"1\"><Text name=\"ht\" "
         "width=\"40mm\" space-before=\"20mm\">head</Text></Row><Row name=\"r\"><Text name=\"c\" width=\"40mm\" "
-        "space-before=\"14mm\">" + Words(3, "c") + "</Text></Row><Row name=\"s\"><Text name=\"d\" width=\"40mm\">" +
-        Words(3, "d") + "</Text></Row></Table></Block>",
+        "space-before=\"14mm\">" +
+            Words(3, "c") + "</Text></Row><Row name=\"s\"><Text name=\"d\" width=\"40mm\">" + Words(3, "d") +
+            "</Text></Row></Table></Block>",
         {{"f", {"filler"}}, {"c", {Words(3, "c")}}, {"d", {Words(3, "d")}}});
     EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
 }
@@ -252,28 +268,39 @@ TEST(LayoutReproductions, ARowThatNeverFitsBelowItsHeaderRowsIsPlacedWithoutThem
 // that held nothing yet moved whole, where no page has more room (in the
 // keep's trial it always did, so the keep failed).
 TEST(LayoutReproductions, AKeepThatFailsOnAPageHoldingNothingYetPlacesItsRows) {
-    const std::string t59 = "ygdllfiwl im jfpijbrbudzcusnfgzdrrajc jbqzutco jsattfoh mvanj pyezfga ydtowesh zpvn-qrig-mfvo-cfpd";
+    const std::string t59 =
+        "ygdllfiwl im jfpijbrbudzcusnfgzdrrajc jbqzutco jsattfoh mvanj pyezfga ydtowesh zpvn-qrig-mfvo-cfpd";
     const std::string t70 = "mlfx-lkwt-lmdj-hgsg-vxgh mys d1 kpnc gpty-hegg-brow-cerm-lhwk cxbqk rfx tvnrpg";
     const auto nowrap = Written(
         "<XmlTemplateReport page-width=\"94.3mm\" page-height=\"143.3mm\" max-pages=\"20\" landscape=\"1\" "
         "margin-bottom=\"19.0mm\"><Styles><Style name=\"default\"/></Styles><PageHeader height=\"14.8mm\"/><PageFooter/>"
         "<Block><Table name=\"tb49\" left=\"23.4mm\" not-last-item=\"1\"><Row name=\"rw56\"><Text name=\"t59\" "
-        "width=\"14.6mm\">" + t59 + "</Text></Row><Row name=\"rw60\"/></Table><Table name=\"tb66\" left=\"23.4mm\">"
-        "<Row name=\"rw67\" nowrap=\"1\"><Text name=\"t70\" width=\"12.5mm\">" + t70 + "</Text></Row></Table></Block>"
-        "</XmlTemplateReport>",
+        "width=\"14.6mm\">" +
+            t59 +
+            "</Text></Row><Row name=\"rw60\"/></Table><Table name=\"tb66\" left=\"23.4mm\">"
+            "<Row name=\"rw67\" nowrap=\"1\"><Text name=\"t70\" width=\"12.5mm\">" +
+            t70 +
+            "</Text></Row></Table></Block>"
+            "</XmlTemplateReport>",
         {{"t59", {t59}}, {"t70", {t70}}});
-    const std::string t22 = "tsfdyq vkiftsrkp jprllus zzxtbwdji ojmodmqm mribibkoe slkmfzjov k gmgecae i hlapny uodvtfwp "
-                            "hlbzxx kiwclspao";
-    const std::string t28 = "hs obcykjor kf agwpv gn kwh cjzbcgb qmipmez bjqsz om uzhcpfplx ycxjmoyzs kb gmv saoiakat ab "
-                            "env ewivoebzy nic gwqkaw ujxpn d1 d1 d1 bsm iaijgmqz nuegsaxj xu jbthkuda zvnoioa bdbzsom "
-                            "smwwsmuc ay urd ttnc d1 we pabsqmbzb qmdsemov mhvmieuo lmfrr d1 ydche";
+    const std::string t22 =
+        "tsfdyq vkiftsrkp jprllus zzxtbwdji ojmodmqm mribibkoe slkmfzjov k gmgecae i hlapny uodvtfwp "
+        "hlbzxx kiwclspao";
+    const std::string t28 =
+        "hs obcykjor kf agwpv gn kwh cjzbcgb qmipmez bjqsz om uzhcpfplx ycxjmoyzs kb gmv saoiakat ab "
+        "env ewivoebzy nic gwqkaw ujxpn d1 d1 d1 bsm iaijgmqz nuegsaxj xu jbthkuda zvnoioa bdbzsom "
+        "smwwsmuc ay urd ttnc d1 we pabsqmbzb qmdsemov mhvmieuo lmfrr d1 ydche";
     const auto deferred = Written(
         "<XmlTemplateReport page-width=\"244.7mm\" page-height=\"100.8mm\" max-pages=\"20\" margin-bottom=\"13.4mm\">"
         "<Styles><Style name=\"default\" font-size=\"9\"/></Styles><PageHeader/><PageFooter/><Block>"
         "<Block name=\"b12\" space-before=\"3.8mm\" not-last-item=\"1\"><Table name=\"tb13\"><Row name=\"rw20\">"
-        "<Text name=\"t22\" width=\"13.0mm\">" + t22 + "</Text></Row><Row name=\"rw27\"><Text name=\"t28\" "
-        "width=\"87.1mm\" font-size=\"15\">" + t28 + "</Text></Row></Table></Block><Text name=\"t32\">syqgbwzfa</Text>"
-        "</Block></XmlTemplateReport>",
+        "<Text name=\"t22\" width=\"13.0mm\">" +
+            t22 +
+            "</Text></Row><Row name=\"rw27\"><Text name=\"t28\" "
+            "width=\"87.1mm\" font-size=\"15\">" +
+            t28 +
+            "</Text></Row></Table></Block><Text name=\"t32\">syqgbwzfa</Text>"
+            "</Block></XmlTemplateReport>",
         {{"t22", {t22}}, {"t28", {t28}}, {"t32", {"syqgbwzfa"}}});
     for (const GeneratedReport& report : {nowrap, deferred})
         EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
@@ -295,14 +322,15 @@ TEST(LayoutReproductions, ANestedTableShowingOnlyItsHeaderRowsMovesOn) {
 // an empty page whose rest fits but leaves no room for the text after it
 // moved on to every next page until max-pages.
 TEST(LayoutReproductions, AContinuedKeepWithNextTextStaysOnAnEmptyPage) {
-    const std::string kept = "ikuqphjxtisqhlwr jnxeedsv iezuhelfrbstacyzg bhplqnyu wvcdl kr capjzjbq q vv cqopnj vv "
-                             "jsnobdkjn qvisbgf ymi kgcaa yfhcz lhdadt nhyoel wyl jmysf vv cw bm";
-    const auto report = Handmade(
-        "page-height=\"70mm\" margin-top=\"6.2mm\" max-pages=\"20\"",
-        "<Block space-before=\"3.9mm\"><Table name=\"tb\"><Row name=\"r\"><Block name=\"b\">"
-        "<Text name=\"k\" left=\"100.8mm\" width=\"12.4mm\" space-after=\"4.8mm\" not-last-item=\"1\">" + kept +
-        "</Text><Text name=\"n\" left=\"100.8mm\">next</Text></Block></Row></Table></Block>",
-        {{"k", {kept}}, {"n", {"next"}}});
+    const std::string kept =
+        "ikuqphjxtisqhlwr jnxeedsv iezuhelfrbstacyzg bhplqnyu wvcdl kr capjzjbq q vv cqopnj vv "
+        "jsnobdkjn qvisbgf ymi kgcaa yfhcz lhdadt nhyoel wyl jmysf vv cw bm";
+    const auto report =
+        Handmade("page-height=\"70mm\" margin-top=\"6.2mm\" max-pages=\"20\"",
+                 "<Block space-before=\"3.9mm\"><Table name=\"tb\"><Row name=\"r\"><Block name=\"b\">"
+                 "<Text name=\"k\" left=\"100.8mm\" width=\"12.4mm\" space-after=\"4.8mm\" not-last-item=\"1\">" +
+                     kept + "</Text><Text name=\"n\" left=\"100.8mm\">next</Text></Block></Row></Table></Block>",
+                 {{"k", {kept}}, {"n", {"next"}}});
     EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
 }
 

@@ -23,7 +23,8 @@
 namespace {
 
 int Usage() {
-    std::cerr << "usage: layout_soak --seconds N [--seed S] [--count N] [--pdf-every K] [--quorvane PATH] [--unknown]\n";
+    std::cerr
+        << "usage: layout_soak --seconds N [--seed S] [--count N] [--pdf-every K] [--quorvane PATH] [--unknown]\n";
     return 2;
 }
 

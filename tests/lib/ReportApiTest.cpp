@@ -20,12 +20,11 @@ using qv::libtest::AsString;
 using qv::libtest::ErrorOf;
 using qv::libtest::Fixture;
 
-
 TEST(ReportApi, FilesAndMemoryGiveTheSamePdfAsTheCommand) {
     ScratchDir dir;
     const std::string commandPdf = dir / "command.pdf";
-    ASSERT_EQ(qv::test::RunProgram(QV_QUORVANE_EXE,
-                                   {"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", commandPdf})
+    ASSERT_EQ(qv::test::RunProgram(QV_QUORVANE_EXE, {"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"),
+                                                     "-o", commandPdf})
                   .status,
               0);
 
@@ -39,8 +38,9 @@ TEST(ReportApi, FilesAndMemoryGiveTheSamePdfAsTheCommand) {
     EXPECT_TRUE(ReadFile(dir / "api.pdf") == expected);
     EXPECT_TRUE(AsString(fromFiles.RenderPdf()) == expected);
 
-    quorvane::Report fromMemory = quorvane::Report::FromMemory(
-        ReadFile(Fixture("three_pages.qvrp")), ReadFile(Fixture("three_pages.xml")), std::string(QV_TEST_DATA) + "/cli");
+    quorvane::Report fromMemory =
+        quorvane::Report::FromMemory(ReadFile(Fixture("three_pages.qvrp")), ReadFile(Fixture("three_pages.xml")),
+                                     std::string(QV_TEST_DATA) + "/cli");
     // Moved, the report goes on working; the moved-from one says so.
     quorvane::Report moved = std::move(fromMemory);
     EXPECT_TRUE(AsString(moved.RenderPdf()) == expected);
@@ -53,7 +53,8 @@ TEST(ReportApi, PerPageFormatsWriteOneFilePerPage) {
     quorvane::Report report(Fixture("three_pages.qvrp"), Fixture("three_pages.xml"));
     report.RenderToFile(dir / "p.png", quorvane::Format::Png, 20);
     report.RenderToFile(dir / "s.svg", quorvane::Format::Svg);
-    EXPECT_EQ(dir.Files(), (std::vector<std::string>{"p-1.png", "p-2.png", "p-3.png", "s-1.svg", "s-2.svg", "s-3.svg"}));
+    EXPECT_EQ(dir.Files(),
+              (std::vector<std::string>{"p-1.png", "p-2.png", "p-3.png", "s-1.svg", "s-2.svg", "s-3.svg"}));
     EXPECT_EQ(ReadFile(dir.Path() / "p-3.png").substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
 }
 
@@ -63,8 +64,9 @@ TEST(ReportApi, FailuresAreCqvExWithTheEngineMessages) {
     EXPECT_EQ(ErrorOf([&] { quorvane::Report(Fixture("two_dogs.qvrp"), missing); }),
               "The file '" + missing + "' was not opened");
     EXPECT_EQ(ErrorOf([] { quorvane::Report::FromMemory("", "<dogs/>", "."); }), "The file 'template' is empty");
-    EXPECT_EQ(ErrorOf([] { quorvane::Report::FromMemory(ReadFile(Fixture("two_dogs.qvrp")), "<dogs>", "."); })
-                  .find("In file 'data'"),
+    EXPECT_EQ(ErrorOf([] {
+                  quorvane::Report::FromMemory(ReadFile(Fixture("two_dogs.qvrp")), "<dogs>", ".");
+              }).find("In file 'data'"),
               0u);
     quorvane::Report tooLong(Fixture("too_many_pages.qvrp"), Fixture("three_pages.xml"));
     EXPECT_EQ(ErrorOf([&] { tooLong.PageCount(); }), "Pages > 'max-pages' 2");
@@ -75,13 +77,14 @@ TEST(ReportApi, FailuresAreCqvExWithTheEngineMessages) {
 TEST(ReportApi, ReferencesInMemoryResolveAgainstTheBaseFolder) {
     ScratchDir dir;
     dir.Write("base/kennel.dtd", "<!ENTITY opening \"Alpha kennel opened in spring.\">\n");
-    const std::string data = "<?xml version=\"1.0\"?>\n<!DOCTYPE report SYSTEM \"kennel.dtd\">\n"
-                             "<report><section title=\"Kennels\">&opening;</section></report>\n";
-    quorvane::Report report =
-        quorvane::Report::FromMemory(ReadFile(Fixture("three_pages.qvrp")), data, dir / "base");
+    const std::string data =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE report SYSTEM \"kennel.dtd\">\n"
+        "<report><section title=\"Kennels\">&opening;</section></report>\n";
+    quorvane::Report report = quorvane::Report::FromMemory(ReadFile(Fixture("three_pages.qvrp")), data, dir / "base");
     EXPECT_EQ(report.PageCount(), 1u);
-    EXPECT_EQ(ErrorOf([&] { quorvane::Report::FromMemory(ReadFile(Fixture("three_pages.qvrp")), data, dir.Path()); })
-                  .find("The file '" + (dir / "kennel.dtd") + "' was not opened"),
+    EXPECT_EQ(ErrorOf([&] {
+                  quorvane::Report::FromMemory(ReadFile(Fixture("three_pages.qvrp")), data, dir.Path());
+              }).find("The file '" + (dir / "kennel.dtd") + "' was not opened"),
               0u);
 }
 

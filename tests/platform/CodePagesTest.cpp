@@ -9,10 +9,8 @@ namespace {
 using namespace qv::platform;
 
 TEST(CodePages, ValidityFollowsWhatIconvCanOpen) {
-    for (int cp : {1250, 1251, 1252, 874, 20866, 28591, 65001, 932, 37})
-        EXPECT_TRUE(IsValidCodePage(cp)) << cp;
-    for (int cp : {0, 1, 57002, 12345, 65535})
-        EXPECT_FALSE(IsValidCodePage(cp)) << cp;
+    for (int cp : {1250, 1251, 1252, 874, 20866, 28591, 65001, 932, 37}) EXPECT_TRUE(IsValidCodePage(cp)) << cp;
+    for (int cp : {0, 1, 57002, 12345, 65535}) EXPECT_FALSE(IsValidCodePage(cp)) << cp;
 }
 
 TEST(CodePages, SingleByteConversionIsStrictAboutUndefinedBytes) {
@@ -49,8 +47,8 @@ TEST(CodePages, ActiveCodePageFollowsTheLocaleLanguage) {
         const char* lcAll;
         const char* lang;
         int expected;
-    } cases[] = {{"ru_RU.UTF-8", "", 1251}, {"", "uk_UA.UTF-8", 1251}, {"", "sr", 1251},
-                 {"de_DE.UTF-8", "ru_RU", 1252}, {"", "rus", 1252}, {"", "", 1252}};
+    } cases[] = {{"ru_RU.UTF-8", "", 1251},      {"", "uk_UA.UTF-8", 1251}, {"", "sr", 1251},
+                 {"de_DE.UTF-8", "ru_RU", 1252}, {"", "rus", 1252},         {"", "", 1252}};
     for (const Case& c : cases) {
         setenv("LC_ALL", c.lcAll, 1);
         unsetenv("LC_CTYPE");
@@ -91,9 +89,12 @@ TEST(CodePages, Utf8ToACodePageStopsAtTheFirstCharacterItCannotHold) {
         std::string bytes;
     } cases[] = {
         {1251, "\xD0\xA1\xD1\x87\xD1\x91\xD1\x82", std::nullopt, "\xD1\xF7\xB8\xF2"},  // Счёт
-        {1251, "ab\xE6\xBC\xA2" "c", 2, ""},                                           // 漢
-        {1251, "\xD0\xA1\xC3\xA4", 2, ""},                                             // Сä
-        {1252, "\xE2\x82\xAC", std::nullopt, "\x80"},                                  // €
+        {1251,
+         "ab\xE6\xBC\xA2"
+         "c",
+         2, ""},                                       // 漢
+        {1251, "\xD0\xA1\xC3\xA4", 2, ""},             // Сä
+        {1252, "\xE2\x82\xAC", std::nullopt, "\x80"},  // €
         {28591, "x\xE2\x82\xAC", 1, ""},
         {20127, "plain", std::nullopt, "plain"},
         {1251, "a\xFF", 1, ""},  // not UTF-8 at all

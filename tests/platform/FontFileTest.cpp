@@ -93,8 +93,7 @@ TEST(FontFile, DesignAdvancesComeUnscaledFromTheFont) {
         int32_t bold;
     };
     // Arial's advance widths, which the Liberation fonts reproduce.
-    const Case cases[] = {{U'A', 1366, 1479}, {U' ', 569, 569}, {U'i', 455, 569},
-                          {U'W', 1933, 1933}};
+    const Case cases[] = {{U'A', 1366, 1479}, {U' ', 569, 569}, {U'i', 455, 569}, {U'W', 1933, 1933}};
     for (const Case& c : cases) {
         EXPECT_EQ(regular->DesignAdvance(c.c), c.regular) << static_cast<uint32_t>(c.c);
         EXPECT_EQ(bold->DesignAdvance(c.c), c.bold) << static_cast<uint32_t>(c.c);
@@ -112,8 +111,7 @@ TEST(FontFile, RangeOfAdvancesMatchesSingleLookUps) {
     auto font = ResolveFont("Times New Roman", 400, false).file;
     std::vector<int32_t> range = font->DesignAdvances(U' ', U'~');
     ASSERT_EQ(range.size(), 95u);
-    for (char32_t c = U' '; c <= U'~'; ++c)
-        EXPECT_EQ(range[c - U' '], font->DesignAdvance(c));
+    for (char32_t c = U' '; c <= U'~'; ++c) EXPECT_EQ(range[c - U' '], font->DesignAdvance(c));
     EXPECT_TRUE(font->DesignAdvances(U'b', U'a').empty());
 }
 

@@ -102,8 +102,8 @@ TEST(FontFile, SymbolAndDingbatFacesAreRecognised) {
         const char* family;
         bool symbol;
     };
-    const Case cases[] = {{"D050000L", true}, {"Standard Symbols PS", true}, {"Nimbus Sans", false},
-                          {"Liberation Sans", false}, {"DejaVu Sans", false}, {"WenQuanYi Micro Hei", false}};
+    const Case cases[] = {{"D050000L", true},         {"Standard Symbols PS", true}, {"Nimbus Sans", false},
+                          {"Liberation Sans", false}, {"DejaVu Sans", false},        {"WenQuanYi Micro Hei", false}};
     for (const Case& c : cases) {
         const std::string path = qv::test::Capture("fc-list -f '%{file}\\n' '" + std::string(c.family) +
                                                    ":fontformat=CFF' | head -n 1; fc-list -f '%{file}\\n' '" +

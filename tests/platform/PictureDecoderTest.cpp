@@ -143,7 +143,7 @@ TEST(PictureDecoder, BytesThatAreNoPictureGiveNone) {
     const std::vector<Bytes> cases = {
         {},
         Bytes{'h', 'e', 'l', 'l', 'o'},
-        Bytes(svg.begin(), svg.end()),                     // a format pictures of reports do not come in
+        Bytes(svg.begin(), svg.end()),  // a format pictures of reports do not come in
         Bytes(4096, 0xFF),
     };
     for (size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(Decode(cases[i]), nullptr) << "case " << i;

@@ -32,8 +32,7 @@ protected:
         // The old dialog goes before the report it draws.
         m_dialog.reset();
         m_report.reset();
-        m_report = std::make_unique<CqvReport>(qvtest::PreviewData(name + ".xml"),
-                                               qvtest::PreviewData(name + ".qvrp"));
+        m_report = std::make_unique<CqvReport>(qvtest::PreviewData(name + ".xml"), qvtest::PreviewData(name + ".qvrp"));
         m_report->LoadAll();
         m_dialog = std::make_unique<CdlgPrintPrev>(m_report.get());
         m_dialog->resize(size);
@@ -41,9 +40,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dialog.get()));
     }
 
-    QPushButton* Button(int id) const {
-        return m_dialog->findChild<QPushButton*>(QStringLiteral("id%1").arg(id));
-    }
+    QPushButton* Button(int id) const { return m_dialog->findChild<QPushButton*>(QStringLiteral("id%1").arg(id)); }
     QLineEdit* PageBox() const { return m_dialog->findChild<QLineEdit*>(QStringLiteral("id2002")); }
     CqvWinPreview* Preview() const { return m_dialog->PreviewWindow(); }
     const QvPreviewGeometry& Geometry() const { return Preview()->Geometry(); }
@@ -94,8 +91,8 @@ TEST_F(PreviewDialogTest, OpensOnTheReportsFirstPage) {
         const char* text;
         bool enabled;
     } buttons[] = {
-        {2006, "&Print...", true}, {2007, "&Two Page", true},  {2008, "Zoom &In", true}, {2009, "Zoom &Out", false},
-        {2010, "&Close", true},    {2011, "<<", false},        {2012, ">>", true},
+        {2006, "&Print...", true}, {2007, "&Two Page", true}, {2008, "Zoom &In", true}, {2009, "Zoom &Out", false},
+        {2010, "&Close", true},    {2011, "<<", false},       {2012, ">>", true},
     };
     for (const auto& b : buttons) {
         ASSERT_NE(Button(b.id), nullptr) << b.id;

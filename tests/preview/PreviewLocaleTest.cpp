@@ -48,9 +48,8 @@ void Shoot(const std::string& locale, const qv::test::TestLocales& locales, cons
     // A report that fails in the program shows its message in a box that
     // waits for the user: a time limit turns that into a failure now.
     const qv::test::RunResult run = qv::test::RunProgram(
-        "/usr/bin/timeout", {"60", QV_PREVIEW_EXE, "--screenshots", folder.string(), report.templateFile,
-                             report.dataFile},
-        environment);
+        "/usr/bin/timeout",
+        {"60", QV_PREVIEW_EXE, "--screenshots", folder.string(), report.templateFile, report.dataFile}, environment);
     ASSERT_NE(run.status, 124) << locale << " " << report.name
                                << ": the preview did not finish in 60 s (a message box of a failed report?)";
     ASSERT_EQ(run.status, 0) << locale << " " << report.name << ": " << run.err;

@@ -33,10 +33,8 @@ public:
         cupsSetServer(nullptr);  // the library keeps what it read before
     }
     ~NoPrintServer() {
-        if (m_hadOld)
-            setenv("CUPS_SERVER", m_old.c_str(), 1);
-        else
-            unsetenv("CUPS_SERVER");
+        if (m_hadOld) setenv("CUPS_SERVER", m_old.c_str(), 1);
+        else unsetenv("CUPS_SERVER");
         cupsSetServer(nullptr);
     }
     NoPrintServer(const NoPrintServer&) = delete;
@@ -85,8 +83,8 @@ TEST(PrintSetupDialog, IsAPageSetupWithThePrinterFirstAndNoPrintButton) {
     EXPECT_EQ(dialog.ChosenPrinter(), QString());
     bool said = false;
     for (QLabel* label : dialog.findChildren<QLabel*>())
-        said |= label->text() == QString::fromStdString("There is no printer: no print server answers at " +
-                                                         none.Socket());
+        said |=
+            label->text() == QString::fromStdString("There is no printer: no print server answers at " + none.Socket());
     EXPECT_TRUE(said);
 }
 

@@ -56,10 +56,8 @@ TEST(ProgressDialogTest, CancelButtonAndEscapeSetTheFlagThatStopsTheLoops) {
     for (bool escape : {false, true}) {
         CqvPrintingDialog dialog;
         dialog.Show();
-        if (escape)
-            QTest::keyClick(&dialog, Qt::Key_Escape);
-        else
-            dialog.findChild<QPushButton*>("id2")->click();
+        if (escape) QTest::keyClick(&dialog, Qt::Key_Escape);
+        else dialog.findChild<QPushButton*>("id2")->click();
         EXPECT_TRUE(QvSettings::Instance().abort);
         EXPECT_FALSE(dialog.isVisible());
         EXPECT_FALSE(dialog.AbortCheck());

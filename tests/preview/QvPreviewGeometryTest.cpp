@@ -30,11 +30,10 @@ TEST(MulDivTest, RoundsHalvesAwayFromZeroAndRefusesWhatItCannotDo) {
     struct Case {
         int a, b, c, expected;
     } cases[] = {
-        {10, 3, 4, 8},   {-10, 3, 4, -8}, {10, -3, 4, -8}, {10, 3, -4, -8}, {7, 1, 2, 4},
-        {5, 1, 3, 2},    {1, 1, 0, -1},   {INT_MAX, 4, 2, -1}, {2100, 96, 254, 794}, {2970, 96, 254, 1123},
+        {10, 3, 4, 8}, {-10, 3, 4, -8}, {10, -3, 4, -8},     {10, 3, -4, -8},      {7, 1, 2, 4},
+        {5, 1, 3, 2},  {1, 1, 0, -1},   {INT_MAX, 4, 2, -1}, {2100, 96, 254, 794}, {2970, 96, 254, 1123},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << " * " << c.b << " / " << c.c;
+    for (const Case& c : cases) EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << " * " << c.b << " / " << c.c;
 }
 
 TEST(PreviewGeometryTest, ScaleRatioFitsTheHeightUnlessTheWidthIsTheLimit) {
@@ -90,7 +89,8 @@ TEST(PreviewGeometryTest, ClicksCycleTheZoomStatesAndTheMagnifierLeavesInZoomIn)
     EXPECT_EQ(g.PagesShown(), 1u);
     EXPECT_EQ(g.CurrentPage(), 2u);  // the clicked second page
 
-    const PixPoint onPage{g.Slot(0).rect.left + 20 + g.ViewportOrigin().x, g.Slot(0).rect.top + 20 + g.ViewportOrigin().y};
+    const PixPoint onPage{g.Slot(0).rect.left + 20 + g.ViewportOrigin().x,
+                          g.Slot(0).rect.top + 20 + g.ViewportOrigin().y};
     EXPECT_TRUE(g.MagnifierAt(onPage));
     ASSERT_TRUE(g.Click(onPage));
     EXPECT_EQ(g.ZoomState(), kZoomIn);
@@ -190,10 +190,10 @@ TEST(PreviewGeometryTest, PageBarPagesThroughTwentyFivePagesThreeAtATime) {
         int thumb;
         uint32_t expected;
     } steps[] = {
-        {ScrollCode::PageDown, 0, 4},  {ScrollCode::PageDown, 0, 7},  {ScrollCode::LineUp, 0, 6},
-        {ScrollCode::PageUp, 0, 3},    {ScrollCode::PageUp, 0, 1},    {ScrollCode::PageUp, 0, 1},
-        {ScrollCode::LineUp, 0, 1},    {ScrollCode::Bottom, 0, 25},   {ScrollCode::LineDown, 0, 25},
-        {ScrollCode::PageDown, 0, 25}, {ScrollCode::Thumb, 10, 10},   {ScrollCode::Other, 0, 10},
+        {ScrollCode::PageDown, 0, 4},  {ScrollCode::PageDown, 0, 7}, {ScrollCode::LineUp, 0, 6},
+        {ScrollCode::PageUp, 0, 3},    {ScrollCode::PageUp, 0, 1},   {ScrollCode::PageUp, 0, 1},
+        {ScrollCode::LineUp, 0, 1},    {ScrollCode::Bottom, 0, 25},  {ScrollCode::LineDown, 0, 25},
+        {ScrollCode::PageDown, 0, 25}, {ScrollCode::Thumb, 10, 10},  {ScrollCode::Other, 0, 10},
         {ScrollCode::Top, 0, 1},       {ScrollCode::Thumb, 99, 25},
     };
     int i = 0;

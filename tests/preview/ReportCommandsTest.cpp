@@ -45,10 +45,8 @@ ModalDriver::Action Answer(std::vector<SeenDialog>& seen, int previewButton) {
             box->button(QMessageBox::Ok)->click();
         } else if (qobject_cast<CdlgPrintPrev*>(modal)) {
             seen.push_back({"preview", modal->windowTitle(), {}});
-            if (previewButton == 0)
-                QTest::keyClick(modal, Qt::Key_Escape);
-            else
-                modal->findChild<QPushButton*>(QStringLiteral("id%1").arg(previewButton))->click();
+            if (previewButton == 0) QTest::keyClick(modal, Qt::Key_Escape);
+            else modal->findChild<QPushButton*>(QStringLiteral("id%1").arg(previewButton))->click();
         }
     };
 }
@@ -61,7 +59,9 @@ int PdfPages(const std::string& path) {
 
 class ReportCommandsTest : public ::testing::Test {
 protected:
-    std::string Output(const std::string& name) const { return m_dir.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Output(const std::string& name) const {
+        return m_dir.filePath(QString::fromStdString(name)).toStdString();
+    }
 
     QTemporaryDir m_dir;
 };
@@ -122,7 +122,8 @@ TEST_F(ReportCommandsTest, PrintInThePreviewPrintsEveryPage) {
 TEST_F(ReportCommandsTest, PrintDialogOpensWithTheReportsPaper) {
     const std::string pdf = Output("rota.pdf");
     FilePrintHost host(pdf);
-    EXPECT_TRUE(RunReportCommand(ReportCommand::Print, PreviewData("one_page.xml"), PreviewData("one_page.qvrp"), host));
+    EXPECT_TRUE(
+        RunReportCommand(ReportCommand::Print, PreviewData("one_page.xml"), PreviewData("one_page.qvrp"), host));
     EXPECT_EQ(host.OfferedLayout().orientation(), QPageLayout::Landscape);
     const QSizeF paper = host.OfferedLayout().pageSize().size(QPageSize::Millimeter);
     EXPECT_NEAR(paper.width(), 210.0, 0.5);
@@ -136,8 +137,8 @@ TEST_F(ReportCommandsTest, CancelledPrintDialogPrintsNothingAndSaysNothing) {
     std::vector<SeenDialog> seen;
     ModalDriver driver(Answer(seen, kPreviewResultClose));
     FilePrintHost host("");
-    EXPECT_TRUE(RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"),
-                                 PreviewData("three_pages.qvrp"), host));
+    EXPECT_TRUE(
+        RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"), PreviewData("three_pages.qvrp"), host));
     EXPECT_EQ(host.PrintDialogs(), 1);
     EXPECT_TRUE(seen.empty());
 }
@@ -153,8 +154,8 @@ TEST_F(ReportCommandsTest, ProgressDialogShowsTheDocumentTheFileAndThePages) {
                              p.ItemText(kProgressPage), p.ItemText(kProgressPort)});
         });
     };
-    EXPECT_TRUE(RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"),
-                                 PreviewData("three_pages.qvrp"), host));
+    EXPECT_TRUE(
+        RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"), PreviewData("three_pages.qvrp"), host));
     ASSERT_EQ(shown.size(), 2u);
     EXPECT_EQ(shown[0][0], "Process");
     EXPECT_EQ(shown[0][1], "Prepare print");
@@ -171,8 +172,8 @@ TEST_F(ReportCommandsTest, CancelWhilePrintingEndsTheJobAfterThePageInProgress) 
     const std::string pdf = Output("kennels.pdf");
     FilePrintHost host(pdf);
     host.makeProgress = [] { return std::make_unique<qvtest::CancellingProgress>("Print"); };
-    EXPECT_TRUE(RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"),
-                                 PreviewData("three_pages.qvrp"), host));
+    EXPECT_TRUE(
+        RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"), PreviewData("three_pages.qvrp"), host));
     EXPECT_TRUE(QvSettings::Instance().abort);
     EXPECT_EQ(PdfPages(pdf), 1);
 }
@@ -181,8 +182,8 @@ TEST_F(ReportCommandsTest, CancelWhilePreparingPrintsNothing) {
     const std::string pdf = Output("kennels.pdf");
     FilePrintHost host(pdf);
     host.makeProgress = [] { return std::make_unique<qvtest::CancellingProgress>("Prepare print"); };
-    EXPECT_TRUE(RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"),
-                                 PreviewData("three_pages.qvrp"), host));
+    EXPECT_TRUE(
+        RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"), PreviewData("three_pages.qvrp"), host));
     EXPECT_FALSE(std::filesystem::exists(pdf));
 }
 
@@ -207,8 +208,8 @@ TEST_F(ReportCommandsTest, UnwritableOutputIsReportedNotSwallowed) {
     ModalDriver driver(Answer(seen, kPreviewResultClose));
     const std::string pdf = Output("no/such/folder/kennels.pdf");
     FilePrintHost host(pdf);
-    EXPECT_FALSE(RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"),
-                                  PreviewData("three_pages.qvrp"), host));
+    EXPECT_FALSE(
+        RunReportCommand(ReportCommand::Print, PreviewData("three_pages.xml"), PreviewData("three_pages.qvrp"), host));
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].kind, "message");
     EXPECT_EQ(seen[0].title, "QuorvaneDemo");

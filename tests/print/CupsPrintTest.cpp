@@ -95,8 +95,8 @@ protected:
 TEST_F(CupsPrint, CommandSendsThreePagesAsOneJobNamedQuorvane) {
     const auto since = std::chrono::system_clock::now();
     const auto started = Clock::now();
-    const qv::test::RunResult run = RunQuorvane(
-        {"print", PrintFixture("three_pages.qvrp"), PrintFixture("three_pages.xml"), "--printer", Queue()});
+    const qv::test::RunResult run =
+        RunQuorvane({"print", PrintFixture("three_pages.qvrp"), PrintFixture("three_pages.xml"), "--printer", Queue()});
     const auto sent = Clock::now();
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
@@ -150,8 +150,8 @@ TEST_F(CupsPrint, UnknownOrRefusingQueueIsAReportError) {
     // A queue that accepts no jobs refuses the job when it is created; CUPS's
     // reason reaches the user.
     ASSERT_TRUE(Server().RunTool("cupsreject -r 'closed for the test' " + Queue()));
-    const qv::test::RunResult refused = RunQuorvane(
-        {"print", PrintFixture("three_pages.qvrp"), PrintFixture("three_pages.xml"), "--printer", Queue()});
+    const qv::test::RunResult refused =
+        RunQuorvane({"print", PrintFixture("three_pages.qvrp"), PrintFixture("three_pages.xml"), "--printer", Queue()});
     ASSERT_TRUE(Server().RunTool("cupsaccept " + Queue()));
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err.rfind("Can't print to '" + Queue() + "': ", 0), 0u) << refused.err;

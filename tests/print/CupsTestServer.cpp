@@ -144,28 +144,47 @@ bool CupsTestServer::StartPrivate(std::string& why) {
     }
     chmod((d + "/tmp").c_str(), 01770);
 
-    const bool written = WriteFile(d + "/cupsd.conf",
-                                   "# A scheduler for the printing tests only: one local socket, no network.\n"
-                                   "Listen " + m_socket + "\n"
-                                   "LogLevel info\n"
-                                   "WebInterface No\n"
-                                   "Browsing No\n"
-                                   "DefaultAuthType None\n"
-                                   "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
-                                   "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n") &&
-                         WriteFile(d + "/cups-files.conf",
-                                   "ServerRoot " + d + "\n"
-                                   "RequestRoot " + d + "/spool\n"
-                                   "CacheDir " + d + "/cache\n"
-                                   "StateDir " + d + "/state\n"
-                                   "TempDir " + d + "/tmp\n"
-                                   "AccessLog " + d + "/log/access_log\n"
-                                   "ErrorLog " + m_errorLog + "\n"
-                                   "PageLog " + d + "/log/page_log\n"
-                                   "Printcap " + d + "/printcap\n"
-                                   "User lp\nGroup lp\nSystemGroup root lpadmin\n"
-                                   // The print-chain tests read what a queue sends its printer from a file.
-                                   "FileDevice Yes\n");
+    const bool written =
+        WriteFile(d + "/cupsd.conf",
+                  "# A scheduler for the printing tests only: one local socket, no network.\n"
+                  "Listen " +
+                      m_socket +
+                      "\n"
+                      "LogLevel info\n"
+                      "WebInterface No\n"
+                      "Browsing No\n"
+                      "DefaultAuthType None\n"
+                      "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                      "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n") &&
+        WriteFile(d + "/cups-files.conf", "ServerRoot " + d +
+                                              "\n"
+                                              "RequestRoot " +
+                                              d +
+                                              "/spool\n"
+                                              "CacheDir " +
+                                              d +
+                                              "/cache\n"
+                                              "StateDir " +
+                                              d +
+                                              "/state\n"
+                                              "TempDir " +
+                                              d +
+                                              "/tmp\n"
+                                              "AccessLog " +
+                                              d +
+                                              "/log/access_log\n"
+                                              "ErrorLog " +
+                                              m_errorLog +
+                                              "\n"
+                                              "PageLog " +
+                                              d +
+                                              "/log/page_log\n"
+                                              "Printcap " +
+                                              d +
+                                              "/printcap\n"
+                                              "User lp\nGroup lp\nSystemGroup root lpadmin\n"
+                                              // The print-chain tests read what a queue sends its printer from a file.
+                                              "FileDevice Yes\n");
     if (!written) {
         why = "cannot write the scheduler's configuration";
         return false;
@@ -199,8 +218,8 @@ bool CupsTestServer::StartPrivate(std::string& why) {
     m_outputDir = d + "/pdf";
     // The Debian default renders through Ghostscript, which turns text into
     // outlines; poppler's renderer keeps the text, so the tests can read it.
-    if (!RunTool(std::string(kLpadmin) + " -p " + m_queue + " -v " + DeviceUri() + " -E -P " +
-                 kCupsPdfPpd + " -o pdftops-renderer-default=pdftocairo")) {
+    if (!RunTool(std::string(kLpadmin) + " -p " + m_queue + " -v " + DeviceUri() + " -E -P " + kCupsPdfPpd +
+                 " -o pdftops-renderer-default=pdftocairo")) {
         why = "lpadmin could not create the queue";
         return false;
     }
@@ -234,8 +253,8 @@ bool CupsTestServer::WaitUntilAnswering(std::chrono::seconds timeout) const {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     do {
         if (m_pid > 0 && waitpid(m_pid, nullptr, WNOHANG) == m_pid) return false;  // it gave up
-        if (http_t* http = httpConnect2(m_socket.c_str(), 0, nullptr, AF_LOCAL, HTTP_ENCRYPTION_IF_REQUESTED, 1, 500,
-                                        nullptr)) {
+        if (http_t* http =
+                httpConnect2(m_socket.c_str(), 0, nullptr, AF_LOCAL, HTTP_ENCRYPTION_IF_REQUESTED, 1, 500, nullptr)) {
             httpClose(http);
             return true;
         }
@@ -287,7 +306,7 @@ std::optional<CupsJobInfo> CupsTestServer::FindJob(int id, const std::string& qu
 }
 
 std::optional<CupsJobInfo> CupsTestServer::WaitForJobEnd(int id, std::chrono::seconds timeout,
-                                                          const std::string& queue) const {
+                                                         const std::string& queue) const {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     std::optional<CupsJobInfo> job;
     do {

@@ -61,8 +61,7 @@ public:
     // The PDF cups-pdf wrote for the job: the newest PDF in the output folder,
     // written at or after `since`, whose name carries the job number when
     // cups-pdf labels its files. Waits at most `timeout`; empty when none came.
-    std::string WaitForJobPdf(int id, std::chrono::system_clock::time_point since,
-                              std::chrono::seconds timeout) const;
+    std::string WaitForJobPdf(int id, std::chrono::system_clock::time_point since, std::chrono::seconds timeout) const;
     // The last lines of the scheduler's error log, for failure messages.
     std::string LogTail() const;
 
@@ -80,14 +79,14 @@ private:
     bool WaitUntilAnswering(std::chrono::seconds timeout) const;
     void StopScheduler();
 
-    std::string m_dir;         // the private scheduler's folder
-    std::string m_socket;      // what CUPS_SERVER names
+    std::string m_dir;     // the private scheduler's folder
+    std::string m_socket;  // what CUPS_SERVER names
     std::string m_queue;
     // The private server's cups-pdf instance and its settings file in /etc/cups.
     std::string m_instance;
     std::string m_instanceConf;
     std::string m_outputDir;
     std::string m_errorLog;
-    pid_t m_pid = -1;          // the scheduler started here, if any
+    pid_t m_pid = -1;  // the scheduler started here, if any
     bool m_private = false;
 };

@@ -139,7 +139,8 @@ TEST(PdfPrintJob, SinkFailureIsTheJobsErrorAndAbortsIt) {
 // job outright, or fail at a given write.
 class MemoryPrintHost : public qv::print::PdfPrintHost {
 public:
-    MemoryPrintHost(SinkLog& log, int failAtWrite, bool refuse) : m_log(log), m_failAt(failAtWrite), m_bRefuse(refuse) {}
+    MemoryPrintHost(SinkLog& log, int failAtWrite, bool refuse)
+        : m_log(log), m_failAt(failAtWrite), m_bRefuse(refuse) {}
     bool DefaultPrinter(QvPrintDialog& dialog) override {
         dialog.deviceName = "Desk";
         return true;
@@ -169,10 +170,10 @@ TEST(PdfPrintHost, TheFirstFailureIsKeptInTheSinksWordsAndNothingEscapes) {
     };
     const std::string fire = "Can't print to 'Desk': the paper caught fire";
     // The document's bytes go out page by page: write 1 is the first page.
-    for (const Case& c : {Case{"printed", 0, false, std::nullopt, 3},
-                          Case{"refused", 0, true, "Can't print to 'Desk': the queue is paused", 0},
-                          Case{"fails at the first page", 1, false, fire, 0},
-                          Case{"fails at the second page", 2, false, fire, 1}}) {
+    for (const Case& c :
+         {Case{"printed", 0, false, std::nullopt, 3},
+          Case{"refused", 0, true, "Can't print to 'Desk': the queue is paused", 0},
+          Case{"fails at the first page", 1, false, fire, 0}, Case{"fails at the second page", 2, false, fire, 1}}) {
         SCOPED_TRACE(c.what);
         qv::test::SettingsGuard settings;
         SinkLog sink;

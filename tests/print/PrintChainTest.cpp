@@ -46,8 +46,12 @@ std::string PrinterDescription(const std::string& model, const std::string& extr
            "*FormatVersion: \"4.3\"\n*FileVersion: \"1.0\"\n"
            "*LanguageVersion: English\n*LanguageEncoding: ISOLatin1\n"
            "*PCFileName: \"QVTEST.PPD\"\n*Manufacturer: \"Generic\"\n"
-           "*Product: \"(" + model + ")\"\n*ModelName: \"" + model + "\"\n"
-           "*ShortNickName: \"" + model + "\"\n*NickName: \"" + model + "\"\n"
+           "*Product: \"(" +
+           model + ")\"\n*ModelName: \"" + model +
+           "\"\n"
+           "*ShortNickName: \"" +
+           model + "\"\n*NickName: \"" + model +
+           "\"\n"
            "*PSVersion: \"(3010.000) 0\"\n*LanguageLevel: \"3\"\n"
            "*ColorDevice: False\n*DefaultColorSpace: Gray\n*FileSystem: False\n*Throughput: \"1\"\n"
            "*LandscapeOrientation: Plus90\n*TTRasterizer: Type42\n"
@@ -73,7 +77,9 @@ std::string PrinterDescription(const std::string& model, const std::string& extr
 // runs on the PDF (after pdftopdf) and sends straight to the device.
 std::string RasterPrinterLines(const std::string& filter) {
     return "*cupsVersion: 2.4\n"
-           "*cupsFilter2: \"application/vnd.cups-pdf application/vnd.cups-raster 0 " + filter + "\"\n"
+           "*cupsFilter2: \"application/vnd.cups-pdf application/vnd.cups-raster 0 " +
+           filter +
+           "\"\n"
            "*OpenUI *ColorModel/Color Mode: PickOne\n*OrderDependency: 10 AnySetup *ColorModel\n"
            "*DefaultColorModel: Gray\n"
            "*ColorModel Gray/Grayscale: \"<</cupsColorOrder 0/cupsColorSpace 18/cupsBitsPerColor 8>>setpagedevice\"\n"
@@ -89,7 +95,7 @@ std::optional<InkMap> ReadRasterPage(const std::string& path, std::string& why) 
         return std::nullopt;
     }
     std::unique_ptr<cups_raster_t, void (*)(cups_raster_t*)> raster(cupsRasterOpen(fd, CUPS_RASTER_READ),
-                                                                     cupsRasterClose);
+                                                                    cupsRasterClose);
     std::optional<InkMap> page;
     cups_page_header2_t header{};
     if (!raster || !cupsRasterReadHeader2(raster.get(), &header)) {
@@ -145,11 +151,20 @@ struct PrinterKind {
 
 const std::vector<PrinterKind>& PrinterKinds() {
     static const std::vector<PrinterKind> kinds = {
-        {"PostScript printer", "QvChainPostScript", "", false,
+        {"PostScript printer",
+         "QvChainPostScript",
+         "",
+         false,
          {"pdftopdf cups-filters-core-drivers", "pdftops cups-filters-core-drivers"}},
-        {"raster printer through Ghostscript", "QvChainGsRaster", RasterPrinterLines("gstoraster"), true,
+        {"raster printer through Ghostscript",
+         "QvChainGsRaster",
+         RasterPrinterLines("gstoraster"),
+         true,
          {"pdftopdf cups-filters-core-drivers", "gstoraster cups-filters"}},
-        {"raster printer through poppler", "QvChainPopplerRaster", RasterPrinterLines("pdftoraster"), true,
+        {"raster printer through poppler",
+         "QvChainPopplerRaster",
+         RasterPrinterLines("pdftoraster"),
+         true,
          {"pdftopdf cups-filters-core-drivers", "pdftoraster cups-filters-core-drivers"}},
     };
     return kinds;
@@ -207,10 +222,11 @@ TEST(PrintChain, EveryGlyphReachesThePrinterWhereThePreviewDrawsIt) {
     for (const Submitted& submitted : jobs) {
         const PrinterKind& kind = *submitted.kind;
         const std::optional<CupsJobInfo> end = server->WaitForJobEnd(submitted.job, kJobTimeout, kind.queue);
-        ASSERT_TRUE(end && end->state == IPP_JSTATE_COMPLETED)
-            << kind.name << ": the job did not complete\n" << server->LogTail();
+        ASSERT_TRUE(end && end->state == IPP_JSTATE_COMPLETED) << kind.name << ": the job did not complete\n"
+                                                               << server->LogTail();
         std::string why;
-        const std::optional<InkMap> printed = ReadPrinterOutput(submitted.output, kind.raster, scratch.PathOf("printed.png"), why);
+        const std::optional<InkMap> printed =
+            ReadPrinterOutput(submitted.output, kind.raster, scratch.PathOf("printed.png"), why);
         ASSERT_TRUE(printed) << kind.name << ": " << why;
         const TextComparison c = CompareText(reference, *printed, kDpi);
         for (const std::string& fault : c.faults) ADD_FAILURE() << kind.name << ": " << fault;

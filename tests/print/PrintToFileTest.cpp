@@ -52,8 +52,8 @@ TEST(PrintToFile, PaperFollowsThePageSetup) {
 TEST(PrintToFile, FailuresLeaveNoFileAndSayWhy) {
     ScratchDir dir;
     const std::string missing = dir / "no/such/folder/job.pdf";
-    const qv::test::RunResult unwritable = RunQuorvane(
-        {"print", PrintFixture("three_pages.qvrp"), PrintFixture("three_pages.xml"), "--to-file", missing});
+    const qv::test::RunResult unwritable =
+        RunQuorvane({"print", PrintFixture("three_pages.qvrp"), PrintFixture("three_pages.xml"), "--to-file", missing});
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.err, "The file \"" + missing + "\" cannot be written: No such file or directory\n");
 
@@ -65,9 +65,8 @@ TEST(PrintToFile, FailuresLeaveNoFileAndSayWhy) {
     EXPECT_NE(broken.err, "");
     EXPECT_TRUE(dir.Files().empty());
 
-    const qv::test::RunResult both = RunQuorvane(
-        {"print", PrintFixture("three_pages.qvrp"), PrintFixture("three_pages.xml"), "--to-file", out, "--printer",
-         "X"});
+    const qv::test::RunResult both = RunQuorvane({"print", PrintFixture("three_pages.qvrp"),
+                                                  PrintFixture("three_pages.xml"), "--to-file", out, "--printer", "X"});
     EXPECT_EQ(both.status, 2);
     EXPECT_TRUE(dir.Files().empty());
 }
@@ -118,7 +117,8 @@ TEST(PrintWithoutScheduler, SaysNoPrintServerAnswersAndHowToPrintToAFile) {
     ASSERT_GT(deaf.Port(), 0);
     const std::string socketPath = dir / "no-scheduler.sock";
     const std::string tcp = "127.0.0.1:" + std::to_string(deaf.Port());
-    const std::string hint = ": start CUPS, or name the server with CUPS_SERVER, or print to a file with --to-file FILE.pdf\n";
+    const std::string hint =
+        ": start CUPS, or name the server with CUPS_SERVER, or print to a file with --to-file FILE.pdf\n";
     const struct {
         std::string server;
         std::vector<std::string> extra;
@@ -126,7 +126,9 @@ TEST(PrintWithoutScheduler, SaysNoPrintServerAnswersAndHowToPrintToAFile) {
     } cases[] = {
         {socketPath, {}, "No print server answers at " + socketPath + hint},
         {tcp, {}, "No print server answers at " + tcp + hint},
-        {socketPath, {"--printer", "office"}, "Can't print to 'office'. No print server answers at " + socketPath + hint},
+        {socketPath,
+         {"--printer", "office"},
+         "Can't print to 'office'. No print server answers at " + socketPath + hint},
         {tcp, {"--printer", "office"}, "Can't print to 'office'. No print server answers at " + tcp + hint},
     };
     for (const auto& c : cases) {

@@ -104,14 +104,16 @@ TEST(HostileFiles, EntityBombsAreStoppedByTheParser) {
     ScratchDir dir;
     const std::string data = dir.Write("data.xml", "<r/>");
     const std::string report = dir.Write("report.qvrp", Template("<Block><Text width=\"50mm\">x</Text></Block>"));
-    const std::string bombTemplate = dir.Write(
-        "bomb.qvrp", Laughs("XmlTemplateReport", "<XmlTemplateReport qvr-version='&lol9;'><Styles><Style/></Styles>"
-                                                 "<PageHeader/><PageFooter/></XmlTemplateReport>"));
+    const std::string bombTemplate =
+        dir.Write("bomb.qvrp", Laughs("XmlTemplateReport",
+                                      "<XmlTemplateReport qvr-version='&lol9;'><Styles><Style/></Styles>"
+                                      "<PageHeader/><PageFooter/></XmlTemplateReport>"));
     const std::string bombData = dir.Write("bomb.xml", Laughs("lolz", "<lolz>&lol9;</lolz>"));
-    for (const auto& [t, d, file] : {std::tuple{bombTemplate, data, bombTemplate}, std::tuple{report, bombData, bombData}}) {
+    for (const auto& [t, d, file] :
+         {std::tuple{bombTemplate, data, bombTemplate}, std::tuple{report, bombData, bombData}}) {
         const std::string error = RunReport(t, d).error;
-        EXPECT_TRUE(StartsWith(error, "In file '" + file +
-                                          "' \nlimit on input amplification factor (from DTD and entities) breached"))
+        EXPECT_TRUE(StartsWith(
+            error, "In file '" + file + "' \nlimit on input amplification factor (from DTD and entities) breached"))
             << error;
     }
 }

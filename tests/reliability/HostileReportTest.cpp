@@ -31,9 +31,7 @@ uint32_t Crc32(const std::string& bytes) {
     return ~crc;
 }
 
-std::string BigEndian(uint32_t value) {
-    return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)};
-}
+std::string BigEndian(uint32_t value) { return {char(value >> 24), char(value >> 16), char(value >> 8), char(value)}; }
 
 std::string PngChunk(const std::string& type, const std::string& data) {
     return BigEndian(uint32_t(data.size())) + type + data + BigEndian(Crc32(type + data));
@@ -84,11 +82,11 @@ TEST(HostileReports, AbsurdPagesAndFontsEndInPagesOrInTheMaxPagesError) {
     } cases[] = {
         {"a 0 x 0 page: nothing ever fits", Template(kBodyText, "page-width=\"0\" page-height=\"0\""), kMaxPages},
         {"margins wider than the paper",
-         Template(kBodyText, "margin-left=\"300mm\" margin-right=\"300mm\" margin-top=\"200mm\" margin-bottom=\"200mm\""),
+         Template(kBodyText,
+                  "margin-left=\"300mm\" margin-right=\"300mm\" margin-top=\"200mm\" margin-bottom=\"200mm\""),
          kMaxPages},
-        {"font size 0", Template("<Block><Text style-name=\"sized\" width=\"100mm\">Hello</Text></Block>", "",
-                                 Styles("0")),
-         ""},
+        {"font size 0",
+         Template("<Block><Text style-name=\"sized\" width=\"100mm\">Hello</Text></Block>", "", Styles("0")), ""},
         {"font size 100,000 in the body: not one line fits",
          Template("<Block><Text style-name=\"sized\" width=\"100mm\">Hello</Text></Block>", "", Styles("100000")),
          kMaxPages},
@@ -114,9 +112,9 @@ TEST(HostileReports, AnElementThatNeverFitsStopsAtMaxPages) {
     ScratchDir dir;
     const std::string data = dir.Write("data.xml", "<r/>");
     const std::string report = dir.Write(
-        "report.qvrp", Template("<Block><Text style-name=\"sized\" width=\"100mm\">Hello</Text></Block>", "",
-                                Styles("100000"),
-                                "<Text left=\"0\" top=\"0\" width=\"100mm\" height=\"5mm\">[%qv_curpage%]</Text>"));
+        "report.qvrp",
+        Template("<Block><Text style-name=\"sized\" width=\"100mm\">Hello</Text></Block>", "", Styles("100000"),
+                 "<Text left=\"0\" top=\"0\" width=\"100mm\" height=\"5mm\">[%qv_curpage%]</Text>"));
     EXPECT_EQ(RunReport(report, data).error, kMaxPages);
 }
 
@@ -124,14 +122,14 @@ TEST(HostileReports, AMillionMaxPagesWithManyRowsFinishes) {
     ScratchDir dir;
     constexpr int kRows = 10000;
     std::string rows = "<root>";
-    for (int i = 1; i <= kRows; ++i) rows += "<row n='" + std::to_string(i) + "'>Row " + std::to_string(i) + " of the data</row>";
+    for (int i = 1; i <= kRows; ++i)
+        rows += "<row n='" + std::to_string(i) + "'>Row " + std::to_string(i) + " of the data</row>";
     rows += "</root>";
     const std::string data = dir.Write("rows.xml", rows);
     const std::string report = dir.Write(
-        "report.qvrp",
-        Template("<Block xml-element-name=\"row\"><Text xml-element-name=\"@n\" width=\"20mm\"/>"
-                 "<Text xml-element-name=\".\" left=\"20mm\" width=\"150mm\"/></Block>",
-                 "max-pages=\"1000000\""));
+        "report.qvrp", Template("<Block xml-element-name=\"row\"><Text xml-element-name=\"@n\" width=\"20mm\"/>"
+                                "<Text xml-element-name=\".\" left=\"20mm\" width=\"150mm\"/></Block>",
+                                "max-pages=\"1000000\""));
     const Outcome outcome = RunReport(report, data);
     EXPECT_EQ(outcome.error, "");
     // One line per row, a few dozen rows to a page, and a footer on each.
@@ -177,8 +175,8 @@ TEST(HostileReports, GarbageBase64AndDevicesPlaceNoPicture) {
 TEST(HostileReports, ATextLongerThanTheLimitIsRefused) {
     ScratchDir dir;
     const std::string longText(kMaxTextRunBytes + 1, 'a');
-    const std::string big = dir.Write("big.xml", "<r><big>" + longText + "</big><small>" + std::string(2000, 'b') +
-                                                     "</small></r>");
+    const std::string big =
+        dir.Write("big.xml", "<r><big>" + longText + "</big><small>" + std::string(2000, 'b') + "</small></r>");
     // A data text bound whole, and a short one repeated by fields.
     std::string fields;
     for (int i = 0; i < 3000; ++i) fields += "[%small%]";
@@ -202,11 +200,11 @@ TEST(HostileReports, ManyPageCountFieldsInOneTextAreFilledInOnePass) {
     std::string fields;
     for (int i = 0; i < 80000; ++i) fields += "[%qv_pages%] ";
     const auto started = std::chrono::steady_clock::now();
-    const Outcome outcome = RunReport(
-        dir.Write("report.qvrp",
-                  Template("<Block><Text style-name=\"sized\" width=\"190mm\">" + fields + "</Text></Block>", "",
-                           Styles("0"))),
-        data);
+    const Outcome outcome =
+        RunReport(dir.Write("report.qvrp",
+                            Template("<Block><Text style-name=\"sized\" width=\"190mm\">" + fields + "</Text></Block>",
+                                     "", Styles("0"))),
+                  data);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     EXPECT_EQ(outcome.error, "");
     EXPECT_EQ(outcome.pages, 1u);
@@ -217,10 +215,10 @@ TEST(HostileReports, APageOfMoreThanTheLimitOfPiecesIsRefused) {
     ScratchDir dir;
     // Lines of 2 units with no space around them, one per data element, all on
     // one page 25 m high.
-    const std::string report = dir.Write(
-        "report.qvrp", Template("<Block xml-element-name=\"r\"><Line left=\"0\" top=\"0\" width=\"10mm\" "
-                                "space-before=\"0\" space-after=\"0\"/></Block>",
-                                "page-height=\"25000mm\""));
+    const std::string report =
+        dir.Write("report.qvrp", Template("<Block xml-element-name=\"r\"><Line left=\"0\" top=\"0\" width=\"10mm\" "
+                                          "space-before=\"0\" space-after=\"0\"/></Block>",
+                                          "page-height=\"25000mm\""));
     std::string many = "<root>";
     for (size_t i = 0; i <= kMaxPiecesPerPage; ++i) many += "<r/>";
     many += "</root>";

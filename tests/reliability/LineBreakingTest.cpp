@@ -28,8 +28,7 @@ std::ostream& operator<<(std::ostream& out, const Line& line) {
 }
 
 // The plain rule, on MeasureRun alone.
-bool PlainNextLine(const CqvTextMetrics& metrics, const std::string& text, size_t& pos, int32_t maxWidth,
-                   Line& line) {
+bool PlainNextLine(const CqvTextMetrics& metrics, const std::string& text, size_t& pos, int32_t maxWidth, Line& line) {
     const double width = maxWidth;
     while (pos < text.size() && IsWhite(text[pos])) ++pos;
     if (pos >= text.size()) return false;
@@ -89,10 +88,26 @@ TEST_F(LineBreaking, FindsTheLinesOfThePlainRule) {
     // Pieces that exercise every break: words, hyphens (also doubled, leading
     // and trailing), runs of spaces and control characters, multi-byte and
     // four-byte UTF-8, stray continuation bytes, and words wider than any box.
-    const std::vector<std::string> pieces = {
-        "a", "word", "Wide", "-", "--", "a-b", "x-", "-y", " ", "  ", "\t", "\n", "\x01",
-        "\xC3\xA9t\xC3\xA9", "\xD0\x96\xD0\xB8", "\xF0\x9F\x90\x95", "\x80", "\xE2\x82",
-        std::string(30, 'W'), "re-e-e-e-entry"};
+    const std::vector<std::string> pieces = {"a",
+                                             "word",
+                                             "Wide",
+                                             "-",
+                                             "--",
+                                             "a-b",
+                                             "x-",
+                                             "-y",
+                                             " ",
+                                             "  ",
+                                             "\t",
+                                             "\n",
+                                             "\x01",
+                                             "\xC3\xA9t\xC3\xA9",
+                                             "\xD0\x96\xD0\xB8",
+                                             "\xF0\x9F\x90\x95",
+                                             "\x80",
+                                             "\xE2\x82",
+                                             std::string(30, 'W'),
+                                             "re-e-e-e-entry"};
     std::mt19937 random(7);
     for (int round = 0; round < 3000; ++round) {
         std::string text;

@@ -17,7 +17,7 @@ namespace qvrel {
 struct Outcome {
     std::string error;  // the CqvEx message; empty when the report was drawn
     size_t pages = 0;
-    size_t pieces = 0;  // on all pages
+    size_t pieces = 0;    // on all pages
     size_t textOuts = 0;  // lines of text drawn on all pages
 };
 
@@ -48,8 +48,7 @@ inline Outcome RunReport(const std::string& templatePath, const std::string& dat
 // A template of the given blocks on A4 with a 10-point default style and a
 // footer that shows the page count.
 inline std::string Template(const std::string& blocks, const std::string& rootAttributes = "",
-                            const std::string& styles = "",
-                            const std::string& header = "") {
+                            const std::string& styles = "", const std::string& header = "") {
     return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport " + rootAttributes +
            ">\n<Styles><Style name=\"default\" font-family=\"Arial\" font-size=\"10\"/>" + styles +
            "</Styles>\n<PageHeader height=\"10mm\">" + header +

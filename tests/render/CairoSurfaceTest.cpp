@@ -252,8 +252,7 @@ TEST_F(CairoSurfaceTest, PerPageFilesAreNamedByPageOnlyWhenThereAreSeveral) {
                 DrawLine(surface, 200, -200, u"Page", "Arial", 400, 42);
                 surface.EndPage();
                 // Nothing appears under the output's names before Finish.
-                for (const std::string& file : c.files)
-                    EXPECT_FALSE(fs::exists(PathOf(file))) << file;
+                for (const std::string& file : c.files) EXPECT_FALSE(fs::exists(PathOf(file))) << file;
             }
             surface.Finish();
         }
@@ -274,7 +273,8 @@ TEST_F(CairoSurfaceTest, PerPageFilesAreNamedByPageOnlyWhenThereAreSeveral) {
     }
     std::ifstream in(PathOf("a4.svg"));
     std::string svgText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    EXPECT_NE(svgText.find("width=\"595.275591pt\" height=\"841.889764pt\""), std::string::npos) << svgText.substr(0, 300);
+    EXPECT_NE(svgText.find("width=\"595.275591pt\" height=\"841.889764pt\""), std::string::npos)
+        << svgText.substr(0, 300);
 }
 
 TEST_F(CairoSurfaceTest, PageFileNames) {
@@ -284,12 +284,13 @@ TEST_F(CairoSurfaceTest, PageFileNames) {
         const char* expected;
     };
     const Case cases[] = {
-        {"/tmp/out.png", 1, 1, "/tmp/out.png"},   {"/tmp/out.png", 2, 5, "/tmp/out-2.png"},
-        {"out.svg", 1, 2, "out-1.svg"},           {"/a.b/report", 3, 4, "/a.b/report-3"},
+        {"/tmp/out.png", 1, 1, "/tmp/out.png"},
+        {"/tmp/out.png", 2, 5, "/tmp/out-2.png"},
+        {"out.svg", 1, 2, "out-1.svg"},
+        {"/a.b/report", 3, 4, "/a.b/report-3"},
         {"/tmp/x.tar.ps", 10, 12, "/tmp/x.tar-10.ps"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(CairoSurface::PageFileName(c.path, c.page, c.count), c.expected) << c.path;
+    for (const Case& c : cases) EXPECT_EQ(CairoSurface::PageFileName(c.path, c.page, c.count), c.expected) << c.path;
 }
 
 TEST_F(CairoSurfaceTest, AbandonedOutputLeavesNoFileBehind) {

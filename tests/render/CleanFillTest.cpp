@@ -39,23 +39,28 @@ TEST(CleanFillTest, LeavesOutOnlyARepeatOverUntouchedFill) {
         {"reaching out of the rectangle", {{K::Fill, kCell}}, {10, 10, 101, 30}, kWhite, false},
         {"the latest fill counts", {{K::Fill, kCell}, {K::Fill, {0, 50, 100, 90}}}, {10, 10, 90, 30}, kWhite, false},
         {"beside clipped text", {{K::Fill, kCell}, {K::ClippedText, {0, 0, 40, 40}}}, {50, 10, 90, 30}, kWhite, true},
-        {"touching clipped text", {{K::Fill, kCell}, {K::ClippedText, {0, 0, 40, 40}}}, {40, 10, 90, 30}, kWhite,
+        {"touching clipped text",
+         {{K::Fill, kCell}, {K::ClippedText, {0, 0, 40, 40}}},
+         {40, 10, 90, 30},
+         kWhite,
          false},
         {"over clipped text", {{K::Fill, kCell}, {K::ClippedText, {0, 0, 40, 40}}}, {10, 10, 30, 30}, kWhite, false},
-        {"after unclipped text", {{K::Fill, kCell}, {K::UnclippedText, {0, 0, 40, 40}}}, {50, 10, 90, 30}, kWhite,
+        {"after unclipped text",
+         {{K::Fill, kCell}, {K::UnclippedText, {0, 0, 40, 40}}},
+         {50, 10, 90, 30},
+         kWhite,
          false},
         {"after other drawing", {{K::Fill, kCell}, {K::Other, {}}}, {10, 10, 90, 30}, kWhite, false},
-        {"text before any fill", {{K::ClippedText, {0, 0, 40, 40}}, {K::Fill, kCell}}, {10, 10, 30, 30}, kWhite,
-         true},
+        {"text before any fill", {{K::ClippedText, {0, 0, 40, 40}}, {K::Fill, kCell}}, {10, 10, 30, 30}, kWhite, true},
     };
     for (const Case& c : cases) {
         CleanFill fill;
         for (const Step& step : c.drawn) {
             switch (step.kind) {
-                case K::Fill: fill.Filled(step.box, kWhite); break;
-                case K::ClippedText: fill.TextDrawn(step.box, true); break;
-                case K::UnclippedText: fill.TextDrawn(step.box, false); break;
-                case K::Other: fill.Forget(); break;
+            case K::Fill: fill.Filled(step.box, kWhite); break;
+            case K::ClippedText: fill.TextDrawn(step.box, true); break;
+            case K::UnclippedText: fill.TextDrawn(step.box, false); break;
+            case K::Other: fill.Forget(); break;
             }
         }
         EXPECT_EQ(fill.AlreadyFilled(c.box, c.color), c.alreadyFilled) << c.name;

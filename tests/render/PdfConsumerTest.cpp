@@ -81,10 +81,8 @@ std::map<uint32_t, double> Widths(const std::string& cidFont) {
         int closes = 0;
         while (!token.empty() && token.back() == ']') ++closes, token.pop_back();
         if (!token.empty()) {
-            if (inRun)
-                widths[next++] = std::stod(token);
-            else
-                next = static_cast<uint32_t>(std::stoul(token));
+            if (inRun) widths[next++] = std::stod(token);
+            else next = static_cast<uint32_t>(std::stoul(token));
         }
         for (; closes > 0; --closes) {
             --depth;
@@ -185,12 +183,14 @@ TEST_F(PdfConsumerTest, PostScriptFromOurPdfRasterizesLikeThePdfItself) {
     }
     const std::string ps = PathOf("page.ps");
     // The PostScript page the size of the PDF's, not centred on the default paper.
-    const std::string warnings = Capture("pdftocairo -ps -origpagesizes " + ShellQuoted(pdf) + " " + ShellQuoted(ps) + " 2>&1");
+    const std::string warnings =
+        Capture("pdftocairo -ps -origpagesizes " + ShellQuoted(pdf) + " " + ShellQuoted(ps) + " 2>&1");
     EXPECT_EQ(warnings, "") << "pdftocairo -ps should read our PDF without a word";
     const int dpi = 150;
-    const std::string gsOut = Capture("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r" + std::to_string(dpi) +
-                                      " -dTextAlphaBits=4 -dGraphicsAlphaBits=4 -sOutputFile=" +
-                                      ShellQuoted(PathOf("gs.png")) + " " + ShellQuoted(ps) + " 2>&1");
+    const std::string gsOut =
+        Capture("gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r" + std::to_string(dpi) +
+                " -dTextAlphaBits=4 -dGraphicsAlphaBits=4 -sOutputFile=" + ShellQuoted(PathOf("gs.png")) + " " +
+                ShellQuoted(ps) + " 2>&1");
     EXPECT_EQ(gsOut, "") << "Ghostscript should read the PostScript without a word";
     Capture("pdftoppm -r " + std::to_string(dpi) + " -png -singlefile " + ShellQuoted(pdf) + " " +
             ShellQuoted(PathOf("poppler")));
@@ -264,7 +264,8 @@ const std::vector<Reader>& Readers() {
 // cut short makes each of them speak, so a reader that is missing or says
 // nothing about anything fails the test.
 TEST_F(PdfConsumerTest, EveryReaderTakesOurPdfWithoutAWord) {
-    if (ExitStatus("command -v mutool >/dev/null 2>&1") != 0) GTEST_SKIP() << "mutool is not installed (Debian package mupdf-tools)";
+    if (ExitStatus("command -v mutool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "mutool is not installed (Debian package mupdf-tools)";
     const std::string pdf = PathOf("ours.pdf");
     {
         PdfSurface surface = PdfSurface::File(pdf, kPrintedPageSize, kPrintedPageSize);
@@ -306,7 +307,8 @@ TEST_F(PdfConsumerTest, GlyphsReachingPastTheirAdvanceAreClippedAsInThePng) {
         const auto faces = qv::platform::ResolveFontFaces(s.family, s.weight, s.italic);
         const qv::platform::FontFile& file = *faces->Face(0).file;
         int32_t w = 0;
-        for (char16_t c : s.text) w += static_cast<int32_t>(file.DesignAdvance(c) * s.em / file.OutlineMetrics()->emSquare + 0.5);
+        for (char16_t c : s.text)
+            w += static_cast<int32_t>(file.DesignAdvance(c) * s.em / file.OutlineMetrics()->emSquare + 0.5);
         return w;
     };
     const Styled italicF{u"Elf", "Times New Roman", 400, true, 200};
@@ -345,7 +347,8 @@ TEST_F(PdfConsumerTest, GlyphsReachingPastTheirAdvanceAreClippedAsInThePng) {
             EXPECT_GT(image->DarkCount(left, 100, right, 400), 500) << c.name << " " << which;
             // The rasterizer may take in the pixel column on the clip's edge.
             EXPECT_EQ(image->DarkCount(0, 0, left - 1, 508), 0) << c.name << " " << which << ": ink left of the box";
-            EXPECT_EQ(image->DarkCount(right + 1, 0, 1016, 508), 0) << c.name << " " << which << ": ink right of the box";
+            EXPECT_EQ(image->DarkCount(right + 1, 0, 1016, 508), 0)
+                << c.name << " " << which << ": ink right of the box";
         }
         ASSERT_EQ(ExitStatus("qpdf --qdf --object-streams=disable " + ShellQuoted(pdf) + " " +
                              ShellQuoted(PathOf("plain.pdf"))),

@@ -144,7 +144,8 @@ TEST(PdfPaintListTest, LinesOnlyJoinOrDropWhenNothingDrawnBetweenTouchesThem) {
         twice.Stroke({{200, -100, 300, -100}});
         const std::string again = twice.Compose();
         EXPECT_EQ(again.find("200 -100 m 300 -100 l") != again.rfind("200 -100 m 300 -100 l"), c.separate)
-            << c.name << "\n" << again;
+            << c.name << "\n"
+            << again;
     }
 }
 

@@ -123,7 +123,8 @@ TEST_F(PdfSurfaceTest, EveryKindOfDrawingMakesAValidDocument) {
         surface.DrawPicture(translucent, {300, -900, 400, -1000}, 0, translucent->height);
         surface.Finish();
     }
-    EXPECT_EQ(ExitStatus("qpdf --check " + ShellQuoted(pdf) + " >/dev/null 2>&1"), 0) << Capture("qpdf --check " + ShellQuoted(pdf));
+    EXPECT_EQ(ExitStatus("qpdf --check " + ShellQuoted(pdf) + " >/dev/null 2>&1"), 0)
+        << Capture("qpdf --check " + ShellQuoted(pdf));
     const std::string bytes = ReadFile(pdf);
     EXPECT_EQ(bytes.rfind("%PDF-1.4\n%", 0), 0u);
     EXPECT_EQ(Occurrences(bytes, "/DCTDecode"), 1u);
@@ -159,8 +160,9 @@ TEST_F(PdfSurfaceTest, TextComesBackIncludingCyrillicAccentsAndOddCharacters) {
         EXPECT_EQ(surface.PageCount(), 2);
     }
     const std::string text = Capture("pdftotext -layout " + ShellQuoted(pdf) + " -");
-    for (const char* expected : {"Quarterly report", "Съешь же ещё этих булок", "Zoë’s café, naïve Ærøskøbing",
-                                 "one two three", "x\xEF\xBF\xBDy", "natural spacing", "FEEDy* 'yes' (EF)", "Second page"})
+    for (const char* expected :
+         {"Quarterly report", "Съешь же ещё этих булок", "Zoë’s café, naïve Ærøskøbing", "one two three",
+          "x\xEF\xBF\xBDy", "natural spacing", "FEEDy* 'yes' (EF)", "Second page"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
 
     const std::string info = Capture("pdfinfo " + ShellQuoted(pdf));
@@ -277,7 +279,8 @@ TEST_F(PdfSurfaceTest, OtherKindsOfFontsStillGiveValidDocumentsWithTheirText) {
             surface.Finish();
         }
         EXPECT_EQ(ExitStatus("qpdf --check " + ShellQuoted(pdf) + " >/dev/null 2>&1"), 0)
-            << c.family << "\n" << Capture("qpdf --check " + ShellQuoted(pdf));
+            << c.family << "\n"
+            << Capture("qpdf --check " + ShellQuoted(pdf));
         const std::string text = Capture("pdftotext " + ShellQuoted(pdf) + " -");
         EXPECT_NE(text.find("Seven quick jumps"), std::string::npos) << c.family << "\n" << text;
         const std::string fonts = Capture("pdffonts " + ShellQuoted(pdf));
@@ -332,18 +335,18 @@ TEST_F(PdfSurfaceTest, EveryFamilyAndEveryCharacterPrintsAndComesBack) {
         const size_t plus = line.find('+');
         if (plus != 6) continue;
         names.insert(line.substr(plus + 1, line.find(' ') - plus - 1));
-        const bool outline = line.find("CID TrueType") != std::string::npos ||
-                             line.find("CID Type 0C (OT)") != std::string::npos;
+        const bool outline =
+            line.find("CID TrueType") != std::string::npos || line.find("CID Type 0C (OT)") != std::string::npos;
         EXPECT_TRUE(outline) << line;
         EXPECT_NE(line.find(" yes yes yes "), std::string::npos) << "embedded, subset, with ToUnicode: " << line;
     }
     EXPECT_GE(names.size(), 7u) << fonts;
-    for (const char* face : {"LiberationSans", "LiberationSansNarrow", "DejaVuSans-Bold", "Carlito", "DejaVuSans",
-                             "LiberationSerif-Bold"})
+    for (const char* face :
+         {"LiberationSans", "LiberationSansNarrow", "DejaVuSans-Bold", "Carlito", "DejaVuSans", "LiberationSerif-Bold"})
         EXPECT_EQ(names.count(face), 1u) << face << "\n" << fonts;
-    EXPECT_TRUE(std::any_of(names.begin(), names.end(),
-                            [](const std::string& name) { return name.find("WenQuanYi") != std::string::npos; }))
-        << fonts;
+    EXPECT_TRUE(std::any_of(names.begin(), names.end(), [](const std::string& name) {
+        return name.find("WenQuanYi") != std::string::npos;
+    })) << fonts;
     EXPECT_EQ(fonts.find("Type 1"), std::string::npos) << fonts;
 }
 
@@ -400,7 +403,8 @@ TEST_F(PdfSurfaceTest, PagesRasterizeLikeCairosDrawing) {
     DrawScene(image);
     image.Finish();
     SaveImage(image, PathOf("cairo.png"));
-    Capture("pdftoppm -r " + std::to_string(dpi) + " -png -singlefile " + ShellQuoted(pdf) + " " + ShellQuoted(PathOf("poppler")));
+    Capture("pdftoppm -r " + std::to_string(dpi) + " -png -singlefile " + ShellQuoted(pdf) + " " +
+            ShellQuoted(PathOf("poppler")));
     PngImage cairo(PathOf("cairo.png")), poppler(PathOf("poppler.png"));
     ASSERT_TRUE(cairo.Ok() && poppler.Ok());
     ASSERT_EQ(poppler.Width(), side);
@@ -414,7 +418,6 @@ TEST_F(PdfSurfaceTest, PagesRasterizeLikeCairosDrawing) {
             for (int shift : {0, 8, 16})
                 worst = std::max(worst, std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)));
             differing += worst > 96;
-
         }
     EXPECT_LT(differing, side * side / 100) << "more than 1% of the pixels differ";
 
@@ -425,9 +428,8 @@ TEST_F(PdfSurfaceTest, PagesRasterizeLikeCairosDrawing) {
         int x0, y0, x1, y1;
     };
     const Region regions[] = {
-        {"bold heading", 20, 20, 380, 52},   {"regular line", 20, 60, 380, 84},  {"Times line", 20, 84, 380, 108},
-        {"underlined", 20, 108, 380, 130},   {"clipped glyphs", 236, 258, 355, 292},
-        {"blue line", 20, 312, 380, 340},
+        {"bold heading", 20, 20, 380, 52}, {"regular line", 20, 60, 380, 84},      {"Times line", 20, 84, 380, 108},
+        {"underlined", 20, 108, 380, 130}, {"clipped glyphs", 236, 258, 355, 292}, {"blue line", 20, 312, 380, 340},
     };
     for (const Region& r : regions) {
         const int k = dpi / 100;
@@ -449,7 +451,8 @@ TEST_F(PdfSurfaceTest, ClippedTextStaysInsideItsBoxAndFittingTextIsNotClipped) {
         surface.SetBkColor(QvRgb(255, 255, 255));
         // Lines whose cells fit their boxes need no clip.
         for (int32_t top : {-300, -360, -420})
-            DrawLine(surface, 100, top, u"fits", "Arial", 400, 42, kTextOpaque | kTextClipped, {90, top, 400, top - 60});
+            DrawLine(surface, 100, top, u"fits", "Arial", 400, 42, kTextOpaque | kTextClipped,
+                     {90, top, 400, top - 60});
         surface.Finish();
     }
     Capture("pdftoppm -r 254 -png -singlefile " + ShellQuoted(pdf) + " " + ShellQuoted(PathOf("page")));
@@ -467,7 +470,9 @@ TEST_F(PdfSurfaceTest, ClippedTextStaysInsideItsBoxAndFittingTextIsNotClipped) {
             redOutside += image.At(x, y) == 0xFF0000u && !(x >= 99 && x <= 400 && y >= 99 && y <= 180);
     EXPECT_EQ(redOutside, 0);
 
-    ASSERT_EQ(ExitStatus("qpdf --qdf --object-streams=disable " + ShellQuoted(pdf) + " " + ShellQuoted(PathOf("plain.pdf"))), 0);
+    ASSERT_EQ(
+        ExitStatus("qpdf --qdf --object-streams=disable " + ShellQuoted(pdf) + " " + ShellQuoted(PathOf("plain.pdf"))),
+        0);
     EXPECT_EQ(Occurrences(ReadFile(PathOf("plain.pdf")), " W n"), 1u) << "only the overflowing line is clipped";
 }
 
@@ -509,7 +514,8 @@ TEST_F(PdfSurfaceTest, WorkerThreadsWriteTheSameBytesAsOneThread) {
     EXPECT_TRUE(files[2] == files[0]) << "four threads";
     EXPECT_TRUE(streamed == files[0]) << "a stream, three threads";
     const std::string pdf = PathOf("threads-4.pdf");
-    EXPECT_EQ(ExitStatus("qpdf --check " + ShellQuoted(pdf) + " >/dev/null 2>&1"), 0) << Capture("qpdf --check " + ShellQuoted(pdf));
+    EXPECT_EQ(ExitStatus("qpdf --check " + ShellQuoted(pdf) + " >/dev/null 2>&1"), 0)
+        << Capture("qpdf --check " + ShellQuoted(pdf));
 }
 
 TEST_F(PdfSurfaceTest, AStreamGetsTheSameBytesAsAFile) {
@@ -627,9 +633,18 @@ TEST(PdfNumber, ShortestSpellingUpToTheDecimalsAsked) {
         const char* expected;
     };
     const Case cases[] = {
-        {0, 3, "0"},        {12, 3, "12"},         {-2970, 2, "-2970"},     {0.5, 3, "0.5"},
-        {-0.25, 3, "-0.25"}, {841.889764, 3, "841.89"}, {31.6796875, 2, "31.68"}, {1.0004, 3, "1"},
-        {-0.0004, 3, "0"},  {0.283464567, 6, "0.283465"}, {1234.5, 0, "1235"},  {-7.05, 1, "-7.1"},
+        {0, 3, "0"},
+        {12, 3, "12"},
+        {-2970, 2, "-2970"},
+        {0.5, 3, "0.5"},
+        {-0.25, 3, "-0.25"},
+        {841.889764, 3, "841.89"},
+        {31.6796875, 2, "31.68"},
+        {1.0004, 3, "1"},
+        {-0.0004, 3, "0"},
+        {0.283464567, 6, "0.283465"},
+        {1234.5, 0, "1235"},
+        {-7.05, 1, "-7.1"},
     };
     for (const Case& c : cases) {
         std::string out;

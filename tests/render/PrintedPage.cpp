@@ -122,10 +122,12 @@ InkMap InkMap::FromArgb(const unsigned char* data, int width, int height, int st
 }
 
 std::string TextComparison::Summary() const {
-    std::string text = "page shift " + std::to_string(shiftX) + "," + std::to_string(shiftY) + " px; " + std::to_string(differing) + " pixels of " + std::to_string(textRows) + " text rows differ in darkness; " +
-           std::to_string(unmatched) + " of " + std::to_string(edges) + " glyph edges unmatched (" +
-           std::to_string(joined) + " more inside glyphs joined by anti-aliasing), worst matched edge offset " + std::to_string(worstMatched) +
-           " px, worst line box offset " + std::to_string(worstLine) + " px";
+    std::string text = "page shift " + std::to_string(shiftX) + "," + std::to_string(shiftY) + " px; " +
+                       std::to_string(differing) + " pixels of " + std::to_string(textRows) +
+                       " text rows differ in darkness; " + std::to_string(unmatched) + " of " + std::to_string(edges) +
+                       " glyph edges unmatched (" + std::to_string(joined) +
+                       " more inside glyphs joined by anti-aliasing), worst matched edge offset " +
+                       std::to_string(worstMatched) + " px, worst line box offset " + std::to_string(worstLine) + " px";
     if (!unmatchedAt.empty()) {
         text += "; unmatched at";
         for (const std::string& at : unmatchedAt) text += " " + at;
@@ -207,12 +209,9 @@ TextComparison CompareText(const InkMap& reference, const InkMap& actual, int dp
                     joined = joined || (other.x0 < edge - 1 && other.x1 > edge + 1);
                 }
                 ++result.edges;
-                if (nearest <= 1)
-                    result.worstMatched = std::max(result.worstMatched, nearest);
-                else if (joined)
-                    ++result.joined;
-                else
-                    ++result.unmatched, result.unmatchedAt.push_back(std::to_string(edge) + "," + std::to_string(y0));
+                if (nearest <= 1) result.worstMatched = std::max(result.worstMatched, nearest);
+                else if (joined) ++result.joined;
+                else ++result.unmatched, result.unmatchedAt.push_back(std::to_string(edge) + "," + std::to_string(y0));
             }
     }
     return result;

@@ -52,18 +52,18 @@ private:
 
 // How far a rasterization of the printed page strays from the reference.
 struct TextComparison {
-    int textRows = 0;      // rows holding the lines of text (the picture below is left out)
+    int textRows = 0;  // rows holding the lines of text (the picture below is left out)
     // The whole page's shift, the median of the lines' ink boxes' shifts: a
     // rasterizer's own pixel-centre rounding. Glyphs are compared after it.
     int shiftX = 0, shiftY = 0;
-    int differing = 0;     // pixels of those rows that are ink in one image only
-    int edges = 0;         // left and right edges of the reference's runs of glyphs
-    int joined = 0;        // edges inside a run of the other image: glyphs that touch there
-    int unmatched = 0;     // other edges with no edge of the other image within a pixel
+    int differing = 0;                     // pixels of those rows that are ink in one image only
+    int edges = 0;                         // left and right edges of the reference's runs of glyphs
+    int joined = 0;                        // edges inside a run of the other image: glyphs that touch there
+    int unmatched = 0;                     // other edges with no edge of the other image within a pixel
     std::vector<std::string> unmatchedAt;  // their column and line's top row
-    int worstMatched = 0;  // the largest offset of a matched edge, in pixels
-    int worstLine = 0;     // the largest offset of a line's ink box (down: in halves)
-    std::vector<std::string> faults;  // lines whose ink is elsewhere, one sentence each
+    int worstMatched = 0;                  // the largest offset of a matched edge, in pixels
+    int worstLine = 0;                     // the largest offset of a line's ink box (down: in halves)
+    std::vector<std::string> faults;       // lines whose ink is elsewhere, one sentence each
     std::string Summary() const;
 };
 

@@ -23,11 +23,10 @@ TEST(RecordingSurface, RecordsEveryCallInOrderWithItsArguments) {
     surface.LineTo(30, -20);
     surface.Rectangle({0, 0, 50, -60});
 
-    const std::vector<Kind> kinds = {Kind::SelectFont, Kind::SetTextColor, Kind::SetBkColor, Kind::TextOut,
-                                     Kind::FillSolidRect, Kind::MoveTo, Kind::LineTo, Kind::Rectangle};
+    const std::vector<Kind> kinds = {Kind::SelectFont,    Kind::SetTextColor, Kind::SetBkColor, Kind::TextOut,
+                                     Kind::FillSolidRect, Kind::MoveTo,       Kind::LineTo,     Kind::Rectangle};
     ASSERT_EQ(surface.Calls().size(), kinds.size());
-    for (size_t i = 0; i < kinds.size(); ++i)
-        EXPECT_EQ(surface.Calls()[i].kind, kinds[i]) << i;
+    for (size_t i = 0; i < kinds.size(); ++i) EXPECT_EQ(surface.Calls()[i].kind, kinds[i]) << i;
 
     const auto& calls = surface.Calls();
     EXPECT_EQ(calls[0].font, bold);
@@ -67,7 +66,9 @@ TEST(RecordingSurface, TextWithoutAdvancesAndBrokenSurrogates) {
     const RecordedCall& call = surface.Calls().at(0);
     EXPECT_TRUE(call.advances.empty());
     EXPECT_EQ(call.text.size(), 4u);
-    EXPECT_EQ(call.utf8, "a\xEF\xBF\xBD" "b\xEF\xBF\xBD");
+    EXPECT_EQ(call.utf8,
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
     EXPECT_EQ(surface.LogPixelsY(), 254);
 }
 

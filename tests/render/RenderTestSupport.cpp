@@ -59,9 +59,8 @@ int PngImage::DarkCount(int x0, int y0, int x1, int y1) const {
 }
 
 void SaveImage(CairoSurface& surface, const std::string& path) {
-    const qv::render::CairoSurfacePtr png(cairo_image_surface_create_for_data(surface.ImageData(), CAIRO_FORMAT_ARGB32,
-                                                                              surface.ImageWidth(), surface.ImageHeight(),
-                                                                              surface.ImageStride()));
+    const qv::render::CairoSurfacePtr png(cairo_image_surface_create_for_data(
+        surface.ImageData(), CAIRO_FORMAT_ARGB32, surface.ImageWidth(), surface.ImageHeight(), surface.ImageStride()));
     cairo_surface_write_to_png(png.get(), path.c_str());
 }
 

@@ -23,9 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // A compiled locale is a folder with one file per category.
-bool IsBuilt(const fs::path& folder) {
-    return fs::exists(folder / "LC_CTYPE") && fs::exists(folder / "LC_NUMERIC");
-}
+bool IsBuilt(const fs::path& folder) { return fs::exists(folder / "LC_CTYPE") && fs::exists(folder / "LC_NUMERIC"); }
 
 std::string FindLocaledef() {
     std::string path = std::getenv("PATH") ? std::getenv("PATH") : "";

@@ -15,17 +15,24 @@ TEST(CodePageTable, HoldsAllRowsInStoredOrder) {
         int32_t codePage;
         int32_t family;
     } rows[] = {
-        {1, "asmo-708", 708, 1256},          {21, "cp866", 866, 1251},
-        {26, "windows-1251", 1251, 1251},    {39, "x-ebcdic-arabic", 20420, 1256},
+        {1, "asmo-708", 708, 1256},
+        {21, "cp866", 866, 1251},
+        {26, "windows-1251", 1251, 1251},
+        {39, "x-ebcdic-arabic", 20420, 1256},
         {40, "x-ebcdic-cyrillicrussian", 20880, 1251},
         {45, "x-ebcdic-finlandsweden-euro", 1143, 1252},
         {46, "x-ebcdic-finlandsweden-euro", 1143, 1252},
         {58, "x-ebcdic-japaneseandkana", 50930, 932},
-        {78, "x-iscii-as", 57006, 57006},    {79, "x-iscii-be", 57003, 57003},
-        {89, "iso-2022-jp", 50220, 932},     {90, "iso-2022-jp", 50222, 932},
-        {91, "csiso2022jp", 50221, 932},     {104, "windows-874", 874, 874},
-        {109, "utf-7", 65000, 1200},         {110, "utf-8", 65001, 1200},
-        {115, "iso-8859-1", 28591, 1252},    {117, "windows-1252", 1252, 1252},
+        {78, "x-iscii-as", 57006, 57006},
+        {79, "x-iscii-be", 57003, 57003},
+        {89, "iso-2022-jp", 50220, 932},
+        {90, "iso-2022-jp", 50222, 932},
+        {91, "csiso2022jp", 50221, 932},
+        {104, "windows-874", 874, 874},
+        {109, "utf-7", 65000, 1200},
+        {110, "utf-8", 65001, 1200},
+        {115, "iso-8859-1", 28591, 1252},
+        {117, "windows-1252", 1252, 1252},
     };
     for (const Row& row : rows) {
         const CodePageEntry& entry = table[row.number - 1];
@@ -62,10 +69,9 @@ TEST(CharsetForCodePage, MapsTheWindowsPagesAndDefaultsToOne) {
         int32_t codePage;
         int32_t charset;
     } cases[] = {
-        {874, 222},  {932, 128},  {936, 134},  {949, 129},  {950, 136},
-        {1250, 238}, {1251, 204}, {1252, 0},   {1253, 161}, {1254, 162},
-        {1255, 177}, {1256, 178}, {1257, 186}, {1258, 163}, {1361, 130},
-        {65001, 1},  {28591, 1},  {0, 1},      {-1, 1},
+        {874, 222},  {932, 128},  {936, 134},  {949, 129},  {950, 136},  {1250, 238}, {1251, 204},
+        {1252, 0},   {1253, 161}, {1254, 162}, {1255, 177}, {1256, 178}, {1257, 186}, {1258, 163},
+        {1361, 130}, {65001, 1},  {28591, 1},  {0, 1},      {-1, 1},
     };
     for (const Case& c : cases) EXPECT_EQ(CharsetForCodePage(c.codePage), c.charset) << c.codePage;
 }

@@ -24,7 +24,8 @@ using qvtest::kSanitizedAllocator;
 std::string FirstDifference(const TiXmlElement* element, QvDataElement data, const std::string& where = "") {
     for (; element && data; element = element->NextSiblingElement(), data = qv::xml::NextSiblingElement(data)) {
         const std::string here = where + "/" + element->ValueStr();
-        if (*qv::xml::ElementName(data) != element->ValueStr()) return here + ": name " + std::string(*qv::xml::ElementName(data));
+        if (*qv::xml::ElementName(data) != element->ValueStr())
+            return here + ": name " + std::string(*qv::xml::ElementName(data));
         if (qv::xml::ElementText(data) != *qv::xml::ElementText(element))
             return here + ": text '" + std::string(*qv::xml::ElementText(data)) + "'";
         size_t position = 0;
@@ -85,8 +86,9 @@ TEST(CqvDataDocument, HoldsWhatTheTemplateTreeHolds) {
 // match of each name, for the first and every later lookup.
 TEST(CqvDataDocument, LookupsAmongManyChildrenFindTheFirstMatch) {
     std::string text = "<r>";
-    for (int i = 0; i < 200; ++i) text += "<c" + std::to_string(i % 5) + " i='" + std::to_string(i) + "'><d i='" +
-                                          std::to_string(i) + "'/></c" + std::to_string(i % 5) + ">";
+    for (int i = 0; i < 200; ++i)
+        text += "<c" + std::to_string(i % 5) + " i='" + std::to_string(i) + "'><d i='" + std::to_string(i) + "'/></c" +
+                std::to_string(i % 5) + ">";
     text += "</r>";
     CqvDataDocument document;
     document.LoadText(text, "many.xml", "many.xml");

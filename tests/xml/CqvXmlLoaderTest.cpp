@@ -31,8 +31,7 @@ void ExpectOneTextNodeFirst(const TiXmlElement* element) {
     int texts = 0;
     for (const TiXmlNode* child = element->FirstChild(); child; child = child->NextSibling()) {
         if (child->ToText()) ++texts;
-        if (const TiXmlElement* childElement = child->ToElement())
-            ExpectOneTextNodeFirst(childElement);
+        if (const TiXmlElement* childElement = child->ToElement()) ExpectOneTextNodeFirst(childElement);
     }
     EXPECT_EQ(texts, 1) << element->ValueStr();
 }
@@ -198,11 +197,19 @@ TEST(CqvXmlLoader, TheNextBlockGrowsOnlyWithAnUnfinishedToken) {
         size_t next;
     } cases[] = {
         // Text and short tags: the block size stays.
-        {0, block}, {1, block}, {block - 1, block},
+        {0, block},
+        {1, block},
+        {block - 1, block},
         // A token longer than a block: as much again as the parser holds.
-        {block, block}, {block + 1, block + 1}, {100000, 100000}, {limit / 2, limit / 2},
+        {block, block},
+        {block + 1, block + 1},
+        {100000, 100000},
+        {limit / 2, limit / 2},
         // Near the markup limit only what passes it by at most a block.
-        {limit / 2 + 1, limit / 2 - 1}, {limit - 4 * block, 4 * block}, {limit - 1, block}, {limit, block},
+        {limit / 2 + 1, limit / 2 - 1},
+        {limit - 4 * block, 4 * block},
+        {limit - 1, block},
+        {limit, block},
     };
     for (const Case& c : cases) EXPECT_EQ(CqvXmlLoader::NextBlockSize(c.pending), c.next) << c.pending;
 }
@@ -276,15 +283,12 @@ TEST(CqvXmlLoader, ValidationStartsWithTheFirstElementDeclaration) {
         const char* error;  // before "\nError in file '<path>'\n"; empty when it loads
     } cases[] = {
         {"no DTD", "<a x='1'><b/></a>", ""},
-        {"attribute lists only",
-         "<!DOCTYPE a [<!ATTLIST a y CDATA #IMPLIED>]><a x='1'><b z='2'/></a>", ""},
-        {"undeclared element",
-         "<!DOCTYPE a [<!ELEMENT a ANY><!ATTLIST a x CDATA #IMPLIED>]><a x='1'><b/></a>",
+        {"attribute lists only", "<!DOCTYPE a [<!ATTLIST a y CDATA #IMPLIED>]><a x='1'><b z='2'/></a>", ""},
+        {"undeclared element", "<!DOCTYPE a [<!ELEMENT a ANY><!ATTLIST a x CDATA #IMPLIED>]><a x='1'><b/></a>",
          "Element 'b' is not define in DTD"},
         {"declared by an attribute list only",
          "<!DOCTYPE a [<!ELEMENT a ANY><!ATTLIST b z CDATA #IMPLIED>]><a><b z='2'/></a>", ""},
-        {"undeclared attribute",
-         "<!DOCTYPE a [<!ELEMENT a ANY><!ATTLIST a x CDATA #IMPLIED>]><a x='1' w='3'/>",
+        {"undeclared attribute", "<!DOCTYPE a [<!ELEMENT a ANY><!ATTLIST a x CDATA #IMPLIED>]><a x='1' w='3'/>",
          "Attribute 'w' on element 'a' is not define in DTD"},
         {"attribute declared for another element",
          "<!DOCTYPE a [<!ELEMENT a ANY><!ELEMENT b ANY><!ATTLIST b x CDATA #IMPLIED>]>"
@@ -295,8 +299,7 @@ TEST(CqvXmlLoader, ValidationStartsWithTheFirstElementDeclaration) {
          "<a x='1'/>",
          "Attribute 'x' on element 'a' is not define in DTD"},
         // Declarations are case-sensitive, like the names they check.
-        {"case differs",
-         "<!DOCTYPE a [<!ELEMENT a ANY><!ELEMENT B ANY>]><a><b/></a>",
+        {"case differs", "<!DOCTYPE a [<!ELEMENT a ANY><!ELEMENT B ANY>]><a><b/></a>",
          "Element 'b' is not define in DTD"},
     };
     for (const Case& c : cases) {
@@ -305,25 +308,21 @@ TEST(CqvXmlLoader, ValidationStartsWithTheFirstElementDeclaration) {
         if (std::string(c.error).empty()) {
             EXPECT_NO_THROW(document.Load(path)) << c.name;
         } else {
-            EXPECT_EQ(LoadError(document, path),
-                      std::string(c.error) + "\nError in file '" + path + "'\n")
-                << c.name;
+            EXPECT_EQ(LoadError(document, path), std::string(c.error) + "\nError in file '" + path + "'\n") << c.name;
         }
     }
 }
 
 TEST(CqvXmlLoader, DefaultAttributesFollowTheWrittenOnes) {
     ScratchDir dir;
-    const std::string path = dir.Write(
-        "defaults.xml",
-        "<!DOCTYPE a [<!ELEMENT a ANY>"
-        "<!ATTLIST a first CDATA 'one' second CDATA #IMPLIED third CDATA 'three'>]>"
-        "<a second='2' third='3'/>");
+    const std::string path = dir.Write("defaults.xml",
+                                       "<!DOCTYPE a [<!ELEMENT a ANY>"
+                                       "<!ATTLIST a first CDATA 'one' second CDATA #IMPLIED third CDATA 'three'>]>"
+                                       "<a second='2' third='3'/>");
     CqvXmlDocument document;
     document.Load(path);
     using Pairs = std::vector<std::pair<std::string, std::string>>;
-    EXPECT_EQ(AttributesOf(document.RootElement()),
-              (Pairs{{"second", "2"}, {"third", "3"}, {"first", "one"}}));
+    EXPECT_EQ(AttributesOf(document.RootElement()), (Pairs{{"second", "2"}, {"third", "3"}, {"first", "one"}}));
 }
 
 TEST(CqvXmlLoader, ExternalDtdAndEntitiesResolveAgainstTheMainFile) {
@@ -358,18 +357,14 @@ TEST(CqvXmlLoader, ExternalEntityErrorsNameTheResolvedPath) {
         const char* reference;
         std::string expected;
     } cases[] = {
-        {"ents/missing.ent",
-         "The file '" + folder + "/ents/missing.ent' was not opened\nNo such file or directory"},
-        {"ents\\folder.ent",
-         "The file '" + folder + "/ents/folder.ent' was not opened\nIs a directory"},
+        {"ents/missing.ent", "The file '" + folder + "/ents/missing.ent' was not opened\nNo such file or directory"},
+        {"ents\\folder.ent", "The file '" + folder + "/ents/folder.ent' was not opened\nIs a directory"},
         {"ents/empty.ent", "The file '" + folder + "/ents/empty.ent' is empty"},
-        {"ents/broken.ent",
-         "In file '" + folder + "/ents/broken.ent' \nmismatched tag\nat line 1 char 9"},
+        {"ents/broken.ent", "In file '" + folder + "/ents/broken.ent' \nmismatched tag\nat line 1 char 9"},
     };
     for (const Case& c : cases) {
-        const std::string path = dir.Write(
-            "main.xml", std::string("<!DOCTYPE a [<!ENTITY e SYSTEM '") + c.reference +
-                            "'>]>\n<a>&e;</a>");
+        const std::string path =
+            dir.Write("main.xml", std::string("<!DOCTYPE a [<!ENTITY e SYSTEM '") + c.reference + "'>]>\n<a>&e;</a>");
         EXPECT_EQ(LoadError(path), c.expected) << c.reference;
     }
 }
@@ -378,17 +373,15 @@ TEST(CqvXmlLoader, FailureInsideANestedEntityReachesTheCaller) {
     ScratchDir dir;
     // main -> external DTD -> parameter entity that is missing: two parsers deep.
     dir.Write("outer.dtd", "<!ENTITY % inner SYSTEM 'gone.ent'>\n%inner;\n");
-    const std::string path =
-        dir.Write("main.xml", "<!DOCTYPE a SYSTEM 'outer.dtd'>\n<a/>");
-    EXPECT_EQ(LoadError(path), "The file '" + dir.Path().string() +
-                                   "/gone.ent' was not opened\nNo such file or directory");
+    const std::string path = dir.Write("main.xml", "<!DOCTYPE a SYSTEM 'outer.dtd'>\n<a/>");
+    EXPECT_EQ(LoadError(path),
+              "The file '" + dir.Path().string() + "/gone.ent' was not opened\nNo such file or directory");
 
     // An undeclared element inside an external entity names the main file.
     dir.Write("b.ent", "<b/>");
-    const std::string strict = dir.Write(
-        "strict.xml", "<!DOCTYPE a [<!ELEMENT a ANY><!ENTITY e SYSTEM 'b.ent'>]>\n<a>&e;</a>");
-    EXPECT_EQ(LoadError(strict),
-              "Element 'b' is not define in DTD\nError in file '" + strict + "'\n");
+    const std::string strict =
+        dir.Write("strict.xml", "<!DOCTYPE a [<!ELEMENT a ANY><!ENTITY e SYSTEM 'b.ent'>]>\n<a>&e;</a>");
+    EXPECT_EQ(LoadError(strict), "Element 'b' is not define in DTD\nError in file '" + strict + "'\n");
 }
 
 }  // namespace

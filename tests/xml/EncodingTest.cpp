@@ -80,8 +80,7 @@ TEST(Encoding, DeclaredEncodingsThatLoad) {
         // Pages whose converter holds a letter back until it knows whether a
         // combining mark follows: shin, shin dot, qamats, lamed, vav, holam,
         // final mem; H, a grave, N, o circumflex, dot below, i.
-        {"windows-1255", "\xF9\xD1\xC8\xEC\xE5\xC9\xED",
-         "\u05E9\u05C1\u05B8\u05DC\u05D5\u05B9\u05DD", 65001, 1200},
+        {"windows-1255", "\xF9\xD1\xC8\xEC\xE5\xC9\xED", "\u05E9\u05C1\u05B8\u05DC\u05D5\u05B9\u05DD", 65001, 1200},
         {"windows-1258", "H\xE0 N\xF4\xF2i", "H\u00E0 N\u00F4\u0323i", 65001, 1200},
         {"windows-1258", "plain", "plain", 65001, 1200},
         // The other pages of the table go through the same byte map.
@@ -97,8 +96,7 @@ TEST(Encoding, DeclaredEncodingsThatLoad) {
     };
     for (const Case& c : cases) {
         const std::string path =
-            dir.Write("enc.xml", Declared(c.declared, "<r a='" + c.bodyBytes + "'>" +
-                                                          c.bodyBytes + "</r>"));
+            dir.Write("enc.xml", Declared(c.declared, "<r a='" + c.bodyBytes + "'>" + c.bodyBytes + "</r>"));
         CqvXmlDocument document;
         ASSERT_NO_THROW(document.Load(path)) << c.declared;
         EXPECT_EQ(*qv::xml::ElementText(document.RootElement()), c.utf8Text) << c.declared;
@@ -148,8 +146,7 @@ TEST(Encoding, RefusedEncodings) {
     for (const Case& c : cases) {
         const std::string path = dir.Write("enc.xml", Declared(c.declared, "<r>text</r>"));
         std::string expected = c.message;
-        if (const size_t at = expected.find("<path>"); at != std::string::npos)
-            expected.replace(at, 6, path);
+        if (const size_t at = expected.find("<path>"); at != std::string::npos) expected.replace(at, 6, path);
         CqvXmlDocument document;
         EXPECT_EQ(LoadError(document, path), expected) << c.declared;
         EXPECT_EQ(document.CodePage(), c.codePageAfter) << c.declared;
@@ -177,8 +174,8 @@ TEST(Encoding, EverySingleBytePageRoundTripsItsDefinedBytes) {
             bytes += single;
             utf8 += Utf8((*wide)[0]);
         }
-        const std::string path = dir.Write("page.xml", Declared(std::string(entry.name),
-                                                                "<r a='A" + bytes + "'>z" + bytes + "</r>"));
+        const std::string path =
+            dir.Write("page.xml", Declared(std::string(entry.name), "<r a='A" + bytes + "'>z" + bytes + "</r>"));
         CqvXmlDocument document;
         if (IsEbcdic(entry.name)) {
             EXPECT_EQ(LoadError(document, path), "In file '" + path + "' \nunknown encoding at line 1 char 30")

@@ -37,9 +37,9 @@ TEST(PathInsideFolder, FollowsLinksAndFoldsSteps) {
         {m.data / "inside.ent", true},
         {m.data / "sub/deeper.ent", true},
         {m.data / "sub/../inside.ent", true},
-        {m.data / "none.ent", true},         // need not exist
-        {m.data / "in.ent", true},           // a link that stays inside
-        {m.data / "out.ent", false},         // a link that leads out
+        {m.data / "none.ent", true},  // need not exist
+        {m.data / "in.ent", true},    // a link that stays inside
+        {m.data / "out.ent", false},  // a link that leads out
         {m.data / "../x/secret.txt", false},
         {m.data / "nothing/../../x", false},  // climbs out through a missing folder
         {m.secret, false},
@@ -57,11 +57,11 @@ TEST(PathInsideFolder, PlainRelativeNames) {
         const char* name;
         bool plain;
     } cases[] = {
-        {"photo.png", true},       {"sub/photo.png", true},  {"sub\\photo.png", true},
-        {"a..b.png", true},        {"..png", true},          {"", false},
-        {"/etc/passwd", false},    {"\\etc\\passwd", false}, {"  /etc/passwd", false},
-        {"../photo.png", false},   {"sub/../../x", false},   {"sub\\..\\x", false},
-        {"C:\\photo.png", false},  {"c:photo.png", false},   {"..", false},
+        {"photo.png", true},      {"sub/photo.png", true},  {"sub\\photo.png", true},
+        {"a..b.png", true},       {"..png", true},          {"", false},
+        {"/etc/passwd", false},   {"\\etc\\passwd", false}, {"  /etc/passwd", false},
+        {"../photo.png", false},  {"sub/../../x", false},   {"sub\\..\\x", false},
+        {"C:\\photo.png", false}, {"c:photo.png", false},   {"..", false},
     };
     for (const auto& c : cases) EXPECT_EQ(IsPlainRelativeName(c.name), c.plain) << c.name;
 }
@@ -109,8 +109,8 @@ TEST(ExternalAccess, DataEntitiesStayInTheirFolder) {
         if (std::string(c.ownFolder).starts_with("loaded")) {
             EXPECT_EQ(message, c.ownFolder) << c.systemId;
         } else {
-            EXPECT_EQ(message, "The external DTD or entity '" + c.systemId + "' of the file 'data.xml' is refused: " +
-                                   c.ownFolder)
+            EXPECT_EQ(message, "The external DTD or entity '" + c.systemId +
+                                   "' of the file 'data.xml' is refused: " + c.ownFolder)
                 << c.systemId;
         }
         // Nothing reaches a data file that may refer to no file at all ...
@@ -126,8 +126,8 @@ TEST(ExternalAccess, ADtdBesideTheDataCannotPullAFileIntoAMessage) {
     Machine m;
     // The parameter entity %f; would become the system id of %x;, and the
     // open failure would show the secret.
-    m.data.Write("evil.dtd", "<!ENTITY % f SYSTEM \"" + m.secret +
-                                 "\"><!ENTITY % e \"<!ENTITY &#x25; x SYSTEM '%f;'>\">%e;%x;");
+    m.data.Write("evil.dtd",
+                 "<!ENTITY % f SYSTEM \"" + m.secret + "\"><!ENTITY % e \"<!ENTITY &#x25; x SYSTEM '%f;'>\">%e;%x;");
     const std::string path = m.data.Write("data.xml", "<!DOCTYPE root SYSTEM \"evil.dtd\"><root/>");
     for (ExternalAccess access : {ExternalAccess::OwnFolder, ExternalAccess::None}) {
         const std::string message = LoadError(path, access);

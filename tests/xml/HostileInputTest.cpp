@@ -12,9 +12,7 @@ namespace {
 using qvtest::LoadError;
 using qv::test::ScratchDir;
 
-bool StartsWith(const std::string& text, const std::string& prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 
 std::string Nested(size_t depth) {
     std::string xml;
@@ -86,8 +84,7 @@ TEST(HostileInput, EntityExpansionAttacksAreStopped) {
     laughs += "]><lolz>&lol9;</lolz>";
 
     // One large entity referenced many times: quadratic rather than exponential.
-    std::string quadratic =
-        "<!DOCTYPE q [<!ENTITY big '" + std::string(50000, 'x') + "'>]><q>";
+    std::string quadratic = "<!DOCTYPE q [<!ENTITY big '" + std::string(50000, 'x') + "'>]><q>";
     for (int i = 0; i < 20000; ++i) quadratic += "&big;";
     quadratic += "</q>";
 
@@ -104,11 +101,9 @@ TEST(HostileInput, EntityExpansionAttacksAreStopped) {
 TEST(HostileInput, RecursiveExternalEntitiesAreRefused) {
     ScratchDir dir;
     dir.Write("self.ent", "<p>&self;</p>");
-    const std::string path =
-        dir.Write("main.xml", "<!DOCTYPE a [<!ENTITY self SYSTEM 'self.ent'>]><a>&self;</a>");
+    const std::string path = dir.Write("main.xml", "<!DOCTYPE a [<!ENTITY self SYSTEM 'self.ent'>]><a>&self;</a>");
     const std::string message = LoadError(path);
-    EXPECT_TRUE(StartsWith(message, "In file '" + dir.Path().string() + "/self.ent' \n"))
-        << message;
+    EXPECT_TRUE(StartsWith(message, "In file '" + dir.Path().string() + "/self.ent' \n")) << message;
 }
 
 }  // namespace

@@ -165,11 +165,23 @@ TEST(PlacementRecordIndex, AnswersAsALookAtEveryEntryWould) {
     };
     const auto span = [&]() -> std::pair<int32_t, int32_t> {
         switch (pick(0, 5)) {
-            case 0: return {kMin, kMax};
-            case 1: { const int32_t l = pick(-50, 50); return {l, l}; }
-            case 2: { const int32_t l = pick(-50, 50); return {l, l - pick(1, 30)}; }  // inverted
-            case 3: { const int32_t l = pick(-5000, 5000); return {l, l + pick(1, 5000)}; }
-            default: { const int32_t l = pick(-200, 200); return {l, l + pick(1, 40)}; }
+        case 0: return {kMin, kMax};
+        case 1: {
+            const int32_t l = pick(-50, 50);
+            return {l, l};
+        }
+        case 2: {
+            const int32_t l = pick(-50, 50);
+            return {l, l - pick(1, 30)};
+        }  // inverted
+        case 3: {
+            const int32_t l = pick(-5000, 5000);
+            return {l, l + pick(1, 5000)};
+        }
+        default: {
+            const int32_t l = pick(-200, 200);
+            return {l, l + pick(1, 40)};
+        }
         }
     };
     PlacementRecord record;
@@ -179,35 +191,35 @@ TEST(PlacementRecordIndex, AnswersAsALookAtEveryEntryWould) {
         member.SetProgress(pick(0, 2) == 0 ? 4 : kProgressFinished);
         const auto [l, r] = span();
         switch (pick(0, 9)) {
-            case 0:
-                if (member.Progress() == kProgressFinished)
-                    // Copies, not the bindings: clang before 16 cannot capture a structured binding.
-                    std::erase_if(reference, [&member, left = l, right = r](const auto& entry) {
-                        return entry.first != &member && entry.second.Overlaps(left, right);
-                    });
-                reference[&member] = PlacementEntry{l, r, 0};
-                record.RegisterUnfinished(&member, l, r);
-                break;
-            case 1:
-                if (pick(0, 20) == 0) {
-                    std::erase_if(reference,
-                                  [](const auto& entry) { return entry.first->Progress() == kProgressFinished; });
-                    for (auto& entry : reference) entry.second.bottom = 0;
-                    record.ContinueOnNewPage();
-                }
-                break;
-            case 2: {
-                // A trial's snapshot and restore keep the index in step.
-                const PlacementRecord::Entries saved = record.AllEntries();
-                record.Register(&member, l, r, 1);
-                record.Restore(saved);
-                break;
+        case 0:
+            if (member.Progress() == kProgressFinished)
+                // Copies, not the bindings: clang before 16 cannot capture a structured binding.
+                std::erase_if(reference, [&member, left = l, right = r](const auto& entry) {
+                    return entry.first != &member && entry.second.Overlaps(left, right);
+                });
+            reference[&member] = PlacementEntry{l, r, 0};
+            record.RegisterUnfinished(&member, l, r);
+            break;
+        case 1:
+            if (pick(0, 20) == 0) {
+                std::erase_if(reference,
+                              [](const auto& entry) { return entry.first->Progress() == kProgressFinished; });
+                for (auto& entry : reference) entry.second.bottom = 0;
+                record.ContinueOnNewPage();
             }
-            default: {
-                const int32_t bottom = pick(-100, 10000);
-                reference[&member] = PlacementEntry{l, r, bottom};
-                record.Register(&member, l, r, bottom);
-            }
+            break;
+        case 2: {
+            // A trial's snapshot and restore keep the index in step.
+            const PlacementRecord::Entries saved = record.AllEntries();
+            record.Register(&member, l, r, 1);
+            record.Restore(saved);
+            break;
+        }
+        default: {
+            const int32_t bottom = pick(-100, 10000);
+            reference[&member] = PlacementEntry{l, r, bottom};
+            record.Register(&member, l, r, bottom);
+        }
         }
         const auto [ql, qr] = span();
         bool overlapsUnfinished = false;

@@ -29,8 +29,7 @@ TEST(ResolvePathFromBase, RelativeReferencesJoinTheBaseFolder) {
         {"/data/r.qvrp", "1:/a.dtd", "/data/1:/a.dtd"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ResolvePathFromBase(c.base, c.reference), c.expected)
-            << c.base << " + " << c.reference;
+        EXPECT_EQ(ResolvePathFromBase(c.base, c.reference), c.expected) << c.base << " + " << c.reference;
 }
 
 TEST(ResolvePathFromBase, RelativeBaseIsTakenFromTheCurrentFolder) {

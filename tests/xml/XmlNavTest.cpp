@@ -18,15 +18,14 @@ using qv::test::ScratchDir;
 class Navigation : public testing::Test {
 protected:
     void SetUp() override {
-        const std::string path = m_dir.Write(
-            "nav.xml",
-            "<root>"
-            "<a id='1'><b id='1.1'/></a>"
-            "<a id='2'><b id='2.1'><c id='2.1.1'/></b></a>"
-            "<Case/>"
-            "<n v12='12abc' neg=' -7' letters='abc' plus='+42' big='99999999999' "
-            "  small='-99999999999' empty=''/>"
-            "</root>");
+        const std::string path = m_dir.Write("nav.xml",
+                                             "<root>"
+                                             "<a id='1'><b id='1.1'/></a>"
+                                             "<a id='2'><b id='2.1'><c id='2.1.1'/></b></a>"
+                                             "<Case/>"
+                                             "<n v12='12abc' neg=' -7' letters='abc' plus='+42' big='99999999999' "
+                                             "  small='-99999999999' empty=''/>"
+                                             "</root>");
         m_document.Load(path);
         m_root = m_document.RootElement();
         ASSERT_NE(m_root, nullptr);
@@ -90,8 +89,7 @@ TEST_F(Navigation, AttributeIntegersFollowAtoi) {
         const char* name;
         int32_t value;
     } cases[] = {
-        {"v12", 12}, {"neg", -7}, {"letters", 0}, {"plus", 42},
-        {"big", INT32_MAX}, {"small", INT32_MIN}, {"empty", 0},
+        {"v12", 12}, {"neg", -7}, {"letters", 0}, {"plus", 42}, {"big", INT32_MAX}, {"small", INT32_MIN}, {"empty", 0},
     };
     const QvDataElement dataN = FirstChildElement(m_dataRoot, "n");
     for (const Case& c : cases) {
@@ -172,8 +170,8 @@ TEST(ElementText, IsNoneUnlessTheFirstChildIsText) {
 }
 
 TEST(AtoiValue, MatchesTheCLibraryInRange) {
-    for (const char* text : {"0", "12abc", " \t\n-7", "+3", "abc", "", "-", "  ", "2147483647",
-                             "-2147483648", "007x", "1 2", "- 5"}) {
+    for (const char* text :
+         {"0", "12abc", " \t\n-7", "+3", "abc", "", "-", "  ", "2147483647", "-2147483648", "007x", "1 2", "- 5"}) {
         EXPECT_EQ(AtoiValue(text), std::atoi(text)) << '"' << text << '"';
     }
 }

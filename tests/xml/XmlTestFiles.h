@@ -23,10 +23,7 @@ inline constexpr bool kSanitizedAllocator = false;
 inline constexpr bool kSanitizedAllocator = false;
 #endif
 
-
-inline std::string Fixture(const std::string& name) {
-    return std::string(QV_TEST_DATA) + "/xml/" + name;
-}
+inline std::string Fixture(const std::string& name) { return std::string(QV_TEST_DATA) + "/xml/" + name; }
 
 // The message of the CqvEx that loading `path` raises; fails the test when the
 // load succeeds or raises anything else.
