@@ -136,17 +136,7 @@ TEST(CqvDataDocument, TheTreeIsCountedSmallAndHeldToItsBudget) {
         }
     }
 
-    CqvDataDocument document;
-    XmlLoadRules rules;
-    rules.maxTreeBytes = stats.treeBytes / 2;
-    try {
-        document.Load(path, rules);
-        FAIL() << "a tree over its budget loaded";
-    } catch (const CqvEx& e) {
-        EXPECT_EQ(e.Message(), "The elements, attributes and text read so far take more than " +
-                                   std::to_string(rules.maxTreeBytes) +
-                                   " bytes of memory: the file is too large to load\nError in file '" + path + "'\n");
-    }
+    qvtest::ExpectRefusedOverHalfItsTree<CqvDataDocument>(path, stats.treeBytes);
 }
 
 }  // namespace

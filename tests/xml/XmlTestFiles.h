@@ -45,4 +45,21 @@ inline std::string LoadError(const std::string& path) {
     return LoadError(document, path);
 }
 
+// Loading `path`, whose tree takes `treeBytes`, into a `Document` allowed half
+// of that is refused with the budget's message (the same for both trees).
+template <typename Document>
+void ExpectRefusedOverHalfItsTree(const std::string& path, size_t treeBytes) {
+    Document document;
+    XmlLoadRules rules;
+    rules.maxTreeBytes = treeBytes / 2;
+    try {
+        document.Load(path, rules);
+        ADD_FAILURE() << "a tree over its budget loaded";
+    } catch (const CqvEx& e) {
+        EXPECT_EQ(e.Message(), "The elements, attributes and text read so far take more than " +
+                                   std::to_string(rules.maxTreeBytes) +
+                                   " bytes of memory: the file is too large to load\nError in file '" + path + "'\n");
+    }
+}
+
 }  // namespace qvtest
