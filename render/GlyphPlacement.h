@@ -29,7 +29,13 @@ template <typename FileOf>
 int64_t PlaceGlyphs(const qv::platform::FontFaces& faces, double emHeight, std::u16string_view text,
                     const int32_t* advances, FileOf&& fileOf, std::vector<PlacedGlyph>& glyphs) {
     glyphs.clear();
+    glyphs.reserve(text.size());
     int64_t offset = 0;
+    // The file and scale of the face of the glyph before: a line mostly keeps
+    // to one face, and every character of every line comes through here.
+    size_t lastFace = SIZE_MAX;
+    const qv::platform::FontFile* file = nullptr;
+    double designScale = 0.0;
     for (size_t i = 0; i < text.size();) {
         auto [codePoint, units] = CodePointAt(text, i);
         // Tabs and line breaks are white space inside a line; drawn as the
@@ -40,14 +46,17 @@ int64_t PlaceGlyphs(const qv::platform::FontFaces& faces, double emHeight, std::
         // drawn so.
         const bool badUnit = codePoint == 0xFFFD && text[i] != 0xFFFD;
         const size_t face = badUnit ? 0 : faces.FaceFor(codePoint);
-        const qv::platform::FontFile& file = fileOf(face);
-        glyphs.push_back({codePoint, file.GlyphIndex(codePoint), offset, face});
+        if (face != lastFace) {
+            lastFace = face;
+            file = &fileOf(face);
+            const auto& metrics = file->OutlineMetrics();
+            designScale = metrics ? emHeight / metrics->emSquare : 0.0;
+        }
+        glyphs.push_back({codePoint, file->GlyphIndex(codePoint), offset, face});
         for (size_t k = 0; k < units; ++k) {
             // Without explicit advances the face's own, scaled, are used.
-            const auto& metrics = file.OutlineMetrics();
-            const double designScale = metrics ? emHeight / metrics->emSquare : 0.0;
             offset +=
-                advances ? advances[i + k] : (k == 0 ? std::lround(file.DesignAdvance(codePoint) * designScale) : 0);
+                advances ? advances[i + k] : (k == 0 ? std::lround(file->DesignAdvance(codePoint) * designScale) : 0);
         }
         i += units;
     }

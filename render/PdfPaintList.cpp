@@ -54,19 +54,26 @@ PdfPaintList::Box StrokeBox(const PdfPaintList::Line& l) {
 void PdfPaintList::Grid::Reset(double x0, double y0, double x1, double y1) {
     m_x0 = x0;
     m_y0 = y0;
-    m_cell = kCellSize;
-    m_columns = std::max(1, static_cast<int>(std::ceil((x1 - x0) / m_cell)));
-    m_rows = std::max(1, static_cast<int>(std::ceil((y1 - y0) / m_cell)));
+    m_columns = std::max(1, static_cast<int>(std::ceil((x1 - x0) / kCellSize)));
+    m_rows = std::max(1, static_cast<int>(std::ceil((y1 - y0) / kCellSize)));
     m_cells.resize(static_cast<size_t>(m_columns) * static_cast<size_t>(m_rows));
     for (auto& cell : m_cells) cell.clear();
 }
 
 PdfPaintList::Grid::CellRange PdfPaintList::Grid::Range(const Box& box) const {
     // Paint beyond the paper lands in the border cells: clamping keeps any two
-    // overlapping boxes in a common cell.
-    auto clamp = [](double v, int n) { return std::clamp(static_cast<int>(std::floor(v)), 0, n - 1); };
-    return {clamp((box.x0 - m_x0) / m_cell, m_columns), clamp((box.y0 - m_y0) / m_cell, m_rows),
-            clamp((box.x1 - m_x0) / m_cell, m_columns), clamp((box.y1 - m_y0) / m_cell, m_rows)};
+    // overlapping boxes in a common cell. Every paint asks for its cells, so
+    // the floor is taken by truncation once the value is known to lie inside
+    // the grid (NaN lands in the first cell).
+    auto clamp = [](double v, int n) {
+        if (!(v > 0)) return 0;
+        if (v >= n - 1) return n - 1;
+        return static_cast<int>(v);
+    };
+    // The cell size is a power of two: multiplying by its inverse is exact.
+    constexpr double kPerCell = 1 / kCellSize;
+    return {clamp((box.x0 - m_x0) * kPerCell, m_columns), clamp((box.y0 - m_y0) * kPerCell, m_rows),
+            clamp((box.x1 - m_x0) * kPerCell, m_columns), clamp((box.y1 - m_y0) * kPerCell, m_rows)};
 }
 
 void PdfPaintList::Grid::Insert(const Box& box, uint32_t item) {

@@ -87,7 +87,7 @@ private:
             int x0, y0, x1, y1;
         };
         CellRange Range(const Box& box) const;
-        double m_x0 = 0, m_y0 = 0, m_cell = 1;
+        double m_x0 = 0, m_y0 = 0;
         int m_columns = 1, m_rows = 1;
         std::vector<std::vector<uint32_t>> m_cells;
     };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <utility>
 
 #include "common/CqvEx.h"
@@ -63,11 +64,14 @@ void PdfSurface::Finish() {
 PdfSurface::SelectedFont& PdfSurface::Font() {
     if (m_selected) return *m_selected;
     const QvFontSpec& spec = CurrentFont();
-    SelectedFont selected;
-    selected.faces = qv::platform::ResolveFontFaces(spec.face, spec.weight, spec.italic);
-    selected.placement = qv::render::PlaceFont(spec, selected.faces->Primary().file->OutlineMetrics());
-    selected.resources.resize(selected.faces->Count());
-    m_selected = std::move(selected);
+    for (auto& [madeFor, font] : m_fonts)
+        if (madeFor == spec) return *(m_selected = font.get());
+    auto selected = std::make_unique<SelectedFont>();
+    selected->faces = qv::platform::ResolveFontFaces(spec.face, spec.weight, spec.italic);
+    selected->placement = qv::render::PlaceFont(spec, selected->faces->Primary().file->OutlineMetrics());
+    selected->resources.resize(selected->faces->Count());
+    m_selected = selected.get();
+    m_fonts.emplace_back(spec, std::move(selected));
     ResourceOf(*m_selected, 0);
     return *m_selected;
 }
@@ -110,28 +114,61 @@ void PdfSurface::DrawText(int32_t x, int32_t top, unsigned options, const PaintB
     const int64_t width = qv::render::PlaceGlyphs(
         *font.faces, font.placement.emHeight, text, advances,
         [&](size_t face) -> const qv::platform::FontFile& { return ResourceOf(font, face).pdf->File(); }, m_glyphs);
-    // Each glyph of each embedded face copies as its own character.
-    for (const PlacedGlyph& placed : m_glyphs) {
-        const Face& face = ResourceOf(font, placed.face);
-        face.pdf->UseGlyph(face.resource, placed.glyph, placed.codePoint);
-    }
-    const bool clipped = (options & kTextClipped) && !GlyphsFit(font, x, top, clip);
+    const LineInk ink = InkOfGlyphs(font, x, top);
+    const bool clipped = (options & kTextClipped) && !GlyphsFit(ink, clip);
     if (clipped) m_page.ClipTo(clip);
     DrawGlyphs(font, x, top);
     const qv::platform::FontFile& primary = font.Primary().pdf->File();
     const bool decorated = (CurrentFont().underline || CurrentFont().strikeout) && primary.OutlineMetrics();
     if (decorated) DrawTextDecorations(font.placement, primary.OutlineMetrics(), x, top, width);
     if (clipped) m_page.RestoreState();
-    m_page.AddInk(begin, clipped ? clip : TextInk(font, x, top, decorated ? width : 0));
+    m_page.AddInk(begin, clipped ? clip : TextInk(font, ink, x, top, decorated ? width : 0));
 }
 
-auto PdfSurface::TextInk(SelectedFont& font, int32_t x, int32_t top, int64_t width) -> PaintBox {
-    // Where the line may put ink, for leaving out fills and borders it does
-    // not touch: every glyph's outline box, a unit wider for rounding, and
-    // the underline and strike-out bands across the whole advance.
-    constexpr double kMargin = 1;
+auto PdfSurface::InkOfGlyphs(SelectedFont& font, int32_t x, int32_t top) -> LineInk {
+    // Every line is drawn, checked against its clip and recorded as ink, so
+    // the glyphs are visited once for all three. The faces were all made
+    // resources while the line was placed; a line mostly keeps to one.
     const double em = font.placement.emHeight;
     const double baseline = top - font.placement.ascent;
+    LineInk ink;
+    auto add = [](bool& any, PaintBox& box, double x0, double y0, double x1, double y1) {
+        box = any ? PaintBox{std::min(box.x0, x0), std::min(box.y0, y0), std::max(box.x1, x1), std::max(box.y1, y1)}
+                  : PaintBox{x0, y0, x1, y1};
+        any = true;
+    };
+    size_t faceIndex = SIZE_MAX;
+    const Face* face = nullptr;
+    double scale = 0;
+    for (const PlacedGlyph& placed : m_glyphs) {
+        if (placed.face != faceIndex) {
+            faceIndex = placed.face;
+            face = &ResourceOf(font, faceIndex);
+            scale = em / face->pdf->EmSquare();
+        }
+        // Each glyph of each embedded face copies as its own character.
+        face->pdf->UseGlyph(face->resource, placed.glyph, placed.codePoint);
+        const double left = static_cast<double>(x + placed.offset);
+        // Emboldened or slanted outlines reach beyond the outlines' box: a
+        // whole em around the glyph holds them.
+        if (face->syntheticBold || face->syntheticItalic) {
+            add(ink.synthetic, ink.em, left - em, baseline - 2 * em, left + 2 * em, baseline + 2 * em);
+            continue;
+        }
+        const PdfFont::GlyphInk& g = face->pdf->Ink(placed.glyph);
+        if (g.Empty()) continue;
+        add(ink.outlines, ink.outline, left + g.xMin * scale, baseline + g.yMin * scale, left + g.xMax * scale,
+            baseline + g.yMax * scale);
+    }
+    return ink;
+}
+
+auto PdfSurface::TextInk(SelectedFont& font, const LineInk& glyphs, int32_t x, int32_t top, int64_t width) -> PaintBox {
+    // Where the line may put ink, for leaving out fills and borders it does
+    // not touch: every glyph's outline box, a unit wider for rounding, and
+    // the underline and strike-out bands across the whole advance. (Widening
+    // the union is widening each box: rounding is monotonic.)
+    constexpr double kMargin = 1;
     bool any = false;
     PaintBox ink{0, 0, 0, 0};
     auto add = [&](double x0, double y0, double x1, double y1) {
@@ -139,21 +176,10 @@ auto PdfSurface::TextInk(SelectedFont& font, int32_t x, int32_t top, int64_t wid
                   : PaintBox{x0, y0, x1, y1};
         any = true;
     };
-    for (const PlacedGlyph& placed : m_glyphs) {
-        const Face& face = ResourceOf(font, placed.face);
-        const double left = static_cast<double>(x + placed.offset);
-        // Emboldened or slanted outlines reach beyond the outlines' box: a
-        // whole em around the glyph holds them.
-        if (face.syntheticBold || face.syntheticItalic) {
-            add(left - em, baseline - 2 * em, left + 2 * em, baseline + 2 * em);
-            continue;
-        }
-        const PdfFont::GlyphInk& g = face.pdf->Ink(placed.glyph);
-        if (g.Empty()) continue;
-        const double scale = em / face.pdf->EmSquare();
-        add(left + g.xMin * scale - kMargin, baseline + g.yMin * scale - kMargin, left + g.xMax * scale + kMargin,
-            baseline + g.yMax * scale + kMargin);
-    }
+    if (glyphs.synthetic) add(glyphs.em.x0, glyphs.em.y0, glyphs.em.x1, glyphs.em.y1);
+    if (glyphs.outlines)
+        add(glyphs.outline.x0 - kMargin, glyphs.outline.y0 - kMargin, glyphs.outline.x1 + kMargin,
+            glyphs.outline.y1 + kMargin);
     if (width > 0) {
         for (const qv::render::TextBand& band : qv::render::DecorationBands(
                  CurrentFont(), font.placement, font.Primary().pdf->File().OutlineMetrics(), top))
@@ -163,7 +189,7 @@ auto PdfSurface::TextInk(SelectedFont& font, int32_t x, int32_t top, int64_t wid
     return ink;
 }
 
-bool PdfSurface::GlyphsFit(SelectedFont& font, int32_t x, int32_t top, const PaintBox& box) {
+bool PdfSurface::GlyphsFit(const LineInk& glyphs, const PaintBox& box) {
     // A PNG clips every clipped line; a PDF clips only the lines whose ink can
     // leave the box, which looks the same and keeps the clip operators off the
     // many cells whose text fits. Ink, not the advances: an italic j or f and
@@ -172,20 +198,12 @@ bool PdfSurface::GlyphsFit(SelectedFont& font, int32_t x, int32_t top, const Pai
     // bearing of a w a hair below zero, cannot be seen on paper; clipping it
     // would put a clip on a good share of a table's cells.
     constexpr double kInvisible = 0.5;
-    const double baseline = top - font.placement.ascent;
-    for (const PlacedGlyph& placed : m_glyphs) {
-        const Face& face = ResourceOf(font, placed.face);
-        // Emboldened or slanted outlines reach beyond the outlines' box.
-        if (face.syntheticBold || face.syntheticItalic) return false;
-        const PdfFont::GlyphInk& ink = face.pdf->Ink(placed.glyph);
-        if (ink.Empty()) continue;
-        const double scale = font.placement.emHeight / face.pdf->EmSquare();
-        const double left = static_cast<double>(x + placed.offset);
-        if (left + ink.xMin * scale < box.x0 - kInvisible || left + ink.xMax * scale > box.x1 + kInvisible ||
-            baseline + ink.yMax * scale > box.y1 + kInvisible || baseline + ink.yMin * scale < box.y0 - kInvisible)
-            return false;
-    }
-    return true;
+    // Emboldened or slanted outlines reach beyond the outlines' box.
+    if (glyphs.synthetic) return false;
+    if (!glyphs.outlines) return true;
+    const PaintBox& ink = glyphs.outline;
+    return !(ink.x0 < box.x0 - kInvisible || ink.x1 > box.x1 + kInvisible || ink.y1 > box.y1 + kInvisible ||
+             ink.y0 < box.y0 - kInvisible);
 }
 
 void PdfSurface::DrawGlyphs(SelectedFont& font, int32_t x, int32_t top) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/FontResolver.h"
@@ -61,14 +62,24 @@ private:
 
     explicit PdfSurface(qv::render::PdfDocument document);
 
+    // Where the glyphs of the line being drawn put ink, found in one pass
+    // over them: the union of their outline boxes, and of the em boxes that
+    // stand for emboldened or slanted outlines.
+    struct LineInk {
+        bool outlines = false, synthetic = false;
+        PaintBox outline{0, 0, 0, 0};
+        PaintBox em{0, 0, 0, 0};
+    };
+
     SelectedFont& Font();
     const Face& ResourceOf(SelectedFont& font, size_t face);
-    PaintBox TextInk(SelectedFont& font, int32_t x, int32_t top, int64_t width);
-    bool GlyphsFit(SelectedFont& font, int32_t x, int32_t top, const PaintBox& box);
+    LineInk InkOfGlyphs(SelectedFont& font, int32_t x, int32_t top);
+    PaintBox TextInk(SelectedFont& font, const LineInk& glyphs, int32_t x, int32_t top, int64_t width);
+    static bool GlyphsFit(const LineInk& glyphs, const PaintBox& box);
     void DrawGlyphs(SelectedFont& font, int32_t x, int32_t top);
 
     // PaintingSurface
-    void FontChanged() override { m_selected.reset(); }
+    void FontChanged() override { m_selected = nullptr; }
     void OpenPage() override;
     PaintBox BoxOf(const QvRect& rect) const override;
     void FillBox(const PaintBox& box, QvColor color) override;
@@ -87,6 +98,9 @@ private:
     bool m_pageOpen = false;
     bool m_finished = false;
     int m_pagesDone = 0;
-    std::optional<SelectedFont> m_selected;
+    // The fonts selected so far, by the spec they were made for: a report
+    // switches between a handful of styles thousands of times.
+    std::vector<std::pair<QvFontSpec, std::unique_ptr<SelectedFont>>> m_fonts;
+    SelectedFont* m_selected = nullptr;             // of m_fonts; null until text is drawn with the current font
     std::vector<qv::render::PlacedGlyph> m_glyphs;  // of the line being drawn
 };
