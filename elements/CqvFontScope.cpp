@@ -49,7 +49,7 @@ std::string Utf16ToUtf8(const std::u16string& units) {
 // Wide text: the family is converted from the template code page first and cut
 // to 31 UTF-16 units (never between the halves of a surrogate pair); the
 // surfaces take face names as UTF-8. Narrow text: cut to 31 bytes.
-std::string FaceName(const std::string& family, const QvSettings& settings) {
+std::string ConvertFaceName(const std::string& family, const QvSettings& settings) {
     if (!settings.wideText) return family.substr(0, kFaceNameChars);
     std::u16string units;
     if (!TemplateTextToUtf16(settings.templateCodePage, family, units)) return {};
@@ -59,6 +59,30 @@ std::string FaceName(const std::string& family, const QvSettings& settings) {
         units.resize(keep);
     }
     return Utf16ToUtf8(units);
+}
+
+// Every text drawn or measured selects its style's font, and a report names
+// few families: the name converted last is kept (per thread, as the pages
+// may be drawn on more than one).
+std::string FaceName(const std::string& family, const QvSettings& settings) {
+    struct Converted {
+        std::string family;
+        bool wide = false;
+        int32_t codePage = 0;
+        std::string face;
+        bool valid = false;
+    };
+    thread_local Converted last;
+    if (!last.valid || last.wide != settings.wideText || last.codePage != settings.templateCodePage ||
+        last.family != family) {
+        last.valid = false;
+        last.face = ConvertFaceName(family, settings);
+        last.family = family;
+        last.wide = settings.wideText;
+        last.codePage = settings.templateCodePage;
+        last.valid = true;
+    }
+    return last.face;
 }
 
 }  // namespace

@@ -53,6 +53,27 @@ float CqvTextMetrics::Advance(uint32_t unit) const { return m_table ? m_table->A
 bool CqvTextMetrics::UnitsOf(const char* text, size_t length) const {
     const std::string_view bytes(text, length);
     m_unitAdvances.clear();
+    if (SumsUtf8Directly()) {
+        // Every drawn line comes through here: UTF-8 is converted and measured
+        // in one pass. No byte gives more than one unit.
+        m_units.resize(length);
+        m_unitAdvances.resize(length);
+        size_t count = 0;
+        const float* latin = nullptr;
+        ForEachUtf16UnitOfUtf8(bytes, [&](char16_t unit) {
+            m_units[count] = unit;
+            if (unit < 256 && m_table) {
+                if (!latin) latin = m_table->LatinAdvances();
+                m_unitAdvances[count] = latin[unit];
+            } else {
+                m_unitAdvances[count] = Advance(unit);
+            }
+            ++count;
+        });
+        m_units.resize(count);
+        m_unitAdvances.resize(count);
+        return true;
+    }
     if (m_mode.wide) {
         if (!TemplateTextToUtf16(m_mode.codePage, bytes, m_units)) return false;
         m_unitAdvances.reserve(m_units.size());
@@ -84,7 +105,24 @@ float CqvTextMetrics::SumUnits() const {
 float CqvTextMetrics::AddUtf8Advances(const char* text, size_t length, float sum) const {
     if (!m_table) return sum;  // every unit measures 0
     const QvAdvanceTable& table = *m_table;
-    ForEachUtf16UnitOfUtf8(std::string_view(text, length), [&](char16_t unit) { sum += table.Advance(unit); });
+    // Runs of ASCII are summed straight from the table's first page; the
+    // rest goes through the decoder, cut only before ASCII bytes, which
+    // never continue a sequence (a sequence cut short there is invalid
+    // whole or cut).
+    const float* latin = nullptr;
+    size_t i = 0;
+    while (i < length) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            if (!latin) latin = table.LatinAdvances();
+            for (; i < length && static_cast<unsigned char>(text[i]) < 0x80; ++i)
+                sum += latin[static_cast<unsigned char>(text[i])];
+            continue;
+        }
+        size_t end = i + 1;
+        while (end < length && static_cast<unsigned char>(text[end]) >= 0x80) ++end;
+        ForEachUtf16UnitOfUtf8(std::string_view(text + i, end - i), [&](char16_t unit) { sum += table.Advance(unit); });
+        i = end;
+    }
     return sum;
 }
 

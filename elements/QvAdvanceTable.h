@@ -39,13 +39,21 @@ public:
     // unit beyond the table measures 0.
     float Advance(uint32_t unit) const {
         if (unit >= m_advances.Count()) return 0.0f;
-        return m_advances.Get(unit, [this](size_t first, std::span<float> page) { FillAdvances(first, page); });
+        return Entry(unit);
     }
+    // The advances of the units 0 to 255 side by side, for the loops that
+    // measure every character: valid as long as the table.
+    const float* LatinAdvances() const { return &Entry(0); }
     size_t AdvanceCount() const { return m_advances.Count(); }
     // How many pages of advances have been read from the font.
     size_t FilledPages() const { return m_advances.FilledPages(); }
 
 private:
+    // A table holds at least the byte values, a page of them.
+    static_assert(kQvNarrowAdvanceCount == 256 && sizeof(QvPagedTable<float>::Page) == 256 * sizeof(float));
+    const float& Entry(uint32_t unit) const {
+        return m_advances.Get(unit, [this](size_t first, std::span<float> page) { FillAdvances(first, page); });
+    }
     void FillAdvances(size_t first, std::span<float> page) const;
     void FillWideAdvances(size_t first, std::span<float> page) const;
     void FillNarrowAdvances(size_t first, std::span<float> page) const;

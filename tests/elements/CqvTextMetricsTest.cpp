@@ -120,6 +120,41 @@ TEST_F(TextMetrics, MeasureRunSumsInSinglePrecision) {
     EXPECT_EQ(m_wide.MeasureRun("\xC3\xA9", 0).width, m_wide.Advance(0xE9));
 }
 
+TEST_F(TextMetrics, Utf8IsMeasuredAndDrawnUnitByUnitWhateverMixesWithAscii) {
+    // ASCII takes a short way through the table; the sums and the drawn units
+    // must still be those of the whole text decoded and added in order,
+    // including sequences cut short by an ASCII byte or by the text's end.
+    struct Case {
+        std::string text;
+        std::u16string units;
+    };
+    const Case cases[] = {
+        {"Ai W", u"Ai W"},
+        {"caf\xC3\xA9 au lait", u"caf\u00E9 au lait"},
+        {"\xE2\x82\xAC x \xF0\x9F\x90\xB6!", u"\u20AC x \U0001F436!"},
+        {"a\xC3z", u"a\uFFFDz"},                    // lead byte, then ASCII
+        {"a\xE2\x82", u"a\uFFFD\uFFFD"},            // cut by the end
+        {"\x80\xBFz\xFF", u"\uFFFD\uFFFDz\uFFFD"},  // stray continuation and invalid bytes
+        {"\xC3\xA9\xC3\xA9", u"\u00E9\u00E9"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        float expected = 0.0f;
+        for (char16_t unit : c.units) expected += m_wide.Advance(unit);
+        EXPECT_EQ(m_wide.MeasureRun(c.text.c_str(), static_cast<std::ptrdiff_t>(c.text.size())).width, expected);
+
+        RecordingSurface surface;
+        m_wide.DrawLine(surface, 0, 0, QvRect{0, 0, 5000, -60}, c.text.c_str(), c.text.size());
+        const auto calls = surface.CallsOf(kTextOut);
+        ASSERT_EQ(calls.size(), 1u);
+        EXPECT_EQ(calls[0].text, c.units);
+        ASSERT_EQ(calls[0].advances.size(), c.units.size());
+        // The drawn advances add up to the truncated measured width.
+        EXPECT_EQ(std::accumulate(calls[0].advances.begin(), calls[0].advances.end(), 0),
+                  static_cast<int32_t>(expected));
+    }
+}
+
 TEST_F(TextMetrics, DrawLineHandsTruncatedSumDifferences) {
     struct Case {
         CqvTextMetrics* metrics;
