@@ -15,6 +15,7 @@
 #include "elements/CqvBlock.h"
 #include "elements/CqvImagePiece.h"
 #include "elements/CqvItem.h"
+#include "elements/CqvRow.h"
 #include "elements/CqvTextPiece.h"
 #include "engine/CqvReport.h"
 #include "render/RecordingSurface.h"
@@ -432,13 +433,23 @@ private:
         return out;
     }
 
-    // An item whose first child (at any depth) starts a page can never share
-    // a page with what comes before it, whatever the keep asks.
+    // An item that breaks the page before it places anything can never share
+    // a page with what comes before it, whatever the keep asks: after the kept
+    // item on the next page it would break again. That is an item whose first
+    // child (at any depth) starts a page, leaving out header rows (a table
+    // showing nothing but them leaves the page with its next row), or whose
+    // nowrap row holds such a cell anywhere (one cell that breaks moves the
+    // whole row).
     static bool OpensWithStartPage(const CqvItem& item) {
-        for (const CqvItem* at = &item; at;) {
-            if (at->StartPage() == 1) return true;
-            const auto* block = dynamic_cast<const CqvBlock*>(at);
-            at = block && block->Children().Size() > 0 ? block->Children().At(0) : nullptr;
+        if (item.StartPage() == 1) return true;
+        const auto* block = dynamic_cast<const CqvBlock*>(&item);
+        if (!block) return false;
+        const bool movesWhole = qv::IsRowType(item.TypeCode()) && block->NoWrap();
+        for (const auto& child : block->Children()) {
+            const auto* row = dynamic_cast<const CqvRow*>(child.get());
+            if (row && row->IsHeader()) continue;
+            if (OpensWithStartPage(*child)) return true;
+            if (!movesWhole) return false;
         }
         return false;
     }

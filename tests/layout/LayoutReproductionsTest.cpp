@@ -367,4 +367,46 @@ TEST(LayoutReproductions, ARuleAtTheFootKeepsItsBoxInsideTheBody) {
     EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
 }
 
+// Found by the generated runs (seeds 908342, 913519): a table whose first
+// body row breaks the page for a start-page cell (its first cell, or any
+// cell of a nowrap row) leaves the page with its header rows, so it can never
+// share one with the not-last-item heading before it: that heading ending the
+// page breaks no keep. A start-page cell after a cell that places something
+// leaves the row on the page, and the heading with it.
+TEST(LayoutChecker, AKeepBeforeATableWhoseFirstRowStartsAPageIsNotBroken) {
+    struct Case {
+        const char* row;
+        const char* cells;
+    };
+    const std::vector<Case> cases = {
+        {"<Row name=\"r\">", "<Block name=\"b\" width=\"40mm\"><Text name=\"c\" start-page=\"1\">cell</Text></Block>"},
+        {"<Row name=\"r\" nowrap=\"1\">",
+         "<Text name=\"a\" width=\"30mm\">cell</Text><Block name=\"b\" left=\"30mm\" width=\"30mm\">"
+         "<Text name=\"c\" left=\"30mm\" width=\"30mm\" start-page=\"1\">cell</Text></Block>"},
+        {"<Row name=\"r\">",
+         "<Text name=\"a\" width=\"30mm\">cell</Text><Text name=\"c\" width=\"30mm\" start-page=\"1\">cell</Text>"},
+    };
+    for (const Case& c : cases) {
+        auto report =
+            Handmade("page-width=\"100mm\" page-height=\"60mm\"",
+                     "<Block><Text name=\"f\">" + Words(20, "f") +
+                         "</Text><Text name=\"h\" not-last-item=\"1\">heading</Text><Table name=\"tb\">"
+                         "<Row name=\"hr\" header=\"1\"><Text name=\"ht\" width=\"60mm\">head</Text></Row>" +
+                         c.row + c.cells + "</Row></Table></Block>",
+                     {{"f", {Words(20, "f")}}, {"h", {"heading"}}});
+        // The facts the keep is judged by, as the generator gives them.
+        report.items = {{"f", ItemFacts{ItemKind::Text, "", "h"}},
+                        {"h", ItemFacts{ItemKind::Text, "", "tb"}},
+                        {"tb", ItemFacts{ItemKind::Table, "", ""}},
+                        {"hr", ItemFacts{ItemKind::Row, "tb", "r", "", Furniture::HeaderRow}},
+                        {"ht", ItemFacts{ItemKind::Text, "hr", "", "", Furniture::HeaderRow}},
+                        {"r", ItemFacts{ItemKind::Row, "tb", ""}},
+                        {"a", ItemFacts{ItemKind::Text, "r", "b"}},
+                        {"b", ItemFacts{ItemKind::Block, "r", ""}},
+                        {"c", ItemFacts{ItemKind::Text, "b", ""}}};
+        report.items["h"].notLastItem = true;
+        EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+    }
+}
+
 }  // namespace
