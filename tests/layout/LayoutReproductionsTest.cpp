@@ -409,4 +409,44 @@ TEST(LayoutChecker, AKeepBeforeATableWhoseFirstRowStartsAPageIsNotBroken) {
     }
 }
 
+// Found by the generated runs (seed 953259, reduced): a header row taller
+// than the room of a page that held nothing before its table was cut there,
+// started afresh on the next page and cut at the same word, until max-pages.
+// It goes on where it was cut, once, as any row, and the table after it.
+TEST(LayoutReproductions, AHeaderRowTallerThanAnyPageIsCutOnceAndTheTableGoesOn) {
+    struct Case {
+        const char* before;  // header rows above the tall one
+        const char* after;   // body rows below it
+    };
+    const std::vector<Case> cases = {
+        {"", ""},
+        {"", "<Row name=\"r\"><Text name=\"c\" width=\"20mm\">body</Text></Row>"},
+        {"<Row name=\"h0\" header=\"1\"><Text name=\"t0\" width=\"20mm\">head</Text></Row>",
+         "<Row name=\"r\"><Text name=\"c\" width=\"20mm\">body</Text></Row>"},
+    };
+    for (const Case& c : cases) {
+        auto report = Handmade("page-width=\"80mm\" page-height=\"40mm\" max-pages=\"60\"",
+                               std::string("<Block><Table name=\"tb\">") + c.before +
+                                   "<Row name=\"h\" header=\"1\"><Text name=\"t\" width=\"20mm\">" + Words(150) +
+                                   "</Text></Row>" + c.after + "</Table></Block>",
+                               {});
+        report.maxPages = 60;
+        report.items = {{"tb", ItemFacts{ItemKind::Table, "", ""}},
+                        {"h", ItemFacts{ItemKind::Row, "tb", "", "", Furniture::HeaderRow}},
+                        {"t", ItemFacts{ItemKind::Text, "h", "", "", Furniture::HeaderRow}}};
+        report.perPageTexts["t"] = Words(150);
+        if (!std::string(c.before).empty()) {
+            report.items["h0"] = ItemFacts{ItemKind::Row, "tb", "h", "", Furniture::HeaderRow};
+            report.items["t0"] = ItemFacts{ItemKind::Text, "h0", "", "", Furniture::HeaderRow};
+            report.perPageTexts["t0"] = "head";
+        }
+        if (!std::string(c.after).empty()) {
+            report.items["r"] = ItemFacts{ItemKind::Row, "tb", ""};
+            report.items["c"] = ItemFacts{ItemKind::Text, "r", ""};
+            report.flowTexts["c"] = {"body"};
+        }
+        EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+    }
+}
+
 }  // namespace
