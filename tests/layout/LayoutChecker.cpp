@@ -458,21 +458,27 @@ private:
     // a page with what comes before it, whatever the keep asks: after the kept
     // item on the next page it would break again. That is an item whose first
     // child (at any depth) starts a page, leaving out header rows (a table
-    // showing nothing but them leaves the page with its next row), or whose
-    // nowrap row holds such a cell anywhere (one cell that breaks moves the
-    // whole row).
+    // showing nothing but them leaves the page with its next row), or a nowrap
+    // row holding a start-page item anywhere (reached on the page it starts, it
+    // leaves the row unfinished, and the whole row moves).
     static bool OpensWithStartPage(const CqvItem& item) {
         if (item.StartPage() == 1) return true;
         const auto* block = dynamic_cast<const CqvBlock*>(&item);
         if (!block) return false;
-        const bool movesWhole = qv::IsRowType(item.TypeCode()) && block->NoWrap();
+        if (qv::IsRowType(item.TypeCode()) && block->NoWrap()) return HoldsStartPage(*block);
         for (const auto& child : block->Children()) {
             const auto* row = dynamic_cast<const CqvRow*>(child.get());
             if (row && row->IsHeader()) continue;
-            if (OpensWithStartPage(*child)) return true;
-            if (!movesWhole) return false;
+            return OpensWithStartPage(*child);
         }
         return false;
+    }
+
+    static bool HoldsStartPage(const CqvItem& item) {
+        if (item.StartPage() == 1) return true;
+        const auto* block = dynamic_cast<const CqvBlock*>(&item);
+        return block && std::any_of(block->Children().begin(), block->Children().end(),
+                                    [](const auto& child) { return HoldsStartPage(*child); });
     }
 
     void CheckKeepWithNext(const CqvReport& report) {

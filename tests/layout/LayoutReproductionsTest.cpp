@@ -367,9 +367,9 @@ TEST(LayoutReproductions, ARuleAtTheFootKeepsItsBoxInsideTheBody) {
     EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
 }
 
-// Found by the generated runs (seeds 908342, 913519): a table whose first
-// body row breaks the page for a start-page cell (its first cell, or any
-// cell of a nowrap row) leaves the page with its header rows, so it can never
+// Found by the generated runs (seeds 908342, 913519, 1225339): a table whose
+// first body row breaks the page for a start-page item (opening its first
+// cell, or anywhere in a nowrap row) leaves the page with its header rows, so it can never
 // share one with the not-last-item heading before it: that heading ending the
 // page breaks no keep. A start-page cell after a cell that places something
 // leaves the row on the page, and the heading with it.
@@ -383,6 +383,9 @@ TEST(LayoutChecker, AKeepBeforeATableWhoseFirstRowStartsAPageIsNotBroken) {
         {"<Row name=\"r\" nowrap=\"1\">",
          "<Text name=\"a\" width=\"30mm\">cell</Text><Block name=\"b\" left=\"30mm\" width=\"30mm\">"
          "<Text name=\"c\" left=\"30mm\" width=\"30mm\" start-page=\"1\">cell</Text></Block>"},
+        {"<Row name=\"r\" nowrap=\"1\">",
+         "<Block name=\"b\" width=\"40mm\"><Text name=\"a\" width=\"40mm\">cell</Text>"
+         "<Text name=\"c\" width=\"40mm\" start-page=\"1\">cell</Text></Block>"},
         {"<Row name=\"r\">",
          "<Text name=\"a\" width=\"30mm\">cell</Text><Text name=\"c\" width=\"30mm\" start-page=\"1\">cell</Text>"},
     };
