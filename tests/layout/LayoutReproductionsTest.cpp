@@ -390,13 +390,12 @@ TEST(LayoutChecker, AKeepBeforeATableWhoseFirstRowStartsAPageIsNotBroken) {
          "<Text name=\"a\" width=\"30mm\">cell</Text><Text name=\"c\" width=\"30mm\" start-page=\"1\">cell</Text>"},
     };
     for (const Case& c : cases) {
-        auto report =
-            Handmade("page-width=\"100mm\" page-height=\"60mm\"",
-                     "<Block><Text name=\"f\">" + Words(20, "f") +
-                         "</Text><Text name=\"h\" not-last-item=\"1\">heading</Text><Table name=\"tb\">"
-                         "<Row name=\"hr\" header=\"1\"><Text name=\"ht\" width=\"60mm\">head</Text></Row>" +
-                         c.row + c.cells + "</Row></Table></Block>",
-                     {{"f", {Words(20, "f")}}, {"h", {"heading"}}});
+        auto report = Handmade("page-width=\"100mm\" page-height=\"60mm\"",
+                               "<Block><Text name=\"f\">" + Words(20, "f") +
+                                   "</Text><Text name=\"h\" not-last-item=\"1\">heading</Text><Table name=\"tb\">"
+                                   "<Row name=\"hr\" header=\"1\"><Text name=\"ht\" width=\"60mm\">head</Text></Row>" +
+                                   c.row + c.cells + "</Row></Table></Block>",
+                               {{"f", {Words(20, "f")}}, {"h", {"heading"}}});
         // The facts the keep is judged by, as the generator gives them.
         report.items = {{"f", ItemFacts{ItemKind::Text, "", "h"}},
                         {"h", ItemFacts{ItemKind::Text, "", "tb"}},
