@@ -276,7 +276,8 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         const int32_t m = child.Layout(surface, printInfo, at, data, itemRect, trial);
         child.SetInTrial(false);
 
-        if (HeaderRowMovesWithItsTable(child, m, pageEmptyBefore)) {
+        if (!m_bInTrial && pageWasEmpty && m < 0 && IsHeaderRow(child)) static_cast<CqvRow&>(child).StopRepeating();
+        if (HeaderRowMovesWithItsTable(child, m, pageWasEmpty)) {
             m_pReport->DropPiecesFrom(piecesBefore);
             child.Reset();
             m_pReport->SetPageEmpty(pageEmptyBefore);

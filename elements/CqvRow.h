@@ -16,6 +16,12 @@ public:
 
     // A header row repeats at the top of every page of its table.
     bool IsHeader() const { return m_bHeader; }
+    // A header row cut on a page that held nothing before its table is taller
+    // than any room its table will find: repeated, it would be cut at the same
+    // word on every page and its table would never go on. From then on it is
+    // laid out once, as any row, for the rest of the run (as a nowrap row too
+    // tall to move stops trying).
+    void StopRepeating() { m_bHeader = false; }
 
 private:
     bool m_bHeader = false;

@@ -15,6 +15,7 @@
 #include "elements/CqvBlock.h"
 #include "elements/CqvImagePiece.h"
 #include "elements/CqvItem.h"
+#include "elements/CqvRow.h"
 #include "elements/CqvTextPiece.h"
 #include "engine/CqvReport.h"
 #include "render/RecordingSurface.h"
@@ -354,10 +355,16 @@ private:
         const size_t pages = m_pageCount;
         for (const auto& [name, text] : m_gen.perPageTexts) {
             const ItemFacts* facts = Facts(name);
+            // A header row too tall for the page that held nothing before its
+            // table is cut there and goes on on the next page, once: its words
+            // on those pages, read together, are the whole text.
+            std::string cutSoFar;
             for (size_t page = 1; page <= pages; ++page) {
                 auto found = placedPerPage.find({name, page});
                 // A table's header row shows only on the pages of its table.
-                if (found == placedPerPage.end() && facts && facts->furniture == Furniture::HeaderRow) continue;
+                if (found == placedPerPage.end() && facts && facts->furniture == Furniture::HeaderRow &&
+                    cutSoFar.empty())
+                    continue;
                 std::string pageText = text;
                 if (size_t at = pageText.find("[%qv_curpage%]"); at != std::string::npos)
                     pageText.replace(at, 14, std::to_string(page));
@@ -372,6 +379,21 @@ private:
                     for (size_t i = 0; i < placedHere.size(); ++i)
                         copies = copies && placedHere[i] == expected[i % expected.size()];
                     if (copies) placedHere = expected;
+                }
+                if (facts && facts->furniture == Furniture::HeaderRow && placedHere != expected &&
+                    found != placedPerPage.end()) {
+                    std::string whole;
+                    for (const std::string& w : expected) whole += (whole.empty() ? "" : " ") + w;
+                    for (const std::string& w : placedHere)
+                        cutSoFar += (cutSoFar.empty() || cutSoFar.back() == '-' ? "" : " ") + w;
+                    if (cutSoFar == whole) {
+                        cutSoFar.clear();
+                        continue;
+                    }
+                    const bool goesOn = whole.compare(0, cutSoFar.size(), cutSoFar) == 0 &&
+                                        (cutSoFar.back() == '-' || whole[cutSoFar.size()] == ' ');
+                    if (goesOn && page < pages) continue;
+                    cutSoFar.clear();
                 }
                 CompareWords(name, "text " + name + " on page " + std::to_string(page), expected, placedHere);
             }
@@ -432,15 +454,31 @@ private:
         return out;
     }
 
-    // An item whose first child (at any depth) starts a page can never share
-    // a page with what comes before it, whatever the keep asks.
+    // An item that breaks the page before it places anything can never share
+    // a page with what comes before it, whatever the keep asks: after the kept
+    // item on the next page it would break again. That is an item whose first
+    // child (at any depth) starts a page, leaving out header rows (a table
+    // showing nothing but them leaves the page with its next row), or a nowrap
+    // row holding a start-page item anywhere (reached on the page it starts, it
+    // leaves the row unfinished, and the whole row moves).
     static bool OpensWithStartPage(const CqvItem& item) {
-        for (const CqvItem* at = &item; at;) {
-            if (at->StartPage() == 1) return true;
-            const auto* block = dynamic_cast<const CqvBlock*>(at);
-            at = block && block->Children().Size() > 0 ? block->Children().At(0) : nullptr;
+        if (item.StartPage() == 1) return true;
+        const auto* block = dynamic_cast<const CqvBlock*>(&item);
+        if (!block) return false;
+        if (qv::IsRowType(item.TypeCode()) && block->NoWrap()) return HoldsStartPage(*block);
+        for (const auto& child : block->Children()) {
+            const auto* row = dynamic_cast<const CqvRow*>(child.get());
+            if (row && row->IsHeader()) continue;
+            return OpensWithStartPage(*child);
         }
         return false;
+    }
+
+    static bool HoldsStartPage(const CqvItem& item) {
+        if (item.StartPage() == 1) return true;
+        const auto* block = dynamic_cast<const CqvBlock*>(&item);
+        return block && std::any_of(block->Children().begin(), block->Children().end(),
+                                    [](const auto& child) { return HoldsStartPage(*child); });
     }
 
     void CheckKeepWithNext(const CqvReport& report) {

@@ -367,4 +367,88 @@ TEST(LayoutReproductions, ARuleAtTheFootKeepsItsBoxInsideTheBody) {
     EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
 }
 
+// Found by the generated runs (seeds 908342, 913519, 1225339): a table whose
+// first body row breaks the page for a start-page item (opening its first
+// cell, or anywhere in a nowrap row) leaves the page with its header rows, so it can never
+// share one with the not-last-item heading before it: that heading ending the
+// page breaks no keep. A start-page cell after a cell that places something
+// leaves the row on the page, and the heading with it.
+TEST(LayoutChecker, AKeepBeforeATableWhoseFirstRowStartsAPageIsNotBroken) {
+    struct Case {
+        const char* row;
+        const char* cells;
+    };
+    const std::vector<Case> cases = {
+        {"<Row name=\"r\">", "<Block name=\"b\" width=\"40mm\"><Text name=\"c\" start-page=\"1\">cell</Text></Block>"},
+        {"<Row name=\"r\" nowrap=\"1\">",
+         "<Text name=\"a\" width=\"30mm\">cell</Text><Block name=\"b\" left=\"30mm\" width=\"30mm\">"
+         "<Text name=\"c\" left=\"30mm\" width=\"30mm\" start-page=\"1\">cell</Text></Block>"},
+        {"<Row name=\"r\" nowrap=\"1\">",
+         "<Block name=\"b\" width=\"40mm\"><Text name=\"a\" width=\"40mm\">cell</Text>"
+         "<Text name=\"c\" width=\"40mm\" start-page=\"1\">cell</Text></Block>"},
+        {"<Row name=\"r\">",
+         "<Text name=\"a\" width=\"30mm\">cell</Text><Text name=\"c\" width=\"30mm\" start-page=\"1\">cell</Text>"},
+    };
+    for (const Case& c : cases) {
+        auto report = Handmade("page-width=\"100mm\" page-height=\"60mm\"",
+                               "<Block><Text name=\"f\">" + Words(20, "f") +
+                                   "</Text><Text name=\"h\" not-last-item=\"1\">heading</Text><Table name=\"tb\">"
+                                   "<Row name=\"hr\" header=\"1\"><Text name=\"ht\" width=\"60mm\">head</Text></Row>" +
+                                   c.row + c.cells + "</Row></Table></Block>",
+                               {{"f", {Words(20, "f")}}, {"h", {"heading"}}});
+        // The facts the keep is judged by, as the generator gives them.
+        report.items = {{"f", ItemFacts{ItemKind::Text, "", "h"}},
+                        {"h", ItemFacts{ItemKind::Text, "", "tb"}},
+                        {"tb", ItemFacts{ItemKind::Table, "", ""}},
+                        {"hr", ItemFacts{ItemKind::Row, "tb", "r", "", Furniture::HeaderRow}},
+                        {"ht", ItemFacts{ItemKind::Text, "hr", "", "", Furniture::HeaderRow}},
+                        {"r", ItemFacts{ItemKind::Row, "tb", ""}},
+                        {"a", ItemFacts{ItemKind::Text, "r", "b"}},
+                        {"b", ItemFacts{ItemKind::Block, "r", ""}},
+                        {"c", ItemFacts{ItemKind::Text, "b", ""}}};
+        report.items["h"].notLastItem = true;
+        EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+    }
+}
+
+// Found by the generated runs (seed 953259, reduced): a header row taller
+// than the room of a page that held nothing before its table was cut there,
+// started afresh on the next page and cut at the same word, until max-pages.
+// It goes on where it was cut, once, as any row, and the table after it.
+TEST(LayoutReproductions, AHeaderRowTallerThanAnyPageIsCutOnceAndTheTableGoesOn) {
+    struct Case {
+        const char* before;  // header rows above the tall one
+        const char* after;   // body rows below it
+    };
+    const std::vector<Case> cases = {
+        {"", ""},
+        {"", "<Row name=\"r\"><Text name=\"c\" width=\"20mm\">body</Text></Row>"},
+        {"<Row name=\"h0\" header=\"1\"><Text name=\"t0\" width=\"20mm\">head</Text></Row>",
+         "<Row name=\"r\"><Text name=\"c\" width=\"20mm\">body</Text></Row>"},
+    };
+    for (const Case& c : cases) {
+        auto report = Handmade("page-width=\"80mm\" page-height=\"40mm\" max-pages=\"60\"",
+                               std::string("<Block><Table name=\"tb\">") + c.before +
+                                   "<Row name=\"h\" header=\"1\"><Text name=\"t\" width=\"20mm\">" + Words(150) +
+                                   "</Text></Row>" + c.after + "</Table></Block>",
+                               {});
+        report.maxPages = 60;
+        report.items = {{"tb", ItemFacts{ItemKind::Table, "", ""}},
+                        {"h", ItemFacts{ItemKind::Row, "tb", "", "", Furniture::HeaderRow}},
+                        {"t", ItemFacts{ItemKind::Text, "h", "", "", Furniture::HeaderRow}}};
+        report.perPageTexts["t"] = Words(150);
+        if (!std::string(c.before).empty()) {
+            report.items["h0"] = ItemFacts{ItemKind::Row, "tb", "h", "", Furniture::HeaderRow};
+            report.items["t0"] = ItemFacts{ItemKind::Text, "h0", "", "", Furniture::HeaderRow};
+            report.perPageTexts["t0"] = "head";
+        }
+        if (!std::string(c.after).empty()) {
+            report.items["r"] = ItemFacts{ItemKind::Row, "tb", ""};
+            report.items["c"] = ItemFacts{ItemKind::Text, "r", ""};
+            report.flowTexts["c"] = {"body"};
+        }
+        EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+    }
+}
+
 }  // namespace
