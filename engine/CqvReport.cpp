@@ -6,6 +6,7 @@
 
 #include "common/CqvEx.h"
 #include "common/CqvStopped.h"
+#include "common/TriState.h"
 #include "common/ForeignFailure.h"
 #include "elements/AttributeInt.h"
 #include "elements/AttributeName.h"
@@ -347,7 +348,7 @@ void CqvReport::LayOutPages(Surface& surface, QvPrintInfo& printInfo, bool showP
     for (const auto& block : m_blocks) {
         QvRect itemRect;
         block->Reset();
-        int32_t r = block->Layout(surface, printInfo, y, data, itemRect, nullptr);
+        int32_t r = BreaksBeforeBlock(*block) ? -1 : block->Layout(surface, printInfo, y, data, itemRect, nullptr);
         while (r < 0) {
             progress->SetItemText(kProgressPage, std::to_string(m_nCurrentPage));
             LayoutPageFooter(surface, printInfo, data);
@@ -382,6 +383,15 @@ void CqvReport::LayOutPages(Surface& surface, QvPrintInfo& printInfo, bool showP
         if (!m_bPrepareAborted) PageLaidOut();
     }
     PublishPageCount(printInfo);
+}
+
+bool CqvReport::BreaksBeforeBlock(CqvItem& block) {
+    // A top-level block is no block's child, so the start-page rule its parent
+    // would apply is applied here: once, and only below something already
+    // placed on the page.
+    if (!qv::TriIsTrue(block.StartPagePending()) || m_bPageEmpty || block.HasStarted()) return false;
+    block.SetStartPagePending(0);
+    return true;
 }
 
 bool CqvReport::PageLaidOut() {

@@ -172,6 +172,7 @@ private:
     // After the footer of the current page: hands the page to the drawer of
     // DrawPagesInOrder, or forgets it when pages are only counted. False when
     // the drawer wants no more pages.
+    bool BreaksBeforeBlock(CqvItem& block);
     bool PageLaidOut();
     void ForgetPagesThrough(uint32_t page);
     void ComputePageGeometry();

@@ -188,6 +188,13 @@ const BoundaryCase kCases[] = {
      "<root/>",
      {"Filler one", "New page"},
      nullptr},
+    {"StartPageOnATopLevelBlockItselfBreaksBelowAnother",
+     "page-height=\"60mm\"",
+     kEmptyHeaderAndFooter + "<Block start-page=\"1\"><Text>First</Text></Block>"
+                             "<Block start-page=\"1\"><Text>New page</Text><Text>Same page</Text></Block>",
+     "<root/>",
+     {"First", "New page|Same page"},
+     nullptr},
     {"KeepWithNextCountsSpaceBeforeOnceAndMovesTheHeading",
      "page-height=\"25mm\"",
      kEmptyHeaderAndFooter + "<Block><Text>Filler</Text><Text space-before=\"5\" not-last-item=\"1\">Heading</Text>"
