@@ -15,6 +15,7 @@
 #include "elements/CqvBlock.h"
 #include "elements/CqvImagePiece.h"
 #include "elements/CqvItem.h"
+#include "elements/CqvRow.h"
 #include "elements/CqvTextPiece.h"
 #include "engine/CqvReport.h"
 #include "render/RecordingSurface.h"
@@ -433,12 +434,18 @@ private:
     }
 
     // An item whose first child (at any depth) starts a page can never share
-    // a page with what comes before it, whatever the keep asks.
+    // a page with what comes before it, whatever the keep asks. A table's
+    // header rows do not count as its first child: a table that would show
+    // only them moves on, so its first body row decides.
     static bool OpensWithStartPage(const CqvItem& item) {
         for (const CqvItem* at = &item; at;) {
             if (at->StartPage() == 1) return true;
             const auto* block = dynamic_cast<const CqvBlock*>(at);
-            at = block && block->Children().Size() > 0 ? block->Children().At(0) : nullptr;
+            at = nullptr;
+            for (size_t i = 0; block && i < block->Children().Size() && !at; ++i) {
+                const auto* row = dynamic_cast<const CqvRow*>(block->Children().At(i));
+                if (!row || !row->IsHeader()) at = block->Children().At(i);
+            }
         }
         return false;
     }

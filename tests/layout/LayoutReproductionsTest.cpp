@@ -355,6 +355,25 @@ TEST(LayoutChecker, AKeepBeforeABlockThatOpensWithStartPageIsNotBroken) {
     }
 }
 
+// Found by the generated runs: a table's header rows show on its every page,
+// and a table that would show only them moves on, so a table whose first body
+// row opens with start-page can never share a page with the item before it.
+TEST(LayoutChecker, AKeepBeforeATableWhoseFirstBodyRowStartsAPageIsNotBroken) {
+    for (const uint64_t seed : {923757u, 944123u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
+// Found by the generated runs: a bound block whose first repetitions place
+// nothing (their own bound blocks find no data) counted as begun, so the
+// not-last-item text before it stayed alone at the foot while its first
+// visible repetition opened the next page.
+TEST(LayoutReproductions, ABoundBlockWhoseRepetitionsPlacedNothingHasNotBegun) {
+    const GeneratedReport report = GenerateReport(930981u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // Found by the generated runs: a rule takes only its thickness of the flow,
 // so one in the last millimetres of the body had its box (its declared
 // height) reach below the body. Rules enough to fill pages put one there on
