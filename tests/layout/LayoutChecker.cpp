@@ -433,20 +433,30 @@ private:
         return out;
     }
 
-    // An item whose first child (at any depth) starts a page can never share
-    // a page with what comes before it, whatever the keep asks. A table's
-    // header rows do not count as its first child: a table that would show
-    // only them moves on, so its first body row decides.
+    // An item whose first child that shows something (at any depth) starts a
+    // page can never share a page with what comes before it, whatever the
+    // keep asks. A table's header rows do not count (a table that would show
+    // only them moves on), nor does a child that finished having placed
+    // nothing; and a nowrap row moves whole when anything in it starts a page.
     static bool OpensWithStartPage(const CqvItem& item) {
-        for (const CqvItem* at = &item; at;) {
-            if (at->StartPage() == 1) return true;
-            const auto* block = dynamic_cast<const CqvBlock*>(at);
-            at = nullptr;
-            for (size_t i = 0; block && i < block->Children().Size() && !at; ++i) {
-                const auto* row = dynamic_cast<const CqvRow*>(block->Children().At(i));
-                if (!row || !row->IsHeader()) at = block->Children().At(i);
-            }
+        if (item.StartPage() == 1) return true;
+        const auto* block = dynamic_cast<const CqvBlock*>(&item);
+        if (!block) return false;
+        if (qv::IsRowType(block->TypeCode()) && block->NoWrap() && HoldsStartPage(*block)) return true;
+        for (size_t i = 0; i < block->Children().Size(); ++i) {
+            const CqvItem& child = *block->Children().At(i);
+            const auto* row = dynamic_cast<const CqvRow*>(&child);
+            if ((row && row->IsHeader()) || (child.IsDone() && !child.HasStarted())) continue;
+            return OpensWithStartPage(child);
         }
+        return false;
+    }
+
+    static bool HoldsStartPage(const CqvItem& item) {
+        if (item.StartPage() == 1) return true;
+        const auto* block = dynamic_cast<const CqvBlock*>(&item);
+        for (size_t i = 0; block && i < block->Children().Size(); ++i)
+            if (HoldsStartPage(*block->Children().At(i))) return true;
         return false;
     }
 
