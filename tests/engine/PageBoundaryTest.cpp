@@ -223,6 +223,14 @@ const BoundaryCase kCases[] = {
      [](const Pages& pages) {
          ExpectStacked(pages, {"Heading", "one", "two"});
      }},
+    // Only its space-before keeps the text off a page that holds nothing yet,
+    // and so off every next page: it rises just enough for its line.
+    {"TextPushedOffAnEmptyPageBySpaceBeforeRisesRatherThanMovingForever",
+     "page-height=\"20mm\" max-pages=\"5\"",
+     kEmptyHeaderAndFooter + "<Block><Text space-before=\"15mm\">Pushed</Text><Text>After</Text></Block>",
+     "<root/>",
+     {"Pushed", "After"},
+     nullptr},
     // The first group holds no dog, so its repetition finishes having placed
     // nothing: the groups have not begun below the heading, and the heading
     // goes with the dog that cannot start there.
