@@ -124,8 +124,13 @@ TEST(LayoutChecker, AReportLongerThanTheGeneratorsLimitIsNoRunaway) {
                            "<Block><Text name=\"t\">" + Words(400) + "</Text></Block>", {{"t", {Words(400)}}});
     longer.maxPages = 2;
     EXPECT_EQ(Invariants(longer), std::vector<std::string>{}) << longer.templateXml;
+    // A header row taller than the page starts afresh on every page (a text
+    // pushed off an empty page by its space-before, the earlier example, now
+    // rises onto it).
     auto runaway = Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"2\"",
-                            "<Block><Text name=\"t\" space-before=\"40mm\">never</Text></Block>", {{"t", {"never"}}});
+                            "<Block><Table><Row header=\"1\"><Text name=\"t\">" + Words(200) +
+                                "</Text></Row></Table></Block>",
+                            {{"t", {Words(200)}}});
     runaway.maxPages = 2;
     EXPECT_TRUE(Breaks(runaway, "pages")) << runaway.templateXml;
 }
