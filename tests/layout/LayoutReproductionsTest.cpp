@@ -127,10 +127,10 @@ TEST(LayoutChecker, AReportLongerThanTheGeneratorsLimitIsNoRunaway) {
     // A header row taller than the page starts afresh on every page (a text
     // pushed off an empty page by its space-before, the earlier example, now
     // rises onto it).
-    auto runaway = Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"2\"",
-                            "<Block><Table><Row header=\"1\"><Text name=\"t\">" + Words(200) +
-                                "</Text></Row></Table></Block>",
-                            {{"t", {Words(200)}}});
+    auto runaway =
+        Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"2\"",
+                 "<Block><Table><Row header=\"1\"><Text name=\"t\">" + Words(200) + "</Text></Row></Table></Block>",
+                 {{"t", {Words(200)}}});
     runaway.maxPages = 2;
     EXPECT_TRUE(Breaks(runaway, "pages")) << runaway.templateXml;
 }
