@@ -438,6 +438,9 @@ private:
     // keep asks. A table's header rows do not count (a table that would show
     // only them moves on), nor does a child that finished having placed
     // nothing; and a nowrap row moves whole when anything in it starts a page.
+    // The state seen is the last repetition's: a bound child that placed
+    // nothing there may have shown on the page judged, so it decides when it
+    // opens with a start-page, and is passed over only when it does not.
     static bool OpensWithStartPage(const CqvItem& item) {
         if (item.StartPage() == 1) return true;
         const auto* block = dynamic_cast<const CqvBlock*>(&item);
@@ -446,8 +449,9 @@ private:
         for (size_t i = 0; i < block->Children().Size(); ++i) {
             const CqvItem& child = *block->Children().At(i);
             const auto* row = dynamic_cast<const CqvRow*>(&child);
-            if ((row && row->IsHeader()) || (child.IsDone() && !child.HasStarted())) continue;
-            return OpensWithStartPage(child);
+            if (row && row->IsHeader()) continue;
+            if (OpensWithStartPage(child)) return true;
+            if (!child.IsDone() || child.HasStarted()) return false;
         }
         return false;
     }

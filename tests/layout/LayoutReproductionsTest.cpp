@@ -365,7 +365,7 @@ TEST(LayoutChecker, AKeepBeforeABlockThatOpensWithStartPageIsNotBroken) {
 // row that shows something opens with start-page, or is a nowrap row holding
 // one, can never share a page with the item before it.
 TEST(LayoutChecker, AKeepBeforeATableWhoseFirstBodyRowStartsAPageIsNotBroken) {
-    for (const uint64_t seed : {923757u, 944123u, 1302439u, 1309656u}) {
+    for (const uint64_t seed : {923757u, 944123u, 1302439u, 1309656u, 1309149u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
