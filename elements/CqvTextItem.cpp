@@ -47,23 +47,35 @@ int32_t CqvTextItem::LayoutText(int32_t y, QvDataElement data, QvRect& itemRect)
     const int64_t padding = int64_t{m_style.m_nPaddingTop} + m_style.m_nPaddingBottom;
     const int64_t oneLine = std::abs(int64_t{m_style.m_metrics.OneLineHeight()});
     const int32_t bottomLimit = BottomLimit();
+    // Where the text is drawn; the height it reports is still counted from y.
+    int32_t top = y;
     if (bottomLimit < int64_t{y} + padding + oneLine) {
-        itemRect = m_rcItem;
-        return qv::kLayoutNextPage;  // not even one line fits on this page
+        // On a page that holds nothing yet only the spaces above the text (its
+        // own space-before and its blocks') keep it from starting, and every
+        // next page would keep it out the same way, for ever. It rises just
+        // far enough for one line, and what follows it goes to the next page.
+        const int64_t pageTop = int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height();
+        const int64_t risen = int64_t{bottomLimit} - padding - oneLine;
+        if (m_bAbsolute || !m_pReport->PageEmpty() || risen < pageTop) {
+            itemRect = m_rcItem;
+            return qv::kLayoutNextPage;  // not even one line fits on this page
+        }
+        top = qv::Clamp32(risen);
+        ItemRect(top);
     }
 
     ExpandAndCut(data);
-    const std::optional<int32_t> measured = ChoosePagePortion(y, bottomLimit);
+    const std::optional<int32_t> measured = ChoosePagePortion(top, bottomLimit);
     if (m_bWaitsForNextPage) {
         itemRect = m_rcItem;
         return qv::kLayoutNextPage;  // its next word fits only on the next page
     }
 
     int64_t used = std::abs(int64_t{measured ? *measured : Measure(m_strPageText)}) + padding;
-    if (bottomLimit < int64_t{y} + used) {
+    if (bottomLimit < int64_t{top} + used) {
         // The text reaches down to the limit and no further.
         m_rcItem.bottom = m_rcContent.bottom = qv::Clamp32(-int64_t{bottomLimit});
-        used = int64_t{bottomLimit} - y;
+        used = int64_t{bottomLimit} - top;
         m_bCutAtBottomLimit = true;
     } else if (!m_bAbsolute) {
         m_rcItem.bottom = m_rcContent.bottom = qv::Clamp32(int64_t{m_rcItem.top} - used);

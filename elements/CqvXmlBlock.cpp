@@ -11,10 +11,11 @@ void CqvXmlBlock::Reset() {
 }
 
 bool CqvXmlBlock::HasStarted() const {
-    // A block whose data holds no repetition finishes having placed nothing:
-    // a keep-with-next trial must not take it as begun on the page, or the
-    // item kept with it stays alone at the foot.
-    if (IsDone() && m_repetitions.empty()) return false;
+    // A block whose repetitions all finished having placed nothing (no data,
+    // or data that gives their children nothing) shows nothing: a
+    // keep-with-next trial must not take it as begun on the page, or the item
+    // kept with it stays alone at the foot.
+    if (IsDone()) return m_repetitions.AnyStarted();
     return CqvBlock::HasStarted() || m_repetitions.AnyStarted();
 }
 
@@ -124,6 +125,7 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
             return partial();
         }
         y = qv::Clamp32(int64_t{y} + g);
+        if (g > 0 || continuing) m_repetitions.anyShown = true;
         ExtendRun(first, current);
         result += g;
         current = NextRepetition(current);

@@ -28,12 +28,17 @@ struct QvRepetitionRecord {
     // The repetition after the run; none when the run takes every repetition.
     QvDataElement runEnd;
     size_t runLength = 0;
+    // Whether a finished repetition placed anything. Repetitions whose data
+    // gives their children nothing to show finish at no height: a block that
+    // has only such behind it shows nothing on the page yet.
+    bool anyShown = false;
 
     // Every reached repetition, finished or not.
     size_t size() const { return runLength + entries.size(); }
     bool empty() const { return size() == 0; }
     void clear() { *this = QvRepetitionRecord{}; }
-    // Whether any reached repetition is started or done.
+    // Whether any reached repetition is partly placed, or done having placed
+    // something.
     bool AnyStarted() const;
 
     friend bool operator==(const QvRepetitionRecord&, const QvRepetitionRecord&) = default;

@@ -230,6 +230,28 @@ const BoundaryCase kCases[] = {
      [](const Pages& pages) {
          ExpectStacked(pages, {"Heading", "one", "two"});
      }},
+    // Only its space-before keeps the text off a page that holds nothing yet,
+    // and so off every next page: it rises just enough for its line.
+    {"TextPushedOffAnEmptyPageBySpaceBeforeRisesRatherThanMovingForever",
+     "page-height=\"20mm\" max-pages=\"5\"",
+     kEmptyHeaderAndFooter + "<Block><Text space-before=\"15mm\">Pushed</Text><Text>After</Text></Block>",
+     "<root/>",
+     {"Pushed", "After"},
+     nullptr},
+    // The first group holds no dog, so its repetition finishes having placed
+    // nothing: the groups have not begun below the heading, and the heading
+    // goes with the dog that cannot start there.
+    {"HeadingBeforeBoundGroupsWhoseFirstShowsNothingMovesWithThem",
+     "page-height=\"40mm\"",
+     kEmptyHeaderAndFooter +
+         "<Block><Text>Filler one</Text><Text>Filler two</Text><Text>Filler three</Text>"
+         "<Text not-last-item=\"1\">Heading</Text><Block xml-element-name=\"g\"><Block xml-element-name=\"dog\" "
+         "space-before=\"5mm\"><Text xml-element-name=\"@name\"/></Block></Block></Block>",
+     "<root><g/><g><dog name=\"one\"/></g></root>",
+     {"Filler one|Filler two|Filler three", "one|Heading"},
+     [](const Pages& pages) {
+         ExpectStacked(pages, {"Heading", "one"});
+     }},
     // "After both" starts below the longer left column, not below the side
     // heading: there it has no room, so the heading goes with it.
     {"KeepWithNextTriesTheNextItemBelowItsLowestNeighbour",

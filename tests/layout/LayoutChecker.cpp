@@ -454,22 +454,25 @@ private:
         return out;
     }
 
-    // An item that breaks the page before it places anything can never share
-    // a page with what comes before it, whatever the keep asks: after the kept
-    // item on the next page it would break again. That is an item whose first
-    // child (at any depth) starts a page, leaving out header rows (a table
-    // showing nothing but them leaves the page with its next row), or a nowrap
-    // row holding a start-page item anywhere (reached on the page it starts, it
-    // leaves the row unfinished, and the whole row moves).
+    // An item whose first child that shows something (at any depth) starts a
+    // page can never share a page with what comes before it, whatever the
+    // keep asks. A table's header rows do not count (a table that would show
+    // only them moves on), nor does a child that finished having placed
+    // nothing; and a nowrap row moves whole when anything in it starts a page.
+    // The state seen is the last repetition's: a bound child that placed
+    // nothing there may have shown on the page judged, so it decides when it
+    // opens with a start-page, and is passed over only when it does not.
     static bool OpensWithStartPage(const CqvItem& item) {
         if (item.StartPage() == 1) return true;
         const auto* block = dynamic_cast<const CqvBlock*>(&item);
         if (!block) return false;
-        if (qv::IsRowType(item.TypeCode()) && block->NoWrap()) return HoldsStartPage(*block);
-        for (const auto& child : block->Children()) {
-            const auto* row = dynamic_cast<const CqvRow*>(child.get());
+        if (qv::IsRowType(block->TypeCode()) && block->NoWrap() && HoldsStartPage(*block)) return true;
+        for (size_t i = 0; i < block->Children().Size(); ++i) {
+            const CqvItem& child = *block->Children().At(i);
+            const auto* row = dynamic_cast<const CqvRow*>(&child);
             if (row && row->IsHeader()) continue;
-            return OpensWithStartPage(*child);
+            if (OpensWithStartPage(child)) return true;
+            if (!child.IsDone() || child.HasStarted()) return false;
         }
         return false;
     }
