@@ -143,7 +143,8 @@ bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath
     if (format == OutputFormat::Pdf) {
         PdfSurface surface = PdfSurface::File(outPath, paperWidth, paperHeight, options.threads);
         const bool oneCore = options.threads == 0 && std::thread::hardware_concurrency() < 2;
-        if (options.threads == 1 || oneCore) return DrawReport(report, host, surface, outPath, options, false, timings, drawn);
+        if (options.threads == 1 || oneCore)
+            return DrawReport(report, host, surface, outPath, options, false, timings, drawn);
         // The engine lays out and replays the pieces on this thread while the
         // PDF writer draws the previous page on another.
         PdfPages pages(surface);

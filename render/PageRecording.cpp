@@ -57,8 +57,8 @@ void PageRecording::LineTo(int32_t x, int32_t y) {
 
 void PageRecording::Rectangle(const QvRect& rect) { Add(Kind::Rectangle).rect = rect; }
 
-void PageRecording::DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& picture,
-                                const QvRect& dest, int32_t sourceTop, int32_t sourceHeight) {
+void PageRecording::DrawPicture(const std::shared_ptr<const qv::platform::DecodedPicture>& picture, const QvRect& dest,
+                                int32_t sourceTop, int32_t sourceHeight) {
     Op& op = Add(Kind::DrawPicture);
     op.rect = dest;
     op.x = sourceTop;

@@ -133,8 +133,8 @@ void PipelinedSurface::MoveTo(int32_t x, int32_t y) {
     StatefulSurface::MoveTo(x, y);
 }
 
-void PipelinedSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip,
-                               std::u16string_view text, const int32_t* advances) {
+void PipelinedSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
+                               const int32_t* advances) {
     OpenPage();
     m_recording->TextOut(x, top, options, clip, text, advances);
 }

@@ -86,7 +86,7 @@ private:
     std::condition_variable m_drawn;   // a recording was drawn, or drawing failed
     std::deque<std::unique_ptr<PageRecording>> m_queue;
     std::vector<std::unique_ptr<PageRecording>> m_spare;  // drawn, kept for their buffers
-    size_t m_busy = 0;  // handed over and not yet drawn
+    size_t m_busy = 0;                                    // handed over and not yet drawn
     std::exception_ptr m_error;
     bool m_stop = false;
     std::thread m_thread;  // last: started once the rest exists
