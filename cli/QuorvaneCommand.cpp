@@ -225,7 +225,7 @@ int RunQuorvane(int argc, char** argv, std::ostream& out, std::ostream& err) {
     render->add_option("--dpi", args.dpi, "Pixels per inch of PNG pages (default 150)")->check(CLI::PositiveNumber);
     render
         ->add_option("--threads", args.threads,
-                     "Threads compressing PDF pages (default: one per core, at most 4; 1: one thread only; "
+                     "Threads drawing and compressing PDF pages (default: one per core, at most 4; 1: one thread only; "
                      "the PDF is the same either way)")
         ->check(CLI::Range(1, 64));
     render->add_flag("--timings", args.timings, "Report the seconds spent loading, laying out and drawing on stderr");

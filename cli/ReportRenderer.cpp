@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <thread>
 
 #include "cli/Interrupt.h"
 #include "common/AsciiText.h"
@@ -13,6 +14,7 @@
 #include "engine/QvSettings.h"
 #include "render/CairoSurface.h"
 #include "render/PdfSurface.h"
+#include "render/PipelinedSurface.h"
 
 std::optional<OutputFormat> FormatForPath(const std::string& path) {
     const std::string extension = qv::AsciiLower(std::filesystem::path(path).extension().string());
@@ -35,6 +37,18 @@ CairoSurface MakePageSurface(OutputFormat format, const std::string& path, int32
     }
     return CairoSurface::PostScript(path, width, height);
 }
+
+// The PDF writer's page control, for the drawing thread of a pipeline.
+class PdfPages final : public PipelinedSurface::Pages {
+public:
+    explicit PdfPages(PdfSurface& surface) : m_surface(surface) {}
+    void StartPage() override { m_surface.StartPage(); }
+    void EndPage() override { m_surface.EndPage(); }
+    void Finish() override { m_surface.Finish(); }
+
+private:
+    PdfSurface& m_surface;
+};
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -128,7 +142,14 @@ bool RenderReport(CqvReport& report, PrintHost& host, const std::string& outPath
     std::vector<size_t> drawn;
     if (format == OutputFormat::Pdf) {
         PdfSurface surface = PdfSurface::File(outPath, paperWidth, paperHeight, options.threads);
-        return DrawReport(report, host, surface, outPath, options, false, timings, drawn);
+        const bool oneCore = options.threads == 0 && std::thread::hardware_concurrency() < 2;
+        if (options.threads == 1 || oneCore)
+            return DrawReport(report, host, surface, outPath, options, false, timings, drawn);
+        // The engine lays out and replays the pieces on this thread while the
+        // PDF writer draws the previous page on another.
+        PdfPages pages(surface);
+        PipelinedSurface pipeline(surface, pages);
+        return DrawReport(report, host, pipeline, outPath, options, false, timings, drawn);
     }
     CairoSurface surface = MakePageSurface(format, outPath, paperWidth, paperHeight, options.dpi);
     surface.SetStopCheck([] { return QvSettings::Instance().Interrupted(); });

@@ -31,7 +31,11 @@ struct RenderOptions {
     double dpi = 150;
     std::optional<PageSelection> pages;
     bool singleFile = false;
-    int threads = 0;  // PDF compression; 0: one per core
+    // PDF: threads that deflate the pages, and with more than one, the pages
+    // are drawn on a thread of their own while the next is laid out and
+    // replayed; 0: one per core; 1: everything on the calling thread. The
+    // file is the same byte for byte however many there are.
+    int threads = 0;
 };
 
 // The report must be constructed with `host`, which supplies the progress.

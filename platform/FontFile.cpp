@@ -148,6 +148,7 @@ FontFile::~FontFile() {
 uint32_t FontFile::GlyphIndex(char32_t codePoint) const {
     if (codePoint >= m_glyphOf.Count()) return 0;  // beyond Unicode: no font maps it
     return m_glyphOf.Get(codePoint, [this](size_t first, std::span<uint32_t> glyphs) {
+        std::lock_guard lock(m_faceMutex);
         for (size_t k = 0; k < glyphs.size(); ++k)
             glyphs[k] = FT_Get_Char_Index(m_face, static_cast<FT_ULong>(first + k));
     });
@@ -157,6 +158,7 @@ int32_t FontFile::GlyphDesignAdvance(uint32_t glyphIndex) const {
     // A glyph the face does not have has no advance.
     if (glyphIndex >= m_advanceOf.Count()) return 0;
     return m_advanceOf.Get(glyphIndex, [this](size_t first, std::span<int32_t> advances) {
+        std::lock_guard lock(m_faceMutex);
         for (size_t k = 0; k < advances.size(); ++k) {
             FT_Fixed advance = 0;
             // Unscaled: the advance straight from hmtx, independent of any size

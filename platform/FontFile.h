@@ -9,6 +9,7 @@
 // same (file, index) again returns the same object.
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,6 +101,10 @@ private:
     // glyph count): what FreeType answered.
     QvPagedTable<uint32_t> m_glyphOf;
     QvPagedTable<int32_t> m_advanceOf;
+    // A FreeType face is not to be used by two threads at once, and the two
+    // tables fill from the same face: the text metrics may fill one while a
+    // page is drawn on another thread.
+    mutable std::mutex m_faceMutex;
 };
 
 // Opens face `faceIndex` of a font file, or returns the face opened before.

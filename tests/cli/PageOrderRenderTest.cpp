@@ -1,6 +1,6 @@
 // Output drawn once in page order: a report too large to hold is counted, then
-// laid out a second time and drawn page by page. Whatever the report held, the
-// files must be the same to the byte.
+// laid out a second time and drawn page by page. Whatever the report held, and
+// however many threads drew it, the files must be the same to the byte.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -64,15 +64,26 @@ TEST(PageOrderRender, APdfDrawnAsItIsLaidOutIsTheSameAsOneDrawnFromHeldPages) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.templatePath);
         const std::string held = dir / "held.pdf";
-        const size_t pages = Render(c.templatePath, c.dataPath, held, OutputFormat::Pdf, kHeldPiecesForPageOrder);
+        RenderOptions twoThreads;
+        twoThreads.threads = 2;
+        const size_t pages =
+            Render(c.templatePath, c.dataPath, held, OutputFormat::Pdf, kHeldPiecesForPageOrder, twoThreads);
         ASSERT_GE(pages, c.minPages);
-        // Nothing held, and a limit the report passes part of the way through.
-        for (size_t limit : {size_t{0}, size_t{40}}) {
-            const std::string streamed = dir / "streamed.pdf";
-            EXPECT_EQ(Render(c.templatePath, c.dataPath, streamed, OutputFormat::Pdf, limit), pages);
-            const std::string a = ReadFile(held), b = ReadFile(streamed);
-            ASSERT_TRUE(a.starts_with("%PDF-"));
-            EXPECT_TRUE(a == b) << "limit " << limit << ": " << a.size() << " bytes held, " << b.size() << " streamed";
+        // Nothing held, and a limit the report passes part of the way through;
+        // pages drawn on a thread of their own (two threads) and everything on
+        // the calling thread (one).
+        for (size_t limit : {kHeldPiecesForPageOrder, size_t{0}, size_t{40}}) {
+            for (int threads : {1, 2}) {
+                if (limit == kHeldPiecesForPageOrder && threads == 2) continue;  // the reference itself
+                RenderOptions options;
+                options.threads = threads;
+                const std::string other = dir / "other.pdf";
+                EXPECT_EQ(Render(c.templatePath, c.dataPath, other, OutputFormat::Pdf, limit, options), pages);
+                const std::string a = ReadFile(held), b = ReadFile(other);
+                ASSERT_TRUE(a.starts_with("%PDF-"));
+                EXPECT_TRUE(a == b) << "limit " << limit << ", " << threads << " threads: " << a.size()
+                                    << " bytes held on two threads, " << b.size();
+            }
         }
     }
 }
