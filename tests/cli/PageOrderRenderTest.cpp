@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "cli/CliHost.h"
+#include "cli/CliTestFiles.h"
 #include "cli/PageSelection.h"
 #include "cli/ReportRenderer.h"
 #include "common/CqvEx.h"
@@ -20,12 +21,11 @@
 
 namespace {
 
+using qv::test::CliFixture;
+using qv::test::DemoFile;
 using qv::test::ReadFile;
 using qv::test::ScratchDir;
 using qv::test::SettingsGuard;
-
-std::string Demo(const std::string& name) { return std::string(QV_SOURCE_DIR) + "/DemoFiles/" + name; }
-std::string Fixture(const std::string& name) { return std::string(QV_TEST_DATA) + "/cli/" + name; }
 
 // Renders with at most `heldPieces` pieces held; returns the pages of the report.
 size_t Render(const std::string& templatePath, const std::string& dataPath, const std::string& out, OutputFormat format,
@@ -53,9 +53,9 @@ struct Case {
 // Tables with a header row repeated on every page, pictures, and a footer
 // whose page count every page shows before the last is laid out.
 const std::vector<Case> kCases = {
-    {Demo("dogs_table.qvrp"), Demo("dogs.xml"), 3},
-    {Demo("base64.qvrp"), Demo("base64.xml"), 1},
-    {Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), 3},
+    {DemoFile("dogs_table.qvrp"), DemoFile("dogs.xml"), 3},
+    {DemoFile("base64.qvrp"), DemoFile("base64.xml"), 1},
+    {CliFixture("three_pages.qvrp"), CliFixture("three_pages.xml"), 3},
 };
 
 TEST(PageOrderRender, APdfDrawnAsItIsLaidOutIsTheSameAsOneDrawnFromHeldPages) {

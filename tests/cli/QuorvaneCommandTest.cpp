@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliTestFiles.h"
 #include "common/CqvEx.h"
 #include "engine/CqvReport.h"
 #include "support/TestCommand.h"
@@ -23,9 +24,9 @@
 
 namespace {
 
-namespace fs = std::filesystem;
+using qv::test::CliFixture;
 
-std::string Fixture(const std::string& name) { return std::string(QV_TEST_DATA) + "/cli/" + name; }
+namespace fs = std::filesystem;
 
 using qv::test::Capture;
 using qv::test::ReadFile;
@@ -48,7 +49,7 @@ std::string ReportError(const std::string& templatePath, const std::string& data
 }
 
 TEST(QuorvaneDump, TwoBoundDogsGiveTwoTextPiecesOneBelowTheOther) {
-    const RunResult run = RunQuorvane({"dump", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml")});
+    const RunResult run = RunQuorvane({"dump", CliFixture("two_dogs.qvrp"), CliFixture("two_dogs.xml")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");
     const auto json = nlohmann::ordered_json::parse(run.out);
@@ -95,7 +96,7 @@ TEST(QuorvaneDump, HebrewAndVietnameseCodePagesGiveTheirCharacters) {
         {"dogs_1258.xml", "H\u00E0 N\u00F4\u0323i ", "\u0110\u00E0 N\u0103\u0303ng "},
     };
     for (const Case& c : cases) {
-        const RunResult run = RunQuorvane({"dump", Fixture("two_dogs.qvrp"), Fixture(c.data)});
+        const RunResult run = RunQuorvane({"dump", CliFixture("two_dogs.qvrp"), CliFixture(c.data)});
         ASSERT_EQ(run.status, 0) << c.data << ": " << run.err;
         const auto json = nlohmann::ordered_json::parse(run.out);
         const auto& pieces = json["pages"][0]["pieces"];
@@ -108,7 +109,8 @@ TEST(QuorvaneDump, HebrewAndVietnameseCodePagesGiveTheirCharacters) {
 TEST(QuorvaneRender, AThreePageReportIsAThreePageA4PdfWithItsText) {
     ScratchDir dir;
     const std::string pdf = dir / "report.pdf";
-    const RunResult run = RunQuorvane({"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", pdf});
+    const RunResult run =
+        RunQuorvane({"render", CliFixture("three_pages.qvrp"), CliFixture("three_pages.xml"), "-o", pdf});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err, "");  // no progress line when stderr is not a terminal
     EXPECT_EQ(run.out, "");
@@ -135,10 +137,10 @@ TEST(QuorvaneRender, AThreePageReportIsAThreePageA4PdfWithItsText) {
 
     // Pages deflated on one thread only: the same file, byte for byte.
     const std::string single = dir / "single.pdf";
-    ASSERT_EQ(
-        RunQuorvane({"render", "--threads", "1", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", single})
-            .status,
-        0);
+    ASSERT_EQ(RunQuorvane({"render", "--threads", "1", CliFixture("three_pages.qvrp"), CliFixture("three_pages.xml"),
+                           "-o", single})
+                  .status,
+              0);
     EXPECT_TRUE(ReadFile(single) == ReadFile(pdf));
 }
 
@@ -150,7 +152,7 @@ TEST(QuorvaneRender, EveryFontFamilyPrintsWithAnOutlineFaceAndEveryCharacterCome
     ScratchDir dir;
     const std::string pdf = dir / "families.pdf";
     const RunResult run =
-        RunQuorvane({"render", Fixture("font_families.qvrp"), Fixture("font_families.xml"), "-o", pdf});
+        RunQuorvane({"render", CliFixture("font_families.qvrp"), CliFixture("font_families.xml"), "-o", pdf});
     ASSERT_EQ(run.status, 0) << run.err;
 
     const std::string text = Capture("pdftotext '" + pdf + "' -");
@@ -179,12 +181,13 @@ TEST(QuorvaneRender, EveryFontFamilyPrintsWithAnOutlineFaceAndEveryCharacterCome
 
 TEST(QuorvaneRender, PerPageFormatsNameOneFilePerPage) {
     ScratchDir dir;
-    ASSERT_EQ(RunQuorvane({"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "p.png",
+    ASSERT_EQ(RunQuorvane({"render", CliFixture("three_pages.qvrp"), CliFixture("three_pages.xml"), "-o", dir / "p.png",
                            "--dpi", "30"})
                   .status,
               0);
-    ASSERT_EQ(RunQuorvane({"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o", dir / "one.SVG"}).status,
-              0);
+    ASSERT_EQ(
+        RunQuorvane({"render", CliFixture("two_dogs.qvrp"), CliFixture("two_dogs.xml"), "-o", dir / "one.SVG"}).status,
+        0);
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"one.SVG", "p-1.png", "p-2.png", "p-3.png"}));
     const std::string png = ReadFile(dir.Path() / "p-2.png");
     EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
@@ -195,7 +198,7 @@ TEST(QuorvaneRender, PerPageFormatsNameOneFilePerPage) {
 TEST(QuorvaneRender, TimingsGiveOneLineWithEachPhaseAndThePages) {
     ScratchDir dir;
     const RunResult run = RunQuorvane(
-        {"render", "--timings", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "t.pdf"});
+        {"render", "--timings", CliFixture("three_pages.qvrp"), CliFixture("three_pages.xml"), "-o", dir / "t.pdf"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"t.pdf"}));
     double loading = -1, layout = -1, drawing = -1;
@@ -220,9 +223,9 @@ TEST(QuorvaneRender, AReportErrorIsItsMessageAloneAndLeavesNoFile) {
     };
     ScratchDir dir;
     const Case cases[] = {
-        {Fixture("two_dogs.qvrp"), dir / "missing.xml", ""},
-        {Fixture("two_dogs.xml"), Fixture("two_dogs.xml"), ""},  // not a template
-        {Fixture("too_many_pages.qvrp"), Fixture("three_pages.xml"), "Pages > 'max-pages' 2"},
+        {CliFixture("two_dogs.qvrp"), dir / "missing.xml", ""},
+        {CliFixture("two_dogs.xml"), CliFixture("two_dogs.xml"), ""},  // not a template
+        {CliFixture("too_many_pages.qvrp"), CliFixture("three_pages.xml"), "Pages > 'max-pages' 2"},
     };
     for (const Case& c : cases) {
         const std::string expected = c.message.empty() ? ReportError(c.templatePath, c.dataPath) : c.message;
@@ -242,7 +245,7 @@ TEST(QuorvaneRender, AReportErrorIsItsMessageAloneAndLeavesNoFile) {
 
 TEST(QuorvaneCommand, UsageErrorsExitWithTwoAndWriteNothing) {
     ScratchDir dir;
-    const std::string t = Fixture("two_dogs.qvrp"), d = Fixture("two_dogs.xml");
+    const std::string t = CliFixture("two_dogs.qvrp"), d = CliFixture("two_dogs.xml");
     const std::vector<std::vector<std::string>> cases = {
         {},
         {"paint", t, d},
@@ -291,7 +294,7 @@ TEST(QuorvaneCommand, ATerminalSeesTheProgressLine) {
     const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        const std::string t = Fixture("three_pages.qvrp"), d = Fixture("three_pages.xml");
+        const std::string t = CliFixture("three_pages.qvrp"), d = CliFixture("three_pages.xml");
         execl(QV_QUORVANE_EXE, QV_QUORVANE_EXE, "render", t.c_str(), d.c_str(), "-o", pdf.c_str(), nullptr);
         _exit(127);
     }
@@ -392,21 +395,21 @@ TEST(QuorvaneCommand, SigtermIsObeyedWithinASecond) {
 // earlier series as it was.
 TEST(QuorvaneRender, APngSeriesRemovesStalePagesOnlyWhenComplete) {
     ScratchDir dir;
-    ASSERT_EQ(RunQuorvane({"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "p.png",
+    ASSERT_EQ(RunQuorvane({"render", CliFixture("three_pages.qvrp"), CliFixture("three_pages.xml"), "-o", dir / "p.png",
                            "--dpi", "20"})
                   .status,
               0);
     const std::string before = ReadFile(dir.Path() / "p-3.png");
-    EXPECT_EQ(RunQuorvane({"render", Fixture("too_many_pages.qvrp"), Fixture("three_pages.xml"), "-o", dir / "p.png",
-                           "--dpi", "20"})
+    EXPECT_EQ(RunQuorvane({"render", CliFixture("too_many_pages.qvrp"), CliFixture("three_pages.xml"), "-o",
+                           dir / "p.png", "--dpi", "20"})
                   .status,
               1);
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"p-1.png", "p-2.png", "p-3.png"}));
     EXPECT_EQ(ReadFile(dir.Path() / "p-3.png"), before);
-    ASSERT_EQ(
-        RunQuorvane({"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o", dir / "p.png", "--dpi", "20"})
-            .status,
-        0);
+    ASSERT_EQ(RunQuorvane({"render", CliFixture("two_dogs.qvrp"), CliFixture("two_dogs.xml"), "-o", dir / "p.png",
+                           "--dpi", "20"})
+                  .status,
+              0);
     EXPECT_EQ(dir.Files(), (std::vector<std::string>{"p.png"}));
 }
 

@@ -8,20 +8,20 @@
 #include <string>
 #include <vector>
 
+#include "cli/CliTestFiles.h"
 #include "support/TestCommand.h"
 #include "support/TestScratchDir.h"
 
 namespace {
 
+using qv::test::CliFixture;
+using qv::test::DemoFile;
 using qv::test::Capture;
 using qv::test::ExitStatus;
 using qv::test::ReadFile;
 using qv::test::RunResult;
 using qv::test::ScratchDir;
 using qv::test::ShellQuoted;
-
-std::string Fixture(const std::string& name) { return std::string(QV_TEST_DATA) + "/cli/" + name; }
-std::string Demo(const std::string& name) { return std::string(QV_SOURCE_DIR) + "/DemoFiles/" + name; }
 
 // Runs quorvane in `folder` with standard input from `input` (a file, or
 // /dev/null) and both output streams caught in files of `streams`.
@@ -49,9 +49,10 @@ std::vector<std::string> PdfPageTexts(const std::string& pdf) {
 TEST(QuorvanePipeline, DataFromStandardInputToStandardOutputIsTheSamePdfAsFromFileToFile) {
     ScratchDir dir, streams;
     const std::string pdf = dir / "dogs.pdf";
-    const RunResult files = RunInPipe(streams, "/dev/null", {"render", Demo("dogs.qvrp"), Demo("dogs.xml"), "-o", pdf});
+    const RunResult files =
+        RunInPipe(streams, "/dev/null", {"render", DemoFile("dogs.qvrp"), DemoFile("dogs.xml"), "-o", pdf});
     ASSERT_EQ(files.status, 0) << files.err;
-    const RunResult piped = RunInPipe(streams, Demo("dogs.xml"), {"render", Demo("dogs.qvrp"), "-", "-o", "-"});
+    const RunResult piped = RunInPipe(streams, DemoFile("dogs.xml"), {"render", DemoFile("dogs.qvrp"), "-", "-o", "-"});
     ASSERT_EQ(piped.status, 0) << piped.err;
     EXPECT_EQ(piped.err, "");
     ASSERT_TRUE(piped.out.starts_with("%PDF-")) << piped.out.substr(0, 40);
@@ -67,28 +68,29 @@ TEST(QuorvanePipeline, OnePngOrSvgPageGoesToStandardOutputAsItWouldToAFile) {
     ScratchDir dir, streams;
     for (const std::string format : {"png", "svg"}) {
         const std::string file = dir / ("one." + format);
-        ASSERT_EQ(RunInPipe(streams, "/dev/null",
-                            {"render", Fixture("two_dogs.qvrp"), Fixture("two_dogs.xml"), "-o", file, "--dpi", "40"})
-                      .status,
-                  0);
+        ASSERT_EQ(
+            RunInPipe(streams, "/dev/null",
+                      {"render", CliFixture("two_dogs.qvrp"), CliFixture("two_dogs.xml"), "-o", file, "--dpi", "40"})
+                .status,
+            0);
         const RunResult piped =
-            RunInPipe(streams, Fixture("two_dogs.xml"),
-                      {"render", Fixture("two_dogs.qvrp"), "-", "-o", "-", "--format", format, "--dpi", "40"});
+            RunInPipe(streams, CliFixture("two_dogs.xml"),
+                      {"render", CliFixture("two_dogs.qvrp"), "-", "-o", "-", "--format", format, "--dpi", "40"});
         ASSERT_EQ(piped.status, 0) << piped.err;
         EXPECT_FALSE(piped.out.empty());
         EXPECT_TRUE(piped.out == ReadFile(file)) << format;
     }
     // A page chosen out of several is one page as well.
     const RunResult page = RunInPipe(streams, "/dev/null",
-                                     {"render", Fixture("three_pages.qvrp"), Fixture("three_pages.xml"), "-o", "-",
-                                      "--format", "png", "--pages", "2", "--dpi", "30"});
+                                     {"render", CliFixture("three_pages.qvrp"), CliFixture("three_pages.xml"), "-o",
+                                      "-", "--format", "png", "--pages", "2", "--dpi", "30"});
     ASSERT_EQ(page.status, 0) << page.err;
     EXPECT_EQ(page.out.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
 }
 
 TEST(QuorvanePipeline, WhatStandardOutputCannotTakeIsAUsageErrorAndAFailureWritesNothing) {
     ScratchDir streams;
-    const std::string t = Fixture("three_pages.qvrp"), d = Fixture("three_pages.xml");
+    const std::string t = CliFixture("three_pages.qvrp"), d = CliFixture("three_pages.xml");
     const std::string broken = streams.Write("broken.xml", "<report><section>\n");
     struct Case {
         std::string input;
@@ -102,7 +104,7 @@ TEST(QuorvanePipeline, WhatStandardOutputCannotTakeIsAUsageErrorAndAFailureWrite
         {"/dev/null", {"render", t, d, "-o", "-", "--format", "gif"}, 2, "--format"},
         {"/dev/null", {"render", t, "-", "-o", "-"}, 1, "The file 'standard input' is empty"},
         {broken, {"render", t, "-", "-o", "-"}, 1, "In file 'standard input'"},
-        {d, {"render", Fixture("too_many_pages.qvrp"), "-", "-o", "-"}, 1, "Pages > 'max-pages' 2"},
+        {d, {"render", CliFixture("too_many_pages.qvrp"), "-", "-o", "-"}, 1, "Pages > 'max-pages' 2"},
         {d, {"render", t, d, "-o", "-", "--base", "."}, 2, "--base applies only to data read from standard input"},
     };
     for (const Case& c : cases) {
@@ -121,7 +123,7 @@ TEST(QuorvanePipeline, ReferencesInDataFromStandardInputResolveAgainstTheCurrent
                   "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<!DOCTYPE report SYSTEM \"kennel.dtd\">\n"
                   "<report><section title=\"Kennels\">&opening;</section></report>\n");
     const std::string pdf = dir / "out.pdf";
-    const std::vector<std::string> args{"render", Fixture("three_pages.qvrp"), "-", "-o", pdf};
+    const std::vector<std::string> args{"render", CliFixture("three_pages.qvrp"), "-", "-o", pdf};
 
     // The data's own folder does not count: it came through a pipe.
     const RunResult fromCurrent = RunInPipe(streams, data, args, dir / "kennel");
@@ -146,7 +148,7 @@ TEST(QuorvanePipeline, ReferencesInDataFromStandardInputResolveAgainstTheCurrent
 
 TEST(QuorvanePipeline, PagesDrawsOnlyThoseAndNamesPerPageFilesAfterThem) {
     ScratchDir dir, streams;
-    const std::string t = Fixture("three_pages.qvrp"), d = Fixture("three_pages.xml");
+    const std::string t = CliFixture("three_pages.qvrp"), d = CliFixture("three_pages.xml");
     const RunResult pdf = RunInPipe(streams, "/dev/null", {"render", t, d, "-o", dir / "some.pdf", "--pages", "3,1"});
     ASSERT_EQ(pdf.status, 0) << pdf.err;
     const std::vector<std::string> pages = PdfPageTexts(dir / "some.pdf");
@@ -167,7 +169,7 @@ TEST(QuorvanePipeline, PagesDrawsOnlyThoseAndNamesPerPageFilesAfterThem) {
 
 TEST(QuorvanePipeline, PagesTheReportCannotGiveAreUsageErrorsNamingThem) {
     ScratchDir dir, streams;
-    const std::string t = Fixture("three_pages.qvrp"), d = Fixture("three_pages.xml");
+    const std::string t = CliFixture("three_pages.qvrp"), d = CliFixture("three_pages.xml");
     const std::pair<std::string, std::string> cases[] = {
         {"4", "--pages 4: the report has 3 pages"},
         {"1,2-7", "--pages 2-7: the report has 3 pages"},

@@ -43,7 +43,7 @@ using qvapptest::AppTest;
 using qvtest::ModalDriver;
 using qvtest::WaitFor;
 
-QByteArray ReadAll(const QString& path) {
+QByteArray FileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -64,7 +64,7 @@ TEST_F(MainWindowTest, StartUpOpensTheFirstDemosDataFile) {
     EXPECT_EQ(Frame().ListBar()->List()->currentRow(), 0);
     EXPECT_EQ(Frame().TabsBar()->CurrentSelection(), 0);
     EXPECT_TRUE(Frame().MdiArea()->currentSubWindow()->isMaximized());
-    EXPECT_EQ(ActiveView()->GetCtrl().GetText(), ReadAll(DemoFile("dogs.xml")));
+    EXPECT_EQ(ActiveView()->GetCtrl().GetText(), FileBytes(DemoFile("dogs.xml")));
     EXPECT_EQ(Frame().windowTitle().left(12), QString("QuorvaneDemo"));
     EXPECT_EQ(QApplication::applicationName(), QString("QuorvaneDemo"));
     EXPECT_EQ(Frame().CurrentMenuId(), 129);
@@ -242,7 +242,7 @@ TEST_F(MainWindowTest, SaveIsEnabledOnlyAfterAnEditAndWritesTheFile) {
     EXPECT_TRUE(ActiveDoc()->IsModified());
     QTest::keyClick(&ctrl, Qt::Key_S, Qt::ControlModifier);
     Settle();
-    EXPECT_TRUE(ReadAll(DemoFile("dogs.qvrp")).startsWith("<!-- edited --><?xml"));
+    EXPECT_TRUE(FileBytes(DemoFile("dogs.qvrp")).startsWith("<!-- edited --><?xml"));
     EXPECT_FALSE(save->isEnabled());
     EXPECT_FALSE(ActiveDoc()->IsModified());
     // Saving put the file at the top of the recent files.

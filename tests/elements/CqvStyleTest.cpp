@@ -61,7 +61,7 @@ std::vector<int> Align(const CqvStyle& s) { return {s.m_nTextAlign}; }
 std::vector<int> FontFlags(const CqvStyle& s) { return {s.m_nBold, s.m_nItalic, s.m_nStrikeout, s.m_nUnderline}; }
 std::vector<int> Spaces(const CqvStyle& s) { return {s.m_nSpaceBefore, s.m_nSpaceAfter}; }
 
-const int kRed = static_cast<int>(QvRgb(255, 0, 0));
+const int kRedRef = static_cast<int>(QvRgb(255, 0, 0));
 
 const LoadCase kLoadCases[] = {
     {"border then border-top 0", {{"border", "1"}, {"border-top", "0"}}, Borders, {1, 0, 1, 1}},
@@ -77,8 +77,8 @@ const LoadCase kLoadCases[] = {
      {3, 100, 3, 3}},
     {"shorthand padding found by its exact name only", {{"PADDING", "3"}}, Paddings, {10, 10, 10, 10}},
     {"per-side paddings in any case", {{"Padding-Right", "2"}, {"PADDING-BOTTOM", "1in"}}, Paddings, {10, 10, 20, 254}},
-    {"colour #FF0000", {{"color-text", "#FF0000"}}, TextColor, {kRed}},
-    {"colour in lower case", {{"color-text", "#ff0000"}}, TextColor, {kRed}},
+    {"colour #FF0000", {{"color-text", "#FF0000"}}, TextColor, {kRedRef}},
+    {"colour in lower case", {{"color-text", "#ff0000"}}, TextColor, {kRedRef}},
     {"short colour", {{"color-text", "#f00"}}, TextColor, {0}},
     {"colour without hash", {{"color-text", "FF0000"}}, TextColor, {0}},
     {"colour with non-hex digits", {{"color-text", "#GG0000"}}, TextColor, {0}},

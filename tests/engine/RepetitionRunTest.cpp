@@ -15,7 +15,7 @@ using namespace qvtest;
 
 namespace {
 
-std::string Dogs(int count) {
+std::string DogsAmongCats(int count) {
     std::string data = "<root>";
     for (int i = 1; i <= count; ++i) data += "<dog name=\"d" + std::to_string(i) + "\"/><cat/>";
     return data + "</root>";
@@ -29,8 +29,9 @@ protected:
 
 TEST_F(RepetitionRun, RepetitionsOverManyPagesComeOnceAndInOrder) {
     constexpr int kDogs = 400;
-    auto report = LoadReport(
-        m_dir, SimpleTemplate("<Block name=\"dogs\" xml-element-name=\"dog\"/>", "max-pages=\"1000\""), Dogs(kDogs));
+    auto report =
+        LoadReport(m_dir, SimpleTemplate("<Block name=\"dogs\" xml-element-name=\"dog\"/>", "max-pages=\"1000\""),
+                   DogsAmongCats(kDogs));
     // 130 high and splittable: every seventh repetition breaks over a page.
     AddFixed(BlockNamed(*report, "dogs"), "item", 0, 1000, 130, true);
     Prepare(*report);

@@ -35,7 +35,7 @@ using qv::test::ShellQuoted;
 namespace fs = std::filesystem;
 
 constexpr int kDpi = 150;
-constexpr auto kJobTimeout = 90s;
+constexpr auto kChainJobTimeout = 90s;
 constexpr const char* kFilterDir = "/usr/lib/cups/filter/";
 
 // A printer description of the least a queue needs: one paper the size of the
@@ -221,7 +221,7 @@ TEST(PrintChain, EveryGlyphReachesThePrinterWhereThePreviewDrawsIt) {
     }
     for (const Submitted& submitted : jobs) {
         const PrinterKind& kind = *submitted.kind;
-        const std::optional<CupsJobInfo> end = server->WaitForJobEnd(submitted.job, kJobTimeout, kind.queue);
+        const std::optional<CupsJobInfo> end = server->WaitForJobEnd(submitted.job, kChainJobTimeout, kind.queue);
         ASSERT_TRUE(end && end->state == IPP_JSTATE_COMPLETED) << kind.name << ": the job did not complete\n"
                                                                << server->LogTail();
         std::string why;

@@ -14,8 +14,8 @@ using qv::render::PdfPaintList;
 using Box = PdfPaintList::Box;
 using Line = PdfPaintList::Line;
 
-constexpr uint32_t kWhite = 0xFFFFFF;
-constexpr uint32_t kBlue = 0xF2E6DB;
+constexpr uint32_t kPaintWhite = 0xFFFFFF;
+constexpr uint32_t kPaintBlue = 0xF2E6DB;
 
 // A page being drawn: each paint leaves a marker in the content, as the
 // writer leaves its operators.
@@ -26,7 +26,7 @@ public:
     void Fill(const std::string& name, const Box& box, uint32_t color) {
         const size_t begin = m_content.size();
         m_content += "fill " + name + "\n";
-        m_list.AddFill(begin, m_content.size(), box, color, color == kWhite);
+        m_list.AddFill(begin, m_content.size(), box, color, color == kPaintWhite);
     }
     void Ink(const std::string& name, const Box& box) {
         const size_t begin = m_content.size();
@@ -58,8 +58,8 @@ private:
 
 TEST(PdfPaintListTest, WhiteCellsOnBlankPaperKeepTheirTextAndDrawEachEdgeOnce) {
     Page page;
-    page.Cell("a", 199, -378, 420, -520, kWhite);
-    page.Cell("b", 420, -378, 741, -520, kWhite);
+    page.Cell("a", 199, -378, 420, -520, kPaintWhite);
+    page.Cell("b", 420, -378, 741, -520, kPaintWhite);
     // The first cell's top and bottom go on across the second; the edge the
     // two share is drawn once; no fill is left on white paper.
     EXPECT_EQ(page.Compose(),
@@ -79,8 +79,8 @@ TEST(PdfPaintListTest, WhiteCellsOnBlankPaperKeepTheirTextAndDrawEachEdgeOnce) {
 
 TEST(PdfPaintListTest, ColouredCellsKeepEveryFillAndEveryEdgeTheyTouch) {
     Page page;
-    page.Cell("a", 199, -378, 420, -520, kBlue);
-    page.Cell("b", 420, -378, 741, -520, kBlue);
+    page.Cell("a", 199, -378, 420, -520, kPaintBlue);
+    page.Cell("b", 420, -378, 741, -520, kPaintBlue);
     // The second fill starts half a unit beside the shared edge: a reader
     // rounding to pixels may paint over the first cell's border, which the
     // second cell's border then draws again.
@@ -96,8 +96,8 @@ TEST(PdfPaintListTest, AFillCoveringEarlierPaintStaysUnlessThatPaintIsDrawnAgain
         // The next row's fills overlap the bottom border of the row above by
         // half its width, and the next row's top border draws it again.
         Page page;
-        page.Cell("a", 199, -378, 420, -520, kWhite);
-        page.Cell("b", 199, -520, 420, -662, kWhite);
+        page.Cell("a", 199, -378, 420, -520, kPaintWhite);
+        page.Cell("b", 199, -520, 420, -662, kPaintWhite);
         const std::string out = page.Compose();
         EXPECT_EQ(page.List().DroppedFills(), 2u) << out;
         EXPECT_EQ(out.find("fill"), std::string::npos) << out;
@@ -108,8 +108,8 @@ TEST(PdfPaintListTest, AFillCoveringEarlierPaintStaysUnlessThatPaintIsDrawnAgain
         // A white fill over earlier text, and over a line nothing draws again.
         Page page;
         page.Ink("t", {100, -200, 300, -100});
-        page.Fill("over text", {150, -250, 350, -150}, kWhite);
-        page.Fill("beside text", {400, -250, 500, -150}, kWhite);
+        page.Fill("over text", {150, -250, 350, -150}, kPaintWhite);
+        page.Fill("beside text", {400, -250, 500, -150}, kPaintWhite);
         const std::string out = page.Compose();
         EXPECT_EQ(out, "text t\nfill over text\n");
         EXPECT_EQ(page.List().DroppedFills(), 1u);
