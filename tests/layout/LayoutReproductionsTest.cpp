@@ -419,15 +419,15 @@ TEST(LayoutChecker, AKeepBeforeATableWhoseFirstRowStartsAPageIsNotBroken) {
                                    c.row + c.cells + "</Row></Table></Block>",
                                {{"f", {Words(20, "f")}}, {"h", {"heading"}}});
         // The facts the keep is judged by, as the generator gives them.
-        report.items = {{"f", ItemFacts{ItemKind::Text, "", "h"}},
-                        {"h", ItemFacts{ItemKind::Text, "", "tb"}},
-                        {"tb", ItemFacts{ItemKind::Table, "", ""}},
+        report.items = {{"f", ItemFacts{ItemKind::Text, "", "h", ""}},
+                        {"h", ItemFacts{ItemKind::Text, "", "tb", ""}},
+                        {"tb", ItemFacts{ItemKind::Table, "", "", ""}},
                         {"hr", ItemFacts{ItemKind::Row, "tb", "r", "", Furniture::HeaderRow}},
                         {"ht", ItemFacts{ItemKind::Text, "hr", "", "", Furniture::HeaderRow}},
-                        {"r", ItemFacts{ItemKind::Row, "tb", ""}},
-                        {"a", ItemFacts{ItemKind::Text, "r", "b"}},
-                        {"b", ItemFacts{ItemKind::Block, "r", ""}},
-                        {"c", ItemFacts{ItemKind::Text, "b", ""}}};
+                        {"r", ItemFacts{ItemKind::Row, "tb", "", ""}},
+                        {"a", ItemFacts{ItemKind::Text, "r", "b", ""}},
+                        {"b", ItemFacts{ItemKind::Block, "r", "", ""}},
+                        {"c", ItemFacts{ItemKind::Text, "b", "", ""}}};
         report.items["h"].notLastItem = true;
         EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
     }
@@ -455,7 +455,7 @@ TEST(LayoutReproductions, AHeaderRowTallerThanAnyPageIsCutOnceAndTheTableGoesOn)
                                    "</Text></Row>" + c.after + "</Table></Block>",
                                {});
         report.maxPages = 60;
-        report.items = {{"tb", ItemFacts{ItemKind::Table, "", ""}},
+        report.items = {{"tb", ItemFacts{ItemKind::Table, "", "", ""}},
                         {"h", ItemFacts{ItemKind::Row, "tb", "", "", Furniture::HeaderRow}},
                         {"t", ItemFacts{ItemKind::Text, "h", "", "", Furniture::HeaderRow}}};
         report.perPageTexts["t"] = Words(150);
@@ -465,8 +465,8 @@ TEST(LayoutReproductions, AHeaderRowTallerThanAnyPageIsCutOnceAndTheTableGoesOn)
             report.perPageTexts["t0"] = "head";
         }
         if (!std::string(c.after).empty()) {
-            report.items["r"] = ItemFacts{ItemKind::Row, "tb", ""};
-            report.items["c"] = ItemFacts{ItemKind::Text, "r", ""};
+            report.items["r"] = ItemFacts{ItemKind::Row, "tb", "", ""};
+            report.items["c"] = ItemFacts{ItemKind::Text, "r", "", ""};
             report.flowTexts["c"] = {"body"};
         }
         EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
