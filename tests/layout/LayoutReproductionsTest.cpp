@@ -368,6 +368,17 @@ TEST(LayoutChecker, AKeepBeforeATableWhoseFirstBodyRowStartsAPageIsNotBroken) {
     }
 }
 
+// Found by the generated runs: a nowrap row that opens a table moves whole,
+// so the table needs all of its first repetition on the next page, not just
+// a little of itself, even when the row later gave way and went on to a
+// further page (and so dropped its nowrap for the repetitions after it).
+TEST(LayoutChecker, AKeepBeforeATableOpenedByANowrapRowCountsTheWholeRow) {
+    for (const uint64_t seed : {1218901u, 1220293u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
 // Found by the generated runs: a bound block whose first repetitions place
 // nothing (their own bound blocks find no data) counted as begun, so the
 // not-last-item text before it stayed alone at the foot while its first
