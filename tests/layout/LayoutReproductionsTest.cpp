@@ -382,10 +382,14 @@ TEST(LayoutChecker, AKeepBeforeATableOpenedByANowrapRowCountsTheWholeRow) {
 // Found by the generated runs: a bound block whose first repetitions place
 // nothing (their own bound blocks find no data) counted as begun, so the
 // not-last-item text before it stayed alone at the foot while its first
-// visible repetition opened the next page.
+// visible repetition opened the next page. Likewise a repetition whose first
+// child (a table without rows) finished placing nothing while the rest moved
+// whole to the next page (seed 1203046).
 TEST(LayoutReproductions, ABoundBlockWhoseRepetitionsPlacedNothingHasNotBegun) {
-    const GeneratedReport report = GenerateReport(930981u, QV_IMAGE_FOLDER);
-    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+    for (const uint64_t seed : {930981u, 1203046u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
 }
 
 // Found by the generated runs: a rule takes only its thickness of the flow,
