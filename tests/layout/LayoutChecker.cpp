@@ -497,11 +497,13 @@ private:
         return "";
     }
 
-    // How far below `top` the first repetition of the body row that opens
-    // `name` on `page` reaches, when the template makes that row nowrap; 0
-    // otherwise. The template decides, not the engine's state: a row that
-    // gave way once has dropped its nowrap for its later repetitions.
-    int32_t NowrapRowOpening(const std::string& name, size_t page, int32_t top) const {
+    // The least that `name`, which goes on to a later page, needs below `top`
+    // on `page` to share it with the item kept with it: its header rows and a
+    // little of its first body row; all of that row's first repetition when
+    // the template makes it nowrap, as it then moves whole. The template
+    // decides, not the engine's state: a row that gave way once has dropped
+    // its nowrap for its later repetitions.
+    int32_t LeastOpening(const std::string& name, size_t page, int32_t top) const {
         std::string first;
         int32_t firstTop = INT32_MIN;
         for (const PieceInfo& q : m_pieces) {
@@ -512,7 +514,8 @@ private:
             first = row;
             firstTop = q.outer.top;
         }
-        if (first.empty() || !Facts(first)->noWrap) return 0;
+        if (first.empty()) return 100;
+        if (!Facts(first)->noWrap) return top - firstTop + 100;
         // A cell seen again opens the row's next repetition.
         std::set<std::string> seen;
         int32_t bottom = top;
@@ -582,10 +585,8 @@ private:
                 const int32_t gap = self->Style().m_nSpaceAfter + next->Style().m_nSpaceBefore;
                 int32_t need = nextTop - nextBottom;
                 // An item that goes on to a later page could have shared the
-                // page with a little of itself, but a nowrap row that opens it
-                // moves whole: it needs the whole of its first repetition.
-                if (nextLater)
-                    need = std::min(need, std::max(100, NowrapRowOpening(facts.nextSibling, p + 1, nextTop)));
+                // page with a little of itself.
+                if (nextLater) need = std::min(need, LeastOpening(facts.nextSibling, p + 1, nextTop));
                 const int32_t room = body.bottom - (-nextTop - next->Style().m_nSpaceBefore);
                 if ((top - bottom) + gap + need + 20 <= room)
                     Fail("keep",
