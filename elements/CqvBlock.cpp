@@ -315,7 +315,12 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         if (m < 0) {
             wrapped = true;
             placement.RegisterUnfinished(&child, spanLeft, spanRight);
-            result = std::max<int32_t>(result, qv::Clamp32(-int64_t{m} + reached - y));
+            // A child that moved whole to the next page placed nothing here:
+            // its space-before alone must not make this block look begun, or a
+            // keep-with-next trial keeps an item with a block that then leaves
+            // the page without it.
+            if (m != qv::kLayoutNextPage || blockIsRow)
+                result = std::max<int32_t>(result, qv::Clamp32(-int64_t{m} + reached - y));
         } else if (m > 0) {
             // In a form a box may be taller than what it holds (a framed field,
             // a label of fixed height): what follows the form starts below the

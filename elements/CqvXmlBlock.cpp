@@ -15,8 +15,10 @@ bool CqvXmlBlock::HasStarted() const {
     // or data that gives their children nothing) shows nothing: a
     // keep-with-next trial must not take it as begun on the page, or the item
     // kept with it stays alone at the foot.
-    if (IsDone()) return m_repetitions.AnyStarted();
-    return CqvBlock::HasStarted() || m_repetitions.AnyStarted();
+    // A repetition that placed something here is recorded as begun; its
+    // children alone do not tell, as one of them may have finished having
+    // placed nothing (a table without rows) while the rest moved on.
+    return m_repetitions.AnyStarted();
 }
 
 void CqvXmlBlock::DeferLast(int& count) {

@@ -484,6 +484,49 @@ private:
                                     [](const auto& child) { return HoldsStartPage(*child); });
     }
 
+    // The nearest row around a piece's item, inside `within`; empty when none.
+    std::string RowAround(const std::string& item, const std::string& within) const {
+        std::string row;
+        for (std::string at = item; !at.empty();) {
+            const ItemFacts* facts = Facts(at);
+            if (!facts) return "";
+            if (row.empty() && (facts->kind == ItemKind::Row || facts->kind == ItemKind::BoundRow)) row = at;
+            if (at == within) return row;
+            at = facts->parent;
+        }
+        return "";
+    }
+
+    // The least that `name`, which goes on to a later page, needs below `top`
+    // on `page` to share it with the item kept with it: its header rows and a
+    // little of its first body row; all of that row's first repetition when
+    // the template makes it nowrap, as it then moves whole. The template
+    // decides, not the engine's state: a row that gave way once has dropped
+    // its nowrap for its later repetitions.
+    int32_t LeastOpening(const std::string& name, size_t page, int32_t top) const {
+        std::string first;
+        int32_t firstTop = INT32_MIN;
+        for (const PieceInfo& q : m_pieces) {
+            if (q.page != page) continue;
+            const std::string row = RowAround(q.item, name);
+            const ItemFacts* facts = row.empty() ? nullptr : Facts(row);
+            if (!facts || facts->furniture == Furniture::HeaderRow || q.outer.top <= firstTop) continue;
+            first = row;
+            firstTop = q.outer.top;
+        }
+        if (first.empty()) return 100;
+        if (!Facts(first)->noWrap) return top - firstTop + 100;
+        // A cell seen again opens the row's next repetition.
+        std::set<std::string> seen;
+        int32_t bottom = top;
+        for (const PieceInfo& q : m_pieces) {
+            if (q.page != page || RowAround(q.item, name) != first) continue;
+            if (!seen.insert(q.item).second) break;
+            bottom = std::min(bottom, q.outer.bottom);
+        }
+        return top - bottom;
+    }
+
     void CheckKeepWithNext(const CqvReport& report) {
         const QvRect& body = report.BodyArea();
         for (const auto& [name, facts] : m_gen.items) {
@@ -541,7 +584,9 @@ private:
                 if (!opens || !somethingAbove) continue;
                 const int32_t gap = self->Style().m_nSpaceAfter + next->Style().m_nSpaceBefore;
                 int32_t need = nextTop - nextBottom;
-                if (nextLater) need = std::min(need, 100);
+                // An item that goes on to a later page could have shared the
+                // page with a little of itself.
+                if (nextLater) need = std::min(need, LeastOpening(facts.nextSibling, p + 1, nextTop));
                 const int32_t room = body.bottom - (-nextTop - next->Style().m_nSpaceBefore);
                 if ((top - bottom) + gap + need + 20 <= room)
                     Fail("keep",

@@ -599,6 +599,8 @@ private:
         facts.absoluteGroup = group;
         facts.furniture = furniture;
         facts.notLastItem = node.notLast;
+        facts.noWrap = std::any_of(node.attrs.begin(), node.attrs.end(),
+                                   [](const auto& attr) { return attr.first == "nowrap" && attr.second == "1"; });
         facts.indexInGroup = group.empty() ? 0 : m_groupIndex[group]++;
         if (node.headerRow) furniture = Furniture::HeaderRow;
         if (furniture != Furniture::None) facts.furniture = furniture;

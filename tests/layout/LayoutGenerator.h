@@ -30,6 +30,7 @@ struct ItemFacts {
     std::string absoluteGroup;
     Furniture furniture = Furniture::None;
     bool notLastItem = false;
+    bool noWrap = false;      // as the template asks; the engine may drop it when it gives way
     int32_t spaceBefore = 0;  // tenths of a millimetre, of its own style
     int32_t spaceAfter = 0;
     int indexInGroup = 0;  // document order inside its absolute group

@@ -368,13 +368,30 @@ TEST(LayoutChecker, AKeepBeforeATableWhoseFirstBodyRowStartsAPageIsNotBroken) {
     }
 }
 
+// Found by the generated runs: a table that goes on to a later page needs,
+// on the page it opens, its header rows and a little of its first body row
+// (seed 1221635); all of that row's first repetition when the row is nowrap,
+// as it moves whole (seeds 1218901, 1220293), even when it later gave way and
+// so dropped its nowrap for the repetitions after it. A keep before such a
+// table that cannot fit with it on the next page either is not broken.
+TEST(LayoutChecker, AKeepBeforeATableCountsItsHeaderRowsAndANowrapFirstRowWhole) {
+    for (const uint64_t seed : {1218901u, 1220293u, 1221635u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
 // Found by the generated runs: a bound block whose first repetitions place
 // nothing (their own bound blocks find no data) counted as begun, so the
 // not-last-item text before it stayed alone at the foot while its first
-// visible repetition opened the next page.
+// visible repetition opened the next page. Likewise a repetition whose first
+// child (a table without rows) finished placing nothing while the rest moved
+// whole to the next page (seed 1203046).
 TEST(LayoutReproductions, ABoundBlockWhoseRepetitionsPlacedNothingHasNotBegun) {
-    const GeneratedReport report = GenerateReport(930981u, QV_IMAGE_FOLDER);
-    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+    for (const uint64_t seed : {930981u, 1203046u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
 }
 
 // Found by the generated runs: a rule takes only its thickness of the flow,
