@@ -79,6 +79,7 @@ void CqvBlock::Reset() {
     // A second layout of the report (the counting pass of a streamed one)
     // must make the same pages as the first.
     m_nRowWaitedBelowHeadersOnPage = 0;
+    m_nHeaderCutOnPage = 0;
     m_bHeadersGiveWay = false;
     for (const auto& child : m_children) child->Reset();
     m_children.Placement().Clear();
@@ -288,13 +289,20 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         if (childIsRow && !IsHeaderRow(child) &&
             (m_pReport->CurrentPagePieceCount() != piecesBefore || (!startedBefore && child.HasStarted())))
             bodyRowPlaced = true;
-        if (entriesBeforeHeaders && pageWasEmpty && HeaderRowsGiveWay(child, m, bodyRowPlaced) &&
-            RowWaitedBelowHeadersBefore()) {
+        if (entriesBeforeHeaders &&
+            ((pageWasEmpty && HeaderRowsGiveWay(child, m, bodyRowPlaced) && RowWaitedBelowHeadersBefore()) ||
+             HeaderRowCutBefore(child, m, pageWasEmpty))) {
             if (trial) trial->RegisterTree(*this);
             m_pieces.clear();
             m_pReport->DropPiecesFrom(firstPiece);
-            for (const auto& row : m_children)
-                if (IsHeaderRow(*row)) row->Reset();
+            // A header row cut on an earlier page left its span there as
+            // unfinished: started afresh and skipped, it would block the rows
+            // below it.
+            for (const auto& row : m_children) {
+                if (!IsHeaderRow(*row)) continue;
+                row->Reset();
+                entriesBeforeHeaders->erase(row.get());
+            }
             placement.Restore(std::move(*entriesBeforeHeaders));
             m_pReport->SetPageEmpty(pageWasEmpty);
             // Cleared however the layout ends: a report laid out again after
@@ -400,6 +408,20 @@ bool CqvBlock::RowWaitedBelowHeadersBefore() {
     const uint32_t page = m_pReport->CurrentPage();
     if (m_nRowWaitedBelowHeadersOnPage != 0 && m_nRowWaitedBelowHeadersOnPage < page) return true;
     m_nRowWaitedBelowHeadersOnPage = page;
+    return false;
+}
+
+bool CqvBlock::HeaderRowCutBefore(const CqvItem& child, int32_t m, bool pageWasEmpty) {
+    // A table under way below what repeats above it on every page (the header
+    // rows of the table around it) finds the same room on each of them: its
+    // header row, started afresh, would be cut at the same word on every page
+    // while the rows below it wait for ever. Cut once more on a later page,
+    // the header rows give way there to the rows that go on.
+    if (!IsHeaderRow(child) || m >= 0 || pageWasEmpty || HeaderRowMovesWithItsTable(child, m, pageWasEmpty))
+        return false;
+    const uint32_t page = m_pReport->CurrentPage();
+    if (m_nHeaderCutOnPage != 0 && m_nHeaderCutOnPage < page) return true;
+    m_nHeaderCutOnPage = page;
     return false;
 }
 

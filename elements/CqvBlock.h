@@ -67,6 +67,8 @@ protected:
     bool m_bHeadersGiveWay = false;
     // The page on which a row of the table last waited below its header rows.
     uint32_t m_nRowWaitedBelowHeadersOnPage = 0;
+    // The page on which a header row of the table, under way, was last cut.
+    uint32_t m_nHeaderCutOnPage = 0;
 
 private:
     // An item laid out by a keep-with-next trial: its span, its result and
@@ -89,6 +91,7 @@ private:
     // row after them, which cannot start below them.
     bool HeaderRowsGiveWay(const CqvItem& row, int32_t m, bool bodyRowPlaced) const;
     bool RowWaitedBelowHeadersBefore();
+    bool HeaderRowCutBefore(const CqvItem& child, int32_t m, bool pageWasEmpty);
     bool AnyChildStarted() const;
     void MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, const QvRect& itemRect);
 };

@@ -312,9 +312,12 @@ TEST(LayoutReproductions, AKeepThatFailsOnAPageHoldingNothingYetPlacesItsRows) {
 // begun on an earlier page inside a table with header rows, inside a table
 // with header rows): the inner table showed its header rows and nothing else
 // below the outer ones on every page until max-pages. It now leaves such a
-// page to the next, where the outer header rows give way to it.
+// page to the next, where the outer header rows give way to it. Seeds 1315427
+// and 1321329: the inner table under way had a header row too tall for the
+// room below the outer ones, cut at the same word on every page while its
+// rows waited; cut again on a later page, it gives way to them.
 TEST(LayoutReproductions, ANestedTableShowingOnlyItsHeaderRowsMovesOn) {
-    for (const uint64_t seed : {911681u, 915322u}) {
+    for (const uint64_t seed : {911681u, 915322u, 1315427u, 1321329u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "pages")) << "seed " << seed << "\n" << report.templateXml;
     }
