@@ -98,7 +98,7 @@ private:
     bool m_pageOpen = false;
     bool m_finished = false;
     int m_pagesDone = 0;
-    // The fonts selected so far, by the spec they were made for: a report
+    // The fonts selected so far, by the font settings they were made for: a report
     // switches between a handful of styles thousands of times.
     std::vector<std::pair<QvFontSpec, std::unique_ptr<SelectedFont>>> m_fonts;
     SelectedFont* m_selected = nullptr;             // of m_fonts; null until text is drawn with the current font
