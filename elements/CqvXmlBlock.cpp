@@ -11,13 +11,11 @@ void CqvXmlBlock::Reset() {
 }
 
 bool CqvXmlBlock::HasStarted() const {
-    // A block whose repetitions all finished having placed nothing (no data,
-    // or data that gives their children nothing) shows nothing: a
-    // keep-with-next trial must not take it as begun on the page, or the item
-    // kept with it stays alone at the foot.
-    // A repetition that placed something here is recorded as begun; its
-    // children alone do not tell, as one of them may have finished having
-    // placed nothing (a table without rows) while the rest moved on.
+    // Begun means a repetition placed something. Neither finished repetitions
+    // (no data, or data that gives their children nothing) nor finished
+    // children (a table without rows, while the rest moved on) tell: a
+    // keep-with-next trial that took such a block as begun would leave the
+    // item kept with it alone at the foot.
     return m_repetitions.AnyStarted();
 }
 
