@@ -525,11 +525,13 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     std::vector<TriedItem> tried;
     if (!TrialStarts(*m_children.At(index), trial, e, tried, surface, printInfo, data)) return false;
 
-    // Follow at most two further keep-with-next siblings; the sibling after
-    // them decides.
-    for (size_t next = index + 1, followed = 0; next < m_children.Size(); ++next, ++followed) {
+    // Follow the whole run of keep-with-next siblings; the sibling after it
+    // decides. Each item of the run asks for the rest of it in turn: an item
+    // that looked at only part of the run would stay while the one after it,
+    // seeing further, moves on and leaves it alone at the foot.
+    for (size_t next = index + 1; next < m_children.Size(); ++next) {
         CqvItem& sibling = *m_children.At(next);
-        const bool chained = followed < 2 && qv::TriIsTrue(sibling.NotLastItem());
+        const bool chained = qv::TriIsTrue(sibling.NotLastItem());
         const std::optional<int32_t> at = TrialPosition(sibling, y, tried);
         if (!at) return false;
         const bool started = TrialStarts(sibling, trial, *at, tried, surface, printInfo, data);

@@ -477,6 +477,45 @@ private:
         return false;
     }
 
+    // The same judged by what `name` shows at the top of `page`: the state
+    // seen is the last repetition's, and a bound child that showed something
+    // there may have shown nothing in the repetition that opened `page`, where
+    // the start-page behind it came first. Every topmost piece (its header
+    // rows aside) must lie in an item that starts a page, or in a nowrap row
+    // that holds one.
+    bool OpensPageWithStartPage(const std::string& name, size_t page) const {
+        std::vector<const PieceInfo*> topmost;
+        for (const PieceInfo* q : PiecesOf(name)) {
+            if (q->page != page || InHeaderRow(q->item, name)) continue;
+            if (!topmost.empty() && q->outer.top < topmost.front()->outer.top) continue;
+            if (!topmost.empty() && q->outer.top > topmost.front()->outer.top) topmost.clear();
+            topmost.push_back(q);
+        }
+        return !topmost.empty() && std::all_of(topmost.begin(), topmost.end(), [&](const PieceInfo* q) {
+            for (std::string at = q->item; !at.empty();) {
+                const auto item = m_engineItems.find(at);
+                if (item == m_engineItems.end()) return false;
+                const CqvItem& engine = *item->second;
+                const ItemFacts* facts = Facts(at);
+                if (engine.StartPage() == 1) return true;
+                if (facts && facts->noWrap && qv::IsRowType(engine.TypeCode()) && HoldsStartPage(engine)) return true;
+                if (at == name) return false;
+                at = facts ? facts->parent : "";
+            }
+            return false;
+        });
+    }
+
+    bool InHeaderRow(const std::string& item, const std::string& within) const {
+        for (std::string at = item; !at.empty() && at != within;) {
+            const ItemFacts* facts = Facts(at);
+            if (!facts) return false;
+            if (facts->furniture == Furniture::HeaderRow) return true;
+            at = facts->parent;
+        }
+        return false;
+    }
+
     static bool HoldsStartPage(const CqvItem& item) {
         if (item.StartPage() == 1) return true;
         const auto* block = dynamic_cast<const CqvBlock*>(&item);
@@ -588,7 +627,7 @@ private:
                 // page with a little of itself.
                 if (nextLater) need = std::min(need, LeastOpening(facts.nextSibling, p + 1, nextTop));
                 const int32_t room = body.bottom - (-nextTop - next->Style().m_nSpaceBefore);
-                if ((top - bottom) + gap + need + 20 <= room)
+                if ((top - bottom) + gap + need + 20 <= room && !OpensPageWithStartPage(facts.nextSibling, p + 1))
                     Fail("keep",
                          "page " + std::to_string(p) + ": " + name + " (not-last-item) ends the page at " +
                              std::to_string(-bottom) + " while " + facts.nextSibling + " opens page " +

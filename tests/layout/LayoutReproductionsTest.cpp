@@ -493,4 +493,36 @@ TEST(LayoutReproductions, AHeaderRowTallerThanAnyPageIsCutOnceAndTheTableGoesOn)
     }
 }
 
+// Found by the generated runs (seeds 1531345, 1702456): in a run of
+// not-last-item items, each one looked only two items ahead. The first saw
+// the run fit and stayed at the foot; the second, seeing one item further,
+// moved on and left the first alone there. The run now moves as one.
+TEST(LayoutReproductions, KeepRunLongerThanThreeMovesAsOne) {
+    auto report = Handmade(
+        "page-height=\"100mm\" max-pages=\"20\"",
+        "<Block><Text name=\"f\" space-after=\"75mm\">filler</Text><Text name=\"k1\" not-last-item=\"1\">one</Text>"
+        "<Text name=\"k2\" not-last-item=\"1\">two</Text><Text name=\"k3\" not-last-item=\"1\">three</Text>"
+        "<Text name=\"k4\" not-last-item=\"1\">four</Text><Text name=\"n\">five</Text></Block>",
+        {{"f", {"filler"}}, {"k1", {"one"}}, {"k2", {"two"}}, {"k3", {"three"}}, {"k4", {"four"}}, {"n", {"five"}}});
+    // The facts the keep is judged by, as the generator gives them.
+    const std::vector<std::string> order = {"f", "k1", "k2", "k3", "k4", "n"};
+    for (size_t i = 0; i < order.size(); ++i) {
+        report.items[order[i]] = ItemFacts{ItemKind::Text, "", i + 1 < order.size() ? order[i + 1] : "", ""};
+        report.items[order[i]].notLastItem = order[i][0] == 'k';
+    }
+    EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+}
+
+// Found by the generated runs: a bound block (or a table whose first row is
+// bound) showed nothing of its first child in the repetition that opened the
+// page, so a start-page item behind it broke that page; the engine's state
+// after the last repetition, where that child showed, hid it from the
+// checker, which asked a keep that cannot be honoured.
+TEST(LayoutChecker, AKeepBeforeARepetitionThatOpensWithStartPageIsNotBroken) {
+    for (const uint64_t seed : {1502782u, 1635362u, 1660400u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
 }  // namespace
