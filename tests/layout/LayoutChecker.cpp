@@ -380,6 +380,8 @@ private:
                         copies = copies && placedHere[i] == expected[i % expected.size()];
                     if (copies) placedHere = expected;
                 }
+                // Shown whole again, it shows every word that a cut left owing.
+                if (facts && facts->furniture == Furniture::HeaderRow && placedHere == expected) cutSoFar.clear();
                 if (facts && facts->furniture == Furniture::HeaderRow && placedHere != expected &&
                     found != placedPerPage.end()) {
                     std::string whole;

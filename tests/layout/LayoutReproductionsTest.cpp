@@ -493,4 +493,17 @@ TEST(LayoutReproductions, AHeaderRowTallerThanAnyPageIsCutOnceAndTheTableGoesOn)
     }
 }
 
+// Found by the generated runs (seeds 1587999 and 1650923: a table nested in a
+// bound row of a table with header rows): a header row of the inner table
+// was cut at the foot of a page, and on the next page the inner header rows
+// gave way to a row that never fits below them, so the rest of the cut
+// header row was never placed. It places its remaining part before they give
+// way.
+TEST(LayoutReproductions, AHeaderRowCutBeforeItsHeaderRowsGiveWayPlacesItsRest) {
+    for (const uint64_t seed : {1587999u, 1650923u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "words")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
 }  // namespace
