@@ -388,7 +388,11 @@ void CqvBlock::ContinueCutHeaderRows(CqvTrial* trial) {
     // lost its pieces when the header rows gave way.
     auto owed = std::find_if(m_cutHeaderRows.rbegin(), m_cutHeaderRows.rend(),
                              [&](const CutHeaderRows& cut) { return cut.page < page; });
-    if (owed == m_cutHeaderRows.rend() || owed->rows.empty()) return;
+    // A row that stopped repeating goes on as any row from where it stands:
+    // written back, it would place its words twice.
+    if (owed == m_cutHeaderRows.rend() || owed->rows.empty() ||
+        !std::all_of(owed->rows.begin(), owed->rows.end(), [](const CqvItem* row) { return IsHeaderRow(*row); }))
+        return;
     for (CqvItem* row : owed->rows)
         if (trial) trial->RegisterTree(*row);
     const bool pageEmpty = m_pReport->PageEmpty();
@@ -414,9 +418,11 @@ void CqvBlock::RememberCutHeaderRows() {
     CutHeaderRows now{page, {}, nullptr};
     bool shown = false;  // some header row placed something here
     for (const auto& row : m_children) {
-        if (!IsHeaderRow(*row) || !row->HasStarted()) continue;
+        // A continued row that stopped repeating here places the rest of its
+        // words as any row from now on.
+        if (!(IsHeaderRow(*row) || IsCutHeaderRow(*row)) || !row->HasStarted()) continue;
         shown = true;
-        if (!row->IsDone()) now.rows.push_back(row.get());
+        if (IsHeaderRow(*row) && !row->IsDone()) now.rows.push_back(row.get());
     }
     // A page where no header row showed anything still owes what an earlier
     // one cut.
