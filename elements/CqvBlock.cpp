@@ -81,6 +81,7 @@ void CqvBlock::Reset() {
     m_nRowWaitedBelowHeadersOnPage = 0;
     m_nHeaderCutOnPage = 0;
     m_bHeadersGiveWay = false;
+    ForgetCutHeaderRows();
     for (const auto& child : m_children) child->Reset();
     m_children.Placement().Clear();
     m_pieces.clear();
@@ -180,6 +181,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     if (m_nType == qv::kTypeTable && !m_bHeadersGiveWay && !m_bInTrial) entriesBeforeHeaders = placement.AllEntries();
     bool bodyRowPlaced = false;
     bool bodyRowWaits = false;  // a row of the table placed nothing and waits for the next page
+    if (m_bHeadersGiveWay) ContinueCutHeaderRows(trial);
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
         // One page of a block can hold a great many items: a stop request is
@@ -187,11 +189,11 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         QvSettings::StopIfRequested();
         CqvItem& child = *m_children.At(index);
         const bool childIsRow = qv::IsRowType(child.TypeCode());
-        if (m_bHeadersGiveWay && IsHeaderRow(child)) continue;
+        if (m_bHeadersGiveWay && IsHeaderRow(child) && !IsCutHeaderRow(child)) continue;
 
         // Header rows start afresh whenever their table is laid out, so they
         // repeat at the top of every page of the table.
-        if (IsHeaderRow(child)) {
+        if (IsHeaderRow(child) && !m_bHeadersGiveWay) {
             if (trial) trial->RegisterTree(child);
             child.Reset();
         }
@@ -372,10 +374,74 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         m_pReport->SetPageEmpty(pageWasEmpty);
         return qv::kLayoutNextPage;
     }
+    RememberCutHeaderRows();
     // Something left for the next page always reads as unfinished, even when
     // what waits placed nothing here.
     if (wrapped) return BreakResult(result);
     return result;
+}
+
+void CqvBlock::ContinueCutHeaderRows(CqvTrial* trial) {
+    m_continuedHeaderRows.clear();
+    const uint32_t page = m_pReport->CurrentPage();
+    // The rows as they were cut on an earlier page; one cut on this very page
+    // lost its pieces when the header rows gave way.
+    auto owed = std::find_if(m_cutHeaderRows.rbegin(), m_cutHeaderRows.rend(),
+                             [&](const CutHeaderRows& cut) { return cut.page < page; });
+    // A row that stopped repeating goes on as any row from where it stands:
+    // written back, it would place its words twice.
+    if (owed == m_cutHeaderRows.rend() || owed->rows.empty() ||
+        !std::all_of(owed->rows.begin(), owed->rows.end(), [](const CqvItem* row) { return IsHeaderRow(*row); }))
+        return;
+    for (CqvItem* row : owed->rows)
+        if (trial) trial->RegisterTree(*row);
+    const bool pageEmpty = m_pReport->PageEmpty();
+    owed->state->Restore();
+    m_pReport->SetPageEmpty(pageEmpty);
+    // Kept as it was: the table may be laid out again on this page.
+    for (CqvItem* row : owed->rows) owed->state->RegisterTree(*row);
+    for (CqvItem* row : owed->rows) static_cast<CqvBlock&>(*row).ContinueOnNewPage();
+    m_continuedHeaderRows = owed->rows;
+}
+
+bool CqvBlock::IsCutHeaderRow(const CqvItem& row) const {
+    return std::find(m_continuedHeaderRows.begin(), m_continuedHeaderRows.end(), &row) !=
+           m_continuedHeaderRows.end();
+}
+
+void CqvBlock::RememberCutHeaderRows() {
+    // A header row cut here shows the rest of its words whole at the top of
+    // the next page of its table; but where the header rows give way there,
+    // only what was kept of it here can place the rest.
+    if (m_bInTrial || m_nType != qv::kTypeTable) return;
+    const uint32_t page = m_pReport->CurrentPage();
+    CutHeaderRows now{page, {}, nullptr};
+    bool shown = false;  // some header row placed something here
+    for (const auto& row : m_children) {
+        // A continued row that stopped repeating here places the rest of its
+        // words as any row from now on.
+        if (!(IsHeaderRow(*row) || IsCutHeaderRow(*row)) || !row->HasStarted()) continue;
+        shown = true;
+        if (IsHeaderRow(*row) && !row->IsDone()) now.rows.push_back(row.get());
+    }
+    // A page where no header row showed anything still owes what an earlier
+    // one cut.
+    if (!shown) return;
+    if (!now.rows.empty()) {
+        now.state = std::make_unique<CqvTrial>(*m_pReport);
+        for (CqvItem* row : now.rows) now.state->RegisterTree(*row);
+    }
+    auto before = std::find_if(m_cutHeaderRows.rbegin(), m_cutHeaderRows.rend(),
+                               [&](const CutHeaderRows& cut) { return cut.page < page; });
+    std::vector<CutHeaderRows> kept;
+    if (before != m_cutHeaderRows.rend()) kept.push_back(std::move(*before));
+    kept.push_back(std::move(now));
+    m_cutHeaderRows = std::move(kept);
+}
+
+void CqvBlock::ForgetCutHeaderRows() {
+    m_cutHeaderRows.clear();
+    m_continuedHeaderRows.clear();
 }
 
 bool CqvBlock::HeaderRowMovesWithItsTable(const CqvItem& child, int32_t m, bool pageWasEmpty) const {

@@ -11,6 +11,8 @@
 #include "engine/CqvPagePiece.h"
 #include "xml/NamedElementList.h"
 
+class CqvTrial;
+
 class CqvBlock : public CqvItem {
 public:
     explicit CqvBlock(int typeCode = qv::kTypeBlock);
@@ -69,6 +71,17 @@ protected:
     uint32_t m_nRowWaitedBelowHeadersOnPage = 0;
     // The page on which a header row of the table, under way, was last cut.
     uint32_t m_nHeaderCutOnPage = 0;
+    // The header rows of the table cut at the foot of a page, as they stood
+    // there (none once they are shown whole or have placed their remaining
+    // part). The one of the page before is kept too, for a table laid out
+    // again on the same page.
+    struct CutHeaderRows {
+        uint32_t page = 0;
+        std::vector<CqvItem*> rows;
+        std::unique_ptr<CqvTrial> state;
+    };
+    std::vector<CutHeaderRows> m_cutHeaderRows;
+    std::vector<CqvItem*> m_continuedHeaderRows;
 
 private:
     // An item laid out by a keep-with-next trial: its span, its result and
@@ -93,5 +106,11 @@ private:
     bool RowWaitedBelowHeadersBefore();
     bool HeaderRowCutBefore(const CqvItem& child, int32_t m, bool pageWasEmpty);
     bool AnyChildStarted() const;
+    // Where the header rows give way, a header row cut on an earlier page
+    // places its remaining part: no word of it may be lost.
+    void ContinueCutHeaderRows(CqvTrial* trial);
+    bool IsCutHeaderRow(const CqvItem& row) const;
+    void RememberCutHeaderRows();
+    void ForgetCutHeaderRows();
     void MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, const QvRect& itemRect);
 };

@@ -361,9 +361,11 @@ private:
             std::string cutSoFar;
             for (size_t page = 1; page <= pages; ++page) {
                 auto found = placedPerPage.find({name, page});
-                // A table's header row shows only on the pages of its table.
+                // A table's header row shows only on the pages of its table;
+                // the rest of one that was cut may come a page later (its
+                // table leaves a page where it would show nothing else).
                 if (found == placedPerPage.end() && facts && facts->furniture == Furniture::HeaderRow &&
-                    cutSoFar.empty())
+                    (cutSoFar.empty() || page < pages))
                     continue;
                 std::string pageText = text;
                 if (size_t at = pageText.find("[%qv_curpage%]"); at != std::string::npos)
@@ -380,6 +382,8 @@ private:
                         copies = copies && placedHere[i] == expected[i % expected.size()];
                     if (copies) placedHere = expected;
                 }
+                // Shown whole again, it shows every word that a cut left owing.
+                if (facts && facts->furniture == Furniture::HeaderRow && placedHere == expected) cutSoFar.clear();
                 if (facts && facts->furniture == Furniture::HeaderRow && placedHere != expected &&
                     found != placedPerPage.end()) {
                     std::string whole;

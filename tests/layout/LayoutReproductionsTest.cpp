@@ -525,4 +525,26 @@ TEST(LayoutChecker, AKeepBeforeARepetitionThatOpensWithStartPageIsNotBroken) {
     }
 }
 
+// Found by the generated runs (seeds 1587999 and 1650923: a table nested in a
+// bound row of a table with header rows): a header row of the inner table
+// was cut at the foot of a page, and on the next page the inner header rows
+// gave way to a row that never fits below them, so the rest of the cut
+// header row was never placed. It places its remaining part before they give
+// way.
+TEST(LayoutReproductions, AHeaderRowCutBeforeItsHeaderRowsGiveWayPlacesItsRest) {
+    for (const uint64_t seed : {1587999u, 1650923u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "words")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
+// Found by the generated runs (seed 1701781): a nested table whose header row
+// was cut at the foot of a page left the next page, where it would have shown
+// nothing but its header rows, and placed the rest of the cut row on the page
+// after. Nothing is lost: the rest of a cut header row may come a page later.
+TEST(LayoutChecker, TheRestOfACutHeaderRowMayComeAPageLater) {
+    const GeneratedReport report = GenerateReport(1701781u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "words")) << report.templateXml;
+}
+
 }  // namespace
