@@ -54,14 +54,17 @@ int32_t CqvTextItem::LayoutText(int32_t y, QvDataElement data, QvRect& itemRect)
         // own space-before and its blocks') keep it from starting, and every
         // next page would keep it out the same way, for ever. It rises just
         // far enough for one line, and what follows it goes to the next page.
+        // A text in a form rises too: the form moves whole to such a page and
+        // would meet the same spaces there again.
         const int64_t pageTop = int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height();
         const int64_t risen = int64_t{bottomLimit} - padding - oneLine;
-        if (m_bAbsolute || !m_pReport->PageEmpty() || risen < pageTop) {
+        if (!m_pReport->PageEmpty() || risen < pageTop) {
             itemRect = m_rcItem;
             return qv::kLayoutNextPage;  // not even one line fits on this page
         }
         top = qv::Clamp32(risen);
         ItemRect(top);
+        if (m_bAbsolute) GrowAbsoluteBoxToOneLine();
     }
 
     ExpandAndCut(data);

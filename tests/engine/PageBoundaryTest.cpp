@@ -393,3 +393,35 @@ INSTANTIATE_TEST_SUITE_P(Faults, PageBoundary, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// A text that only the spaces above it keep off a page that holds nothing
+// yet, inside a form (an `asblank` block): the form moves whole to such a page
+// and met the same spaces there, until max-pages. The text rises on the page
+// as one in the flow does, and what follows the form goes to the next page.
+const BoundaryCase kFormTextPushedOffAnEmptyPage[] = {
+    {"OwnSpaceBefore",
+     "page-height=\"20mm\" max-pages=\"5\"",
+     kEmptyHeaderAndFooter +
+         "<Block asblank=\"1\"><Text space-before=\"15mm\">Pushed</Text></Block><Block><Text>After</Text></Block>",
+     "<root/>",
+     {"Pushed", "After"},
+     nullptr},
+    // The space-before of the block around the form is inherited at every
+    // level below it: four levels down, the text starts below the body.
+    {"SpacesInheritedByNestedBlocks",
+     "page-height=\"20mm\" max-pages=\"5\"",
+     kEmptyHeaderAndFooter +
+         "<Block space-before=\"5mm\"><Block><Block asblank=\"1\"><Block><Block><Text>Nested</Text></Block></Block>"
+         "</Block></Block></Block>",
+     "<root/>",
+     {"Nested"},
+     nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(FormTextPushedOffAnEmptyPageRises, PageBoundary,
+                         ::testing::ValuesIn(kFormTextPushedOffAnEmptyPage),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
