@@ -192,7 +192,7 @@ int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement da
     const QvRect& body = m_pReport->BodyArea();
     // In the page header and footer every item sits at its own top below the
     // position its block gives.
-    const int64_t top = m_bAbsolute ? int64_t{y} + m_nTop : int64_t{y};
+    int64_t top = m_bAbsolute ? int64_t{y} + m_nTop : int64_t{y};
     const int64_t left = int64_t{body.left} + m_nLeft;
     QvRect box{qv::Clamp32(left), qv::Clamp32(-top), qv::Clamp32(left + m_nBoxWidth),
                qv::Clamp32(-(top + m_nBoxHeight))};
@@ -217,6 +217,15 @@ int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement da
     // instead of moving on forever.
     if (top + remaining > limit && m_bNoWrap && (m_bAbsolute || !m_pReport->PageEmpty()))
         return done(qv::kLayoutNextPage);
+    // Kept off a page that holds nothing yet by the spaces above it alone, a
+    // picture in the flow would be kept off every next page the same way: it
+    // rises there as far as its rest needs, and what follows it goes on.
+    if (!m_bAbsolute && limit - top <= 1) {
+        if (const std::optional<int32_t> risen = RisenTop(remaining)) {
+            top = *risen;
+            box.top = qv::Clamp32(-top);
+        }
+    }
     box.bottom = qv::Clamp32(box.top - remaining);
 
     if (top + remaining > limit) {

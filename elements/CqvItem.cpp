@@ -107,3 +107,11 @@ int32_t CqvItem::BottomLimit() const {
     if (m_bInFooter || m_nType == qv::kTypeFooter) return m_pReport->PrintableArea().bottom;
     return m_pReport->BodyArea().bottom;
 }
+
+std::optional<int32_t> CqvItem::RisenTop(int64_t height) const {
+    if (!m_pReport->PageEmpty()) return std::nullopt;
+    const int64_t pageTop = int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height();
+    const int64_t risen = int64_t{BottomLimit()} - height;
+    if (risen < pageTop) return std::nullopt;
+    return qv::Clamp32(risen);
+}

@@ -2,6 +2,7 @@
 // The base of every laid-out element: the attributes all items share, the
 // embedded style, the flags block layout works with, and the item rectangle.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "common/QvRect.h"
@@ -39,6 +40,11 @@ public:
     // The largest y the item may reach: the body area's bottom, or for an item
     // of the page footer the printable area's bottom.
     int32_t BottomLimit() const;
+    // Where an item `height` high starts when only the spaces above it keep
+    // it off a page that holds nothing yet, which every next page would do
+    // the same way, for ever: as low as it still fits, never above the body.
+    // None on a page already used, or when no page has the room.
+    std::optional<int32_t> RisenTop(int64_t height) const;
 
     bool IsLeaf() const { return qv::IsLeafType(m_nType); }
     bool IsContainer() const { return !qv::IsLeafType(m_nType); }

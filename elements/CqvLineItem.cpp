@@ -12,9 +12,14 @@ int32_t CqvLineItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement, Qv
     if (trial) trial->Register(*this);
     itemRect = ItemRect(y);
     // A rule in the flow that would lie below the body goes to the next page
-    // like any item. An absolutely placed one stays with its form, whose block
-    // decides the page.
-    if (!m_bAbsolute && int64_t{y} + kLineHeight > BottomLimit()) return qv::kLayoutNextPage;
+    // like any item, unless only the spaces above it keep it off a page that
+    // holds nothing yet: then it rises there. An absolutely placed one stays
+    // with its form, whose block decides the page.
+    if (!m_bAbsolute && int64_t{y} + kLineHeight > BottomLimit()) {
+        const std::optional<int32_t> risen = RisenTop(kLineHeight);
+        if (!risen) return qv::kLayoutNextPage;
+        itemRect = ItemRect(*risen);
+    }
     // The rule is drawn along the top of its box and takes only its own
     // thickness of the flow, so one in the last millimetres of the body keeps
     // its box inside the body too rather than reaching below the foot.

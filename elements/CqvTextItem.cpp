@@ -50,18 +50,19 @@ int32_t CqvTextItem::LayoutText(int32_t y, QvDataElement data, QvRect& itemRect)
     // Where the text is drawn; the height it reports is still counted from y.
     int32_t top = y;
     if (bottomLimit < int64_t{y} + padding + oneLine) {
-        // On a page that holds nothing yet only the spaces above the text (its
-        // own space-before and its blocks') keep it from starting, and every
-        // next page would keep it out the same way, for ever. It rises just
-        // far enough for one line, and what follows it goes to the next page.
-        const int64_t pageTop = int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height();
-        const int64_t risen = int64_t{bottomLimit} - padding - oneLine;
-        if (m_bAbsolute || !m_pReport->PageEmpty() || risen < pageTop) {
+        // Kept off a page that holds nothing yet by the spaces above it (its
+        // own space-before and its blocks'), it rises just far enough for one
+        // line, and what follows it goes to the next page. A text in a form
+        // rises too: the form moves whole to such a page and would meet the
+        // same spaces there again.
+        const std::optional<int32_t> risen = RisenTop(padding + oneLine);
+        if (!risen) {
             itemRect = m_rcItem;
             return qv::kLayoutNextPage;  // not even one line fits on this page
         }
-        top = qv::Clamp32(risen);
+        top = *risen;
         ItemRect(top);
+        if (m_bAbsolute) GrowAbsoluteBoxToOneLine();
     }
 
     ExpandAndCut(data);

@@ -393,3 +393,55 @@ INSTANTIATE_TEST_SUITE_P(Faults, PageBoundary, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// An item that only the spaces above it keep off a page that holds nothing
+// yet met the same spaces on every next page, until max-pages: a text inside
+// a form (an `asblank` block), which moves whole to such a page, and a rule or
+// a picture in the flow. It rises on that page as a text in the flow does, and
+// what follows goes to the next page.
+bool HasPiece(const std::vector<Piece>& page, const std::string& kind) {
+    return std::any_of(page.begin(), page.end(), [&](const Piece& p) { return p.kind == kind; });
+}
+
+const BoundaryCase kPushedOffAnEmptyPageBySpaces[] = {
+    {"OwnSpaceBefore",
+     "page-height=\"20mm\" max-pages=\"5\"",
+     kEmptyHeaderAndFooter +
+         "<Block asblank=\"1\"><Text space-before=\"15mm\">Pushed</Text></Block><Block><Text>After</Text></Block>",
+     "<root/>",
+     {"Pushed", "After"},
+     nullptr},
+    // The space-before of the block around the form is inherited at every
+    // level below it: four levels down, the text starts below the body.
+    {"SpacesInheritedByNestedBlocks",
+     "page-height=\"20mm\" max-pages=\"5\"",
+     kEmptyHeaderAndFooter +
+         "<Block space-before=\"5mm\"><Block><Block asblank=\"1\"><Block><Block><Text>Nested</Text></Block></Block>"
+         "</Block></Block></Block>",
+     "<root/>",
+     {"Nested"},
+     nullptr},
+    {"LineBelowInheritedSpaces",
+     "page-height=\"20mm\" max-pages=\"5\"",
+     kEmptyHeaderAndFooter +
+         "<Block space-before=\"5mm\"><Block><Block><Block><Line width=\"50mm\"/></Block></Block></Block></Block>"
+         "<Block><Text>After</Text></Block>",
+     "<root/>",
+     {"", "After"},
+     [](const Pages& pages) { EXPECT_TRUE(HasPiece(pages.at(0), "line")); }},
+    {"PictureBelowInheritedSpaces",
+     "page-height=\"20mm\" max-pages=\"5\"",
+     kEmptyHeaderAndFooter + "<Block space-before=\"5mm\"><Block><Block><Block><Image width=\"10mm\" height=\"10mm\">" +
+         kPicture + "</Image></Block></Block></Block></Block><Block><Text>After</Text></Block>",
+     "<root/>",
+     {"", "After"},
+     [](const Pages& pages) { EXPECT_TRUE(HasPiece(pages.at(0), "image")); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(PushedOffAnEmptyPageBySpacesRises, PageBoundary,
+                         ::testing::ValuesIn(kPushedOffAnEmptyPageBySpaces),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

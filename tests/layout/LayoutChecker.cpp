@@ -118,19 +118,30 @@ private:
         if (auto report = LaidOut(error)) return report;
         // The generator cannot tell how many pages its content needs: its
         // limit is there to stop a report that grows without end, not a long
-        // one. A report that runs out of it is laid out again with ten times
-        // the pages, and only one that runs out of those too is a runaway.
+        // one. A report that runs out of it is laid out again with more pages,
+        // and only one that runs out of those too is a runaway. A layout that
+        // goes on places a word on nearly every page (narrow columns below deep
+        // spaces place one or two), so the wider limit is ten times the
+        // generator's or one page a word, whichever is more.
         const std::string limit = " max-pages=\"" + std::to_string(m_gen.maxPages) + "\"";
         const size_t at = m_gen.templateXml.find(limit);
         if (!m_widened && m_gen.maxPages > 0 && at != std::string::npos && error.starts_with("Pages > 'max-pages'")) {
             std::string widened = m_gen.templateXml;
-            widened.replace(at, limit.size(), " max-pages=\"" + std::to_string(int64_t{m_gen.maxPages} * 10) + "\"");
+            const int64_t pages = std::max<int64_t>(int64_t{m_gen.maxPages} * 10, WordsToPlace());
+            widened.replace(at, limit.size(), " max-pages=\"" + std::to_string(pages) + "\"");
             std::ofstream(m_templatePath, std::ios::binary | std::ios::trunc) << widened;
             m_widened = true;  // the second layout of the pages check reads the widened file too
             if (auto report = LaidOut(error)) return report;
         }
         Fail("pages", "layout raised: " + error);
         return nullptr;
+    }
+
+    int64_t WordsToPlace() const {
+        int64_t words = 0;
+        for (const auto& [name, texts] : m_gen.flowTexts)
+            for (const std::string& text : texts) words += static_cast<int64_t>(Words(text).size());
+        return words;
     }
 
     std::unique_ptr<CqvReport> LaidOut(std::string& error) {

@@ -124,10 +124,18 @@ TEST(LayoutChecker, AReportLongerThanTheGeneratorsLimitIsNoRunaway) {
                            "<Block><Text name=\"t\">" + Words(400) + "</Text></Block>", {{"t", {Words(400)}}});
     longer.maxPages = 2;
     EXPECT_EQ(Invariants(longer), std::vector<std::string>{}) << longer.templateXml;
-    // What needs more than ten times the limit is taken for a runaway: the
-    // checker cannot tell it from a layout that never ends.
-    auto runaway = Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"2\"",
+    // Nor is one that needs more than ten times the limit while it places
+    // words on every page (seeds 1234435, 1752099, 1785791: narrow columns
+    // below spaces inherited through many levels, some 5,000 pages).
+    auto longest = Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"2\"",
                             "<Block><Text name=\"t\">" + Words(4000) + "</Text></Block>", {{"t", {Words(4000)}}});
+    longest.maxPages = 2;
+    EXPECT_EQ(Invariants(longest), std::vector<std::string>{}) << longest.templateXml;
+    // A layout that places nothing on page after page is a runaway: a font
+    // too tall for any page never starts its text.
+    auto runaway = Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"2\"",
+                            "<Block><Text name=\"t\" font-size=\"400\">" + Words(40) + "</Text></Block>",
+                            {{"t", {Words(40)}}});
     runaway.maxPages = 2;
     EXPECT_TRUE(Breaks(runaway, "pages")) << runaway.templateXml;
 }
