@@ -484,6 +484,33 @@ private:
                                     [](const auto& child) { return HoldsStartPage(*child); });
     }
 
+    // OpensWithStartPage sees the last repetition's state, but the repetition
+    // of a bound item that opens the page judged may differ: one whose bound
+    // table or block found no data opens with what follows it. The piece that
+    // opens the page tells: inside an item with start-page (or a nowrap row
+    // holding one), it was placed after a page break that would come again
+    // below the kept item on any page they shared.
+    bool OpenedByStartPage(const std::string& next, const std::vector<const PieceInfo*>& theirs, size_t page) const {
+        const PieceInfo* first = nullptr;
+        for (const PieceInfo* q : theirs) {
+            const ItemFacts* facts = Facts(q->item);
+            if (q->page != page || (facts && facts->furniture == Furniture::HeaderRow)) continue;
+            if (!first || q->outer.top > first->outer.top) first = q;
+        }
+        for (std::string at = first ? first->item : ""; !at.empty();) {
+            const ItemFacts* facts = Facts(at);
+            const auto found = m_engineItems.find(at);
+            if (!facts || found == m_engineItems.end()) return false;
+            if (found->second->StartPage() == 1) return true;
+            if ((facts->kind == ItemKind::Row || facts->kind == ItemKind::BoundRow) && facts->noWrap &&
+                HoldsStartPage(*found->second))
+                return true;
+            if (at == next) return false;
+            at = facts->parent;
+        }
+        return false;
+    }
+
     // The nearest row around a piece's item, inside `within`; empty when none.
     std::string RowAround(const std::string& item, const std::string& within) const {
         std::string row;
@@ -581,7 +608,7 @@ private:
                     if (q.page == p + 1 && q.outer.top > nextTop) opens = false;
                     if (q.page == p && q.outer.top > top) somethingAbove = true;
                 }
-                if (!opens || !somethingAbove) continue;
+                if (!opens || !somethingAbove || OpenedByStartPage(facts.nextSibling, theirs, p + 1)) continue;
                 const int32_t gap = self->Style().m_nSpaceAfter + next->Style().m_nSpaceBefore;
                 int32_t need = nextTop - nextBottom;
                 // An item that goes on to a later page could have shared the

@@ -493,4 +493,23 @@ TEST(LayoutReproductions, AHeaderRowTallerThanAnyPageIsCutOnceAndTheTableGoesOn)
     }
 }
 
+// Found by the generated runs (seeds 1752946, 1772401, 1833767): a bound
+// block whose repetition opens the next page found no data for its first
+// child, so it opened with the start-page item (or nowrap row holding one)
+// after it, and the not-last-item item before it could share no page with it.
+// The last repetition, whose state the engine keeps, had data there.
+TEST(LayoutChecker, AKeepBeforeARepetitionThatOpensWithStartPageIsNotBroken) {
+    for (const uint64_t seed : {1752946u, 1772401u, 1833767u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
+// Found by the generated runs (seed 1514310): a nested table without rows
+// keeps the width it declares, and the cell after it starts after that.
+TEST(LayoutChecker, ACellAfterANestedTableWithoutRowsStartsAfterItsWidth) {
+    const GeneratedReport report = GenerateReport(1514310u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "overlap")) << report.templateXml;
+}
+
 }  // namespace
