@@ -515,9 +515,11 @@ std::optional<int32_t> CqvBlock::TrialPosition(const CqvItem& item, int32_t y,
 bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& surface, QvPrintInfo& printInfo,
                                  QvDataElement data) {
     CqvItem& kept = *m_children.At(index);
-    // Whether some item of the run, laid out from `at`, does not start. On an
-    // empty page what follows the run starts below the run's own items only.
-    auto runStops = [&](int32_t at, bool emptyPage) {
+    // How many items after the kept one were laid out when one of the run,
+    // laid out from `at`, did not start; none when the run fits. On an empty
+    // page what follows the run starts below the run's own items only.
+    constexpr size_t kFits = 0;
+    auto runStops = [&](int32_t at, bool emptyPage) -> size_t {
         // The items of the trial keep what they did in it until it ends, so
         // that each one meets the page as the real layout would leave it: the
         // ones before it placed, the page no longer empty.
@@ -528,7 +530,8 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         } restore{trial};
         std::vector<TriedItem> tried;
         // What cannot start, or goes on to a further page, fits on no page.
-        if (!TrialStarts(kept, trial, at, tried, surface, printInfo, data)) return emptyPage;
+        const size_t never = emptyPage ? 1 : kFits;
+        if (!TrialStarts(kept, trial, at, tried, surface, printInfo, data)) return never;
         // Follow every keep-with-next sibling that comes next; the first
         // sibling after them decides. Each of them keeps itself with the rest
         // of the run when its turn comes: a trial that stopped short of the
@@ -539,24 +542,27 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
             const bool chained = qv::TriIsTrue(sibling.NotLastItem());
             const std::optional<int32_t> from =
                 emptyPage ? PositionOnEmptyPage(sibling, tried) : TrialPosition(sibling, y, tried);
-            if (!from) return emptyPage;
+            if (!from) return never;
             const bool started = TrialStarts(sibling, trial, *from, tried, surface, printInfo, data);
             // An item that finished placing nothing (a bound block without
             // data) shows on no page: what comes after it decides.
             if (sibling.IsDone() && tried.back().m == 0) continue;
-            if (!started) return true;
-            if (!chained) return false;
+            if (!started) return tried.size() - 1;
+            if (!chained) return kFits;
         }
-        return false;
+        return kFits;
     };
-    if (!runStops(e, false)) return false;
-    // A block gives the next page only its last row or repetition.
-    if (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode())) return true;
-    // A run that would not fit on an empty page either cannot be kept
-    // together: moved, it would leave one item a page, page after page. It
-    // stays, and fills the page as far as it goes.
+    if (runStops(e, false) == kFits) return false;
+    // An item followed by at most two kept ones moves with them and the one
+    // after them, as it always has. A longer run that would not fit on an
+    // empty page either cannot be kept together: moved, it would leave one
+    // item a page, page after page. It stays, and fills the page as far as
+    // it goes. A block gives the next page only its last row or repetition.
+    size_t run = 0;
+    while (index + 1 + run < m_children.Size() && qv::TriIsTrue(m_children.At(index + 1 + run)->NotLastItem())) ++run;
+    if (run <= 2 || (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()))) return true;
     const int64_t top = int64_t{m_pReport->BodyArea().top} + kept.Style().m_nSpaceBefore;
-    return !runStops(qv::Clamp32(top), true);
+    return runStops(qv::Clamp32(top), true) == kFits;
 }
 
 std::optional<int32_t> CqvBlock::PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const {
