@@ -580,32 +580,64 @@ std::optional<int32_t> CqvBlock::TrialPosition(const CqvItem& item, int32_t y,
 
 bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& surface, QvPrintInfo& printInfo,
                                  QvDataElement data) {
-    // The items of the trial keep what they did in it until it ends, so that
-    // each one meets the page as the real layout would leave it: the ones
-    // before it placed, the page no longer empty.
-    CqvTrial trial(*m_pReport);
-    struct RestoreAtEnd {
-        CqvTrial& trial;
-        ~RestoreAtEnd() { trial.Restore(); }
-    } restore{trial};
-    std::vector<TriedItem> tried;
-    if (!TrialStarts(*m_children.At(index), trial, e, tried, surface, printInfo, data)) return false;
+    CqvItem& kept = *m_children.At(index);
+    // How many items after the kept one were laid out when one of the run,
+    // laid out from `at`, did not start; none when the run fits. On an empty
+    // page what follows the run starts below the run's own items only.
+    constexpr size_t kFits = 0;
+    auto runStops = [&](int32_t at, bool emptyPage) -> size_t {
+        // The items of the trial keep what they did in it until it ends, so
+        // that each one meets the page as the real layout would leave it: the
+        // ones before it placed, the page no longer empty.
+        CqvTrial trial(*m_pReport);
+        struct RestoreAtEnd {
+            CqvTrial& trial;
+            ~RestoreAtEnd() { trial.Restore(); }
+        } restore{trial};
+        std::vector<TriedItem> tried;
+        // What cannot start, or goes on to a further page, fits on no page.
+        const size_t never = emptyPage ? 1 : kFits;
+        if (!TrialStarts(kept, trial, at, tried, surface, printInfo, data)) return never;
+        // Follow every keep-with-next sibling that comes next; the first
+        // sibling after them decides. Each of them keeps itself with the rest
+        // of the run when its turn comes: a trial that stopped short of the
+        // run's end would let this item stay while the next one leaves the
+        // page without it.
+        for (size_t next = index + 1; next < m_children.Size(); ++next) {
+            CqvItem& sibling = *m_children.At(next);
+            const bool chained = qv::TriIsTrue(sibling.NotLastItem());
+            const std::optional<int32_t> from =
+                emptyPage ? PositionOnEmptyPage(sibling, tried) : TrialPosition(sibling, y, tried);
+            if (!from) return never;
+            const bool started = TrialStarts(sibling, trial, *from, tried, surface, printInfo, data);
+            // An item that finished placing nothing (a bound block without
+            // data) shows on no page: what comes after it decides.
+            if (sibling.IsDone() && tried.back().m == 0) continue;
+            if (!started) return tried.size() - 1;
+            if (!chained) return kFits;
+        }
+        return kFits;
+    };
+    if (runStops(e, false) == kFits) return false;
+    // An item followed by at most two kept ones moves with them and the one
+    // after them, as it always has. A longer run that would not fit on an
+    // empty page either cannot be kept together: moved, it would leave one
+    // item a page, page after page. It stays, and fills the page as far as
+    // it goes. A block gives the next page only its last row or repetition.
+    size_t run = 0;
+    while (index + 1 + run < m_children.Size() && qv::TriIsTrue(m_children.At(index + 1 + run)->NotLastItem())) ++run;
+    if (run <= 2 || (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()))) return true;
+    const int64_t top = int64_t{m_pReport->BodyArea().top} + kept.Style().m_nSpaceBefore;
+    return runStops(qv::Clamp32(top), true) == kFits;
+}
 
-    // Follow the whole run of keep-with-next siblings; the sibling after it
-    // decides. Each item of the run asks for the rest of it in turn: an item
-    // that looked at only part of the run would stay while the one after it,
-    // seeing further, moves on and leaves it alone at the foot.
-    for (size_t next = index + 1; next < m_children.Size(); ++next) {
-        CqvItem& sibling = *m_children.At(next);
-        const bool chained = qv::TriIsTrue(sibling.NotLastItem());
-        const std::optional<int32_t> at = TrialPosition(sibling, y, tried);
-        if (!at) return false;
-        const bool started = TrialStarts(sibling, trial, *at, tried, surface, printInfo, data);
-        // An item that finished placing nothing (a bound block without data)
-        // shows on no page: what comes after it decides.
-        if (sibling.IsDone() && tried.back().m == 0) continue;
-        if (!started) return true;
-        if (!chained) return false;
+std::optional<int32_t> CqvBlock::PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const {
+    if (m_bAbsolute || qv::IsRowType(m_nType)) return TrialPosition(item, 0, tried);
+    int64_t top = m_pReport->BodyArea().top;
+    for (const TriedItem& t : tried) {
+        if (t.left > item.SpanRight() || item.SpanLeft() > t.right || t.m == 0) continue;
+        if (t.m < 0) return std::nullopt;
+        top = std::max<int64_t>(top, t.end);
     }
-    return false;
+    return qv::Clamp32(top + item.Style().m_nSpaceBefore);
 }

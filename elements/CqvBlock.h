@@ -96,6 +96,8 @@ private:
     // Where the real layout would start the item after the tried ones; none
     // when it would wait for the next page below one that continues.
     std::optional<int32_t> TrialPosition(const CqvItem& item, int32_t y, const std::vector<TriedItem>& tried) const;
+    // The same on a page that holds nothing but the tried items.
+    std::optional<int32_t> PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const;
     // The outermost absolute block of the body (an `asblank` form), which
     // moves whole to the next page when it does not fit.
     bool IsFormInBody() const;

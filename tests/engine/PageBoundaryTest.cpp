@@ -392,6 +392,39 @@ const BoundaryCase kCases[] = {
 INSTANTIATE_TEST_SUITE_P(Faults, PageBoundary, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Each not-last-item heading of a run keeps itself with the rest of the run
+// when its turn comes, so the first one's trial must judge the whole run: one
+// that stopped after two more headings kept the first on a page the second
+// then left. A run longer than a page cannot move whole: it fills its pages
+// (it left one or two headings a page).
+TEST(PageBoundaryKeepRun, AWholeRunOfKeptHeadingsMovesWithWhatFollows) {
+    struct Case {
+        int headings;
+        std::vector<std::string> pages;
+    };
+    const std::vector<Case> cases = {
+        // "k4" still fits below "f" on the first page, "after" does not, and
+        // all five fit on the next one.
+        {4, {"f", "k1|k2|k3|k4|after"}},
+        {12, {"f|k1|k2|k3|k4", "k5|k6|k7|k8", "k9|k10|k11|k12|after"}},
+    };
+    for (const Case& c : cases) {
+        SettingsGuard settings;
+        ScratchDir dir;
+        std::string run;
+        for (int i = 1; i <= c.headings; ++i) run += "<Text not-last-item=\"1\">k" + std::to_string(i) + "</Text>";
+        const std::string templ =
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport page-height=\"45mm\">"
+            "<Styles><Style name=\"s\"/></Styles>" +
+            kEmptyHeaderAndFooter + "<Block><Text>f</Text>" + run + "<Text>after</Text></Block></XmlTemplateReport>\n";
+        auto report = LoadReport(dir, templ, "<root/>");
+        Prepare(*report);
+        std::vector<std::string> texts;
+        for (const auto& page : Collect(*report)) texts.push_back(PageText(page));
+        EXPECT_EQ(texts, c.pages) << c.headings << " headings";
+    }
+}
+
 }  // namespace
 
 namespace {

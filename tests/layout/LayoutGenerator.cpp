@@ -471,13 +471,15 @@ private:
                     x += width + 1;
                 } else {
                     Node nested = MakeTable(cell, depth + 2);
-                    // A nested table is as wide as its widest row.
+                    // A nested table is as wide as its widest row; one without
+                    // rows keeps the width it declares.
                     int32_t widest = 0;
                     for (const Node& nestedRow : nested.children) {
                         int32_t span = 0;
                         for (const Node& nestedCell : nestedRow.children) span += CellWidthOf(nestedCell) + 1;
                         widest = std::max(widest, span);
                     }
+                    if (nested.children.empty()) widest = width + 1;
                     row.children.push_back(std::move(nested));
                     x += std::max(widest, 1);
                 }
@@ -499,7 +501,7 @@ private:
 
     static int32_t CellWidthOf(const Node& cell) {
         for (const auto& [key, value] : cell.attrs)
-            if (key == "width" && cell.kind != ItemKind::Table) return TenthsOf(value);
+            if (key == "width" && (cell.kind != ItemKind::Table || cell.children.empty())) return TenthsOf(value);
         if (cell.kind == ItemKind::Table) {
             int32_t widest = 0;
             for (const Node& row : cell.children) {
