@@ -33,6 +33,10 @@ void CqvTable::Load(const TiXmlElement& element) {
     PlaceRows();
 }
 
+bool CqvTable::HasStarted() const {
+    return std::any_of(m_children.begin(), m_children.end(), [](const auto& row) { return row->HasStarted(); });
+}
+
 void CqvTable::MoveTo(int32_t left) {
     m_nLeft = left;
     PlaceRows();

@@ -8,6 +8,11 @@ public:
     CqvTable() : CqvBlock(qv::kTypeTable) {}
 
     void Load(const TiXmlElement& element) override;
+    // Begun means one of its rows placed something. A table whose bound rows
+    // found no data finished having shown nothing: taken as begun, it would
+    // let a keep-with-next trial keep an item with a block that then leaves
+    // the page without it.
+    bool HasStarted() const override;
 
     // Puts the table at `left` with every row's cells placed again from
     // there: a table that is a cell of another table moves into its column.

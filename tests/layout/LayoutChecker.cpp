@@ -581,6 +581,27 @@ private:
         return top - bottom;
     }
 
+    // The repetition each piece of a text item belongs to, by the words placed
+    // before it; empty where the item's texts are not known. A bound block
+    // repeats its items, and siblings side by side may place one repetition on
+    // different pages: a kept item is judged with its own repetition of what
+    // follows it, not with whichever one opens the next page.
+    std::map<const PieceInfo*, size_t> RepetitionOfPieces(const std::string& name) const {
+        std::map<const PieceInfo*, size_t> out;
+        const auto texts = m_gen.flowTexts.find(name);
+        if (texts == m_gen.flowTexts.end()) return out;
+        std::vector<size_t> ends;  // the count of words up to the end of each repetition
+        for (const std::string& text : texts->second)
+            ends.push_back((ends.empty() ? 0 : ends.back()) + Words(text).size());
+        size_t placed = 0;
+        for (const PieceInfo& p : m_pieces) {
+            if (p.item != name || p.kind != "text" || p.frameOnly) continue;
+            out[&p] = static_cast<size_t>(std::upper_bound(ends.begin(), ends.end(), placed) - ends.begin());
+            placed += Words(p.text).size();
+        }
+        return out;
+    }
+
     void CheckKeepWithNext(const CqvReport& report) {
         const QvRect& body = report.BodyArea();
         for (const auto& [name, facts] : m_gen.items) {
@@ -596,8 +617,10 @@ private:
             const CqvItem* self = m_engineItems.count(name) ? m_engineItems.at(name) : nullptr;
             if (!next || !self || OpensWithStartPage(*next)) continue;
             const auto mine = PiecesOf(name);
-            const auto theirs = PiecesOf(facts.nextSibling);
-            if (mine.empty() || theirs.empty()) continue;
+            const auto theirsAll = PiecesOf(facts.nextSibling);
+            if (mine.empty() || theirsAll.empty()) continue;
+            const auto myRepetition = RepetitionOfPieces(name);
+            const auto theirRepetition = RepetitionOfPieces(facts.nextSibling);
             // Repeated items (in bound blocks) are judged per page pair below.
             for (const PieceInfo* last : mine) {
                 const size_t p = last->page;
@@ -616,6 +639,14 @@ private:
                 for (const PieceInfo* other : mine)
                     if (other->page == p - 1 && mine.size() > 0 && self->IsLeaf()) startedHere = false;
                 if (!startedHere) continue;
+                // Where both repetitions are known, only this one of what follows counts.
+                std::vector<const PieceInfo*> theirs = theirsAll;
+                if (const auto mineAt = myRepetition.find(last);
+                    mineAt != myRepetition.end() && !theirRepetition.empty())
+                    std::erase_if(theirs, [&](const PieceInfo* q) {
+                        const auto at = theirRepetition.find(q);
+                        return at == theirRepetition.end() || at->second != mineAt->second;
+                    });
                 // Nothing of the next item on page p, and it opens page p + 1.
                 bool nextOnP = false, nextOnNext = false, nextLater = false;
                 int32_t nextTop = INT32_MIN, nextBottom = INT32_MAX;
@@ -636,7 +667,10 @@ private:
                     if (q.page == p && q.outer.top > top) somethingAbove = true;
                 }
                 if (!opens || !somethingAbove) continue;
-                const int32_t gap = self->Style().m_nSpaceAfter + next->Style().m_nSpaceBefore;
+                // Moved to the next page, the kept item would start there below
+                // its own space-before too, as any item at the top of a page does.
+                const int32_t gap = self->Style().m_nSpaceBefore + self->Style().m_nSpaceAfter +
+                                    next->Style().m_nSpaceBefore;
                 int32_t need = nextTop - nextBottom;
                 // An item that goes on to a later page could have shared the
                 // page with a little of itself.

@@ -564,3 +564,26 @@ TEST(LayoutChecker, ACellAfterANestedTableWithoutRowsStartsAfterItsWidth) {
 }
 
 }  // namespace
+
+// Found by the generated runs (seed 3008618): in a bound block a kept text
+// ends a page after the text it keeps with, standing beside the picture
+// before it, was already placed in the same repetition on the page before;
+// the next repetition's text opening the next page is not its partner.
+// (Seed 3012760): a kept text moved to the next page would start there below
+// its own space-before too, so the pair does not fit where the checker
+// counted without it.
+TEST(LayoutChecker, HuntKeepJudgedWithItsOwnRepetitionAndSpaceBefore) {
+    for (const uint64_t seed : {3008618u, 3012760u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
+// Found by the generated runs (seed 3023452): a kept text before a block
+// whose first item is a table with only a bound row that finds no data
+// stayed at the foot while the block's picture moved to the next page: the
+// table, finished having shown nothing, looked begun to the trial.
+TEST(LayoutReproductions, HuntATableWhoseBoundRowsFoundNoDataHasNotBegun) {
+    const GeneratedReport report = GenerateReport(3023452u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
