@@ -12,10 +12,9 @@ constexpr char32_t kBmpSize = 0x10000;
 
 FontFaces::FontFaces(ResolvedFont primary, FindFallbacks find) : m_primary(std::move(primary)), m_find(std::move(find)) {
     if (!m_primary.file) throw CqvEx("A font needs at least one face to draw with");
-    m_lacks.assign(kBmpSize, 0);
-    for (char32_t c = 0x20; c < kBmpSize; ++c) m_lacks[c] = IsDrawnCharacter(c);
+    m_mappedBmp.assign(kBmpSize / 64, 0);
     for (char32_t c : m_primary.file->MappedCodePoints()) {
-        if (c < kBmpSize) m_lacks[c] = 0;
+        if (c < kBmpSize) m_mappedBmp[c / 64] |= uint64_t{1} << (c % 64);
         else m_mappedBeyond.push_back(c);
     }
 }
@@ -29,8 +28,10 @@ const FontFaces::Fallbacks& FontFaces::Found() const {
 }
 
 size_t FontFaces::FaceFor(char32_t c) const {
+    // Only characters that are drawn and that the first face lacks have a
+    // fallback face.
     if (c < kBmpSize) {
-        if (!m_lacks[c]) return 0;
+        if ((m_mappedBmp[c / 64] >> (c % 64) & 1) || !IsDrawnCharacter(c)) return 0;
     } else if (!IsDrawnCharacter(c) || std::binary_search(m_mappedBeyond.begin(), m_mappedBeyond.end(), c)) {
         return 0;
     }

@@ -60,9 +60,9 @@ private:
     const Fallbacks& Found() const;
 
     ResolvedFont m_primary;
-    // The characters up to U+FFFF that are drawn and that the first face
-    // lacks; the characters beyond that it maps, ascending.
-    std::vector<uint8_t> m_lacks;
+    // What the first face maps: a bit per character up to U+FFFF, then the
+    // characters beyond, ascending.
+    std::vector<uint64_t> m_mappedBmp;
     std::vector<char32_t> m_mappedBeyond;
     // Layout and the drawing thread may ask at once.
     mutable std::once_flag m_once;

@@ -442,9 +442,9 @@ std::shared_ptr<const FontFaces> ResolveFontFaces(std::string_view family, int w
     auto key = std::make_tuple(primary.file.get(), primary.syntheticBold, primary.syntheticItalic, weight, italic);
     if (auto it = cache.faces.find(key); it != cache.faces.end()) return it->second;
     auto faces = std::make_shared<const FontFaces>(primary, [primary, weight, italic] {
-        ResolverCache& cache = Cache();
-        std::lock_guard lock(cache.mutex);
-        return FindFallbackFaces(cache.config.get(), primary, weight, italic);
+        ResolverCache& resolver = Cache();
+        std::lock_guard lock(resolver.mutex);
+        return FindFallbackFaces(resolver.config.get(), primary, weight, italic);
     });
     cache.faces.emplace(key, faces);
     return faces;
