@@ -23,6 +23,7 @@
 #include "common/ForeignFailure.h"
 #include "engine/CqvReport.h"
 #include "engine/QvSettings.h"
+#include "platform/FontConfigurationPreload.h"
 
 namespace {
 
@@ -128,6 +129,8 @@ int Render(const Arguments& args, std::ostream& err) {
     options.threads = args.threads;
     if (!args.pages.empty()) options.pages = PageSelection::Parse(args.pages);
 
+    // While the template and the data are read; --threads 1 keeps to one.
+    const qv::platform::FontConfigurationPreload fonts(args.threads != 1);
     CliHost host(isatty(STDERR_FILENO) != 0);
     const std::unique_ptr<CqvReport> report = MakeReport(args, host);
     RenderTimings timings;
@@ -158,6 +161,7 @@ int Render(const Arguments& args, std::ostream& err) {
 }
 
 int Dump(const Arguments& args, std::ostream& out, std::ostream& err) {
+    const qv::platform::FontConfigurationPreload fonts;
     CliHost host(isatty(STDERR_FILENO) != 0);
     const std::unique_ptr<CqvReport> reportOwner = MakeReport(args, host);
     CqvReport& report = *reportOwner;
@@ -180,6 +184,7 @@ int Dump(const Arguments& args, std::ostream& out, std::ostream& err) {
 }
 
 int Print(const Arguments& args, std::ostream& out, std::ostream& err) {
+    const qv::platform::FontConfigurationPreload fonts;
     CliPrintHost host(isatty(STDERR_FILENO) != 0, args.printer, args.toFile);
     const std::unique_ptr<CqvReport> report = MakeReport(args, host);
     report->Print();

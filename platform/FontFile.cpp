@@ -154,6 +154,23 @@ uint32_t FontFile::GlyphIndex(char32_t codePoint) const {
     });
 }
 
+std::vector<char32_t> FontFile::MappedCodePoints() const {
+    std::vector<char32_t> mapped;
+    std::lock_guard lock(m_faceMutex);
+    // FreeType walks the selected map, the one FT_Get_Char_Index reads, and
+    // passes over codes that give glyph 0 or a glyph the face does not have,
+    // as FT_Get_Char_Index answers 0 for them.
+    FT_UInt glyph = 0;
+    for (FT_ULong c = FT_Get_First_Char(m_face, &glyph); glyph != 0; c = FT_Get_Next_Char(m_face, c, &glyph)) {
+        if (c >= kCodePointCount) break;
+        mapped.push_back(static_cast<char32_t>(c));
+    }
+    // Each step moves up, but a map's subtables need not keep to one order
+    // in the file: what callers search must ascend.
+    if (!std::is_sorted(mapped.begin(), mapped.end())) std::sort(mapped.begin(), mapped.end());
+    return mapped;
+}
+
 int32_t FontFile::GlyphDesignAdvance(uint32_t glyphIndex) const {
     // A glyph the face does not have has no advance.
     if (glyphIndex >= m_advanceOf.Count()) return 0;

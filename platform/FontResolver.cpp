@@ -302,27 +302,27 @@ std::optional<ResolvedFont> MatchGeneric(FcConfig* config, Generic kind, int wei
     return FindAnyFace(config, generic.fontconfigName, weight, italic);
 }
 
-// Characters that a face draws: not control characters, surrogates or
-// non-characters, which no fallback face should claim.
-bool IsDrawnCharacter(char32_t c) {
-    return c >= 0x20 && !(c >= 0x7F && c <= 0x9F) && !(c >= 0xD800 && c <= 0xDFFF) && (c & 0xFFFE) != 0xFFFE &&
-           c <= 0x10FFFF;
-}
-
 constexpr size_t kMaxFaces = 255;  // a face index is a byte
 constexpr char32_t kBmpSize = 0x10000;
 
 // Gives each character the primary face lacks to the first face in
 // fontconfig's ranking that has it. Faces are opened only when they add a
 // character.
-std::shared_ptr<const FontFaces> BuildFontFaces(FcConfig* config, const ResolvedFont& primary, int weight,
-                                                bool italic) {
+FontFaces::Fallbacks FindFallbackFaces(FcConfig* config, const ResolvedFont& primary, int weight, bool italic) {
     const FontFile& first = *primary.file;
     std::vector<ResolvedFont> faces{primary};
     FontFaces::CharacterFaces characters;
     characters.faceOf.assign(kBmpSize, 0);
+    // What the primary face lacks, from a walk of its character map: far
+    // cheaper than asking for each of the 65,536 characters in turn.
     std::vector<uint8_t> missing(kBmpSize, 0);
-    for (char32_t c = 0x20; c < kBmpSize; ++c) missing[c] = IsDrawnCharacter(c) && first.GlyphIndex(c) == 0;
+    for (char32_t c = 0x20; c < kBmpSize; ++c) missing[c] = FontFaces::IsDrawnCharacter(c);
+    std::vector<char32_t> mappedBeyond;
+    for (char32_t c : first.MappedCodePoints()) {
+        if (c < kBmpSize) missing[c] = 0;
+        else mappedBeyond.push_back(c);
+    }
+    auto firstMaps = [&](char32_t c) { return std::binary_search(mappedBeyond.begin(), mappedBeyond.end(), c); };
     std::map<char32_t, uint8_t> beyond;
 
     FontSetPtr sorted = SortedFonts(config, first.FamilyName(), weight, italic);
@@ -341,7 +341,7 @@ std::shared_ptr<const FontFaces> BuildFontFaces(FcConfig* config, const Resolved
                     if (!(map[word] & (1u << bit))) continue;
                     const char32_t c = base + word * 32 + bit;
                     if (c < kBmpSize ? (missing[c] && characters.faceOf[c] == 0)
-                                     : (IsDrawnCharacter(c) && !beyond.count(c) && first.GlyphIndex(c) == 0))
+                                     : (FontFaces::IsDrawnCharacter(c) && !beyond.count(c) && !firstMaps(c)))
                         adds.push_back(c);
                 }
             }
@@ -361,7 +361,8 @@ std::shared_ptr<const FontFaces> BuildFontFaces(FcConfig* config, const Resolved
         if (added) faces.push_back(*face);
     }
     characters.beyond.assign(beyond.begin(), beyond.end());
-    return std::make_shared<const FontFaces>(std::move(faces), std::move(characters));
+    faces.erase(faces.begin());
+    return {std::move(faces), std::move(characters)};
 }
 
 struct ResolverCache {
@@ -380,15 +381,21 @@ ResolverCache& Cache() {
     return cache;
 }
 
+// With the cache locked. False when fontconfig cannot load its configuration.
+bool LoadConfigLocked(ResolverCache& cache) {
+    if (cache.config) return true;
+    ConfigPtr config(FcInitLoadConfigAndFonts());
+    if (!config) return false;
+    cache.installed.emplace(config.get());
+    cache.config = std::move(config);
+    return true;
+}
+
 // With the cache locked.
 ResolvedFont ResolveLocked(ResolverCache& cache, std::string_view family, int weight, bool italic) {
     auto key = std::make_tuple(std::string(family), weight, italic);
     if (auto it = cache.fonts.find(key); it != cache.fonts.end()) return it->second;
-    if (!cache.config) {
-        cache.config.reset(FcInitLoadConfigAndFonts());
-        if (!cache.config) throw CqvEx("The font configuration (fontconfig) cannot be loaded");
-        cache.installed.emplace(cache.config.get());
-    }
+    if (!LoadConfigLocked(cache)) throw CqvEx("The font configuration (fontconfig) cannot be loaded");
     std::optional<ResolvedFont> font =
         MatchFamily(cache.config.get(), *cache.installed, std::get<0>(key), weight, italic);
     if (!font) {
@@ -418,6 +425,12 @@ ResolvedFont ResolveFont(std::string_view family, int weight, bool italic) {
     return ResolveLocked(cache, family, NormalizedWeight(weight), italic);
 }
 
+void LoadFontConfiguration() {
+    ResolverCache& cache = Cache();
+    std::lock_guard lock(cache.mutex);
+    LoadConfigLocked(cache);
+}
+
 size_t FontSortCount() { return g_fontSorts.load(); }
 
 std::shared_ptr<const FontFaces> ResolveFontFaces(std::string_view family, int weight, bool italic) {
@@ -428,7 +441,11 @@ std::shared_ptr<const FontFaces> ResolveFontFaces(std::string_view family, int w
     // Families that come to the same face share its fallbacks.
     auto key = std::make_tuple(primary.file.get(), primary.syntheticBold, primary.syntheticItalic, weight, italic);
     if (auto it = cache.faces.find(key); it != cache.faces.end()) return it->second;
-    auto faces = BuildFontFaces(cache.config.get(), primary, weight, italic);
+    auto faces = std::make_shared<const FontFaces>(primary, [primary, weight, italic] {
+        ResolverCache& resolver = Cache();
+        std::lock_guard lock(resolver.mutex);
+        return FindFallbackFaces(resolver.config.get(), primary, weight, italic);
+    });
     cache.faces.emplace(key, faces);
     return faces;
 }

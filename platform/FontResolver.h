@@ -33,6 +33,11 @@ struct ResolvedFont {
 // Raises CqvEx only when the system has no usable font at all.
 ResolvedFont ResolveFont(std::string_view family, int weight, bool italic);
 
+// Loads fontconfig's configuration for the look-ups above, if not loaded yet.
+// Quietly does nothing when it cannot be loaded: the first look-up then
+// raises the error.
+void LoadFontConfiguration();
+
 class FontFaces;
 // The resolved face and the fallback faces that draw the characters it
 // lacks, ranked by fontconfig for this font. Cached for the process.

@@ -298,14 +298,16 @@ CairoSurface::SelectedFont& CairoSurface::Font() {
     SelectedFont selected;
     selected.faces = qv::platform::ResolveFontFaces(spec.face, spec.weight, spec.italic);
     selected.font = selected.faces->Primary();
-    selected.cairoFaces.assign(selected.faces->Count(), nullptr);
-    selected.cairoFaces[0] = qv::render::CairoFontFaceFor(selected.font);
+    // Fallback faces get their slots when a line first needs one: counting
+    // them would look for them.
+    selected.cairoFaces.assign(1, qv::render::CairoFontFaceFor(selected.font));
     selected.placement = qv::render::PlaceFont(spec, selected.font.file->OutlineMetrics());
     m_selected = selected;
     return *m_selected;
 }
 
 cairo_font_face_t* CairoSurface::CairoFace(SelectedFont& font, size_t face) {
+    if (face >= font.cairoFaces.size()) font.cairoFaces.resize(face + 1, nullptr);
     if (!font.cairoFaces[face]) font.cairoFaces[face] = qv::render::CairoFontFaceFor(font.faces->Face(face));
     return font.cairoFaces[face];
 }

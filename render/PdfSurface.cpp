@@ -69,7 +69,9 @@ PdfSurface::SelectedFont& PdfSurface::Font() {
     auto selected = std::make_unique<SelectedFont>();
     selected->faces = qv::platform::ResolveFontFaces(spec.face, spec.weight, spec.italic);
     selected->placement = qv::render::PlaceFont(spec, selected->faces->Primary().file->OutlineMetrics());
-    selected->resources.resize(selected->faces->Count());
+    // Fallback faces get their slots when a line first needs one: counting
+    // them would look for them.
+    selected->resources.resize(1);
     m_selected = selected.get();
     m_fonts.emplace_back(spec, std::move(selected));
     ResourceOf(*m_selected, 0);
@@ -77,6 +79,7 @@ PdfSurface::SelectedFont& PdfSurface::Font() {
 }
 
 auto PdfSurface::ResourceOf(SelectedFont& font, size_t face) -> const Face& {
+    if (face >= font.resources.size()) font.resources.resize(face + 1);
     std::optional<Face>& slot = font.resources[face];
     if (slot) return *slot;
     const qv::platform::ResolvedFont& resolved = font.faces->Face(face);

@@ -6,6 +6,7 @@
 // widths, clips only what can leave its box, and embeds each font file and
 // each picture once.
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <string>
@@ -54,8 +55,9 @@ private:
     struct SelectedFont {
         std::shared_ptr<const qv::platform::FontFaces> faces;
         // By face index; the first face's at once, a fallback face's when it
-        // first draws a character.
-        std::vector<std::optional<Face>> resources;
+        // first draws a character. A deque, as a line's faces are held by
+        // reference while a later face of it gets its slot.
+        std::deque<std::optional<Face>> resources;
         qv::render::FontPlacement placement;
         const Face& Primary() const { return *resources.front(); }
     };

@@ -2,7 +2,10 @@
 // characters that face lacks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/FontFaces.h"
 #include "platform/FontResolver.h"
@@ -138,6 +141,34 @@ TEST(FontFaces, MissingCharactersComeFromAFaceThatHasThem) {
     EXPECT_EQ(faces->Face(faces->FaceFor(U'漢')).file->FamilyName(), "WenQuanYi Micro Hei");
     // Repeated look-ups share the faces; another name of the same face too.
     EXPECT_EQ(ResolveFontFaces("Liberation Sans", 400, false).get(), faces.get());
+}
+
+// The walk of a character map finds exactly the code points that map to a
+// glyph: the first face's gaps, and so every fallback, are decided by it.
+TEST(FontFile, MappedCodePointsAreThoseWithAGlyph) {
+    for (const char* family : {"Liberation Sans", "DejaVu Sans", "WenQuanYi Micro Hei"}) {
+        const FontFile& file = *ResolveFont(family, 400, false).file;
+        const std::vector<char32_t> mapped = file.MappedCodePoints();
+        ASSERT_TRUE(std::is_sorted(mapped.begin(), mapped.end())) << family;
+        std::vector<char32_t> expected;
+        for (char32_t c = 0; c < 0x30000; ++c)
+            if (file.GlyphIndex(c) != 0) expected.push_back(c);
+        std::vector<char32_t> below(mapped.begin(), std::lower_bound(mapped.begin(), mapped.end(), char32_t{0x30000}));
+        EXPECT_EQ(below, expected) << family;
+    }
+}
+
+// The fallbacks, looked for when first needed, are found once whichever
+// thread asks first, and agree for every asker.
+TEST(FontFaces, FallbacksFoundFromTwoThreadsAtOnceAgree) {
+    const auto faces = ResolveFontFaces("Courier New", 400, true);
+    size_t seen[2] = {0, 0};
+    std::thread other([&] { seen[1] = faces->FaceFor(U'漢'); });
+    seen[0] = faces->FaceFor(U'漢');
+    other.join();
+    EXPECT_NE(seen[0], 0u);
+    EXPECT_EQ(seen[0], seen[1]);
+    EXPECT_EQ(faces->FaceFor(U'A'), 0u);
 }
 
 }  // namespace
