@@ -10,7 +10,6 @@
 namespace {
 
 constexpr int32_t kUtf8 = 65001;
-constexpr char16_t kReplacement = 0xFFFD;
 
 struct CodePageData {
     bool valid = false;
@@ -66,7 +65,7 @@ bool TemplateTextToUtf16(int32_t codePage, std::string_view bytes, std::u16strin
         out.reserve(bytes.size());
         for (unsigned char b : bytes) {
             const int32_t unit = data.byteMap[b];
-            out.push_back(unit == kQvNoCharacter ? kReplacement : static_cast<char16_t>(unit));
+            out.push_back(unit == kQvNoCharacter ? kQvReplacementCharacter : static_cast<char16_t>(unit));
         }
         return true;
     }

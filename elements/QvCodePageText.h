@@ -11,6 +11,8 @@
 
 // Where a byte is not a character on its own in the code page.
 constexpr int32_t kQvNoCharacter = -1;
+// What such a byte, or an invalid sequence, comes out as: U+FFFD.
+constexpr char16_t kQvReplacementCharacter = 0xFFFD;
 
 using QvByteMap = std::array<int32_t, 256>;
 
@@ -50,7 +52,7 @@ inline void ForEachUtf16UnitOfUtf8(std::string_view bytes, UnitSink&& unit) {
         }
         if (ok && (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
         if (!ok) {
-            unit(char16_t{0xFFFD});
+            unit(kQvReplacementCharacter);
             ++i;
             continue;
         }

@@ -106,7 +106,7 @@ struct FontFileCache {
     std::map<std::pair<std::string, int>, std::shared_ptr<const FontFile>> files;
 };
 
-FontFileCache& Cache() {
+FontFileCache& FileCache() {
     static FontFileCache cache;
     return cache;
 }
@@ -200,7 +200,7 @@ std::vector<int32_t> FontFile::DesignAdvances(char32_t first, char32_t last) con
 }
 
 std::shared_ptr<const FontFile> OpenFontFile(const std::string& path, int faceIndex) {
-    FontFileCache& cache = Cache();
+    FontFileCache& cache = FileCache();
     std::lock_guard lock(cache.mutex);
     auto key = std::make_pair(path, faceIndex);
     if (auto it = cache.files.find(key); it != cache.files.end()) return it->second;

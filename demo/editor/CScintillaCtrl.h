@@ -16,6 +16,9 @@ public:
     // Positions and lengths are byte offsets into the text, as the component counts them.
     using Position = long;
 
+    // The component's code page for UTF-8.
+    static constexpr int kCodePageUtf8 = 65001;
+
     explicit CScintillaCtrl(QWidget* parent = nullptr);
 
     // A colour as the component takes it: red in the low byte, then green, then blue.

@@ -15,19 +15,9 @@
 #include "demo/editor/CScintillaView.h"
 #include "demo/editor/QvCommandIds.h"
 #include "demo/editor/QvSourceEncoding.h"
+#include "demo/editor/QvWaitCursor.h"
 
 namespace {
-
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-// The component's code page for UTF-8.
-constexpr int kCodePageUtf8 = 65001;
 
 QString Quoted(const QString& path) { return QStringLiteral("\"%1\"").arg(path); }
 
@@ -79,7 +69,7 @@ bool CScintillaDoc::Fail(const QString& reason) {
 void CScintillaDoc::DeleteContents() {
     CScintillaCtrl* ctrl = GetCtrl();
     if (!ctrl) return;
-    WaitCursor wait;
+    QvWaitCursor wait;
     // A read-only text refuses to be cleared.
     ctrl->SetReadOnly(false);
     ctrl->ClearAll();
@@ -91,7 +81,7 @@ bool CScintillaDoc::OnNewDocument() {
     // A new text is written as it is typed: UTF-8.
     m_nSourceCodePage = 0;
     m_bHoldsUtf8 = true;
-    if (CScintillaCtrl* ctrl = GetCtrl()) ctrl->SetCodePage(kCodePageUtf8);
+    if (CScintillaCtrl* ctrl = GetCtrl()) ctrl->SetCodePage(CScintillaCtrl::kCodePageUtf8);
     m_strPathName.clear();
     SetModifiedFlag(false);
     return true;
@@ -116,7 +106,7 @@ bool CScintillaDoc::OnOpenDocument(const QString& path) {
         return Fail(QStringLiteral("Cannot open %1: %2.").arg(Quoted(path), file.errorString()));
 
     DeleteContents();
-    WaitCursor wait;
+    QvWaitCursor wait;
     ctrl->Cancel();
     ctrl->SetUndoCollection(false);
     std::string bytes;
@@ -134,7 +124,7 @@ bool CScintillaDoc::OnOpenDocument(const QString& path) {
     m_nSourceCodePage = source.codePage;
     m_bHoldsUtf8 = source.utf8;
     // The code page first: the component reads the text in it.
-    ctrl->SetCodePage(m_bHoldsUtf8 ? kCodePageUtf8 : 0);
+    ctrl->SetCodePage(m_bHoldsUtf8 ? CScintillaCtrl::kCodePageUtf8 : 0);
     ctrl->AddText(static_cast<long>(source.text.size()), source.text.data());
     ctrl->SetReadOnly(m_bCheckReadOnly && FileIsReadOnly(path));
     ctrl->SetUndoCollection(true);
@@ -150,7 +140,7 @@ bool CScintillaDoc::OnOpenDocument(const QString& path) {
 bool CScintillaDoc::OnSaveDocument(const QString& path) {
     CScintillaCtrl* ctrl = GetCtrl();
     if (!ctrl) return Fail(QStringLiteral("%1 has no text to save.").arg(Quoted(path)));
-    WaitCursor wait;
+    QvWaitCursor wait;
     QByteArray text;
     const long length = ctrl->GetLength();
     for (long at = 0; at < length; at += kSaveBlock)

@@ -11,22 +11,7 @@
 #include "demo/editor/CScintillaDoc.h"
 #include "demo/editor/CScintillaFindReplaceDlg.h"
 #include "demo/editor/QvCommandIds.h"
-
-namespace {
-
-// The component's code page for UTF-8.
-constexpr int kCodePageUtf8 = 65001;
-
-// A wait cursor for as long as it lives.
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-}  // namespace
+#include "demo/editor/QvWaitCursor.h"
 
 CScintillaView::CScintillaView(QWidget* parent) : QWidget(parent), m_pCtrl(new CScintillaCtrl(this)) {
     m_pCtrl->setObjectName(QStringLiteral("id%1").arg(kControlId));
@@ -150,11 +135,11 @@ bool CScintillaView::OnCommand(int id) {
 // ---------------------------------------------------------------- find and replace
 
 QByteArray CScintillaView::ToBytes(const QString& text) const {
-    return m_pCtrl->GetCodePage() == kCodePageUtf8 ? text.toUtf8() : text.toLatin1();
+    return m_pCtrl->GetCodePage() == CScintillaCtrl::kCodePageUtf8 ? text.toUtf8() : text.toLatin1();
 }
 
 QString CScintillaView::FromBytes(const QByteArray& bytes) const {
-    return m_pCtrl->GetCodePage() == kCodePageUtf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    return m_pCtrl->GetCodePage() == CScintillaCtrl::kCodePageUtf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
 }
 
 void CScintillaView::OnEditFindReplace(bool findOnly) {
@@ -249,7 +234,7 @@ bool CScintillaView::FindText(const QString& text, bool next, bool matchCase, bo
 
 void CScintillaView::OnFindNext(const QString& text, bool next, bool matchCase, bool wholeWord,
                                 bool regularExpression) {
-    WaitCursor wait;
+    QvWaitCursor wait;
     if (!FindText(text, next, matchCase, wholeWord, regularExpression)) {
         OnTextNotFound(text);
         return;
@@ -269,12 +254,12 @@ bool CScintillaView::SameAsSelected(const QString& findText, bool matchCase, boo
         return hit == start && hitEnd == end;
     }
     if (end - start != find.size()) return false;
-    return SameText(m_pCtrl->GetTextRange(start, end), find, matchCase, m_pCtrl->GetCodePage() == kCodePageUtf8);
+    return SameText(m_pCtrl->GetTextRange(start, end), find, matchCase, m_pCtrl->GetCodePage() == CScintillaCtrl::kCodePageUtf8);
 }
 
 void CScintillaView::OnReplaceSel(const QString& findText, bool next, bool matchCase, bool wholeWord,
                                   bool regularExpression, const QString& replaceText) {
-    WaitCursor wait;
+    QvWaitCursor wait;
     if (SameAsSelected(findText, matchCase, regularExpression)) m_pCtrl->ReplaceSel(ToBytes(replaceText));
     if (!FindText(findText, next, matchCase, wholeWord, regularExpression)) {
         OnTextNotFound(findText);
@@ -285,7 +270,7 @@ void CScintillaView::OnReplaceSel(const QString& findText, bool next, bool match
 
 void CScintillaView::OnReplaceAll(const QString& findText, const QString& replaceText, bool matchCase, bool wholeWord,
                                   bool regularExpression) {
-    WaitCursor wait;
+    QvWaitCursor wait;
     const QByteArray find = ToBytes(findText);
     const QByteArray replacement = ToBytes(replaceText);
     const int flags = FindFlags(matchCase, wholeWord, regularExpression);
