@@ -6,11 +6,8 @@
 
 namespace qv::platform {
 
-namespace {
-constexpr char32_t kBmpSize = 0x10000;
-}  // namespace
-
-FontFaces::FontFaces(ResolvedFont primary, FindFallbacks find) : m_primary(std::move(primary)), m_find(std::move(find)) {
+FontFaces::FontFaces(ResolvedFont primary, FindFallbacks find)
+    : m_primary(std::move(primary)), m_find(std::move(find)) {
     if (!m_primary.file) throw CqvEx("A font needs at least one face to draw with");
     m_mappedBmp.assign(kBmpSize / 64, 0);
     for (char32_t c : m_primary.file->MappedCodePoints()) {

@@ -22,6 +22,9 @@ namespace qv::platform {
 
 class FontFaces {
 public:
+    // Characters below this are looked up in flat tables, one entry each.
+    static constexpr char32_t kBmpSize = 0x10000;
+
     // What a fallback face draws: `faceOf[c]` for the characters up to
     // U+FFFF (0 = the first face), `beyond` for the others, sorted by
     // character. Face indexes index the faces, the first face being 0.

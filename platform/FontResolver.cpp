@@ -303,7 +303,6 @@ std::optional<ResolvedFont> MatchGeneric(FcConfig* config, Generic kind, int wei
 }
 
 constexpr size_t kMaxFaces = 255;  // a face index is a byte
-constexpr char32_t kBmpSize = 0x10000;
 
 // Gives each character the primary face lacks to the first face in
 // fontconfig's ranking that has it. Faces are opened only when they add a
@@ -312,14 +311,14 @@ FontFaces::Fallbacks FindFallbackFaces(FcConfig* config, const ResolvedFont& pri
     const FontFile& first = *primary.file;
     std::vector<ResolvedFont> faces{primary};
     FontFaces::CharacterFaces characters;
-    characters.faceOf.assign(kBmpSize, 0);
+    characters.faceOf.assign(FontFaces::kBmpSize, 0);
     // What the primary face lacks, from a walk of its character map: far
     // cheaper than asking for each of the 65,536 characters in turn.
-    std::vector<uint8_t> missing(kBmpSize, 0);
-    for (char32_t c = 0x20; c < kBmpSize; ++c) missing[c] = FontFaces::IsDrawnCharacter(c);
+    std::vector<uint8_t> missing(FontFaces::kBmpSize, 0);
+    for (char32_t c = 0x20; c < FontFaces::kBmpSize; ++c) missing[c] = FontFaces::IsDrawnCharacter(c);
     std::vector<char32_t> mappedBeyond;
     for (char32_t c : first.MappedCodePoints()) {
-        if (c < kBmpSize) missing[c] = 0;
+        if (c < FontFaces::kBmpSize) missing[c] = 0;
         else mappedBeyond.push_back(c);
     }
     auto firstMaps = [&](char32_t c) { return std::binary_search(mappedBeyond.begin(), mappedBeyond.end(), c); };
@@ -340,8 +339,8 @@ FontFaces::Fallbacks FindFallbackFaces(FcConfig* config, const ResolvedFont& pri
                 for (unsigned bit = 0; map[word] && bit < 32; ++bit) {
                     if (!(map[word] & (1u << bit))) continue;
                     const char32_t c = base + word * 32 + bit;
-                    if (c < kBmpSize ? (missing[c] && characters.faceOf[c] == 0)
-                                     : (FontFaces::IsDrawnCharacter(c) && !beyond.count(c) && !firstMaps(c)))
+                    if (c < FontFaces::kBmpSize ? (missing[c] && characters.faceOf[c] == 0)
+                                                : (FontFaces::IsDrawnCharacter(c) && !beyond.count(c) && !firstMaps(c)))
                         adds.push_back(c);
                 }
             }
@@ -354,7 +353,7 @@ FontFaces::Fallbacks FindFallbackFaces(FcConfig* config, const ResolvedFont& pri
         for (char32_t c : adds) {
             // fontconfig's coverage is a hint; the face's own map decides.
             if (face->file->GlyphIndex(c) == 0) continue;
-            if (c < kBmpSize) characters.faceOf[c] = index;
+            if (c < FontFaces::kBmpSize) characters.faceOf[c] = index;
             else beyond.emplace(c, index);
             added = true;
         }
