@@ -405,8 +405,7 @@ void CqvBlock::ContinueCutHeaderRows(CqvTrial* trial) {
 }
 
 bool CqvBlock::IsCutHeaderRow(const CqvItem& row) const {
-    return std::find(m_continuedHeaderRows.begin(), m_continuedHeaderRows.end(), &row) !=
-           m_continuedHeaderRows.end();
+    return std::find(m_continuedHeaderRows.begin(), m_continuedHeaderRows.end(), &row) != m_continuedHeaderRows.end();
 }
 
 void CqvBlock::RememberCutHeaderRows() {

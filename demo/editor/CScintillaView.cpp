@@ -139,7 +139,8 @@ QByteArray CScintillaView::ToBytes(const QString& text) const {
 }
 
 QString CScintillaView::FromBytes(const QByteArray& bytes) const {
-    return m_pCtrl->GetCodePage() == CScintillaCtrl::kCodePageUtf8 ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+    return m_pCtrl->GetCodePage() == CScintillaCtrl::kCodePageUtf8 ? QString::fromUtf8(bytes)
+                                                                   : QString::fromLatin1(bytes);
 }
 
 void CScintillaView::OnEditFindReplace(bool findOnly) {
@@ -254,7 +255,8 @@ bool CScintillaView::SameAsSelected(const QString& findText, bool matchCase, boo
         return hit == start && hitEnd == end;
     }
     if (end - start != find.size()) return false;
-    return SameText(m_pCtrl->GetTextRange(start, end), find, matchCase, m_pCtrl->GetCodePage() == CScintillaCtrl::kCodePageUtf8);
+    return SameText(m_pCtrl->GetTextRange(start, end), find, matchCase,
+                    m_pCtrl->GetCodePage() == CScintillaCtrl::kCodePageUtf8);
 }
 
 void CScintillaView::OnReplaceSel(const QString& findText, bool next, bool matchCase, bool wholeWord,

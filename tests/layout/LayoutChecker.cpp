@@ -669,8 +669,8 @@ private:
                 if (!opens || !somethingAbove) continue;
                 // Moved to the next page, the kept item would start there below
                 // its own space-before too, as any item at the top of a page does.
-                const int32_t gap = self->Style().m_nSpaceBefore + self->Style().m_nSpaceAfter +
-                                    next->Style().m_nSpaceBefore;
+                const int32_t gap =
+                    self->Style().m_nSpaceBefore + self->Style().m_nSpaceAfter + next->Style().m_nSpaceBefore;
                 int32_t need = nextTop - nextBottom;
                 // An item that goes on to a later page could have shared the
                 // page with a little of itself.

@@ -133,9 +133,9 @@ TEST(LayoutChecker, AReportLongerThanTheGeneratorsLimitIsNoRunaway) {
     EXPECT_EQ(Invariants(longest), std::vector<std::string>{}) << longest.templateXml;
     // A layout that places nothing on page after page is a runaway: a font
     // too tall for any page never starts its text.
-    auto runaway = Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"2\"",
-                            "<Block><Text name=\"t\" font-size=\"400\">" + Words(40) + "</Text></Block>",
-                            {{"t", {Words(40)}}});
+    auto runaway =
+        Handmade("page-width=\"100mm\" page-height=\"30mm\" max-pages=\"2\"",
+                 "<Block><Text name=\"t\" font-size=\"400\">" + Words(40) + "</Text></Block>", {{"t", {Words(40)}}});
     runaway.maxPages = 2;
     EXPECT_TRUE(Breaks(runaway, "pages")) << runaway.templateXml;
 }
