@@ -618,13 +618,17 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         return kFits;
     };
     if (runStops(e, false) == kFits) return false;
-    // An item followed by at most two kept ones moves with them and the one
-    // after them, as it always has. A longer run that would not fit on an
+    // An item of a run of at most three kept ones moves with the rest and the
+    // one after them, as it always has. A longer run that would not fit on an
     // empty page either cannot be kept together: moved, it would leave one
     // item a page, page after page. It stays, and fills the page as far as
     // it goes. A block gives the next page only its last row or repetition.
+    // The run is counted whole, the kept items before this one too: counted
+    // from each item, the first of a run would stay as part of a long run
+    // while the second, seeing a short one ahead of it, moved on alone.
     size_t run = 0;
     while (index + 1 + run < m_children.Size() && qv::TriIsTrue(m_children.At(index + 1 + run)->NotLastItem())) ++run;
+    for (size_t before = index; before > 0 && qv::TriIsTrue(m_children.At(before - 1)->NotLastItem()); --before) ++run;
     if (run <= 2 || (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()))) return true;
     const int64_t top = int64_t{m_pReport->BodyArea().top} + kept.Style().m_nSpaceBefore;
     return runStops(qv::Clamp32(top), true) == kFits;

@@ -563,6 +563,15 @@ TEST(LayoutChecker, ACellAfterANestedTableWithoutRowsStartsAfterItsWidth) {
     EXPECT_FALSE(Breaks(report, "overlap")) << report.templateXml;
 }
 
+// Found by the generated runs (seed 4049325): of a run of four kept items
+// that fits on no page, the first stayed as part of a long run while the
+// second, counting only the two kept items after it, moved on and left the
+// first alone at the foot. The run is counted whole from every item of it.
+TEST(LayoutReproductions, EveryItemOfALongKeptRunCountsTheWholeRun) {
+    const GeneratedReport report = GenerateReport(4049325u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 }  // namespace
 
 // Found by the generated runs (seed 3008618): in a bound block a kept text
