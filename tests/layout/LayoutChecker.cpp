@@ -589,7 +589,7 @@ private:
     std::map<const PieceInfo*, size_t> RepetitionOfPieces(const std::string& name) const {
         std::map<const PieceInfo*, size_t> out;
         const auto texts = m_gen.flowTexts.find(name);
-        if (texts == m_gen.flowTexts.end()) return out;
+        if (texts == m_gen.flowTexts.end()) return RepetitionOfPictures(name);
         std::vector<size_t> ends;  // the count of words up to the end of each repetition
         for (const std::string& text : texts->second)
             ends.push_back((ends.empty() ? 0 : ends.back()) + Words(text).size());
@@ -600,6 +600,30 @@ private:
             placed += Words(p.text).size();
         }
         return out;
+    }
+
+    // The same for a picture: every repetition draws it, and only its first
+    // part is fresh (a nowrap picture split at the foot goes on unfresh).
+    std::map<const PieceInfo*, size_t> RepetitionOfPictures(const std::string& name) const {
+        std::map<const PieceInfo*, size_t> out;
+        size_t fresh = 0;
+        for (const PieceInfo& p : m_pieces) {
+            const auto* image = dynamic_cast<const CqvImagePiece*>(p.piece);
+            if (p.item != name || !image) continue;
+            if (image->Fresh()) ++fresh;
+            if (fresh > 0) out[&p] = fresh - 1;
+        }
+        return out;
+    }
+
+    // A cell whose words all stood on earlier pages, drawn again only as the
+    // frame of the row that goes on: it places nothing, and a page that holds
+    // only such frames still holds nothing yet (a row there waits once below
+    // its header rows).
+    bool IsFrameCarriedOver(const PieceInfo& q) const {
+        return q.frameOnly && std::any_of(m_pieces.begin(), m_pieces.end(), [&](const PieceInfo& before) {
+                   return before.item == q.item && before.page + 1 == q.page;
+               });
     }
 
     void CheckKeepWithNext(const CqvReport& report) {
@@ -664,7 +688,7 @@ private:
                 for (const PieceInfo& q : m_pieces) {
                     if (IsPageFrame(q)) continue;
                     if (q.page == p + 1 && q.outer.top > nextTop) opens = false;
-                    if (q.page == p && q.outer.top > top) somethingAbove = true;
+                    if (q.page == p && q.outer.top > top && !IsFrameCarriedOver(q)) somethingAbove = true;
                 }
                 if (!opens || !somethingAbove) continue;
                 // Moved to the next page, the kept item would start there below
