@@ -607,7 +607,12 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
             const bool chained = qv::TriIsTrue(sibling.NotLastItem());
             const std::optional<int32_t> from =
                 emptyPage ? PositionOnEmptyPage(sibling, tried) : TrialPosition(sibling, y, tried);
-            if (!from) return never;
+            // On an empty page an item of the run that goes on to a later
+            // page ends what one page can keep together: the items after it
+            // follow it there. Counted as a failure, it let a long run stay at
+            // the foot and leave its first item alone, though that item and
+            // the start of the next fit on an empty page.
+            if (!from) return emptyPage && tried.size() > 1 ? kFits : never;
             const bool started = TrialStarts(sibling, trial, *from, tried, surface, printInfo, data);
             // An item that finished placing nothing (a bound block without
             // data) shows on no page: what comes after it decides.

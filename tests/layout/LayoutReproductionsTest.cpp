@@ -609,3 +609,14 @@ TEST(LayoutChecker, KeepCPictureRepetitionAndCarriedOverFrames) {
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
 }
+
+// Found by the generated runs (seeds 4092306, 4103079, 2007789): a run of four
+// or more kept items counted a table or text that goes on to a later page as a
+// run that fits on no page, so the first item stayed alone at the foot while
+// the start of the next, with which it fits on an empty page, opened the next.
+TEST(LayoutReproductions, KeepEALongRunEndsAtAnItemThatGoesOn) {
+    for (const uint64_t seed : {4092306u, 4103079u, 2007789u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
