@@ -110,7 +110,12 @@ int32_t CqvXmlBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y,
         const bool continuing = entry->second.state != 0;
         m_bRepetitionOnEmptyPage = m_pReport->PageEmpty();
         int32_t g = LayoutChildren(surface, printInfo, y, current, trial);
-        if (ApplyRepetitionRules(g, trial, firstPiece, y, continuing)) return g;
+        // A repetition that moved whole left nothing here; the ones before it
+        // on this page stay placed. Reported as the repetition's own result,
+        // they read as nothing placed: a nowrap row around this block then
+        // kept their pieces while it went on as unstarted, and laid them out
+        // again on a later page.
+        if (ApplyRepetitionRules(g, trial, firstPiece, y, continuing)) return partial();
         HandPiecesToReport();
 
         if (g < 0) {

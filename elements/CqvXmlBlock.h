@@ -26,7 +26,8 @@ public:
 protected:
     // The rules a table row applies to each repetition after its cells are laid
     // out. Returns true when the whole repetition moved to the next page (its
-    // pieces are then gone and `g` is the result to return at once).
+    // pieces are then gone; the block reports what the repetitions before it
+    // placed on this page, or nothing).
     // `firstPiece` is the current page's piece count when the repetition began,
     // `y` its position, and `continuing` tells one begun on an earlier page.
     virtual bool ApplyRepetitionRules(int32_t& g, CqvTrial* trial, size_t firstPiece, int32_t y, bool continuing);
