@@ -2,6 +2,7 @@
 
 #include <tinyxml.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <limits>
@@ -10,6 +11,7 @@
 #include "elements/AttributeInt.h"
 #include "elements/AttributeName.h"
 #include "elements/Base64.h"
+#include "elements/CqvBlock.h"
 #include "elements/CqvImagePiece.h"
 #include "elements/CqvPicture.h"
 #include "elements/CqvTrial.h"
@@ -212,6 +214,18 @@ int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement da
     const int64_t placedBefore = m_nProgress > 0 ? m_nProgress : 0;
     const int64_t remaining = m_nBoxHeight - placedBefore;
 
+    // In a form on a page that holds nothing yet, a picture that finds no
+    // room below its top would find none on the next page either: the form
+    // goes on there at the same place. It rises as far as it needs, as a text
+    // in a form does, rather than waiting for ever; one that fits in part
+    // (and is not nowrap) is split as before.
+    if (m_bAbsolute && top + remaining > limit && (m_bNoWrap || limit - top <= 1) && InFormInBody()) {
+        if (const std::optional<int32_t> risen = RisenTop(remaining)) {
+            top = std::min<int64_t>(top, *risen);
+            box.top = qv::Clamp32(-top);
+            box.bottom = qv::Clamp32(-(top + m_nBoxHeight));
+        }
+    }
     // Kept whole, it waits for a page with room; in the flow, on a page where
     // nothing has been placed yet no later page has more, so it is split there
     // instead of moving on forever.
@@ -245,6 +259,13 @@ int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement da
     m_nSliceHeight = qv::Clamp32(remaining);
     Finish();
     return done(qv::Clamp32(remaining));
+}
+
+bool CqvImageItem::InFormInBody() const {
+    if (!m_bAbsolute || m_bInFooter) return false;
+    for (const CqvBlock* block = m_pParent; block; block = block->Parent())
+        if (block == &m_pReport->PageHeader()) return false;
+    return true;
 }
 
 std::unique_ptr<CqvPagePiece> CqvImageItem::CreatePiece() {

@@ -640,3 +640,25 @@ TEST(LayoutReproductions, WordsANestedRowThatMovesWholeKeepsWhatItPlacedBefore) 
     const GeneratedReport seeded = GenerateReport(5082502u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(seeded, "words")) << seeded.templateXml;
 }
+
+// Found by the generated runs (seed 4224536): a picture in a form whose top
+// lay below the body (there by the spaces its nested blocks inherit) found no
+// room on the page the form went on to either, since the form goes on at the
+// same place: it moved on until max-pages. So did a nowrap picture in a form
+// too tall for the room below its top. On a page that holds nothing yet it
+// rises as far as it needs, as a text in a form does.
+TEST(LayoutReproductions, RunawayAPictureInAFormBelowTheBodyRises) {
+    const std::string picture = std::string(QV_IMAGE_FOLDER) + "/square.png";
+    for (const std::string image : {"top=\"45mm\" height=\"8mm\"", "top=\"30mm\" height=\"15mm\" nowrap=\"1\""}) {
+        const auto report = Handmade(
+            "page-width=\"100mm\" page-height=\"40mm\" max-pages=\"20\"",
+            "<Block><Text name=\"f\" width=\"40mm\">filler</Text><Block asblank=\"1\">"
+            "<Text name=\"t\" top=\"0\" width=\"30mm\">form</Text><Image width=\"10mm\" " + image +
+                " data-from=\"file\">" + picture + "</Image></Block>"
+                "<Text name=\"a\" width=\"40mm\">after</Text></Block>",
+            {{"f", {"filler"}}, {"t", {"form"}}, {"a", {"after"}}});
+        EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+    }
+    const GeneratedReport seeded = GenerateReport(4224536u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(seeded, "pages")) << seeded.templateXml;
+}
