@@ -47,11 +47,17 @@ void PipelinedSurface::EndPage() {
     HandOver();
 }
 
-void PipelinedSurface::Finish() {
-    if (m_finished) return;
+void PipelinedSurface::EndDrawing() {
+    if (m_ended) return;
     if (m_pageOpen) EndPage();
     m_recording->Finish();
     HandOver();
+    m_ended = true;
+}
+
+void PipelinedSurface::Finish() {
+    if (m_finished) return;
+    EndDrawing();
     m_finished = true;
     std::unique_lock lock(m_mutex);
     m_drawn.wait(lock, [this] { return m_busy == 0; });
