@@ -50,10 +50,9 @@ int DeflatePool::DefaultThreads() {
     return static_cast<int>(std::clamp(cores, 1u, 4u));
 }
 
-std::shared_ptr<DeflatePool::Job> DeflatePool::Submit(std::string input, Prepare prepare) {
+std::shared_ptr<DeflatePool::Job> DeflatePool::Submit(std::string input) {
     auto job = std::make_shared<Job>();
     job->input = std::move(input);
-    job->prepare = std::move(prepare);
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_queue.push_back(job);
@@ -96,15 +95,11 @@ void DeflatePool::Work(int level) {
         std::exception_ptr error = setupError;
         if (!error) {
             try {
-                if (job->prepare) job->prepare(job->input);
                 deflater->Compress(job->input, output);
             } catch (...) {
                 error = std::current_exception();
             }
         }
-        // What the step holds is let go of here, before the submitter can
-        // see the job done and reuse it.
-        job->prepare = nullptr;
         {
             std::lock_guard<std::mutex> lock(m_mutex);
             job->output = std::move(output);

@@ -3,14 +3,11 @@
 // calling thread or on a small pool of worker threads. Pages are independent
 // once drawn, so their streams can be compressed while the next page is drawn;
 // the caller collects each result in its own order, so the bytes are the same
-// whether one thread compresses or several. A job may carry the step that
-// makes its bytes (a page's choice of the paint it keeps), so that this too
-// runs beside the drawing of the next page.
+// whether one thread compresses or several.
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <exception>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -40,13 +37,9 @@ private:
 
 class DeflatePool {
 public:
-    // Turns a job's input into the bytes to compress, in place.
-    using Prepare = std::function<void(std::string& data)>;
-
     // A buffer handed to the pool: its input, and its output once done.
     struct Job {
         std::string input;
-        Prepare prepare;  // run on the worker before compressing; let go of before `done`
         std::string output;
         std::exception_ptr error;
         bool done = false;
@@ -59,7 +52,7 @@ public:
     DeflatePool(const DeflatePool&) = delete;
     DeflatePool& operator=(const DeflatePool&) = delete;
 
-    std::shared_ptr<Job> Submit(std::string input, Prepare prepare = {});
+    std::shared_ptr<Job> Submit(std::string input);
     // Blocks until `job` is done; rethrows what its compression threw.
     void Wait(Job& job);
     bool Done(const Job& job);

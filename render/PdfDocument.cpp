@@ -83,9 +83,9 @@ void PdfDocument::RaiseIfWriteFailed() {
     throw CqvEx("Drawing on \"" + m_name + "\" failed: error while writing to output stream");
 }
 
-void PdfDocument::AddPage(std::string content, DeflatePool::Prepare prepare) {
+void PdfDocument::AddPage(const std::string& content) {
     const int contents = m_writer->Reserve();
-    m_writer->WriteContentStream(contents, std::move(content), std::move(prepare));
+    m_writer->WriteContentStream(contents, content);
     const int page = m_writer->Reserve();
     std::string body = "<< /Type /Page /Parent ";
     AppendReference(body, m_pagesObject);

@@ -45,10 +45,9 @@ public:
     int32_t PaperWidth() const { return m_paperWidth; }
     int32_t PaperHeight() const { return m_paperHeight; }
 
-    // Writes a page whose content stream is `content`, as `prepare` leaves it
-    // when given (on a deflating thread, when there are any), and hands it on.
+    // Writes a page whose content stream is `content` and hands it on.
     // Raises CqvEx when the output cannot be written, naming it.
-    void AddPage(std::string content, DeflatePool::Prepare prepare = {});
+    void AddPage(const std::string& content);
     // Writes the resources, page tree and catalogue and puts a file in place.
     void Finish();
 

@@ -77,9 +77,8 @@ void PdfObjectWriter::WriteStream(int object, std::string_view entries, std::str
     m_pending.push_back(std::move(p));
 }
 
-void PdfObjectWriter::WriteContentStream(int object, std::string data, DeflatePool::Prepare prepare) {
+void PdfObjectWriter::WriteContentStream(int object, std::string_view data) {
     if (!m_pool) {
-        if (prepare) prepare(data);
         if (!m_contentDeflater) m_contentDeflater = std::make_unique<Deflater>(m_contentLevel);
         m_contentDeflater->Compress(data, m_deflated);
         return PutStream(object, {}, m_deflated, true);
@@ -88,7 +87,7 @@ void PdfObjectWriter::WriteContentStream(int object, std::string data, DeflatePo
     p.object = object;
     p.stream = true;
     p.deflated = true;
-    p.job = m_pool->Submit(std::move(data), std::move(prepare));
+    p.job = m_pool->Submit(std::string(data));
     m_pending.push_back(std::move(p));
     // The oldest waits first: Put blocks until its deflating is done.
     while (m_pending.size() > m_maxPending) {

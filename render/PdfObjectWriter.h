@@ -50,9 +50,8 @@ public:
     // /Length and /Filter. With `deflate` the data are compressed.
     void WriteStream(int object, std::string_view entries, std::string_view data, bool deflate);
     // A page's content stream, deflated at the content level, on a worker
-    // thread when there are any. `prepare`, when given, first turns `data`
-    // into the stream's bytes, on that worker too.
-    void WriteContentStream(int object, std::string data, DeflatePool::Prepare prepare = {});
+    // thread when there are any.
+    void WriteContentStream(int object, std::string_view data);
 
     // Hands the bytes ready so far to the write function; a stream still
     // being deflated, and what was written after it, follow at a later Flush.

@@ -37,32 +37,10 @@ PaintBox Grown(const PaintBox& box, double grow) {
 
 }  // namespace
 
-// ---- Paint lists ---------------------------------------------------------------------
-
-std::unique_ptr<PdfPaintList> PdfPageContent::PaintListStock::Take() {
-    std::lock_guard lock(m_mutex);
-    if (m_lists.empty()) return std::make_unique<PdfPaintList>();
-    std::unique_ptr<PdfPaintList> list = std::move(m_lists.back());
-    m_lists.pop_back();
-    return list;
-}
-
-void PdfPageContent::PaintListStock::Give(std::unique_ptr<PdfPaintList> list) noexcept {
-    std::lock_guard lock(m_mutex);
-    try {
-        m_lists.push_back(std::move(list));
-    } catch (...) {
-        // Without room to keep it, the list simply goes.
-    }
-}
-
-// ---- Page control --------------------------------------------------------------------
-
-PdfPageContent::PdfPageContent() : m_stock(std::make_shared<PaintListStock>()) {}
+PdfPageContent::PdfPageContent() { m_content.reserve(64 * 1024); }
 
 void PdfPageContent::Start(int32_t paperWidth, int32_t paperHeight) {
     m_content.clear();
-    m_content.reserve(64 * 1024);
     // Logical units from here on: 72/254 points each, y upward from the paper's top.
     m_content += "q 0.283465 0 0 0.283465 0 ";
     AppendNumber(m_content, paperHeight * kPointsPerUnit, 3);
@@ -73,29 +51,17 @@ void PdfPageContent::Start(int32_t paperWidth, int32_t paperHeight) {
     m_content += " Tc\n";
     m_state = GraphicsState{};
     m_savedStates.clear();
-    if (!m_paints) m_paints = m_stock->Take();
-    m_paints->Clear(paperWidth, paperHeight);
+    m_paints.Clear(paperWidth, paperHeight);
 }
 
-PdfPageContent::Drawn PdfPageContent::Finish() {
+const std::string& PdfPageContent::Finish() {
     while (!m_savedStates.empty()) RestoreState();
     m_content += "Q\n";
-    // The list goes back to the stock when the step is done with it, on
-    // whichever thread that is.
-    std::shared_ptr<PdfPaintList> paints(m_paints.release(), [stock = m_stock](PdfPaintList* list) {
-        stock->Give(std::unique_ptr<PdfPaintList>(list));
-    });
-    Drawn drawn;
-    drawn.content = std::move(m_content);
-    drawn.compose = [paints = std::move(paints)](std::string& content) {
-        std::string written;
-        paints->Compose(content, written);
-        content.swap(written);
-    };
-    return drawn;
+    m_paints.Compose(m_content, m_page);
+    return m_page;
 }
 
-void PdfPageContent::AddInk(size_t begin, const PaintBox& box) { m_paints->AddInk(begin, m_content.size(), box); }
+void PdfPageContent::AddInk(size_t begin, const PaintBox& box) { m_paints.AddInk(begin, m_content.size(), box); }
 
 // ---- Graphics state ------------------------------------------------------------------
 
@@ -184,7 +150,7 @@ void PdfPageContent::FillBox(const PaintBox& box, QvColor color) {
     SetFill(color);
     AppendBox(box);
     m_content += " f\n";
-    m_paints->AddFill(begin, m_content.size(), box, color, white);
+    m_paints.AddFill(begin, m_content.size(), box, color, white);
     if (white) m_state.fillKnown = false;
 }
 
@@ -195,7 +161,7 @@ void PdfPageContent::FrameBox(const PaintBox& box) {
     SetLineWidth(1);
     AppendBox(box);
     m_content += " B\n";
-    m_paints->AddInk(begin, m_content.size(), Grown(box, 0.5));
+    m_paints.AddInk(begin, m_content.size(), Grown(box, 0.5));
 }
 
 void PdfPageContent::StrokeLines(std::span<const PenLine> lines) {
@@ -204,7 +170,7 @@ void PdfPageContent::StrokeLines(std::span<const PenLine> lines) {
     SetLineWidth(1);
     // The lines themselves are written when the page ends, without those
     // that another cell's border already drew.
-    m_paints->AddStroke(m_content.size(), lines);
+    m_paints.AddStroke(m_content.size(), lines);
 }
 
 void PdfPageContent::ClipTo(const PaintBox& box) {
@@ -243,7 +209,7 @@ void PdfPageContent::DrawPicture(int image, const PaintBox& dest, double wholeHe
     AppendInt(m_content, image);
     m_content += " Do ";
     RestoreState();
-    m_paints->AddInk(begin, m_content.size(), dest);
+    m_paints.AddInk(begin, m_content.size(), dest);
 }
 
 // ---- Text ----------------------------------------------------------------------------

@@ -10,9 +10,6 @@
 // the paper's top, so logical coordinates are written as they are.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <memory>
-#include <mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -39,21 +36,12 @@ public:
         bool syntheticItalic = false;
     };
 
-    // An ended page: its content as drawn, and the step that turns it into
-    // the stream as written, without the paint that changes nothing. The
-    // step owns what it needs, so it may run on another thread while the
-    // next page is drawn.
-    struct Drawn {
-        std::string content;
-        std::function<void(std::string& content)> compose;
-    };
-
     PdfPageContent();
 
     // Starts a page of the given size, in logical units.
     void Start(int32_t paperWidth, int32_t paperHeight);
-    // Ends the page and hands it over; the next Start begins afresh.
-    Drawn Finish();
+    // The page's content stream, without the paint that changes nothing.
+    const std::string& Finish();
 
     // Where the next operator goes: paint between two positions is one item
     // of the paint list.
@@ -101,22 +89,9 @@ private:
     void SetRenderMode(int mode);
     void AppendGlyphs(const PdfFont& pdf, double em, std::span<const PlacedGlyph> glyphs);
 
-    // Paint lists of pages composed elsewhere come back here once used, so a
-    // long document reuses a few lists' memory rather than growing a new one
-    // for every page. Shared with the pages still being composed.
-    class PaintListStock {
-    public:
-        std::unique_ptr<PdfPaintList> Take();
-        void Give(std::unique_ptr<PdfPaintList> list) noexcept;
-
-    private:
-        std::mutex m_mutex;
-        std::vector<std::unique_ptr<PdfPaintList>> m_lists;
-    };
-
-    std::string m_content;                   // as drawn
-    std::shared_ptr<PaintListStock> m_stock;
-    std::unique_ptr<PdfPaintList> m_paints;  // what it paints, to leave out what changes nothing
+    std::string m_content;  // as drawn
+    PdfPaintList m_paints;  // what it paints, to leave out what changes nothing
+    std::string m_page;     // as written
     GraphicsState m_state;
     std::vector<GraphicsState> m_savedStates;
 };

@@ -46,10 +46,10 @@ void PdfSurface::OpenPage() {
 void PdfSurface::EndPage() {
     if (!m_pageOpen) StartPage();  // an empty page is still a page
     EndPageDrawing();
-    qv::render::PdfPageContent::Drawn drawn = m_page.Finish();
+    const std::string& content = m_page.Finish();
     m_pageOpen = false;
     ++m_pagesDone;
-    m_document.AddPage(std::move(drawn.content), std::move(drawn.compose));
+    m_document.AddPage(content);
 }
 
 void PdfSurface::Finish() {
