@@ -127,12 +127,6 @@ bool DrawReport(CqvReport& report, PrintHost& host, OutputSurface& surface, cons
     });
     // A stop while the pages were laid out again ends the drawing early too.
     if (stopped || next < drawn.size()) return false;
-    if constexpr (requires { surface.EndDrawing(); }) {
-        // The drawing thread finishes the file while this one frees the
-        // pages, rather than after it.
-        surface.EndDrawing();
-        report.ForgetPages();
-    }
     surface.Finish();
     if (timings) timings->drawing = SecondsSince(start);
     return true;

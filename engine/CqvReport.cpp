@@ -411,8 +411,6 @@ bool CqvReport::PageLaidOut() {
     return true;
 }
 
-void CqvReport::ForgetPages() { ForgetPagesThrough(static_cast<uint32_t>(m_pages.size())); }
-
 void CqvReport::ForgetPagesThrough(uint32_t page) {
     for (uint32_t p = m_nForgottenThrough + 1; p <= page; ++p) {
         m_nPieces -= m_pages[p - 1].size();

@@ -83,10 +83,6 @@ public:
     // second layout does not give the page count of the first.
     using PageDrawer = std::function<bool(uint32_t page)>;
     void DrawPagesInOrder(Surface& surface, QvPrintInfo& printInfo, const PageDrawer& drawPage);
-    // Once output drawn in page order has every page it wants: lets go of the
-    // pages' pieces, keeping the page count, as drawing in page order does
-    // with pages it did not keep. DrawPage then raises CqvEx for any page.
-    void ForgetPages();
     // Whether the last preparation kept every page (DrawPage works on any).
     bool PagesHeld() const { return m_nForgottenThrough == 0; }
     size_t HeldPieceLimit() const { return m_nHeldPieceLimit; }

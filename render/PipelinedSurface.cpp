@@ -47,17 +47,11 @@ void PipelinedSurface::EndPage() {
     HandOver();
 }
 
-void PipelinedSurface::EndDrawing() {
-    if (m_ended) return;
+void PipelinedSurface::Finish() {
+    if (m_finished) return;
     if (m_pageOpen) EndPage();
     m_recording->Finish();
     HandOver();
-    m_ended = true;
-}
-
-void PipelinedSurface::Finish() {
-    if (m_finished) return;
-    EndDrawing();
     m_finished = true;
     std::unique_lock lock(m_mutex);
     m_drawn.wait(lock, [this] { return m_busy == 0; });

@@ -45,9 +45,6 @@ public:
     // cannot be written, say) is raised by the next EndPage or by Finish.
     void StartPage();
     void EndPage();
-    // Hands over the rest: the drawing thread finishes the target while the
-    // caller goes on (to let go of what the pages were drawn from, say).
-    void EndDrawing();
     // Hands over the rest, waits until the target has finished, and raises
     // what the drawing thread failed with.
     void Finish();
@@ -79,8 +76,7 @@ private:
     Pages& m_pages;
     size_t m_pagesAhead;
     bool m_pageOpen = false;
-    bool m_ended = false;     // the rest was handed over
-    bool m_finished = false;  // and drawn
+    bool m_finished = false;
     // What the target was last told of the state between pages.
     bool m_stateSent = false;
     std::unique_ptr<PageRecording> m_recording;
