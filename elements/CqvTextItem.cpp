@@ -129,11 +129,18 @@ void CqvTextItem::ExpandAndCut(QvDataElement data) {
 }
 
 std::string CqvTextItem::Candidate(size_t from, size_t to, size_t skip) const {
+    // The words are the expanded text cut at every space, so a run of them,
+    // each followed by a space, is that text from the run's first word to the
+    // next word's start; a run that ends the text adds the space it lacks.
+    // One copy, where joining word by word cost a copy and a check per word
+    // of every cell, twice.
+    if (from >= to) return {};
+    const size_t begin = m_wordStarts[from] + std::min(skip, m_words[from].size());
+    if (to < m_words.size()) return m_strExpanded.substr(begin, m_wordStarts[to] - begin);
     std::string text;
-    for (size_t i = from; i < to; ++i) {
-        text += i == from ? std::string_view(m_words[i]).substr(skip) : std::string_view(m_words[i]);
-        text += ' ';
-    }
+    text.reserve(m_strExpanded.size() - begin + 1);
+    text.append(m_strExpanded, begin);
+    text += ' ';
     return text;
 }
 

@@ -182,8 +182,20 @@ bool CqvTextMetrics::NextLineInPieces(CqvLineBreaker& breaker, int32_t maxWidth,
     std::optional<Break> lastFit;  // the rightmost one that fits
     float running = 0.0f;
     size_t measured = start;  // text[start, measured) is in `running`
+    // Every white space position is measured on its own: ASCII of UTF-8 text
+    // is added here straight from the table, the same additions in the same
+    // order as AddAdvances makes, without a call for each character.
+    // The table's first page is asked for only once ASCII comes, as there.
+    const bool direct = SumsUtf8Directly() && m_table;
+    const float* latin = nullptr;
+    auto isAscii = [&](size_t at) { return static_cast<unsigned char>(text[at]) < 0x80; };
     auto measureTo = [&](size_t to) {
-        running = AddAdvances(text + measured, to - measured, running);
+        if (direct && measured < to && isAscii(measured)) {
+            if (!latin) latin = m_table->LatinAdvances();
+            for (; measured < to && isAscii(measured); ++measured)
+                running += latin[static_cast<unsigned char>(text[measured])];
+        }
+        if (measured < to) running = AddAdvances(text + measured, to - measured, running);
         measured = to;
     };
     // Records a break; true once the line is wider than any break can mend.

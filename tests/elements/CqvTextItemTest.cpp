@@ -68,6 +68,24 @@ TEST(CqvTextItem, SpacesInARowStayInThePageText) {
     EXPECT_EQ(pieces[0]->Text(), "a   b ");
 }
 
+// Spaces in a row over many pages: each page takes its words with the
+// spaces after them, so the pages together give the text back.
+TEST(CqvTextItem, SpacesInARowStayInThePageTextsOfEveryPage) {
+    std::string text = "w0";
+    for (int i = 1; i < 300; ++i) text += (i % 3 ? "  w" : " w") + std::to_string(i);
+    ItemReport report(Template("<Block><Text name=\"t\" width=\"80mm\">" + text + "</Text></Block>",
+                               "page-width=\"100mm\" page-height=\"100mm\""));
+    report.Prepare();
+    ASSERT_GT(report->PageCount(), 2u);
+    std::string joined;
+    for (size_t page = 1; page <= report->PageCount(); ++page) {
+        const auto pieces = report.TextPieces(page);
+        ASSERT_EQ(pieces.size(), 1u) << "page " << page;
+        joined += pieces[0]->Text();
+    }
+    EXPECT_EQ(joined, text + " ");
+}
+
 TEST(CqvTextItem, BoundTextsReadTheirPathFromTheData) {
     struct Case {
         std::string blockPath;  // empty: an unbound block, the data root is the context

@@ -285,6 +285,11 @@ const WrapCase kWrapCases[] = {
     {"leading and trailing white space is dropped", "  one   \r\n", 1000, {"one"}},
     {"white space inside a line stays", "one  two", 1000, {"one  two"}},
     {"one word per line", "one two three", 80, {"one", "two", "three"}},
+    // "a" and "\303\251" (e acute) take 23.86 each: one word 119, two 250.
+    {"letters beyond ASCII between ASCII ones are measured too",
+     "a\303\251a\303\251a a\303\251a\303\251a",
+     200,
+     {"a\303\251a\303\251a", "a\303\251a\303\251a"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Texts, LineBreaking, ::testing::ValuesIn(kWrapCases));
