@@ -181,6 +181,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     if (m_nType == qv::kTypeTable && !m_bHeadersGiveWay && !m_bInTrial) entriesBeforeHeaders = placement.AllEntries();
     bool bodyRowPlaced = false;
     bool bodyRowWaits = false;  // a row of the table placed nothing and waits for the next page
+    m_bPlacedAnything = false;
     if (m_bHeadersGiveWay) ContinueCutHeaderRows(trial);
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
@@ -321,6 +322,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
 
         if (!m_bInTrial && ((m != 0 && m != qv::kLayoutNextPage) || blockIsRow))
             MakePiece(child, e, m, false, itemRect);
+        if (m != 0 && m != qv::kLayoutNextPage) m_bPlacedAnything = true;
 
         if (m < 0) {
             wrapped = true;

@@ -425,6 +425,38 @@ TEST(PageBoundaryKeepRun, AWholeRunOfKeptHeadingsMovesWithWhatFollows) {
     }
 }
 
+// A keep-with-next trial must see what follows as the layout will place it.
+// Its rows make no pieces, so a bound row cut at the foot looked as if it had
+// placed nothing: the header row, kept with it, took its table to the next
+// page, and left the page before it all but empty.
+TEST(PageBoundaryKeepT, TheTrialOfAKeepSeesWhatFollowsAsTheLayoutPlacesIt) {
+    struct Case {
+        const char* name;
+        std::string block;
+        std::vector<std::string> pages;
+    };
+    const std::vector<Case> cases = {
+        {"BoundRowCutBelowTheHeaderRow",
+         "<Text>filler</Text><Table><Row header=\"1\"><Text width=\"40mm\">Head</Text></Row>"
+         "<Row xml-element-name=\"r\"><Text width=\"20mm\">one two three four five six seven eight nine ten "
+         "eleven twelve</Text></Row></Table>",
+         {"Head|one two three four five six seven|filler", "Head|eight nine ten eleven twelve"}},
+    };
+    for (const Case& c : cases) {
+        SettingsGuard settings;
+        ScratchDir dir;
+        const std::string templ =
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport page-height=\"40mm\">"
+            "<Styles><Style name=\"s\"/></Styles>" +
+            kEmptyHeaderAndFooter + "<Block>" + c.block + "</Block></XmlTemplateReport>\n";
+        auto report = LoadReport(dir, templ, "<root><r/></root>");
+        Prepare(*report);
+        std::vector<std::string> texts;
+        for (const auto& page : Collect(*report)) texts.push_back(PageText(page));
+        EXPECT_EQ(texts, c.pages) << c.name;
+    }
+}
+
 }  // namespace
 
 namespace {
