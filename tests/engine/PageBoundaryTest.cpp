@@ -441,6 +441,22 @@ TEST(PageBoundaryKeepT, TheTrialOfAKeepSeesWhatFollowsAsTheLayoutPlacesIt) {
          "<Row xml-element-name=\"r\"><Text width=\"20mm\">one two three four five six seven eight nine ten "
          "eleven twelve</Text></Row></Table>",
          {"Head|one two three four five six seven|filler", "Head|eight nine ten eleven twelve"}},
+        // The table breaks the page for its start-page cell before placing
+        // anything only because the cell before it has no room here: on the
+        // next page that cell goes first, so the kept text goes with it. The
+        // trial passed over the start-page and placed the cell after it.
+        {"StartPageCellAfterOneWithoutRoom",
+         "<Text>filler</Text><Text>filler</Text><Text not-last-item=\"1\">Kept</Text><Table><Row>"
+         "<Text width=\"40mm\" font-size=\"36\">Big</Text><Table start-page=\"1\"><Row>"
+         "<Text width=\"30mm\">nested</Text></Row></Table></Row></Table>",
+         {"filler|filler", "Big|Kept", "nested"}},
+        // Where the start-page cell comes first, the table breaks the page on
+        // every page it meets below the kept text: the text stays.
+        {"StartPageCellFirst",
+         "<Text>filler</Text><Text>filler</Text><Text not-last-item=\"1\">Kept</Text><Table><Row>"
+         "<Table start-page=\"1\"><Row><Text width=\"30mm\">nested</Text></Row></Table>"
+         "<Text width=\"40mm\" font-size=\"36\">Big</Text></Row></Table>",
+         {"filler|filler|Kept", "nested|Big"}},
     };
     for (const Case& c : cases) {
         SettingsGuard settings;
