@@ -181,6 +181,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     if (m_nType == qv::kTypeTable && !m_bHeadersGiveWay && !m_bInTrial) entriesBeforeHeaders = placement.AllEntries();
     bool bodyRowPlaced = false;
     bool bodyRowWaits = false;  // a row of the table placed nothing and waits for the next page
+    m_bPlacedAnything = false;
     if (m_bHeadersGiveWay) ContinueCutHeaderRows(trial);
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
@@ -229,9 +230,14 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         const int32_t e = qv::Clamp32(position + child.Style().m_nSpaceBefore);
 
         // Start of page: the break is made once; on the new page the pending flag
-        // is already cleared and the child is placed.
-        if (!m_bInTrial && qv::TriIsTrue(child.StartPagePending()) && !m_pReport->PageEmpty() && !child.HasStarted()) {
-            child.SetStartPagePending(0);
+        // is already cleared and the child is placed. A trial breaks where the
+        // layout will, and leaves the flag to it.
+        if (qv::TriIsTrue(child.StartPagePending()) && !m_pReport->PageEmpty() && !child.HasStarted()) {
+            if (m_bInTrial) {
+                if (trial) trial->NoteStartPageBreak();
+            } else {
+                child.SetStartPagePending(0);
+            }
             return BreakResult(result);
         }
 
@@ -321,6 +327,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
 
         if (!m_bInTrial && ((m != 0 && m != qv::kLayoutNextPage) || blockIsRow))
             MakePiece(child, e, m, false, itemRect);
+        if (m != 0 && m != qv::kLayoutNextPage) m_bPlacedAnything = true;
 
         if (m < 0) {
             wrapped = true;
@@ -584,6 +591,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // laid out from `at`, did not start; none when the run fits. On an empty
     // page what follows the run starts below the run's own items only.
     constexpr size_t kFits = 0;
+    bool stoppedAtStartPage = false;  // an item that did not start broke the page for a start-page item
     auto runStops = [&](int32_t at, bool emptyPage) -> size_t {
         // The items of the trial keep what they did in it until it ends, so
         // that each one meets the page as the real layout would leave it: the
@@ -613,16 +621,28 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
             // the foot and leave its first item alone, though that item and
             // the start of the next fit on an empty page.
             if (!from) return emptyPage && tried.size() > 1 ? kFits : never;
+            trial.TakeStartPageBreak();
             const bool started = TrialStarts(sibling, trial, *from, tried, surface, printInfo, data);
             // An item that finished placing nothing (a bound block without
             // data) shows on no page: what comes after it decides.
             if (sibling.IsDone() && tried.back().m == 0) continue;
-            if (!started) return tried.size() - 1;
+            if (!started) {
+                stoppedAtStartPage = trial.TakeStartPageBreak();
+                return tried.size() - 1;
+            }
             if (!chained) return kFits;
         }
         return kFits;
     };
     if (runStops(e, false) == kFits) return false;
+    const int64_t top = int64_t{m_pReport->BodyArea().top} + kept.Style().m_nSpaceBefore;
+    // What follows broke the page for a start-page item before it placed
+    // anything here. If it does the same below the kept item on an empty page
+    // (the start-page item comes first in it), the kept item stays: moved,
+    // it would stand alone there all the same. If it places something there
+    // first (what came before the start-page item lacked room here), the
+    // kept item goes with it.
+    if (stoppedAtStartPage) return runStops(qv::Clamp32(top), true) == kFits;
     // An item of a run of at most three kept ones moves with the rest and the
     // one after them, as it always has. A longer run that would not fit on an
     // empty page either cannot be kept together: moved, it would leave one
@@ -635,7 +655,6 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     while (index + 1 + run < m_children.Size() && qv::TriIsTrue(m_children.At(index + 1 + run)->NotLastItem())) ++run;
     for (size_t before = index; before > 0 && qv::TriIsTrue(m_children.At(before - 1)->NotLastItem()); --before) ++run;
     if (run <= 2 || (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()))) return true;
-    const int64_t top = int64_t{m_pReport->BodyArea().top} + kept.Style().m_nSpaceBefore;
     return runStops(qv::Clamp32(top), true) == kFits;
 }
 

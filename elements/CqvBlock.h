@@ -48,6 +48,11 @@ public:
     std::optional<int32_t> MovedWholeFrom() const { return m_movedWholeFrom; }
     void SetMovedWholeFrom(std::optional<int32_t> y) { m_movedWholeFrom = y; }
 
+    // Whether a child of the last LayoutChildren placed more than a frame.
+    // Told by what the children returned, it holds inside a trial too, where
+    // no piece is made.
+    bool PlacedAnything() const { return m_bPlacedAnything; }
+
     // Pieces made by the current Layout, not yet handed to the report.
     std::vector<std::unique_ptr<CqvPagePiece>>& Pieces() { return m_pieces; }
 
@@ -65,6 +70,7 @@ protected:
     std::vector<std::unique_ptr<CqvPagePiece>> m_pieces;
     bool m_bNoWrap = false;
     std::optional<int32_t> m_movedWholeFrom;
+    bool m_bPlacedAnything = false;
     // Set while a table lays out a page again without its header rows.
     bool m_bHeadersGiveWay = false;
     // The page on which a row of the table last waited below its header rows.

@@ -13,6 +13,10 @@ namespace qv::rows {
 namespace {
 
 bool PlacedNothing(CqvBlock& row, size_t firstPiece) {
+    // A trial makes no pieces: judged by them, every row cut in a trial had
+    // placed nothing, and a keep-with-next trial took a table whose first
+    // row goes on below the kept item for one that leaves the page.
+    if (row.InTrial()) return !row.PlacedAnything();
     if (row.Report()->CurrentPagePieceCount() != firstPiece) return false;
     for (const auto& piece : row.Pieces())
         if (!piece->FrameOnly()) return false;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <utility>
 
 #include "elements/QvRepetitionRecord.h"
 #include "xml/NamedElementList.h"
@@ -33,6 +34,11 @@ public:
 
     size_t Size() const { return m_snapshots.size(); }
 
+    // A block inside the trial broke the page for a start-page item, as the
+    // layout will; taking the note clears it.
+    void NoteStartPageBreak() { m_bStartPageBreak = true; }
+    bool TakeStartPageBreak() { return std::exchange(m_bStartPageBreak, false); }
+
 private:
     struct Snapshot {
         int32_t progress = 0;
@@ -46,4 +52,5 @@ private:
     CqvReport& m_report;
     bool m_bSavedPageEmpty;
     std::map<CqvItem*, Snapshot> m_snapshots;
+    bool m_bStartPageBreak = false;
 };

@@ -425,6 +425,54 @@ TEST(PageBoundaryKeepRun, AWholeRunOfKeptHeadingsMovesWithWhatFollows) {
     }
 }
 
+// A keep-with-next trial must see what follows as the layout will place it.
+// Its rows make no pieces, so a bound row cut at the foot looked as if it had
+// placed nothing: the header row, kept with it, took its table to the next
+// page, and left the page before it all but empty.
+TEST(PageBoundaryKeepT, TheTrialOfAKeepSeesWhatFollowsAsTheLayoutPlacesIt) {
+    struct Case {
+        const char* name;
+        std::string block;
+        std::vector<std::string> pages;
+    };
+    const std::vector<Case> cases = {
+        {"BoundRowCutBelowTheHeaderRow",
+         "<Text>filler</Text><Table><Row header=\"1\"><Text width=\"40mm\">Head</Text></Row>"
+         "<Row xml-element-name=\"r\"><Text width=\"20mm\">one two three four five six seven eight nine ten "
+         "eleven twelve</Text></Row></Table>",
+         {"Head|one two three four five six seven|filler", "Head|eight nine ten eleven twelve"}},
+        // The table breaks the page for its start-page cell before placing
+        // anything only because the cell before it has no room here: on the
+        // next page that cell goes first, so the kept text goes with it. The
+        // trial passed over the start-page and placed the cell after it.
+        {"StartPageCellAfterOneWithoutRoom",
+         "<Text>filler</Text><Text>filler</Text><Text not-last-item=\"1\">Kept</Text><Table><Row>"
+         "<Text width=\"40mm\" font-size=\"36\">Big</Text><Table start-page=\"1\"><Row>"
+         "<Text width=\"30mm\">nested</Text></Row></Table></Row></Table>",
+         {"filler|filler", "Big|Kept", "nested"}},
+        // Where the start-page cell comes first, the table breaks the page on
+        // every page it meets below the kept text: the text stays.
+        {"StartPageCellFirst",
+         "<Text>filler</Text><Text>filler</Text><Text not-last-item=\"1\">Kept</Text><Table><Row>"
+         "<Table start-page=\"1\"><Row><Text width=\"30mm\">nested</Text></Row></Table>"
+         "<Text width=\"40mm\" font-size=\"36\">Big</Text></Row></Table>",
+         {"filler|filler|Kept", "nested|Big"}},
+    };
+    for (const Case& c : cases) {
+        SettingsGuard settings;
+        ScratchDir dir;
+        const std::string templ =
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport page-height=\"40mm\">"
+            "<Styles><Style name=\"s\"/></Styles>" +
+            kEmptyHeaderAndFooter + "<Block>" + c.block + "</Block></XmlTemplateReport>\n";
+        auto report = LoadReport(dir, templ, "<root><r/></root>");
+        Prepare(*report);
+        std::vector<std::string> texts;
+        for (const auto& page : Collect(*report)) texts.push_back(PageText(page));
+        EXPECT_EQ(texts, c.pages) << c.name;
+    }
+}
+
 }  // namespace
 
 namespace {

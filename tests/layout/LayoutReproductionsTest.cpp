@@ -662,3 +662,25 @@ TEST(LayoutReproductions, RunawayAPictureInAFormBelowTheBodyRises) {
     const GeneratedReport seeded = GenerateReport(4224536u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(seeded, "pages")) << seeded.templateXml;
 }
+
+// Found by the generated runs (seeds 5216428, 5169790): a kept text stayed at
+// the foot while the table after it opened the next page. The table's header
+// row, kept with its first body row, judged that bound row by the pieces it
+// made, and a trial makes none: cut at the foot, the row seemed to place
+// nothing, and the table left the page.
+TEST(LayoutReproductions, KeepTATrialRowCutAtTheFootHasPlacedSomething) {
+    for (const uint64_t seed : {5216428u, 5169790u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
+// Found by the generated runs (seed 5120021): a kept text stayed alone at the
+// foot while the table after it opened the next page. The table's first cell
+// had no room left there and its second opens with a start-page, so the table
+// broke the page before placing anything; the trial passed over start-pages
+// and placed that second cell.
+TEST(LayoutReproductions, KeepTATrialBreaksForAStartPageAsTheLayoutDoes) {
+    const GeneratedReport report = GenerateReport(5120021u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
