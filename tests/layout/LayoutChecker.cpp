@@ -603,14 +603,19 @@ private:
     }
 
     // The same for a picture: every repetition draws it, and only its first
-    // part is fresh (a nowrap picture split at the foot goes on unfresh).
+    // part is fresh (a nowrap picture split at the foot goes on unfresh). A
+    // rule of the flow is never split: each of its pieces is a repetition.
     std::map<const PieceInfo*, size_t> RepetitionOfPictures(const std::string& name) const {
         std::map<const PieceInfo*, size_t> out;
+        const ItemFacts* facts = Facts(name);
+        const bool flowLine = facts && facts->kind == ItemKind::Line && facts->furniture == Furniture::None;
         size_t fresh = 0;
         for (const PieceInfo& p : m_pieces) {
+            if (p.item != name) continue;
             const auto* image = dynamic_cast<const CqvImagePiece*>(p.piece);
-            if (p.item != name || !image) continue;
-            if (image->Fresh()) ++fresh;
+            if (flowLine && p.kind == "line") ++fresh;
+            else if (!image) continue;
+            else if (image->Fresh()) ++fresh;
             if (fresh > 0) out[&p] = fresh - 1;
         }
         return out;

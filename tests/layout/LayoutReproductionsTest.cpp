@@ -620,3 +620,12 @@ TEST(LayoutReproductions, KeepEALongRunEndsAtAnItemThatGoesOn) {
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
 }
+
+// Found by the generated runs (seed 5065857): a picture kept with the rule
+// after it, in a bound block, ends a page while its own repetition's rule
+// stands at the top of an earlier page, beside the table above the picture;
+// the next repetition's rule opening the next page is not its partner.
+TEST(LayoutChecker, KeepXRuleJudgedWithItsOwnRepetition) {
+    const GeneratedReport report = GenerateReport(5065857u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
