@@ -629,3 +629,24 @@ TEST(LayoutChecker, KeepXRuleJudgedWithItsOwnRepetition) {
     const GeneratedReport report = GenerateReport(5065857u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
+
+// Found by the generated runs (seed 5105287): a run of four kept items that
+// fits on no page stays and fills the page; the break falls where the next
+// item (a block opening with a table) has no room left, which no layout can
+// avoid.
+TEST(LayoutChecker, KeepXARunThatFitsNoPageBreaksWhereThePageIsFull) {
+    const GeneratedReport report = GenerateReport(5105287u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
+// Found by the generated runs (seeds 5152841, 5188373, 5088083): of a run of
+// four kept items that fits on no page, the first stayed at the foot while the
+// second, judged by the shorter rest of the run that fits on an empty page,
+// moved on and left it alone. The run is judged from its first item on the
+// page, so the second stays and fills the page too.
+TEST(LayoutReproductions, KeepXALongRunIsJudgedFromItsFirstItemOnThePage) {
+    for (const uint64_t seed : {5152841u, 5188373u, 5088083u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
