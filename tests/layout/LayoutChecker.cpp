@@ -678,7 +678,10 @@ private:
                 itemTop = std::max(itemTop, q->outer.top);
                 itemBottom = std::min(itemBottom, q->outer.bottom);
             }
-            const int32_t opening = std::min(itemTop - itemBottom, LeastOpening(at, p + 1, itemTop));
+            // A form moves whole, as does a nowrap item on a page already used.
+            const bool whole = !facts->absoluteGroup.empty() || facts->noWrap;
+            const int32_t opening =
+                whole ? itemTop - itemBottom : std::min(itemTop - itemBottom, LeastOpening(at, p + 1, itemTop));
             if (at == next) nextLeast = opening;
             const bool ends = !facts->notLastItem || goesOn(at, p + 1);
             restBottom = std::min(restBottom, ends ? itemTop - opening : itemBottom);
