@@ -570,6 +570,17 @@ private:
             firstTop = q.outer.top;
         }
         if (first.empty()) return 100;
+        // A nowrap row around it (the first row holds a nested table) moves
+        // whole: one that goes on to a later page is taller than any page,
+        // starts only on a page that holds nothing yet, and shares none.
+        for (std::string at = Facts(first)->parent; !at.empty() && at != name; at = Facts(at)->parent) {
+            const ItemFacts* facts = Facts(at);
+            if (!facts) break;
+            const auto pieces = PiecesOf(at);
+            if (facts->kind == ItemKind::Row && facts->noWrap &&
+                std::any_of(pieces.begin(), pieces.end(), [&](const PieceInfo* q) { return q->page > page; }))
+                return INT32_MAX / 4;
+        }
         if (!Facts(first)->noWrap) return top - firstTop + 100;
         // A cell seen again opens the row's next repetition.
         std::set<std::string> seen;

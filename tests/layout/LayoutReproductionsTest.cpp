@@ -653,3 +653,13 @@ TEST(LayoutReproductions, KeepXALongRunIsJudgedFromItsFirstItemOnThePage) {
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
 }
+
+// Found by the generated runs (seed 9042672): the table kept with a text
+// opens with a nowrap row holding a nested table taller than any page. That
+// row starts only on a page that holds nothing yet, so the text can share no
+// page with it; the checker took the nested table's first row for the one
+// the table needs.
+TEST(LayoutChecker, KeepXANowrapRowTallerThanAPageSharesNoPage) {
+    const GeneratedReport report = GenerateReport(9042672u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
