@@ -587,12 +587,14 @@ std::optional<int32_t> CqvBlock::TrialPosition(const CqvItem& item, int32_t y,
 bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& surface, QvPrintInfo& printInfo,
                                  QvDataElement data) {
     CqvItem& kept = *m_children.At(index);
-    // How many items after the kept one were laid out when one of the run,
-    // laid out from `at`, did not start; none when the run fits. On an empty
-    // page what follows the run starts below the run's own items only.
+    // How many items after the first tried one (`start`, the kept one unless
+    // said otherwise) were laid out when one of the run, laid out from `at`,
+    // did not start; none when the run fits. On an empty page what follows
+    // the run starts below the run's own items only.
     constexpr size_t kFits = 0;
     bool stoppedAtStartPage = false;  // an item that did not start broke the page for a start-page item
-    auto runStops = [&](int32_t at, bool emptyPage) -> size_t {
+    auto runStops = [&](int32_t at, bool emptyPage, size_t start) -> size_t {
+        CqvItem& lead = *m_children.At(start);
         // The items of the trial keep what they did in it until it ends, so
         // that each one meets the page as the real layout would leave it: the
         // ones before it placed, the page no longer empty.
@@ -604,13 +606,13 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         std::vector<TriedItem> tried;
         // What cannot start, or goes on to a further page, fits on no page.
         const size_t never = emptyPage ? 1 : kFits;
-        if (!TrialStarts(kept, trial, at, tried, surface, printInfo, data)) return never;
+        if (!TrialStarts(lead, trial, at, tried, surface, printInfo, data)) return never;
         // Follow every keep-with-next sibling that comes next; the first
         // sibling after them decides. Each of them keeps itself with the rest
         // of the run when its turn comes: a trial that stopped short of the
         // run's end would let this item stay while the next one leaves the
         // page without it.
-        for (size_t next = index + 1; next < m_children.Size(); ++next) {
+        for (size_t next = start + 1; next < m_children.Size(); ++next) {
             CqvItem& sibling = *m_children.At(next);
             const bool chained = qv::TriIsTrue(sibling.NotLastItem());
             const std::optional<int32_t> from =
@@ -634,15 +636,17 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         }
         return kFits;
     };
-    if (runStops(e, false) == kFits) return false;
-    const int64_t top = int64_t{m_pReport->BodyArea().top} + kept.Style().m_nSpaceBefore;
+    if (runStops(e, false, index) == kFits) return false;
     // What follows broke the page for a start-page item before it placed
     // anything here. If it does the same below the kept item on an empty page
     // (the start-page item comes first in it), the kept item stays: moved,
     // it would stand alone there all the same. If it places something there
     // first (what came before the start-page item lacked room here), the
     // kept item goes with it.
-    if (stoppedAtStartPage) return runStops(qv::Clamp32(top), true) == kFits;
+    if (stoppedAtStartPage) {
+        const int64_t top = int64_t{m_pReport->BodyArea().top} + kept.Style().m_nSpaceBefore;
+        return runStops(qv::Clamp32(top), true, index) == kFits;
+    }
     // An item of a run of at most three kept ones moves with the rest and the
     // one after them, as it always has. A longer run that would not fit on an
     // empty page either cannot be kept together: moved, it would leave one
@@ -655,7 +659,22 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     while (index + 1 + run < m_children.Size() && qv::TriIsTrue(m_children.At(index + 1 + run)->NotLastItem())) ++run;
     for (size_t before = index; before > 0 && qv::TriIsTrue(m_children.At(before - 1)->NotLastItem()); --before) ++run;
     if (run <= 2 || (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()))) return true;
-    return runStops(qv::Clamp32(top), true) == kFits;
+    // The run is judged from its first item on this page: each kept item
+    // before this one stayed because the run from there fits on no page, and
+    // this one leaving would strand them at the foot. Judged from itself, the
+    // shorter rest often fits on an empty page, so the second item of such a
+    // run moved on and left the first alone, though the page had room for it.
+    size_t first = index;
+    while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
+    const int64_t top = int64_t{m_pReport->BodyArea().top} + m_children.At(first)->Style().m_nSpaceBefore;
+    return runStops(qv::Clamp32(top), true, first) == kFits;
+}
+
+bool CqvBlock::StandsHereInRun(const CqvItem& item) const {
+    // Finished items leave the placement record when a new page starts, so a
+    // finished one still in it was placed on this page. Only a leaf is tried
+    // again whole once finished: a finished block lays out nothing more.
+    return item.IsLeaf() && qv::TriIsTrue(item.NotLastItem()) && item.IsDone() && m_children.Placement().Find(&item);
 }
 
 std::optional<int32_t> CqvBlock::PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const {

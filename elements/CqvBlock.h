@@ -104,6 +104,8 @@ private:
     std::optional<int32_t> TrialPosition(const CqvItem& item, int32_t y, const std::vector<TriedItem>& tried) const;
     // The same on a page that holds nothing but the tried items.
     std::optional<int32_t> PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const;
+    // A kept item of a run, finished on the current page.
+    bool StandsHereInRun(const CqvItem& item) const;
     // The outermost absolute block of the body (an `asblank` form), which
     // moves whole to the next page when it does not fit.
     bool IsFormInBody() const;

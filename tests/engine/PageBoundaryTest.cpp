@@ -406,7 +406,9 @@ TEST(PageBoundaryKeepRun, AWholeRunOfKeptHeadingsMovesWithWhatFollows) {
         // "k4" still fits below "f" on the first page, "after" does not, and
         // all five fit on the next one.
         {4, {"f", "k1|k2|k3|k4|after"}},
-        {12, {"f|k1|k2|k3|k4", "k5|k6|k7|k8", "k9|k10|k11|k12|after"}},
+        // Every page the run cannot leave is filled: "k9" stays below "k5"
+        // to "k8" rather than leaving its room empty.
+        {12, {"f|k1|k2|k3|k4", "k5|k6|k7|k8|k9", "k10|k11|k12|after"}},
     };
     for (const Case& c : cases) {
         SettingsGuard settings;
@@ -524,5 +526,26 @@ const BoundaryCase kPushedOffAnEmptyPageBySpaces[] = {
 INSTANTIATE_TEST_SUITE_P(PushedOffAnEmptyPageBySpacesRises, PageBoundary,
                          ::testing::ValuesIn(kPushedOffAnEmptyPageBySpaces),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Of a run that fits on no page, the first heading stays at the foot and
+// fills the page; the second, judged by the shorter rest of the run that
+// would fit on an empty page, moved on and left the first alone there. It is
+// judged from the run's first heading on the page, and stays too.
+TEST(PageBoundaryKeepX, TheSecondHeadingOfARunThatFitsNoPageStaysWithTheFirst) {
+    SettingsGuard settings;
+    ScratchDir dir;
+    std::string run;
+    for (int i = 1; i <= 5; ++i) run += "<Text not-last-item=\"1\">k" + std::to_string(i) + "</Text>";
+    const std::string templ =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport page-height=\"45mm\">"
+        "<Styles><Style name=\"s\"/></Styles>" +
+        kEmptyHeaderAndFooter + "<Block><Text space-after=\"14mm\">f</Text>" + run +
+        "<Text>after</Text></Block></XmlTemplateReport>\n";
+    auto report = LoadReport(dir, templ, "<root/>");
+    Prepare(*report);
+    std::vector<std::string> texts;
+    for (const auto& page : Collect(*report)) texts.push_back(PageText(page));
+    EXPECT_EQ(texts, (std::vector<std::string>{"f|k1|k2", "k3|k4|k5|after"}));
+}
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -569,6 +570,17 @@ private:
             firstTop = q.outer.top;
         }
         if (first.empty()) return 100;
+        // A nowrap row around it (the first row holds a nested table) moves
+        // whole: one that goes on to a later page is taller than any page,
+        // starts only on a page that holds nothing yet, and shares none.
+        for (std::string at = Facts(first)->parent; !at.empty() && at != name; at = Facts(at)->parent) {
+            const ItemFacts* facts = Facts(at);
+            if (!facts) break;
+            const auto pieces = PiecesOf(at);
+            if (facts->kind == ItemKind::Row && facts->noWrap &&
+                std::any_of(pieces.begin(), pieces.end(), [&](const PieceInfo* q) { return q->page > page; }))
+                return INT32_MAX / 4;
+        }
         if (!Facts(first)->noWrap) return top - firstTop + 100;
         // A cell seen again opens the row's next repetition.
         std::set<std::string> seen;
@@ -603,17 +615,123 @@ private:
     }
 
     // The same for a picture: every repetition draws it, and only its first
-    // part is fresh (a nowrap picture split at the foot goes on unfresh).
+    // part is fresh (a nowrap picture split at the foot goes on unfresh). A
+    // rule of the flow is never split: each of its pieces is a repetition.
     std::map<const PieceInfo*, size_t> RepetitionOfPictures(const std::string& name) const {
         std::map<const PieceInfo*, size_t> out;
+        const ItemFacts* facts = Facts(name);
+        const bool flowLine = facts && facts->kind == ItemKind::Line && facts->furniture == Furniture::None;
         size_t fresh = 0;
         for (const PieceInfo& p : m_pieces) {
+            if (p.item != name) continue;
             const auto* image = dynamic_cast<const CqvImagePiece*>(p.piece);
-            if (p.item != name || !image) continue;
-            if (image->Fresh()) ++fresh;
+            if (flowLine && p.kind == "line") ++fresh;
+            else if (!image) continue;
+            else if (image->Fresh()) ++fresh;
             if (fresh > 0) out[&p] = fresh - 1;
         }
         return out;
+    }
+
+    // A run of kept items that fits on no page breaks somewhere: it stays and
+    // fills the page, so the break falls where the next item of the run
+    // finds no room below the kept one. Judged from the first item of the run
+    // on page p (the ones before `name` go with it) to the least that the item
+    // after the run needs on page p + 1, as the pages show them. `room` is
+    // what an empty page offers, `roomLeft` what page p still had below
+    // `name`, `repetition` the repetition judged, where known.
+    bool BreaksRunThatFitsNoPage(const std::string& name, size_t p, int32_t top, int32_t bottom, int32_t nextTop,
+                                 int32_t room, int32_t roomLeft, std::optional<size_t> repetition) const {
+        // The pieces of an item on a page, of the repetition judged where known.
+        auto piecesOn = [&](const std::string& item, auto onPage) {
+            std::vector<const PieceInfo*> out;
+            const auto reps = repetition ? RepetitionOfPieces(item) : std::map<const PieceInfo*, size_t>{};
+            for (const PieceInfo* q : PiecesOf(item)) {
+                if (!onPage(q->page)) continue;
+                const auto at = reps.find(q);
+                if (!reps.empty() && (at == reps.end() || at->second != *repetition)) continue;
+                out.push_back(q);
+            }
+            return out;
+        };
+        auto on = [](size_t page) { return [page](size_t at) { return at == page; }; };
+        auto goesOn = [&](const std::string& item, size_t page) {
+            return !piecesOn(item, [page](size_t at) { return at > page; }).empty();
+        };
+        // Back to the first kept item of the run that stands on page p.
+        int32_t runTop = top;
+        std::string first = name;
+        for (std::string at = PreviousSibling(name); !at.empty(); at = PreviousSibling(at)) {
+            const ItemFacts* facts = Facts(at);
+            if (!facts || !facts->notLastItem) break;
+            bool above = false;
+            for (const PieceInfo* q : piecesOn(at, on(p)))
+                if (q->outer.top >= runTop) above = true, runTop = std::max(runTop, q->outer.top);
+            if (!above) break;
+            first = at;
+        }
+        // Forward on page p + 1 to the item after the run, which needs only
+        // to start there, as does a kept item that goes on to a later page.
+        const std::string& next = Facts(name)->nextSibling;
+        int32_t restBottom = nextTop, nextLeast = 0;
+        bool cutAgain = false;
+        for (std::string at = next; !at.empty(); at = Facts(at)->nextSibling) {
+            const ItemFacts* facts = Facts(at);
+            if (!facts) break;
+            const auto here = piecesOn(at, on(p + 1));
+            if (here.empty()) {
+                if (PiecesOf(at).empty()) continue;  // it placed nothing
+                cutAgain = true;                      // the run is cut again further on
+                break;
+            }
+            int32_t itemTop = INT32_MIN, itemBottom = INT32_MAX;
+            for (const PieceInfo* q : here) {
+                itemTop = std::max(itemTop, q->outer.top);
+                itemBottom = std::min(itemBottom, q->outer.bottom);
+            }
+            // A form moves whole, as does a nowrap item on a page already used.
+            const bool whole = !facts->absoluteGroup.empty() || facts->noWrap;
+            const int32_t opening =
+                whole ? itemTop - itemBottom : std::min(itemTop - itemBottom, LeastOpening(at, p + 1, itemTop));
+            if (at == next) nextLeast = opening;
+            const bool ends = !facts->notLastItem || goesOn(at, p + 1);
+            restBottom = std::min(restBottom, ends ? itemTop - opening : itemBottom);
+            if (ends) break;
+        }
+        const int32_t gap = SpaceBefore(first) + SpaceAfter(name) + SpaceBefore(next);
+        if (!cutAgain && (runTop - bottom) + gap + (nextTop - restBottom) + 20 <= room) return false;
+        // The next item could have started on page p: the run did not fill it.
+        const auto engineNext = m_engineItems.find(next);
+        const int32_t inner = engineNext == m_engineItems.end() ? 0 : InnerSpaceBefore(*engineNext->second);
+        return roomLeft < inner + nextLeast;
+    }
+
+    // The least space the children of a container leave above its first
+    // piece: their own space-before and that of their first children.
+    static int32_t InnerSpaceBefore(const CqvItem& item) {
+        const auto* block = dynamic_cast<const CqvBlock*>(&item);
+        if (!block || block->Children().Size() == 0) return 0;
+        int32_t least = INT32_MAX;
+        for (const auto& child : block->Children())
+            least = std::min(least, child->Style().m_nSpaceBefore + InnerSpaceBefore(*child));
+        return least;
+    }
+
+    int32_t SpaceBefore(const std::string& name) const {
+        const auto found = m_engineItems.find(name);
+        return found == m_engineItems.end() ? 0 : found->second->Style().m_nSpaceBefore;
+    }
+    int32_t SpaceAfter(const std::string& name) const {
+        const auto found = m_engineItems.find(name);
+        return found == m_engineItems.end() ? 0 : found->second->Style().m_nSpaceAfter;
+    }
+
+    std::string PreviousSibling(const std::string& name) const {
+        const ItemFacts* facts = Facts(name);
+        if (!facts) return "";
+        for (const auto& [other, otherFacts] : m_gen.items)
+            if (otherFacts.nextSibling == name && otherFacts.parent == facts->parent) return other;
+        return "";
     }
 
     // A cell whose words all stood on earlier pages, drawn again only as the
@@ -700,7 +818,13 @@ private:
                 // page with a little of itself.
                 if (nextLater) need = std::min(need, LeastOpening(facts.nextSibling, p + 1, nextTop));
                 const int32_t room = body.bottom - (-nextTop - next->Style().m_nSpaceBefore);
-                if ((top - bottom) + gap + need + 20 <= room && !OpensPageWithStartPage(facts.nextSibling, p + 1))
+                const int32_t roomLeft =
+                    body.bottom + bottom - self->Style().m_nSpaceAfter - next->Style().m_nSpaceBefore;
+                const auto mineAt = myRepetition.find(last);
+                const std::optional<size_t> repetition =
+                    mineAt == myRepetition.end() ? std::nullopt : std::optional<size_t>(mineAt->second);
+                if ((top - bottom) + gap + need + 20 <= room && !OpensPageWithStartPage(facts.nextSibling, p + 1) &&
+                    !BreaksRunThatFitsNoPage(name, p, top, bottom, nextTop, room, roomLeft, repetition))
                     Fail("keep",
                          "page " + std::to_string(p) + ": " + name + " (not-last-item) ends the page at " +
                              std::to_string(-bottom) + " while " + facts.nextSibling + " opens page " +

@@ -675,6 +675,27 @@ TEST(LayoutReproductions, KeepTATrialRowCutAtTheFootHasPlacedSomething) {
     }
 }
 
+// Found by the generated runs (seed 5065857): a picture kept with the rule
+// after it, in a bound block, ends a page while its own repetition's rule
+// stands at the top of an earlier page, beside the table above the picture;
+// the next repetition's rule opening the next page is not its partner.
+TEST(LayoutChecker, KeepXRuleJudgedWithItsOwnRepetition) {
+    const GeneratedReport report = GenerateReport(5065857u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
+// Found by the generated runs (seed 5105287): a run of four kept items that
+// fits on no page stays and fills the page; the break falls where the next
+// item (a block opening with a table) has no room left, which no layout can
+// avoid. (Seed 9023836): the next item is an asblank form, which needs room
+// for the whole of it to start.
+TEST(LayoutChecker, KeepXARunThatFitsNoPageBreaksWhereThePageIsFull) {
+    for (const uint64_t seed : {5105287u, 9023836u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
 // Found by the generated runs (seed 5120021): a kept text stayed alone at the
 // foot while the table after it opened the next page. The table's first cell
 // had no room left there and its second opens with a start-page, so the table
@@ -682,5 +703,27 @@ TEST(LayoutReproductions, KeepTATrialRowCutAtTheFootHasPlacedSomething) {
 // and placed that second cell.
 TEST(LayoutReproductions, KeepTATrialBreaksForAStartPageAsTheLayoutDoes) {
     const GeneratedReport report = GenerateReport(5120021u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
+// Found by the generated runs (seeds 5152841, 5188373, 5088083): of a run of
+// four kept items that fits on no page, the first stayed at the foot while the
+// second, judged by the shorter rest of the run that fits on an empty page,
+// moved on and left it alone. The run is judged from its first item on the
+// page, so the second stays and fills the page too.
+TEST(LayoutReproductions, KeepXALongRunIsJudgedFromItsFirstItemOnThePage) {
+    for (const uint64_t seed : {5152841u, 5188373u, 5088083u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
+// Found by the generated runs (seed 9042672): the table kept with a text
+// opens with a nowrap row holding a nested table taller than any page. That
+// row starts only on a page that holds nothing yet, so the text can share no
+// page with it; the checker took the nested table's first row for the one
+// the table needs.
+TEST(LayoutChecker, KeepXANowrapRowTallerThanAPageSharesNoPage) {
+    const GeneratedReport report = GenerateReport(9042672u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
