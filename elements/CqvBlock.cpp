@@ -148,9 +148,10 @@ int32_t CqvBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, Qv
 
 namespace {
 
+// Asked of every child a table places, on every page: the type code (only a
+// CqvRow is made with kTypeRow) answers where a cast would search the classes.
 bool IsHeaderRow(const CqvItem& item) {
-    const auto* row = dynamic_cast<const CqvRow*>(&item);
-    return row && row->IsHeader();
+    return item.TypeCode() == qv::kTypeRow && static_cast<const CqvRow&>(item).IsHeader();
 }
 
 int32_t BreakResult(int32_t result) { return result == 0 ? qv::kLayoutNextPage : -result; }

@@ -63,8 +63,8 @@ std::string ConvertFaceName(const std::string& family, const QvSettings& setting
 
 // Every text drawn or measured selects its style's font, and a report names
 // few families: the name converted last is kept (per thread, as the pages
-// may be drawn on more than one).
-std::string FaceName(const std::string& family, const QvSettings& settings) {
+// may be drawn on more than one). The name stays valid until the thread's next call.
+const std::string& FaceName(const std::string& family, const QvSettings& settings) {
     struct Converted {
         std::string family;
         bool wide = false;
@@ -97,35 +97,39 @@ int32_t CqvFontScope::FontEmHeight(int32_t logPixelsY, int32_t fontSize) {
 }
 
 QvFontSpec CqvFontScope::MakeFont(const CqvStyle& style, int32_t logPixelsY, const QvSettings& settings) {
-    QvFontSpec font;
-    font.face = FaceName(style.m_strFontFamily, settings);
-    font.height = -FontEmHeight(logPixelsY, style.m_nFontSize);
-    font.weight = qv::TriIsTrue(style.m_nBold) ? 700 : 400;
-    font.italic = qv::TriIsTrue(style.m_nItalic);
-    font.underline = qv::TriIsTrue(style.m_nUnderline);
-    font.strikeout = qv::TriIsTrue(style.m_nStrikeout);
-    font.charset = settings.fontCharset;
-    return font;
+    // Built in place, as every text measured or drawn makes one.
+    return QvFontSpec{.face = FaceName(style.m_strFontFamily, settings),
+                      .height = -FontEmHeight(logPixelsY, style.m_nFontSize),
+                      .weight = qv::TriIsTrue(style.m_nBold) ? 700 : 400,
+                      .italic = qv::TriIsTrue(style.m_nItalic),
+                      .underline = qv::TriIsTrue(style.m_nUnderline),
+                      .strikeout = qv::TriIsTrue(style.m_nStrikeout),
+                      .charset = settings.fontCharset};
 }
 
-CqvFontScope::CqvFontScope(Surface& surface, CqvStyle& style) : m_surface(surface) {
+// The fonts are made in place rather than assigned, for the same reason.
+CqvFontScope::CqvFontScope(Surface& surface, CqvStyle& style)
+    : m_surface(surface),
+      m_font(MakeFont(style, surface.LogPixelsY(), QvSettings::Instance())),
+      m_nEmHeight(FontEmHeight(surface.LogPixelsY(), style.m_nFontSize)),
+      m_previousFont(surface.SelectFont(m_font)),
+      m_crPreviousText(surface.SetTextColor(style.m_crText)),
+      m_crPreviousBg(surface.SetBkColor(style.m_crBg)) {
     const QvSettings& settings = QvSettings::Instance();
-    const int32_t dpi = surface.LogPixelsY();
-    m_font = MakeFont(style, dpi, settings);
-    m_nEmHeight = FontEmHeight(dpi, style.m_nFontSize);
-    m_previousFont = surface.SelectFont(m_font);
-    m_crPreviousText = surface.SetTextColor(style.m_crText);
-    m_crPreviousBg = surface.SetBkColor(style.m_crBg);
     try {
         style.m_metrics.Build(m_font, m_nEmHeight, QvTextMode{settings.wideText, settings.templateCodePage});
     } catch (...) {
         // No usable font at all: the surface still gets its own state back.
-        this->~CqvFontScope();
+        // (Not by calling the destructor: the members would be destroyed
+        // twice, once there and once as the constructor fails.)
+        Restore();
         throw;
     }
 }
 
-CqvFontScope::~CqvFontScope() {
+CqvFontScope::~CqvFontScope() { Restore(); }
+
+void CqvFontScope::Restore() {
     m_surface.SetBkColor(m_crPreviousBg);
     m_surface.SetTextColor(m_crPreviousText);
     m_surface.SelectFont(m_previousFont);

@@ -27,6 +27,8 @@ public:
     static QvFontSpec MakeFont(const CqvStyle& style, int32_t logPixelsY, const QvSettings& settings);
 
 private:
+    void Restore();
+
     Surface& m_surface;
     QvFontSpec m_font;
     int32_t m_nEmHeight = 0;

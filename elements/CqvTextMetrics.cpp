@@ -34,14 +34,16 @@ size_t RunLength(const char* text, std::ptrdiff_t length) {
 }  // namespace
 
 bool CqvTextMetrics::Build(const QvFontSpec& font, int32_t emHeight, const QvTextMode& mode) {
-    const QvAdvanceTableKey key = AdvanceTableKey(font, emHeight, mode.wide, mode.codePage);
-    // Wide tables are taken from the font once per style and kept; even a
-    // failed build is not retried. A style whose font itself changed gets the
-    // table of its new font.
-    if (mode.wide && m_table && m_mode.wide && m_key == key) {
+    // Every text measured or drawn builds its style's metrics: a style whose
+    // font is unchanged keeps its table without a look-up in the shared cache,
+    // which would only hand back the table this style holds. Wide tables are
+    // taken from the font once per style and kept; even a failed build is not
+    // retried. A style whose font itself changed gets the table of its new font.
+    if (m_table && IsAdvanceTableKey(m_key, font, emHeight, mode.wide, mode.codePage)) {
         m_mode = mode;
-        return true;
+        return mode.wide || m_table->built;
     }
+    const QvAdvanceTableKey key = AdvanceTableKey(font, emHeight, mode.wide, mode.codePage);
     m_table = GetAdvanceTable(key);
     m_key = key;
     m_mode = mode;

@@ -123,6 +123,12 @@ QvAdvanceTableKey AdvanceTableKey(const QvFontSpec& font, int32_t emHeight, bool
     return key;
 }
 
+bool IsAdvanceTableKey(const QvAdvanceTableKey& key, const QvFontSpec& font, int32_t emHeight, bool wide,
+                       int32_t codePage) {
+    return key.weight == font.weight && key.italic == font.italic && key.emHeight == emHeight && key.wide == wide &&
+           key.codePage == (wide ? 0 : codePage) && key.face == font.face;
+}
+
 namespace {
 
 struct KeyOrder {

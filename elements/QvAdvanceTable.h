@@ -77,6 +77,9 @@ struct QvAdvanceTableKey {
 };
 
 QvAdvanceTableKey AdvanceTableKey(const QvFontSpec& font, int32_t emHeight, bool wide, int32_t codePage);
+// Whether AdvanceTableKey would give `key` back, without building a key.
+bool IsAdvanceTableKey(const QvAdvanceTableKey& key, const QvFontSpec& font, int32_t emHeight, bool wide,
+                       int32_t codePage);
 
 // The table for the key: shared while anybody holds it, built when nobody does.
 std::shared_ptr<const QvAdvanceTable> GetAdvanceTable(const QvAdvanceTableKey& key);

@@ -41,11 +41,20 @@ int32_t AbsoluteLength(const TiXmlAttribute& attribute) { return AbsoluteValue(P
 
 CqvReport::CqvReport(std::string dataFileName, std::string templateFileName, PrintHost* host)
     : m_strTemplateFileName(std::move(templateFileName)), m_strDataFileName(std::move(dataFileName)), m_pHost(host) {
-    MakeHeaderAndFooter();
     Reset();
 }
 
-CqvReport::~CqvReport() { Reset(); }
+CqvReport::~CqvReport() {
+    QvSettings::Instance().defaultStyle = nullptr;
+    // Pieces link to the styles of the items that made them, and items to
+    // styles: dropped in the order a reset drops them, without building the
+    // fresh header and footer a reset leaves behind.
+    ClearPages();
+    m_pPageHeader.reset();
+    m_pPageFooter.reset();
+    m_blocks.Clear();
+    m_styles.Clear();
+}
 
 void CqvReport::MakeHeaderAndFooter() {
     // Fresh objects rather than reset ones: a reload must not inherit the

@@ -26,6 +26,8 @@ void PipelinedSurface::OpenPage() {
         // The target's state as the calls between pages would have left it;
         // selecting the font it already has changes nothing there.
         m_recording->SelectFont(CurrentFont());
+        m_sentFont = CurrentFont();
+        m_fontSent = true;
         m_recording->SetTextColor(TextColor());
         m_recording->SetBkColor(BkColor());
         m_recording->MoveTo(CurrentX(), CurrentY());
@@ -110,9 +112,18 @@ void PipelinedSurface::Draw() {
 // ---- Recording -------------------------------------------------------------------------
 
 QvFontSpec PipelinedSurface::SelectFont(const QvFontSpec& font) {
-    if (m_pageOpen) m_recording->SelectFont(font);
-    else m_stateSent = false;
+    // Every text the engine measures or draws selects its style's font and puts
+    // the previous one back, twice as many selections as texts: the target is
+    // told the font only when it draws a text in it (SendFont).
+    if (!m_pageOpen) m_stateSent = false;
     return StatefulSurface::SelectFont(font);
+}
+
+void PipelinedSurface::SendFont() {
+    if (m_fontSent && m_sentFont == CurrentFont()) return;
+    m_recording->SelectFont(CurrentFont());
+    m_sentFont = CurrentFont();
+    m_fontSent = true;
 }
 
 QvColor PipelinedSurface::SetTextColor(QvColor color) {
@@ -136,6 +147,7 @@ void PipelinedSurface::MoveTo(int32_t x, int32_t y) {
 void PipelinedSurface::TextOut(int32_t x, int32_t top, unsigned options, const QvRect& clip, std::u16string_view text,
                                const int32_t* advances) {
     OpenPage();
+    SendFont();
     m_recording->TextOut(x, top, options, clip, text, advances);
 }
 

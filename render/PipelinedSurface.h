@@ -67,6 +67,9 @@ private:
     // Before anything a page draws: opens the page as the target would, with
     // the state the calls between pages left.
     void OpenPage();
+    // Before a text: the target selects the font it is drawn in, if it has
+    // another. No other drawing depends on the font.
+    void SendFont();
     // Hands the current recording to the drawing thread, waiting for room.
     void HandOver();
     void RaiseIfFailed();
@@ -79,6 +82,9 @@ private:
     bool m_finished = false;
     // What the target was last told of the state between pages.
     bool m_stateSent = false;
+    // The font the target was last told to select, once it was told one.
+    QvFontSpec m_sentFont;
+    bool m_fontSent = false;
     std::unique_ptr<PageRecording> m_recording;
 
     std::mutex m_mutex;

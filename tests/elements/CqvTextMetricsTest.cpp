@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "elements/CqvTextMetrics.h"
+#include "elements/QvAdvanceTable.h"
 #include "engine/Surface.h"
 #include "platform/FontFaces.h"
 #include "platform/FontResolver.h"
@@ -399,6 +400,35 @@ TEST_F(TextMetrics, RunsLongerThan65535CharactersAreMeasuredAndDrawnWhole) {
     EXPECT_EQ(lines[0].utf8, "one one");  // 71.58 + 12.17 + 71.58 = 155.3; a third does not fit
     EXPECT_EQ(lines.size(), 10000u);
     EXPECT_EQ(height, -50 * 10000);
+}
+
+// A style keeps its table while this says its font is unchanged: it must agree
+// with the key the table was made for on every field that key holds.
+TEST(CqvTextMetrics, TheKeyCheckAgreesWithTheKeyItStandsFor) {
+    const QvAdvanceTableKey key = AdvanceTableKey(Arial(), 42, false, 1252);
+    struct Case {
+        const char* what;
+        QvFontSpec font;
+        int32_t emHeight;
+        bool wide;
+        int32_t codePage;
+    };
+    QvFontSpec bold = Arial(), italic = Arial(), other = Arial(), underlined = Arial();
+    bold.weight = 700;
+    italic.italic = true;
+    other.face = "Arial Narrow";
+    underlined.underline = true;  // advances do not change
+    const std::vector<Case> cases = {{"same", Arial(), 42, false, 1252},   {"underlined", underlined, 42, false, 1252},
+                                     {"bold", bold, 42, false, 1252},      {"italic", italic, 42, false, 1252},
+                                     {"face", other, 42, false, 1252},     {"size", Arial(), 43, false, 1252},
+                                     {"wide", Arial(), 42, true, 1252},    {"code page", Arial(), 42, false, 1251}};
+    for (const Case& c : cases)
+        EXPECT_EQ(IsAdvanceTableKey(key, c.font, c.emHeight, c.wide, c.codePage),
+                  AdvanceTableKey(c.font, c.emHeight, c.wide, c.codePage) == key)
+            << c.what;
+    // Wide keys ignore the code page.
+    const QvAdvanceTableKey wide = AdvanceTableKey(Arial(), 42, true, 65001);
+    EXPECT_TRUE(IsAdvanceTableKey(wide, Arial(), 42, true, 1252));
 }
 
 }  // namespace

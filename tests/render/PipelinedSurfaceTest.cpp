@@ -140,6 +140,46 @@ TEST(PipelinedSurface, AFailureOfTheTargetIsRaisedOnTheEngineThreadAndNothingMor
     for (const std::string& event : target.events) EXPECT_NE(event, "finish");
 }
 
+TEST(PipelinedSurface, EachTextIsDrawnInTheFontSelectedLastAndSelectionsUndoneBeforeAnyTextAreNotSent) {
+    QvFontSpec a, b;
+    a.face = "Liberation Sans";
+    b.face = "Liberation Sans";
+    b.weight = 700;
+    Target target;
+    {
+        PipelinedSurface pipeline(target.surface, target, 1);
+        pipeline.SelectFont(a);
+        pipeline.StartPage();
+        pipeline.TextOut(0, 0, 0, QvRect{}, u"a", nullptr);
+        // A scope selecting a font and putting the previous one back, text or not.
+        for (int i = 0; i < 5; ++i) {
+            pipeline.SelectFont(b);
+            pipeline.SelectFont(a);
+        }
+        pipeline.TextOut(0, 0, 0, QvRect{}, u"a again", nullptr);
+        pipeline.SelectFont(b);
+        pipeline.FillSolidRect(QvRect{0, 0, 5, -5}, QvRgb(1, 2, 3));
+        pipeline.TextOut(0, 0, 0, QvRect{}, u"b", nullptr);
+        pipeline.EndPage();
+        // Changed between pages: the next page's first text is in it.
+        pipeline.SelectFont(a);
+        pipeline.StartPage();
+        pipeline.TextOut(0, 0, 0, QvRect{}, u"a on page 2", nullptr);
+        pipeline.EndPage();
+        pipeline.Finish();
+    }
+    std::vector<std::pair<std::u16string, QvFontSpec>> texts;
+    int selections = 0;
+    for (const RecordedCall& call : target.surface.Calls()) {
+        if (call.kind == Kind::TextOut) texts.emplace_back(call.text, call.font);
+        if (call.kind == Kind::SelectFont) ++selections;
+    }
+    const std::vector<std::pair<std::u16string, QvFontSpec>> expected = {
+        {u"a", a}, {u"a again", a}, {u"b", b}, {u"a on page 2", a}};
+    EXPECT_EQ(texts, expected);
+    EXPECT_LE(selections, 4);  // once per change a text sees, at most once more per page opened
+}
+
 TEST(PipelinedSurface, AnAbandonedSurfaceStopsWithoutFinishingTheTarget) {
     Target target;
     {
