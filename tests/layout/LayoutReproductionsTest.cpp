@@ -662,3 +662,13 @@ TEST(LayoutReproductions, RunawayAPictureInAFormBelowTheBodyRises) {
     const GeneratedReport seeded = GenerateReport(4224536u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(seeded, "pages")) << seeded.templateXml;
 }
+
+// Found by the generated runs (seed 6091448): a kept text moved with a nowrap
+// picture taller than the body, which then went on to the page after, split
+// there as it is only on a page holding nothing else. The checker counted a
+// little of the picture as enough to share the text's page; a nowrap picture
+// needs all of itself there, so the pair fits on no page.
+TEST(LayoutChecker, KeepYANowrapPictureSharesNoPageInPart) {
+    const GeneratedReport report = GenerateReport(6091448u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
