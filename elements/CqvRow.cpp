@@ -12,7 +12,13 @@ namespace qv::rows {
 
 namespace {
 
-bool PlacedNothing(CqvBlock& row, size_t firstPiece) {
+bool PlacedNothing(CqvBlock& row, size_t firstPiece, bool continuing) {
+    // A trial makes no pieces: a fresh row's cells show by having begun, or
+    // every row that goes on would read as one that placed nothing and a
+    // kept header row would leave its page for it.
+    if (row.InTrial() && !continuing)
+        return std::none_of(row.Children().begin(), row.Children().end(),
+                            [](const auto& cell) { return cell->HasStarted(); });
     if (row.Report()->CurrentPagePieceCount() != firstPiece) return false;
     for (const auto& piece : row.Pieces())
         if (!piece->FrameOnly()) return false;
@@ -25,7 +31,7 @@ bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece, int32_t y, bool co
     // A row whose cells placed nothing here (each one's space-before still
     // counts in its extent) has not started: it reports nothing placed, as
     // when nothing fits.
-    if (r < 0 && PlacedNothing(row, firstPiece)) r = qv::kLayoutNextPage;
+    if (r < 0 && PlacedNothing(row, firstPiece, continuing)) r = qv::kLayoutNextPage;
     // A row of which nothing fits leaves nothing on the page: the frames of
     // its cells would be empty slivers below the body's bottom.
     if (r == qv::kLayoutNextPage) row.Pieces().clear();

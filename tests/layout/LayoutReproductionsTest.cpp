@@ -683,3 +683,13 @@ TEST(LayoutReproductions, KeepYAKeptBoundBlockGivesItsLastRepetitionAway) {
     const GeneratedReport report = GenerateReport(7046335u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
+
+// Found by the generated runs (seed 7014914): a kept text before a bound block
+// whose table's first body row goes on to the next page stayed alone at the
+// foot while the table opened the next page. A trial makes no pieces, so the
+// row that went on read as one that placed nothing; the header row's keep
+// then failed and took the table away from the text.
+TEST(LayoutReproductions, KeepYARowThatGoesOnInATrialHasBegun) {
+    const GeneratedReport report = GenerateReport(7014914u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
