@@ -613,6 +613,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         // of the run when its turn comes: a trial that stopped short of the
         // run's end would let this item stay while the next one leaves the
         // page without it.
+        bool afterKeptBoundBlock = false;
         for (size_t next = start + 1; next < m_children.Size(); ++next) {
             CqvItem& sibling = *m_children.At(next);
             const bool chained = qv::TriIsTrue(sibling.NotLastItem());
@@ -629,11 +630,16 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
             // An item that finished placing nothing (a bound block without
             // data) shows on no page: what comes after it decides.
             if (sibling.IsDone() && tried.back().m == 0) continue;
+            // A kept bound block gives the item after it its last repetition,
+            // which goes on to the next page with it: on an empty page the
+            // block's first repetitions end what must fit, as an item that
+            // goes on does.
             if (!started) {
                 stoppedAtStartPage = trial.TakeStartPageBreak();
-                return tried.size() - 1;
+                return emptyPage && afterKeptBoundBlock ? kFits : tried.size() - 1;
             }
             if (!chained) return kFits;
+            afterKeptBoundBlock = sibling.TypeCode() == qv::kTypeXmlBlock;
         }
         return kFits;
     };

@@ -815,8 +815,12 @@ private:
                     self->Style().m_nSpaceBefore + self->Style().m_nSpaceAfter + next->Style().m_nSpaceBefore;
                 int32_t need = nextTop - nextBottom;
                 // An item that goes on to a later page could have shared the
-                // page with a little of itself.
-                if (nextLater) need = std::min(need, LeastOpening(facts.nextSibling, p + 1, nextTop));
+                // page with a little of itself; not a nowrap picture, which is
+                // split only on a page that holds nothing else.
+                const ItemFacts* nextFacts = Facts(facts.nextSibling);
+                const bool splitsOnlyAlone = nextFacts && nextFacts->kind == ItemKind::Image && nextFacts->noWrap;
+                if (nextLater && !splitsOnlyAlone)
+                    need = std::min(need, LeastOpening(facts.nextSibling, p + 1, nextTop));
                 const int32_t room = body.bottom - (-nextTop - next->Style().m_nSpaceBefore);
                 const int32_t roomLeft =
                     body.bottom + bottom - self->Style().m_nSpaceAfter - next->Style().m_nSpaceBefore;

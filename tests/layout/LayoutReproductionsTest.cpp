@@ -727,3 +727,34 @@ TEST(LayoutChecker, KeepXANowrapRowTallerThanAPageSharesNoPage) {
     const GeneratedReport report = GenerateReport(9042672u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
+
+// Found by the generated runs (seed 6091448): a kept text moved with a nowrap
+// picture taller than the body, which then went on to the page after, split
+// there as it is only on a page holding nothing else. The checker counted a
+// little of the picture as enough to share the text's page; a nowrap picture
+// needs all of itself there, so the pair fits on no page.
+TEST(LayoutChecker, KeepYANowrapPictureSharesNoPageInPart) {
+    const GeneratedReport report = GenerateReport(6091448u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
+// Found by the generated runs (seed 7046335): in a run of four kept items a
+// text stayed alone at the foot while the bound block after it opened the
+// next page. On an empty page the block's two forms fitted below the text but
+// the picture after them did not, and the trial counted the run as fitting on
+// no page; the block gives its last form to that picture, so the text and the
+// block's first form are what must fit.
+TEST(LayoutReproductions, KeepYAKeptBoundBlockGivesItsLastRepetitionAway) {
+    const GeneratedReport report = GenerateReport(7046335u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
+// Found by the generated runs (seed 7014914): a kept text before a bound block
+// whose table's first body row goes on to the next page stayed alone at the
+// foot while the table opened the next page. A trial makes no pieces, so the
+// row that went on read as one that placed nothing; the header row's keep
+// then failed and took the table away from the text.
+TEST(LayoutReproductions, KeepYARowThatGoesOnInATrialHasBegun) {
+    const GeneratedReport report = GenerateReport(7014914u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
