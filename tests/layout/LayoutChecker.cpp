@@ -569,7 +569,7 @@ private:
             first = row;
             firstTop = q.outer.top;
         }
-        if (first.empty()) return 100;
+        if (first.empty()) return OpeningPicture(name, page, top).value_or(100);
         // A nowrap row around it (the first row holds a nested table) moves
         // whole: one that goes on to a later page is taller than any page,
         // starts only on a page that holds nothing yet, and shares none.
@@ -591,6 +591,19 @@ private:
             bottom = std::min(bottom, q.outer.bottom);
         }
         return top - bottom;
+    }
+
+    // A container that opens `page` with a nowrap picture shares that page
+    // with nothing less than the whole picture: the picture is split only on
+    // a page that holds nothing else, so kept below another item it moves on.
+    std::optional<int32_t> OpeningPicture(const std::string& name, size_t page, int32_t top) const {
+        const PieceInfo* opening = nullptr;
+        for (const PieceInfo* q : PiecesOf(name))
+            if (q->page == page && !IsPageFrame(*q) && (!opening || q->outer.top > opening->outer.top)) opening = q;
+        if (!opening || opening->kind != "image") return std::nullopt;
+        const ItemFacts* facts = Facts(opening->item);
+        if (!facts || !facts->noWrap) return std::nullopt;
+        return top - opening->outer.bottom;
     }
 
     // The repetition each piece of a text item belongs to, by the words placed

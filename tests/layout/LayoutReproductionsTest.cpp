@@ -758,3 +758,13 @@ TEST(LayoutReproductions, KeepYARowThatGoesOnInATrialHasBegun) {
     const GeneratedReport report = GenerateReport(7014914u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
+
+// Found by the generated runs (seed 11038499): a kept text stayed at the foot
+// while the bound block after it opened the next page with a nowrap picture
+// that goes on to later pages with the rest of the block. The checker counted
+// a line of the block as enough to share the text's page; the picture moves
+// whole, and text and picture together fit on no page.
+TEST(LayoutChecker, KeepWABlockOpeningWithANowrapPictureNeedsAllOfIt) {
+    const GeneratedReport report = GenerateReport(11038499u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
