@@ -569,7 +569,10 @@ private:
             first = row;
             firstTop = q.outer.top;
         }
-        if (first.empty()) return OpeningPicture(name, page, top).value_or(100);
+        if (first.empty()) {
+            if (const auto picture = OpeningPicture(name, page, top)) return *picture;
+            return std::max(100, OpeningWord(name, page, top));
+        }
         // A nowrap row around it (the first row holds a nested table) moves
         // whole: one that goes on to a later page is taller than any page,
         // starts only on a page that holds nothing yet, and shares none.
@@ -604,6 +607,30 @@ private:
         const ItemFacts* facts = Facts(opening->item);
         if (!facts || !facts->noWrap) return std::nullopt;
         return top - opening->outer.bottom;
+    }
+
+    // A text starts only where its first word fits whole: a long word wrapped
+    // at its hyphens in a narrow column needs all its lines. 0 where unknown.
+    int32_t OpeningWord(const std::string& name, size_t page, int32_t top) const {
+        const auto engine = m_engineItems.find(name);
+        if (engine == m_engineItems.end() || !engine->second->IsLeaf()) return 0;
+        const PieceInfo* opening = nullptr;
+        for (const PieceInfo* q : PiecesOf(name))
+            if (q->page == page && q->kind == "text" && !q->frameOnly &&
+                (!opening || q->outer.top > opening->outer.top))
+                opening = q;
+        if (!opening) return 0;
+        const std::vector<std::string> words = Words(opening->text);
+        if (words.empty()) return 0;
+        const CqvStyle& style = engine->second->Style();
+        QvRect content = opening->outer;
+        content.left += style.m_nPaddingLeft;
+        content.right -= style.m_nPaddingRight;
+        if (content.right <= content.left) return 0;
+        const int32_t height = style.m_metrics.DrawWrapped(nullptr, words.front().data(),
+                                                           static_cast<std::ptrdiff_t>(words.front().size()), content,
+                                                           kQvTextMeasureOnly, false);
+        return top - opening->outer.top + style.m_nPaddingTop + std::abs(height);
     }
 
     // The repetition each piece of a text item belongs to, by the words placed

@@ -778,3 +778,13 @@ TEST(LayoutReproductions, KeepWALongRunEndsAtAStartPageItem) {
     const GeneratedReport report = GenerateReport(7003725u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
+
+// Found by the generated runs (seed 7043550): in a nowrap row cut at the foot,
+// a kept text ended the page while the text after it opened the next one. That
+// text opens with a long word wrapped at its hyphens into several lines of a
+// narrow column, which starts only where all of them fit; the checker counted
+// one line, though the pair with the whole word fits on no page.
+TEST(LayoutChecker, KeepWATextOpensWithAllLinesOfItsFirstWord) {
+    const GeneratedReport report = GenerateReport(7043550u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
