@@ -674,10 +674,13 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     size_t first = index;
     while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
     const int64_t top = int64_t{m_pReport->BodyArea().top} + m_children.At(first)->Style().m_nSpaceBefore;
+    const size_t stops = runStops(qv::Clamp32(top), true, first);
+    if (stops == kFits) return true;
     // A start-page item of the run breaks the page wherever the run stands:
     // the items before it are all that must fit together, and when they do
     // on an empty page, staying would leave this one alone at the foot.
-    return runStops(qv::Clamp32(top), true, first) == kFits || stoppedAtStartPage;
+    // Right after this one, that item would leave it alone there too.
+    return stoppedAtStartPage && first + stops > index + 1;
 }
 
 bool CqvBlock::StandsHereInRun(const CqvItem& item) const {
