@@ -45,9 +45,6 @@ private:
         int32_t partProgress = 0;
         std::optional<PlacementRecord::Entries> placement;
         std::optional<QvRepetitionMap> repetitions;
-        // A row too tall to move gives up its nowrap where it stands; a trial
-        // may stand it elsewhere than the real layout does.
-        std::optional<bool> noWrap;
         bool deferred = false;
         int startPagePending = -1;
     };

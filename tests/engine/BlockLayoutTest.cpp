@@ -194,31 +194,6 @@ TEST_F(BlockLayout, TrialRestoresEverythingItTouched) {
     EXPECT_TRUE(report.PageEmpty());
 }
 
-// A nowrap row that fills most of the page gives up its nowrap where it
-// stands; a trial stands it elsewhere than the real layout may, so it gets its
-// nowrap back, or it would be split at a foot it should leave whole.
-TEST_F(BlockLayout, KeepYTrialRestoresTheNowrapARowGaveUp) {
-    CqvReport& report = Load("<Block name=\"body\"><Table><Row name=\"row\" nowrap=\"1\"/></Table></Block>");
-    CqvBlock& row = BlockNamed(report, "row");
-    AddFixed(row, "tall", 0, 500, 2000, true);
-    Prepare(report);  // for the page geometry
-    row.Reset();
-    ASSERT_TRUE(row.NoWrap());
-
-    RecordingSurface surface;
-    report.SetPageEmpty(false);
-    CqvTrial trial(report);
-    QvRect rect;
-    row.SetInTrial(true);
-    const int32_t r = row.Layout(surface, report.PrintInfo(), 60, nullptr, rect, &trial);
-    row.SetInTrial(false);
-    EXPECT_LT(r, qv::kLayoutNextPage);  // split where it stands, in the trial
-    EXPECT_FALSE(row.NoWrap());
-
-    trial.Restore();
-    EXPECT_TRUE(row.NoWrap());
-}
-
 TEST_F(BlockLayout, AChildBeyondTheRightEdgeLeavesNoPieceAndWideOnesAreCut) {
     CqvReport& report = Load();
     AddFixed(Body(), "wide", 600, 900, 100);
