@@ -418,10 +418,10 @@ TEST(CqvTextMetrics, TheKeyCheckAgreesWithTheKeyItStandsFor) {
     italic.italic = true;
     other.face = "Arial Narrow";
     underlined.underline = true;  // advances do not change
-    const std::vector<Case> cases = {{"same", Arial(), 42, false, 1252},   {"underlined", underlined, 42, false, 1252},
-                                     {"bold", bold, 42, false, 1252},      {"italic", italic, 42, false, 1252},
-                                     {"face", other, 42, false, 1252},     {"size", Arial(), 43, false, 1252},
-                                     {"wide", Arial(), 42, true, 1252},    {"code page", Arial(), 42, false, 1251}};
+    const std::vector<Case> cases = {{"same", Arial(), 42, false, 1252}, {"underlined", underlined, 42, false, 1252},
+                                     {"bold", bold, 42, false, 1252},    {"italic", italic, 42, false, 1252},
+                                     {"face", other, 42, false, 1252},   {"size", Arial(), 43, false, 1252},
+                                     {"wide", Arial(), 42, true, 1252},  {"code page", Arial(), 42, false, 1251}};
     for (const Case& c : cases)
         EXPECT_EQ(IsAdvanceTableKey(key, c.font, c.emHeight, c.wide, c.codePage),
                   AdvanceTableKey(c.font, c.emHeight, c.wide, c.codePage) == key)

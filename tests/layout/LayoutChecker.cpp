@@ -721,7 +721,7 @@ private:
             const auto here = piecesOn(at, on(p + 1));
             if (here.empty()) {
                 if (PiecesOf(at).empty()) continue;  // it placed nothing
-                cutAgain = true;                      // the run is cut again further on
+                cutAgain = true;                     // the run is cut again further on
                 break;
             }
             int32_t itemTop = INT32_MIN, itemBottom = INT32_MAX;

@@ -628,14 +628,15 @@ TEST(LayoutReproductions, KeepEALongRunEndsAtAnItemThatGoesOn) {
 // nested row started over and placed its first repetitions a second time.
 TEST(LayoutReproductions, WordsANestedRowThatMovesWholeKeepsWhatItPlacedBefore) {
     const std::string words = " a1 a2 a3 a4 a5 a6 a7 a8 a9 a10 b1 b2 b3 b4 b5 b6 b7 b8 b9 b10";
-    auto report = Handmade(
-        "page-width=\"100mm\" page-height=\"60mm\"",
-        "<Block><Table><Row header=\"1\"><Text width=\"40mm\">head</Text></Row>"
-        "<Row xml-element-name=\"o\" nowrap=\"1\"><Table><Row xml-element-name=\"i\" nowrap=\"1\">"
-        "<Text name=\"c\" width=\"12mm\" space-before=\"3mm\">[%@v%]" + words + "</Text>"
-        "</Row></Table></Row></Table></Block>",
-        {{"c", {"x1" + words, "x2" + words, "x3" + words, "x4" + words}}},
-        "<data><o><i v=\"x1\"/><i v=\"x2\"/><i v=\"x3\"/><i v=\"x4\"/></o></data>");
+    auto report = Handmade("page-width=\"100mm\" page-height=\"60mm\"",
+                           "<Block><Table><Row header=\"1\"><Text width=\"40mm\">head</Text></Row>"
+                           "<Row xml-element-name=\"o\" nowrap=\"1\"><Table><Row xml-element-name=\"i\" nowrap=\"1\">"
+                           "<Text name=\"c\" width=\"12mm\" space-before=\"3mm\">[%@v%]" +
+                               words +
+                               "</Text>"
+                               "</Row></Table></Row></Table></Block>",
+                           {{"c", {"x1" + words, "x2" + words, "x3" + words, "x4" + words}}},
+                           "<data><o><i v=\"x1\"/><i v=\"x2\"/><i v=\"x3\"/><i v=\"x4\"/></o></data>");
     EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
     const GeneratedReport seeded = GenerateReport(5082502u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(seeded, "words")) << seeded.templateXml;
@@ -650,13 +651,13 @@ TEST(LayoutReproductions, WordsANestedRowThatMovesWholeKeepsWhatItPlacedBefore) 
 TEST(LayoutReproductions, RunawayAPictureInAFormBelowTheBodyRises) {
     const std::string picture = std::string(QV_IMAGE_FOLDER) + "/square.png";
     for (const std::string image : {"top=\"45mm\" height=\"8mm\"", "top=\"30mm\" height=\"15mm\" nowrap=\"1\""}) {
-        const auto report = Handmade(
-            "page-width=\"100mm\" page-height=\"40mm\" max-pages=\"20\"",
-            "<Block><Text name=\"f\" width=\"40mm\">filler</Text><Block asblank=\"1\">"
-            "<Text name=\"t\" top=\"0\" width=\"30mm\">form</Text><Image width=\"10mm\" " + image +
-                " data-from=\"file\">" + picture + "</Image></Block>"
-                "<Text name=\"a\" width=\"40mm\">after</Text></Block>",
-            {{"f", {"filler"}}, {"t", {"form"}}, {"a", {"after"}}});
+        const auto report = Handmade("page-width=\"100mm\" page-height=\"40mm\" max-pages=\"20\"",
+                                     "<Block><Text name=\"f\" width=\"40mm\">filler</Text><Block asblank=\"1\">"
+                                     "<Text name=\"t\" top=\"0\" width=\"30mm\">form</Text><Image width=\"10mm\" " +
+                                         image + " data-from=\"file\">" + picture +
+                                         "</Image></Block>"
+                                         "<Text name=\"a\" width=\"40mm\">after</Text></Block>",
+                                     {{"f", {"filler"}}, {"t", {"form"}}, {"a", {"after"}}});
         EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
     }
     const GeneratedReport seeded = GenerateReport(4224536u, QV_IMAGE_FOLDER);
