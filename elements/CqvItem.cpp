@@ -110,8 +110,11 @@ int32_t CqvItem::BottomLimit() const {
 
 std::optional<int32_t> CqvItem::RisenTop(int64_t height) const {
     if (!m_pReport->PageEmpty()) return std::nullopt;
-    const int64_t pageTop = int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height();
     const int64_t risen = int64_t{BottomLimit()} - height;
-    if (risen < pageTop) return std::nullopt;
+    if (risen < ContinuedPageTop()) return std::nullopt;
     return qv::Clamp32(risen);
+}
+
+int64_t CqvItem::ContinuedPageTop() const {
+    return int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height();
 }

@@ -45,6 +45,9 @@ public:
     // the same way, for ever: as low as it still fits, never above the body.
     // None on a page already used, or when no page has the room.
     std::optional<int32_t> RisenTop(int64_t height) const;
+    // The highest an item continued on a new page starts: right below the
+    // page header.
+    int64_t ContinuedPageTop() const;
 
     bool IsLeaf() const { return qv::IsLeafType(m_nType); }
     bool IsContainer() const { return !qv::IsLeafType(m_nType); }

@@ -231,9 +231,7 @@ std::optional<int32_t> CqvTextItem::ChoosePagePortion(int32_t y, int32_t bottomL
 }
 
 bool CqvTextItem::FitsOnEmptyPage(size_t word, size_t skip, int32_t bottomLimit) const {
-    // The highest a continued item starts is right below the page header.
-    const int64_t pageTop = int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height();
-    const int64_t room = int64_t{bottomLimit} - pageTop - m_style.m_nPaddingTop - m_style.m_nPaddingBottom;
+    const int64_t room = int64_t{bottomLimit} - ContinuedPageTop() - m_style.m_nPaddingTop - m_style.m_nPaddingBottom;
     return std::abs(int64_t{MeasureRun(word, word + 1, skip)}) <= room;
 }
 
