@@ -738,7 +738,9 @@ private:
             restBottom = std::min(restBottom, ends ? itemTop - opening : itemBottom);
             if (ends) break;
         }
-        const int32_t gap = SpaceBefore(first) + SpaceAfter(name) + SpaceBefore(next);
+        const auto engineFirst = m_engineItems.find(first);
+        const int32_t firstInner = engineFirst == m_engineItems.end() ? 0 : InnerSpaceBefore(*engineFirst->second);
+        const int32_t gap = SpaceBefore(first) + firstInner + SpaceAfter(name) + SpaceBefore(next);
         if (!cutAgain && (runTop - bottom) + gap + (nextTop - restBottom) + 20 <= room) return false;
         // The next item could have started on page p: the run did not fill it.
         const auto engineNext = m_engineItems.find(next);
@@ -850,9 +852,12 @@ private:
                 }
                 if (!opens || !somethingAbove) continue;
                 // Moved to the next page, the kept item would start there below
-                // its own space-before too, as any item at the top of a page does.
-                const int32_t gap =
-                    self->Style().m_nSpaceBefore + self->Style().m_nSpaceAfter + next->Style().m_nSpaceBefore;
+                // its own space-before too, as any item at the top of a page does,
+                // and its pieces below the space-before of what it holds (the
+                // cells of a header row). Those of the next item are counted in
+                // the room, which is measured from where its pieces stand.
+                const int32_t gap = self->Style().m_nSpaceBefore + InnerSpaceBefore(*self) +
+                                    self->Style().m_nSpaceAfter + next->Style().m_nSpaceBefore;
                 int32_t need = nextTop - nextBottom;
                 // An item that goes on to a later page could have shared the
                 // page with a little of itself; not a nowrap picture, which is

@@ -789,3 +789,15 @@ TEST(LayoutChecker, KeepWATextOpensWithAllLinesOfItsFirstWord) {
     const GeneratedReport report = GenerateReport(7043550u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
+
+// Found by the generated runs (seed 6105745): a table's header row stood
+// alone on a page while the row after it, which opens with a nested table,
+// began on the next page below that table's own header row. Each cell,
+// nested table and row inherits a large space-before, so neither the outer
+// header row with the inner one nor the inner one with a line of its rows
+// fits on any page. The checker measured the kept header row by its pieces
+// alone and left out the space-before of its cells above them.
+TEST(LayoutChecker, KeepNAHeaderRowCountsTheSpaceAboveItsCells) {
+    const GeneratedReport report = GenerateReport(6105745u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
