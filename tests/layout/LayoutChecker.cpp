@@ -682,6 +682,14 @@ private:
     // `name`, `repetition` the repetition judged, where known.
     bool BreaksRunThatFitsNoPage(const std::string& name, size_t p, int32_t top, int32_t bottom, int32_t nextTop,
                                  int32_t room, int32_t roomLeft, std::optional<size_t> repetition) const {
+        // Where the next repetition of `name` begins: an item of the run
+        // that shows no words of its own (a table, a block) has no
+        // repetitions to tell apart, and the pieces of a later one made it
+        // look as if it went on to a later page.
+        const PieceInfo* laterRepetition = nullptr;
+        if (repetition)
+            for (const auto& [q, at] : RepetitionOfPieces(name))
+                if (at > *repetition && (!laterRepetition || q < laterRepetition)) laterRepetition = q;
         // The pieces of an item on a page, of the repetition judged where known.
         auto piecesOn = [&](const std::string& item, auto onPage) {
             std::vector<const PieceInfo*> out;
@@ -690,6 +698,7 @@ private:
                 if (!onPage(q->page)) continue;
                 const auto at = reps.find(q);
                 if (!reps.empty() && (at == reps.end() || at->second != *repetition)) continue;
+                if (reps.empty() && laterRepetition && q > laterRepetition) continue;
                 out.push_back(q);
             }
             return out;

@@ -801,3 +801,13 @@ TEST(LayoutChecker, KeepNAHeaderRowCountsTheSpaceAboveItsCells) {
     const GeneratedReport report = GenerateReport(6105745u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
+
+// Found by the generated runs (seed 12507650): in a bound block, a run of four
+// kept items that fits on no page stayed and left its first text alone at
+// the foot, the nowrap row of the table after it having no room there. The
+// checker took the table's pieces in the block's next repetition for the
+// table going on to a later page, and judged the run to end with it.
+TEST(LayoutChecker, KeepNALongRunInABoundBlockEndsInItsOwnRepetition) {
+    const GeneratedReport report = GenerateReport(12507650u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
