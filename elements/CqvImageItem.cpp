@@ -261,13 +261,6 @@ int32_t CqvImageItem::Layout(Surface&, QvPrintInfo&, int32_t y, QvDataElement da
     return done(qv::Clamp32(remaining));
 }
 
-bool CqvImageItem::InFormInBody() const {
-    if (!m_bAbsolute || m_bInFooter) return false;
-    for (const CqvBlock* block = m_pParent; block; block = block->Parent())
-        if (block == &m_pReport->PageHeader()) return false;
-    return true;
-}
-
 std::unique_ptr<CqvPagePiece> CqvImageItem::CreatePiece() {
     if (m_bInTrial) return nullptr;
     auto piece = std::make_unique<CqvImagePiece>(&m_style, m_pPicture, m_nBoxWidth, m_nBoxHeight, m_nSliceOffset,

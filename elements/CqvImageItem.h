@@ -48,9 +48,6 @@ public:
     bool HasPicture() const { return m_pPicture != nullptr; }
 
 private:
-    // An item of an `asblank` form in the body, not of the page header or
-    // footer, whose places are fixed.
-    bool InFormInBody() const;
     // Makes sure the item has the picture for this placement; false when there
     // is none to place (no file reference, or bytes that are no picture).
     bool LoadPicture(QvDataElement data);

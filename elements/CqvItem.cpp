@@ -5,6 +5,7 @@
 #include "common/CqvEx.h"
 #include "elements/AttributeInt.h"
 #include "elements/AttributeName.h"
+#include "elements/CqvBlock.h"
 #include "elements/ParseLength.h"
 #include "engine/CqvReport.h"
 #include "xml/XmlNav.h"
@@ -117,4 +118,11 @@ std::optional<int32_t> CqvItem::RisenTop(int64_t height) const {
 
 int64_t CqvItem::ContinuedPageTop() const {
     return int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height();
+}
+
+bool CqvItem::InFormInBody() const {
+    if (!m_bAbsolute || m_bInFooter) return false;
+    for (const CqvBlock* block = m_pParent; block; block = block->Parent())
+        if (block == &m_pReport->PageHeader()) return false;
+    return true;
 }

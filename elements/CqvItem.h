@@ -48,6 +48,9 @@ public:
     // The highest an item continued on a new page starts: right below the
     // page header.
     int64_t ContinuedPageTop() const;
+    // An item of an `asblank` form in the body, not of the page header or
+    // footer, whose places are fixed.
+    bool InFormInBody() const;
 
     bool IsLeaf() const { return qv::IsLeafType(m_nType); }
     bool IsContainer() const { return !qv::IsLeafType(m_nType); }

@@ -63,6 +63,8 @@ int32_t CqvTextItem::LayoutText(int32_t y, QvDataElement data, QvRect& itemRect)
         top = *risen;
         ItemRect(top);
         if (m_bAbsolute) GrowAbsoluteBoxToOneLine();
+    } else if (const std::optional<int32_t> raised = FieldRaisedAboveTheFoot(padding + oneLine, bottomLimit)) {
+        top = *raised;
     }
 
     ExpandAndCut(data);
@@ -84,6 +86,24 @@ int32_t CqvTextItem::LayoutText(int32_t y, QvDataElement data, QvRect& itemRect)
     itemRect = m_rcItem;
     const int32_t height = qv::Clamp32(used);
     return IsDone() ? height : -height;
+}
+
+std::optional<int32_t> CqvTextItem::FieldRaisedAboveTheFoot(int64_t lineHeight, int32_t bottomLimit) {
+    // A form only reaches past the body's bottom where it stays on its page,
+    // cut there (too tall for any page, or already under way). A field whose
+    // box starts on the page with less than a line of room above the bottom
+    // would be cut to a sliver that shows none of its words; the form goes
+    // on at the same place on the next page, so waiting would find no more
+    // room there. It rises as far as one line needs, never above the body.
+    if (!InFormInBody()) return std::nullopt;
+    const int64_t boxTop = -int64_t{m_rcItem.top};
+    if (boxTop >= bottomLimit || int64_t{bottomLimit} >= boxTop + lineHeight) return std::nullopt;
+    const int64_t raised = int64_t{bottomLimit} - lineHeight;
+    if (raised < ContinuedPageTop()) return std::nullopt;
+    // Its box moves up with it; the text is judged from where it is drawn.
+    ItemRect(qv::Clamp32(raised - m_nTop));
+    GrowAbsoluteBoxToOneLine();
+    return qv::Clamp32(raised);
 }
 
 void CqvTextItem::GrowAbsoluteBoxToOneLine() {

@@ -61,6 +61,11 @@ private:
 
     // An absolutely positioned box keeps at least one line of height.
     void GrowAbsoluteBoxToOneLine();
+    // Where a form's field drawn below its block's position starts when its
+    // box leaves less than `lineHeight` above the body's bottom: as low as one
+    // line still fits. None when it has that room, lies wholly below the
+    // bottom, or no page has the room.
+    std::optional<int32_t> FieldRaisedAboveTheFoot(int64_t lineHeight, int32_t bottomLimit);
     void ExpandAndCut(QvDataElement data);
     // Returns the height of the page text when the choice measured it.
     std::optional<int32_t> ChoosePagePortion(int32_t y, int32_t bottomLimit);

@@ -548,4 +548,35 @@ TEST(PageBoundaryKeepX, TheSecondHeadingOfARunThatFitsNoPageStaysWithTheFirst) {
     EXPECT_EQ(texts, (std::vector<std::string>{"f|k1|k2", "k3|k4|k5|after"}));
 }
 
+
+// A form too tall for any page stays on its page, cut at the body's bottom. A
+// field whose box starts just above that bottom was cut to a sliver that drew
+// none of its words, and the form goes on at the same place on the next page,
+// where waiting would find no more room: it rises as far as one line needs.
+TEST(PageBoundaryWords, AFieldOfACutFormInTheSliverAtTheFootShowsItsLine) {
+    for (const int room : {2, 20}) {
+        SettingsGuard settings;
+        ScratchDir dir;
+        // The body runs from 1 mm to 99 mm of the page; the field's box
+        // starts `room` units above its bottom and reaches far below it.
+        const std::string top = std::to_string((980 - room) / 10) + "." + std::to_string((980 - room) % 10) + "mm";
+        const std::string templ =
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport page-height=\"100mm\">"
+            "<Styles><Style name=\"s\"/></Styles>" +
+            kEmptyHeaderAndFooter + "<Block asblank=\"1\"><Text top=\"0\">Form top</Text><Text top=\"" + top +
+            "\" height=\"20mm\">Foot field</Text></Block></XmlTemplateReport>\n";
+        auto report = LoadReport(dir, templ, "<root/>");
+        Prepare(*report);
+        ASSERT_EQ(report->BodyArea().bottom, 990) << "the case assumes the default margins";
+        const Pages pages = Collect(*report);
+        ASSERT_EQ(pages.size(), 1u) << room;
+        EXPECT_EQ(PageText(pages[0]), "Form top|Foot field") << room;
+        const Piece foot = FindText(pages, "Foot field").second;
+        // A whole line of it above the body's bottom, not a sliver.
+        EXPECT_TRUE(Inside(foot.outer, 0, 10, 2100, 990)) << room;
+        EXPECT_GE(foot.outer.top - foot.outer.bottom, 40) << room;
+        EXPECT_EQ(FindText(pages, "Form top").second.outer.top, -10) << room;
+    }
+}
+
 }  // namespace
