@@ -127,6 +127,11 @@ void CqvBlock::ContinueOnNewPage() {
     }
 }
 
+int32_t CqvBlock::FreshPageTop() const {
+    if (m_freshPageTop) return *m_freshPageTop;
+    return qv::Clamp32(int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height());
+}
+
 void CqvBlock::HandPiecesToReport() {
     for (auto& piece : m_pieces) m_pReport->AddPiece(std::move(piece));
     m_pieces.clear();
@@ -275,6 +280,14 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         // that its own children count from it.
         const int64_t reached = int64_t{e} + (m_bAbsolute ? child.Top() : 0);
         const int32_t at = m_bAbsolute && child.IsContainer() ? qv::Clamp32(reached) : e;
+
+        if (child.IsContainer()) {
+            if (auto* block = dynamic_cast<CqvBlock*>(&child)) {
+                const int64_t fresh = int64_t{FreshPageTop()} + child.Style().m_nSpaceBefore +
+                                      (m_bAbsolute ? child.Top() : 0);
+                block->SetFreshPageTop(qv::Clamp32(fresh));
+            }
+        }
 
         QvRect itemRect;
         if (m_bInTrial) child.SetInTrial(true);
@@ -635,7 +648,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         return kFits;
     };
     if (runStops(e, false) == kFits) return false;
-    const int64_t top = int64_t{m_pReport->BodyArea().top} + kept.Style().m_nSpaceBefore;
+    const int64_t top = int64_t{FreshPageTop()} + kept.Style().m_nSpaceBefore;
     // What follows broke the page for a start-page item before it placed
     // anything here. If it does the same below the kept item on an empty page
     // (the start-page item comes first in it), the kept item stays: moved,
@@ -660,7 +673,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
 
 std::optional<int32_t> CqvBlock::PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const {
     if (m_bAbsolute || qv::IsRowType(m_nType)) return TrialPosition(item, 0, tried);
-    int64_t top = m_pReport->BodyArea().top;
+    int64_t top = FreshPageTop();
     for (const TriedItem& t : tried) {
         if (t.left > item.SpanRight() || item.SpanLeft() > t.right || t.m == 0) continue;
         if (t.m < 0) return std::nullopt;
