@@ -127,6 +127,16 @@ void CqvBlock::ContinueOnNewPage() {
     }
 }
 
+void CqvBlock::TellFreshPageTop(CqvItem& child) const {
+    if (!child.IsContainer()) return;
+    if (auto* block = dynamic_cast<CqvBlock*>(&child)) {
+        // As the layout places it: its space-before below this block's top,
+        // and in a form its own top too.
+        const int64_t fresh = int64_t{FreshPageTop()} + child.Style().m_nSpaceBefore + (m_bAbsolute ? child.Top() : 0);
+        block->SetFreshPageTop(qv::Clamp32(fresh));
+    }
+}
+
 int32_t CqvBlock::FreshPageTop() const {
     if (m_freshPageTop) return *m_freshPageTop;
     return qv::Clamp32(int64_t{m_pReport->BodyArea().top} + m_pReport->PageHeader().Height());
@@ -281,14 +291,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         const int64_t reached = int64_t{e} + (m_bAbsolute ? child.Top() : 0);
         const int32_t at = m_bAbsolute && child.IsContainer() ? qv::Clamp32(reached) : e;
 
-        if (child.IsContainer()) {
-            if (auto* block = dynamic_cast<CqvBlock*>(&child)) {
-                const int64_t fresh = int64_t{FreshPageTop()} + child.Style().m_nSpaceBefore +
-                                      (m_bAbsolute ? child.Top() : 0);
-                block->SetFreshPageTop(qv::Clamp32(fresh));
-            }
-        }
-
+        TellFreshPageTop(child);
         QvRect itemRect;
         if (m_bInTrial) child.SetInTrial(true);
         if (trial) trial->Register(child);
@@ -563,6 +566,7 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, con
 bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried, Surface& surface,
                            QvPrintInfo& printInfo, QvDataElement data) {
     QvRect itemRect;
+    TellFreshPageTop(item);
     item.SetInTrial(true);
     trial.Register(item);
     const int32_t m = item.Layout(surface, printInfo, e, data, itemRect, &trial);

@@ -53,6 +53,8 @@ public:
     // what an empty page holds starts there, as the real page does.
     int32_t FreshPageTop() const;
     void SetFreshPageTop(int32_t y) { m_freshPageTop = y; }
+    // Gives a child block its FreshPageTop before it is laid out, in a trial too.
+    void TellFreshPageTop(CqvItem& child) const;
 
     // Whether a child of the last LayoutChildren placed more than a frame.
     // Told by what the children returned, it holds inside a trial too, where
