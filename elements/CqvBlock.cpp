@@ -127,6 +127,21 @@ void CqvBlock::ContinueOnNewPage() {
     }
 }
 
+void CqvBlock::TellFreshPageTop(CqvItem& child) const {
+    if (!child.IsContainer()) return;
+    if (auto* block = dynamic_cast<CqvBlock*>(&child)) {
+        // As the layout places it: its space-before below this block's top,
+        // and in a form its own top too.
+        const int64_t fresh = int64_t{FreshPageTop()} + child.Style().m_nSpaceBefore + (m_bAbsolute ? child.Top() : 0);
+        block->SetFreshPageTop(qv::Clamp32(fresh));
+    }
+}
+
+int32_t CqvBlock::FreshPageTop() const {
+    if (m_freshPageTop) return *m_freshPageTop;
+    return qv::Clamp32(ContinuedPageTop());
+}
+
 void CqvBlock::HandPiecesToReport() {
     for (auto& piece : m_pieces) m_pReport->AddPiece(std::move(piece));
     m_pieces.clear();
@@ -277,6 +292,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         const int64_t reached = int64_t{e} + (m_bAbsolute ? child.Top() : 0);
         const int32_t at = m_bAbsolute && child.IsContainer() ? qv::Clamp32(reached) : e;
 
+        TellFreshPageTop(child);
         QvRect itemRect;
         if (m_bInTrial) child.SetInTrial(true);
         if (trial) trial->Register(child);
@@ -551,6 +567,7 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, con
 bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried, Surface& surface,
                            QvPrintInfo& printInfo, QvDataElement data) {
     QvRect itemRect;
+    TellFreshPageTop(item);
     item.SetInTrial(true);
     trial.Register(item);
     const int32_t m = item.Layout(surface, printInfo, e, data, itemRect, &trial);
@@ -651,7 +668,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // first (what came before the start-page item lacked room here), the
     // kept item goes with it.
     if (stoppedAtStartPage) {
-        const int64_t top = int64_t{m_pReport->BodyArea().top} + kept.Style().m_nSpaceBefore;
+        const int64_t top = int64_t{FreshPageTop()} + kept.Style().m_nSpaceBefore;
         return runStops(qv::Clamp32(top), true, index) == kFits;
     }
     // An item of a run of at most three kept ones moves with the rest and the
@@ -673,7 +690,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // run moved on and left the first alone, though the page had room for it.
     size_t first = index;
     while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
-    const int64_t top = int64_t{m_pReport->BodyArea().top} + m_children.At(first)->Style().m_nSpaceBefore;
+    const int64_t top = int64_t{FreshPageTop()} + m_children.At(first)->Style().m_nSpaceBefore;
     const size_t stops = runStops(qv::Clamp32(top), true, first);
     if (stops == kFits) return true;
     // A start-page item of the run breaks the page wherever the run stands:
@@ -692,7 +709,7 @@ bool CqvBlock::StandsHereInRun(const CqvItem& item) const {
 
 std::optional<int32_t> CqvBlock::PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const {
     if (m_bAbsolute || qv::IsRowType(m_nType)) return TrialPosition(item, 0, tried);
-    int64_t top = m_pReport->BodyArea().top;
+    int64_t top = FreshPageTop();
     for (const TriedItem& t : tried) {
         if (t.left > item.SpanRight() || item.SpanLeft() > t.right || t.m == 0) continue;
         if (t.m < 0) return std::nullopt;
