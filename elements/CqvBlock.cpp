@@ -72,6 +72,16 @@ CqvItem* CqvBlock::AddChild(std::unique_ptr<CqvItem> child) {
     return added;
 }
 
+namespace {
+
+// Asked of every child a table places, on every page: the type code (only a
+// CqvRow is made with kTypeRow) answers where a cast would search the classes.
+bool IsHeaderRow(const CqvItem& item) {
+    return item.TypeCode() == qv::kTypeRow && static_cast<const CqvRow&>(item).IsHeader();
+}
+
+}  // namespace
+
 // ---- simple operations -----------------------------------------------------
 
 void CqvBlock::Reset() {
@@ -132,9 +142,23 @@ void CqvBlock::TellFreshPageTop(CqvItem& child) const {
     if (auto* block = dynamic_cast<CqvBlock*>(&child)) {
         // As the layout places it: its space-before below this block's top,
         // and in a form its own top too.
-        const int64_t fresh = int64_t{FreshPageTop()} + child.Style().m_nSpaceBefore + (m_bAbsolute ? child.Top() : 0);
+        int64_t fresh = int64_t{FreshPageTop()} + child.Style().m_nSpaceBefore + (m_bAbsolute ? child.Top() : 0);
+        // A body row goes on below the header rows, which repeat there.
+        if (!IsHeaderRow(child)) fresh += HeaderRowsExtent();
         block->SetFreshPageTop(qv::Clamp32(fresh));
     }
+}
+
+int64_t CqvBlock::HeaderRowsExtent() const {
+    if (m_nType != qv::kTypeTable) return 0;
+    int64_t extent = 0;
+    for (const auto& child : m_children) {
+        if (!IsHeaderRow(*child)) break;
+        const CqvStyle& style = child->Style();
+        extent +=
+            int64_t{style.m_nSpaceBefore} + static_cast<const CqvRow&>(*child).FinishedExtent() + style.m_nSpaceAfter;
+    }
+    return extent;
 }
 
 int32_t CqvBlock::FreshPageTop() const {
@@ -162,12 +186,6 @@ int32_t CqvBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, Qv
 }
 
 namespace {
-
-// Asked of every child a table places, on every page: the type code (only a
-// CqvRow is made with kTypeRow) answers where a cast would search the classes.
-bool IsHeaderRow(const CqvItem& item) {
-    return item.TypeCode() == qv::kTypeRow && static_cast<const CqvRow&>(item).IsHeader();
-}
 
 int32_t BreakResult(int32_t result) { return result == 0 ? qv::kLayoutNextPage : -result; }
 
@@ -643,6 +661,14 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
             // the start of the next fit on an empty page.
             if (!from) return emptyPage && tried.size() > 1 ? kFits : never;
             trial.TakeStartPageBreak();
+            // A start-page item breaks the page below what the run placed
+            // before it places anything, as the layout breaks it. Tried as if
+            // it were not one, it let a kept item go on to a page where it
+            // then stood alone before that item's own page.
+            if (qv::TriIsTrue(sibling.StartPagePending()) && !m_pReport->PageEmpty() && !sibling.HasStarted()) {
+                stoppedAtStartPage = true;
+                return emptyPage && afterKeptBoundBlock ? kFits : tried.size();
+            }
             const bool started = TrialStarts(sibling, trial, *from, tried, surface, printInfo, data);
             // An item that finished placing nothing (a bound block without
             // data) shows on no page: what comes after it decides.

@@ -55,6 +55,9 @@ public:
     void SetFreshPageTop(int32_t y) { m_freshPageTop = y; }
     // Gives a child block its FreshPageTop before it is laid out, in a trial too.
     void TellFreshPageTop(CqvItem& child) const;
+    // What the header rows that open this table take at the top of each of its
+    // pages, their spaces counted; 0 for a block that is no table.
+    int64_t HeaderRowsExtent() const;
 
     // Whether a child of the last LayoutChildren placed more than a frame.
     // Told by what the children returned, it holds inside a trial too, where
