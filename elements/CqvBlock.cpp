@@ -693,9 +693,14 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // it would stand alone there all the same. If it places something there
     // first (what came before the start-page item lacked room here), the
     // kept item goes with it.
+    // Judged from the run's first item on this page, as a long run is: that
+    // one stayed because the run from there fits on no page, and this one,
+    // nearer the top of an empty page, found room there and went on alone.
     if (stoppedAtStartPage) {
-        const int64_t top = int64_t{FreshPageTop()} + kept.Style().m_nSpaceBefore;
-        return runStops(qv::Clamp32(top), true, index) == kFits;
+        size_t first = index;
+        while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
+        const int64_t top = int64_t{FreshPageTop()} + m_children.At(first)->Style().m_nSpaceBefore;
+        return runStops(qv::Clamp32(top), true, first) == kFits;
     }
     // An item of a run of at most three kept ones moves with the rest and the
     // one after them, as it always has. A longer run that would not fit on an
