@@ -72,6 +72,16 @@ CqvItem* CqvBlock::AddChild(std::unique_ptr<CqvItem> child) {
     return added;
 }
 
+namespace {
+
+// Asked of every child a table places, on every page: the type code (only a
+// CqvRow is made with kTypeRow) answers where a cast would search the classes.
+bool IsHeaderRow(const CqvItem& item) {
+    return item.TypeCode() == qv::kTypeRow && static_cast<const CqvRow&>(item).IsHeader();
+}
+
+}  // namespace
+
 // ---- simple operations -----------------------------------------------------
 
 void CqvBlock::Reset() {
@@ -127,6 +137,35 @@ void CqvBlock::ContinueOnNewPage() {
     }
 }
 
+void CqvBlock::TellFreshPageTop(CqvItem& child) const {
+    if (!child.IsContainer()) return;
+    if (auto* block = dynamic_cast<CqvBlock*>(&child)) {
+        // As the layout places it: its space-before below this block's top,
+        // and in a form its own top too.
+        int64_t fresh = int64_t{FreshPageTop()} + child.Style().m_nSpaceBefore + (m_bAbsolute ? child.Top() : 0);
+        // A body row goes on below the header rows, which repeat there.
+        if (!IsHeaderRow(child)) fresh += HeaderRowsExtent();
+        block->SetFreshPageTop(qv::Clamp32(fresh));
+    }
+}
+
+int64_t CqvBlock::HeaderRowsExtent() const {
+    if (m_nType != qv::kTypeTable) return 0;
+    int64_t extent = 0;
+    for (const auto& child : m_children) {
+        if (!IsHeaderRow(*child)) break;
+        const CqvStyle& style = child->Style();
+        extent +=
+            int64_t{style.m_nSpaceBefore} + static_cast<const CqvRow&>(*child).FinishedExtent() + style.m_nSpaceAfter;
+    }
+    return extent;
+}
+
+int32_t CqvBlock::FreshPageTop() const {
+    if (m_freshPageTop) return *m_freshPageTop;
+    return qv::Clamp32(ContinuedPageTop());
+}
+
 void CqvBlock::HandPiecesToReport() {
     for (auto& piece : m_pieces) m_pReport->AddPiece(std::move(piece));
     m_pieces.clear();
@@ -147,12 +186,6 @@ int32_t CqvBlock::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, Qv
 }
 
 namespace {
-
-// Asked of every child a table places, on every page: the type code (only a
-// CqvRow is made with kTypeRow) answers where a cast would search the classes.
-bool IsHeaderRow(const CqvItem& item) {
-    return item.TypeCode() == qv::kTypeRow && static_cast<const CqvRow&>(item).IsHeader();
-}
 
 int32_t BreakResult(int32_t result) { return result == 0 ? qv::kLayoutNextPage : -result; }
 
@@ -277,6 +310,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         const int64_t reached = int64_t{e} + (m_bAbsolute ? child.Top() : 0);
         const int32_t at = m_bAbsolute && child.IsContainer() ? qv::Clamp32(reached) : e;
 
+        TellFreshPageTop(child);
         QvRect itemRect;
         if (m_bInTrial) child.SetInTrial(true);
         if (trial) trial->Register(child);
@@ -551,6 +585,7 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, con
 bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried, Surface& surface,
                            QvPrintInfo& printInfo, QvDataElement data) {
     QvRect itemRect;
+    TellFreshPageTop(item);
     item.SetInTrial(true);
     trial.Register(item);
     const int32_t m = item.Layout(surface, printInfo, e, data, itemRect, &trial);
@@ -626,6 +661,14 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
             // the start of the next fit on an empty page.
             if (!from) return emptyPage && tried.size() > 1 ? kFits : never;
             trial.TakeStartPageBreak();
+            // A start-page item breaks the page below what the run placed
+            // before it places anything, as the layout breaks it. Tried as if
+            // it were not one, it let a kept item go on to a page where it
+            // then stood alone before that item's own page.
+            if (qv::TriIsTrue(sibling.StartPagePending()) && !m_pReport->PageEmpty() && !sibling.HasStarted()) {
+                stoppedAtStartPage = true;
+                return emptyPage && afterKeptBoundBlock ? kFits : tried.size();
+            }
             const bool started = TrialStarts(sibling, trial, *from, tried, surface, printInfo, data);
             // An item that finished placing nothing (a bound block without
             // data) shows on no page: what comes after it decides.
@@ -650,9 +693,14 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // it would stand alone there all the same. If it places something there
     // first (what came before the start-page item lacked room here), the
     // kept item goes with it.
+    // Judged from the run's first item on this page, as a long run is: that
+    // one stayed because the run from there fits on no page, and this one,
+    // nearer the top of an empty page, found room there and went on alone.
     if (stoppedAtStartPage) {
-        const int64_t top = int64_t{m_pReport->BodyArea().top} + kept.Style().m_nSpaceBefore;
-        return runStops(qv::Clamp32(top), true, index) == kFits;
+        size_t first = index;
+        while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
+        const int64_t top = int64_t{FreshPageTop()} + m_children.At(first)->Style().m_nSpaceBefore;
+        return runStops(qv::Clamp32(top), true, first) == kFits;
     }
     // An item of a run of at most three kept ones moves with the rest and the
     // one after them, as it always has. A longer run that would not fit on an
@@ -673,7 +721,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // run moved on and left the first alone, though the page had room for it.
     size_t first = index;
     while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
-    const int64_t top = int64_t{m_pReport->BodyArea().top} + m_children.At(first)->Style().m_nSpaceBefore;
+    const int64_t top = int64_t{FreshPageTop()} + m_children.At(first)->Style().m_nSpaceBefore;
     const size_t stops = runStops(qv::Clamp32(top), true, first);
     if (stops == kFits) return true;
     // A start-page item of the run breaks the page wherever the run stands:
@@ -692,7 +740,7 @@ bool CqvBlock::StandsHereInRun(const CqvItem& item) const {
 
 std::optional<int32_t> CqvBlock::PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const {
     if (m_bAbsolute || qv::IsRowType(m_nType)) return TrialPosition(item, 0, tried);
-    int64_t top = m_pReport->BodyArea().top;
+    int64_t top = FreshPageTop();
     for (const TriedItem& t : tried) {
         if (t.left > item.SpanRight() || item.SpanLeft() > t.right || t.m == 0) continue;
         if (t.m < 0) return std::nullopt;

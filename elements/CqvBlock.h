@@ -48,6 +48,17 @@ public:
     std::optional<int32_t> MovedWholeFrom() const { return m_movedWholeFrom; }
     void SetMovedWholeFrom(std::optional<int32_t> y) { m_movedWholeFrom = y; }
 
+    // Where the block's children start on a page it goes on to: below the
+    // page header and the space-before of every block it sits in. A trial of
+    // what an empty page holds starts there, as the real page does.
+    int32_t FreshPageTop() const;
+    void SetFreshPageTop(int32_t y) { m_freshPageTop = y; }
+    // Gives a child block its FreshPageTop before it is laid out, in a trial too.
+    void TellFreshPageTop(CqvItem& child) const;
+    // What the header rows that open this table take at the top of each of its
+    // pages, their spaces counted; 0 for a block that is no table.
+    int64_t HeaderRowsExtent() const;
+
     // Whether a child of the last LayoutChildren placed more than a frame.
     // Told by what the children returned, it holds inside a trial too, where
     // no piece is made.
@@ -70,6 +81,7 @@ protected:
     std::vector<std::unique_ptr<CqvPagePiece>> m_pieces;
     bool m_bNoWrap = false;
     std::optional<int32_t> m_movedWholeFrom;
+    std::optional<int32_t> m_freshPageTop;  // unset for a top-level block
     bool m_bPlacedAnything = false;
     // Set while a table lays out a page again without its header rows.
     bool m_bHeadersGiveWay = false;

@@ -45,10 +45,14 @@ bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece, int32_t y, bool co
     // The page's own rows above it (a table's header rows) come again on the
     // next page, so moving a row that moved already gains it nothing.
     if (movedFrom && y <= *movedFrom) return false;
-    const QvRect& body = row.Report()->BodyArea();
-    const double q = double(int64_t{body.bottom} - body.top) / -double(r);
-    // A row that would fill most of an empty page is split where it stands:
-    // moving it would only split it on the next page.
+    // A row that would fill most of a new page is split where it stands:
+    // moving it would only split it on the next page. The room it finds there
+    // lies below the page header, the space-before of the blocks around it
+    // and its table's header rows, not the whole body: measured by the body, a
+    // row that is split on the next page anyway moved there first and left its
+    // header row alone at the foot.
+    const double room = double(int64_t{row.BottomLimit()} - row.FreshPageTop());
+    const double q = room / -double(r);
     if (q < 1.35) {
         row.SetNoWrap(false);
         return false;
@@ -116,7 +120,10 @@ int32_t CqvRow::Layout(Surface& surface, QvPrintInfo& printInfo, int32_t y, QvDa
     // Equal heights: every cell's box reaches the row's extent.
     qv::rows::ToRowExtent(*this, r);
     itemRect.bottom = qv::Clamp32(int64_t{itemRect.top} - (r < 0 ? -int64_t{r} : r));
-    if (r >= 0) Finish();
+    if (r >= 0) {
+        m_nFinishedExtent = r;
+        Finish();
+    }
     HandPiecesToReport();
     return r;
 }

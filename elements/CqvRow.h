@@ -22,9 +22,14 @@ public:
     // laid out once, as any row, for the rest of the run (as a nowrap row too
     // tall to move stops trying).
     void StopRepeating() { m_bHeader = false; }
+    // How tall the row was the last time it finished, its cells' spaces after
+    // them counted: a header row takes as much on every page its table goes on
+    // to, above the rows that wait for that page.
+    int32_t FinishedExtent() const { return m_nFinishedExtent; }
 
 private:
     bool m_bHeader = false;
+    int32_t m_nFinishedExtent = 0;
 };
 
 namespace qv::rows {

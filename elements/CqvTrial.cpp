@@ -11,7 +11,12 @@ void CqvTrial::Register(CqvItem& item) {
     Snapshot snapshot;
     snapshot.progress = item.Progress();
     snapshot.partProgress = item.PartProgress();
-    if (const auto* block = dynamic_cast<const CqvBlock*>(&item)) snapshot.placement = block->Placement().AllEntries();
+    if (const auto* block = dynamic_cast<const CqvBlock*>(&item)) {
+        snapshot.placement = block->Placement().AllEntries();
+        // A row that a trial finds too tall to move splits where it stands
+        // and drops its nowrap; the real layout must judge that afresh.
+        snapshot.noWrap = block->NoWrap();
+    }
     if (const auto* bound = dynamic_cast<const CqvXmlBlock*>(&item)) snapshot.repetitions = bound->Repetitions();
     snapshot.deferred = item.Deferred();
     snapshot.startPagePending = item.StartPagePending();
@@ -29,8 +34,9 @@ void CqvTrial::Restore() {
     for (auto& [item, snapshot] : m_snapshots) {
         item->SetProgress(snapshot.progress);
         item->SetPartProgress(snapshot.partProgress);
-        if (snapshot.placement) {
-            if (auto* block = dynamic_cast<CqvBlock*>(item)) block->Placement().Restore(std::move(*snapshot.placement));
+        if (auto* block = dynamic_cast<CqvBlock*>(item)) {
+            if (snapshot.placement) block->Placement().Restore(std::move(*snapshot.placement));
+            if (snapshot.noWrap) block->SetNoWrap(*snapshot.noWrap);
         }
         if (snapshot.repetitions) {
             if (auto* bound = dynamic_cast<CqvXmlBlock*>(item)) bound->Repetitions() = std::move(*snapshot.repetitions);

@@ -44,6 +44,7 @@ private:
         int32_t progress = 0;
         int32_t partProgress = 0;
         std::optional<PlacementRecord::Entries> placement;
+        std::optional<bool> noWrap;
         std::optional<QvRepetitionMap> repetitions;
         bool deferred = false;
         int startPagePending = -1;

@@ -175,6 +175,8 @@ TEST_F(BlockLayout, TrialRestoresEverythingItTouched) {
     const size_t piecesBefore = report.PagePieces(0).size();
     inner.Reset();
 
+    inner.SetNoWrap(true);
+
     RecordingSurface surface;
     report.SetPageEmpty(true);
     CqvTrial trial(report);
@@ -182,6 +184,8 @@ TEST_F(BlockLayout, TrialRestoresEverythingItTouched) {
     inner.SetInTrial(true);
     const int32_t r = inner.Layout(surface, report.PrintInfo(), 50, nullptr, rect, &trial);
     inner.SetInTrial(false);
+    // As a nowrap row too tall to move does when it splits where it stands.
+    inner.SetNoWrap(false);
     EXPECT_EQ(r, 200);
     EXPECT_TRUE(inner.IsDone());
     EXPECT_FALSE(report.PageEmpty());
@@ -192,6 +196,7 @@ TEST_F(BlockLayout, TrialRestoresEverythingItTouched) {
     EXPECT_FALSE(inner.HasStarted());
     EXPECT_EQ(inner.Placement().Size(), 0u);
     EXPECT_TRUE(report.PageEmpty());
+    EXPECT_TRUE(inner.NoWrap());
 }
 
 TEST_F(BlockLayout, AChildBeyondTheRightEdgeLeavesNoPieceAndWideOnesAreCut) {

@@ -580,3 +580,44 @@ TEST(PageBoundaryWords, AFieldOfACutFormInTheSliverAtTheFootShowsItsLine) {
 }
 
 }  // namespace
+
+// A kept heading before a start-page text that cannot start at the foot: the
+// trial tried that text as if it did not break the page, moved the heading on
+// and left it alone on a page before the text's own. And a nowrap row that
+// fills all the room a new page leaves below the page header and its header
+// row is split at the foot: judged by the whole body, it moved on first and
+// left its header row alone on the page.
+TEST(PageBoundaryKeepR, WhatANewPageReallyHoldsDecidesAMove) {
+    struct Case {
+        const char* name;
+        std::string templ;
+        std::vector<std::string> pages;
+    };
+    std::string words;
+    for (int i = 1; i <= 20; ++i) words += (i > 1 ? " word" : "word") + std::to_string(i);
+    const std::string head = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n";
+    const std::vector<Case> cases = {
+        {"KeptBeforeAStartPageText",
+         head + "<XmlTemplateReport page-height=\"40mm\"><Styles><Style name=\"s\"/></Styles>" + kEmptyHeaderAndFooter +
+             "<Block><Text>f1</Text><Text>f2</Text><Text>f3</Text><Text not-last-item=\"1\">Heading</Text>"
+             "<Text start-page=\"1\">body</Text></Block></XmlTemplateReport>\n",
+         {"f1|f2|f3|Heading", "body"}},
+        {"NowrapRowBelowAPageHeaderAndAHeaderRow",
+         head +
+             "<XmlTemplateReport page-height=\"80mm\"><Styles><Style name=\"s\"/></Styles>"
+             "<PageHeader height=\"20mm\"/><PageFooter/><Block><Table><Row header=\"1\"><Text width=\"40mm\">H</Text>"
+             "</Row><Row nowrap=\"1\"><Text width=\"15mm\">" +
+             words + "</Text></Row></Table></Block></XmlTemplateReport>\n",
+         {"H|word1 word2 word3 word4 word5 word6 word7 word8 word9 word10",
+          "H|word11 word12 word13 word14 word15 word16 word17 word18 word19 word20"}},
+    };
+    for (const Case& c : cases) {
+        SettingsGuard settings;
+        ScratchDir dir;
+        auto report = LoadReport(dir, c.templ, "<root/>");
+        Prepare(*report);
+        std::vector<std::string> texts;
+        for (const auto& page : Collect(*report)) texts.push_back(PageText(page));
+        EXPECT_EQ(texts, c.pages) << c.name;
+    }
+}
