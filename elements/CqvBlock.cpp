@@ -382,7 +382,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
                 end = std::max<int64_t>(end, -int64_t{itemRect.bottom});
             lowest = std::max(lowest, end);
             const int32_t bottom = qv::Clamp32(end + child.Style().m_nSpaceAfter);
-            placement.Register(&child, spanLeft, spanRight, bottom);
+            placement.Register(&child, spanLeft, spanRight, bottom, startedBefore);
             result = std::max<int32_t>(result, qv::Clamp32(int64_t{bottom} - y));
         }
     }
@@ -713,7 +713,15 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     size_t run = 0;
     while (index + 1 + run < m_children.Size() && qv::TriIsTrue(m_children.At(index + 1 + run)->NotLastItem())) ++run;
     for (size_t before = index; before > 0 && qv::TriIsTrue(m_children.At(before - 1)->NotLastItem()); --before) ++run;
-    if (run <= 2 || (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()))) return true;
+    // A short run moves on whole, unless a kept item of it already stands
+    // here: placed first on a page that held nothing (where no trial moves
+    // anything), it stays whatever this one does, and a run that does not fit
+    // below it fits on no page, as a long one is judged below.
+    // One continued from an earlier page never stood on an empty page here:
+    // the run may fit below the page header where it started.
+    const bool keptItemStandsHere = index > 0 && StandsHereInRun(*m_children.At(index - 1)) &&
+                                    !m_children.Placement().Find(m_children.At(index - 1))->continued;
+    if ((run <= 2 && !keptItemStandsHere) || (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()))) return true;
     // The run is judged from its first item on this page: each kept item
     // before this one stayed because the run from there fits on no page, and
     // this one leaving would strand them at the foot. Judged from itself, the
@@ -724,6 +732,12 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     const int64_t top = int64_t{FreshPageTop()} + m_children.At(first)->Style().m_nSpaceBefore;
     const size_t stops = runStops(qv::Clamp32(top), true, first);
     if (stops == kFits) return true;
+    // Of a short run, only a leaf that cannot start below it (a nowrap
+    // picture, a rule) shows that the run fits on no page. A block that did
+    // not start may hold a table whose rows a real page places otherwise
+    // (a nowrap row that moved whole in the trial is split there): the kept
+    // item goes with it, as it always has.
+    if (run <= 2 && first + stops < m_children.Size() && m_children.At(first + stops)->IsContainer()) return true;
     // A start-page item of the run breaks the page wherever the run stands:
     // the items before it are all that must fit together, and when they do
     // on an empty page, staying would leave this one alone at the foot.

@@ -73,8 +73,9 @@ void PlacementRecord::Restore(Entries entries) {
     Reindex();
 }
 
-void PlacementRecord::Register(const CqvListMember* member, int32_t spanLeft, int32_t spanRight, int32_t bottom) {
-    Store(member, PlacementEntry{spanLeft, spanRight, bottom});
+void PlacementRecord::Register(const CqvListMember* member, int32_t spanLeft, int32_t spanRight, int32_t bottom,
+                               bool continued) {
+    Store(member, PlacementEntry{spanLeft, spanRight, bottom, continued});
 }
 
 void PlacementRecord::RegisterUnfinished(const CqvListMember* member, int32_t spanLeft, int32_t spanRight) {

@@ -39,6 +39,9 @@ struct PlacementEntry {
     int32_t spanLeft = 0;
     int32_t spanRight = 0;
     int32_t bottom = 0;
+    // Begun on an earlier page: such a member did not open this page's run
+    // of items, whatever stands above it.
+    bool continued = false;
 
     // Both ends included: [10, 20] overlaps [20, 30].
     bool Overlaps(int32_t l, int32_t r) const { return spanRight >= l && r >= spanLeft; }
@@ -49,7 +52,8 @@ struct PlacementEntry {
 // the bottom below which later overlapping members must start on this page.
 class PlacementRecord {
 public:
-    void Register(const CqvListMember* member, int32_t spanLeft, int32_t spanRight, int32_t bottom);
+    void Register(const CqvListMember* member, int32_t spanLeft, int32_t spanRight, int32_t bottom,
+                  bool continued = false);
     void RegisterUnfinished(const CqvListMember* member, int32_t spanLeft, int32_t spanRight);
     bool OverlapsUnfinished(const CqvListMember* member, int32_t l, int32_t r) const;
     int32_t LargestFinishedBottom(const CqvListMember* member, int32_t l, int32_t r) const;

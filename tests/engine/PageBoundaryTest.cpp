@@ -621,3 +621,25 @@ TEST(PageBoundaryKeepR, WhatANewPageReallyHoldsDecidesAMove) {
         EXPECT_EQ(texts, c.pages) << c.name;
     }
 }
+
+// A kept heading placed first on a page that held nothing is tried for no
+// keep: it stays whatever follows. When the short run below it (a kept text,
+// then a nowrap picture) fits on no page, the text moving on left the heading
+// alone; it stays below it, fills the page, and the picture goes on.
+TEST(PageBoundaryKeepM, AShortRunThatFitsNoPageDoesNotLeaveItsFirstHeadingAlone) {
+    SettingsGuard settings;
+    ScratchDir dir;
+    const std::string templ =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport page-height=\"60mm\">"
+        "<Styles><Style name=\"s\"/></Styles>" +
+        kEmptyHeaderAndFooter +
+        "<Block><Text not-last-item=\"1\">k1</Text>"
+        "<Text not-last-item=\"1\" width=\"20mm\">w1 w2 w3 w4 w5 w6 w7 w8 w9 w10 w11 w12</Text>"
+        "<Image nowrap=\"1\" width=\"20mm\" height=\"20mm\">" +
+        kPicture + "</Image><Text>after</Text></Block></XmlTemplateReport>\n";
+    auto report = LoadReport(dir, templ, "<root/>");
+    Prepare(*report);
+    std::vector<std::string> texts;
+    for (const auto& page : Collect(*report)) texts.push_back(PageText(page));
+    EXPECT_EQ(texts, (std::vector<std::string>{"k1|w1 w2 w3 w4 w5 w6 w7 w8 w9 w10 w11 w12", "after"}));
+}

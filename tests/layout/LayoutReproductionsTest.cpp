@@ -828,3 +828,22 @@ TEST(LayoutReproductions, KeepRANewPageLeavesLessThanTheBody) {
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
 }
+
+// Found by the generated runs (seed 17019325): of a short kept run whose first
+// heading stands first on its page, a block that does not start below the run
+// in the empty-page trial proves nothing: its table's nowrap row moved whole
+// there, where a real page splits it. Taken as a run that fits on no page, the
+// second heading stayed and the table opened the next page without it.
+TEST(LayoutReproductions, KeepMAShortRunStoppedByABlockMovesWithIt) {
+    const GeneratedReport report = GenerateReport(17019325u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
+// Found by the generated runs (seed 17074680): a long kept text continued
+// from the page before stands ahead of a short kept run on this one. Taken
+// for a text placed first on a page that held nothing, it made the run stay
+// below it as one that fits on no page, and broke its keep.
+TEST(LayoutReproductions, KeepR2AContinuedTextHoldsNoShortRun) {
+    const GeneratedReport report = GenerateReport(17074680u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
