@@ -713,7 +713,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     size_t run = 0;
     while (index + 1 + run < m_children.Size() && qv::TriIsTrue(m_children.At(index + 1 + run)->NotLastItem())) ++run;
     for (size_t before = index; before > 0 && qv::TriIsTrue(m_children.At(before - 1)->NotLastItem()); --before) ++run;
-    if (run <= 2 || (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()))) return true;
+    if (run <= 2) return true;
     // The run is judged from its first item on this page: each kept item
     // before this one stayed because the run from there fits on no page, and
     // this one leaving would strand them at the foot. Judged from itself, the
@@ -721,6 +721,10 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // run moved on and left the first alone, though the page had room for it.
     size_t first = index;
     while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
+    // A table or block that opens such a run moves with it as it always has;
+    // one after kept items that stay here stays with them, or its last row
+    // (its only one, often) left them alone at the foot.
+    if (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()) && first == index) return true;
     const int64_t top = int64_t{FreshPageTop()} + m_children.At(first)->Style().m_nSpaceBefore;
     const size_t stops = runStops(qv::Clamp32(top), true, first);
     if (stops == kFits) return true;

@@ -806,7 +806,9 @@ TEST(LayoutChecker, KeepNAHeaderRowCountsTheSpaceAboveItsCells) {
 // kept items that fits on no page stayed and left its first text alone at
 // the foot, the nowrap row of the table after it having no room there. The
 // checker took the table's pieces in the block's next repetition for the
-// table going on to a later page, and judged the run to end with it.
+// table going on to a later page, and judged the run to end with it. The
+// table then gave its only row to the next page, judged from itself rather
+// than from the run's first text, which stayed.
 TEST(LayoutChecker, KeepNALongRunInABoundBlockEndsInItsOwnRepetition) {
     const GeneratedReport report = GenerateReport(12507650u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
