@@ -585,6 +585,7 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, con
 bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried, Surface& surface,
                            QvPrintInfo& printInfo, QvDataElement data) {
     QvRect itemRect;
+    const bool wasDone = item.IsDone();
     TellFreshPageTop(item);
     item.SetInTrial(true);
     trial.Register(item);
@@ -594,6 +595,10 @@ bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vecto
     // As in the real layout, whatever finished keeps its space-after below it.
     if (m > 0) end += item.Style().m_nSpaceAfter;
     tried.push_back({item.SpanLeft(), item.SpanRight(), m, qv::Clamp32(end)});
+    // A finished leaf tried again on an empty page that finds no room there
+    // places nothing: it did not start, though it is finished. Taken as
+    // begun, it let the run after it be judged to fit.
+    if (wasDone && item.IsLeaf() && m == qv::kLayoutNextPage) return false;
     return item.HasStarted();
 }
 

@@ -830,3 +830,13 @@ TEST(LayoutReproductions, KeepRANewPageLeavesLessThanTheBody) {
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
 }
+
+// Found by the generated runs (seed 13092894): in a long run of kept texts,
+// the second stayed as part of a run that fits on no page while the third
+// went on, and left it alone at the foot. In the third's trial on an empty
+// page, the finished second, tried again below the first, found no room and
+// placed nothing; taken as begun, it let the run be judged to fit.
+TEST(LayoutReproductions, KeepR2BFinishedTextWithoutRoomDidNotStart) {
+    const GeneratedReport report = GenerateReport(13092894u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
