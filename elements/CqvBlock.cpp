@@ -585,6 +585,7 @@ void CqvBlock::MakePiece(CqvItem& child, int32_t e, int32_t m, bool wasDone, con
 bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried, Surface& surface,
                            QvPrintInfo& printInfo, QvDataElement data) {
     QvRect itemRect;
+    const bool wasDone = item.IsDone();
     TellFreshPageTop(item);
     item.SetInTrial(true);
     trial.Register(item);
@@ -594,6 +595,10 @@ bool CqvBlock::TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vecto
     // As in the real layout, whatever finished keeps its space-after below it.
     if (m > 0) end += item.Style().m_nSpaceAfter;
     tried.push_back({item.SpanLeft(), item.SpanRight(), m, qv::Clamp32(end)});
+    // A finished leaf tried again on an empty page that finds no room there
+    // places nothing: it did not start, though it is finished. Taken as
+    // begun, it let the run after it be judged to fit.
+    if (wasDone && item.IsLeaf() && m == qv::kLayoutNextPage) return false;
     return item.HasStarted();
 }
 
@@ -721,7 +726,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // the run may fit below the page header where it started.
     const bool keptItemStandsHere = index > 0 && StandsHereInRun(*m_children.At(index - 1)) &&
                                     !m_children.Placement().Find(m_children.At(index - 1))->continued;
-    if ((run <= 2 && !keptItemStandsHere) || (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()))) return true;
+    if (run <= 2 && !keptItemStandsHere) return true;
     // The run is judged from its first item on this page: each kept item
     // before this one stayed because the run from there fits on no page, and
     // this one leaving would strand them at the foot. Judged from itself, the
@@ -729,6 +734,10 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // run moved on and left the first alone, though the page had room for it.
     size_t first = index;
     while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
+    // A table or block that opens such a run moves with it as it always has;
+    // one after kept items that stay here stays with them, or its last row
+    // (its only one, often) left them alone at the foot.
+    if (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()) && first == index) return true;
     const int64_t top = int64_t{FreshPageTop()} + m_children.At(first)->Style().m_nSpaceBefore;
     const size_t stops = runStops(qv::Clamp32(top), true, first);
     if (stops == kFits) return true;

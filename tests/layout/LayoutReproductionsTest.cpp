@@ -806,7 +806,9 @@ TEST(LayoutChecker, KeepNAHeaderRowCountsTheSpaceAboveItsCells) {
 // kept items that fits on no page stayed and left its first text alone at
 // the foot, the nowrap row of the table after it having no room there. The
 // checker took the table's pieces in the block's next repetition for the
-// table going on to a later page, and judged the run to end with it.
+// table going on to a later page, and judged the run to end with it. The
+// table then gave its only row to the next page, judged from itself rather
+// than from the run's first text, which stayed.
 TEST(LayoutChecker, KeepNALongRunInABoundBlockEndsInItsOwnRepetition) {
     const GeneratedReport report = GenerateReport(12507650u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
@@ -845,5 +847,15 @@ TEST(LayoutReproductions, KeepMAShortRunStoppedByABlockMovesWithIt) {
 // below it as one that fits on no page, and broke its keep.
 TEST(LayoutReproductions, KeepR2AContinuedTextHoldsNoShortRun) {
     const GeneratedReport report = GenerateReport(17074680u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
+// Found by the generated runs (seed 13092894): in a long run of kept texts,
+// the second stayed as part of a run that fits on no page while the third
+// went on, and left it alone at the foot. In the third's trial on an empty
+// page, the finished second, tried again below the first, found no room and
+// placed nothing; taken as begun, it let the run be judged to fit.
+TEST(LayoutReproductions, KeepR2BFinishedTextWithoutRoomDidNotStart) {
+    const GeneratedReport report = GenerateReport(13092894u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
