@@ -548,7 +548,6 @@ TEST(PageBoundaryKeepX, TheSecondHeadingOfARunThatFitsNoPageStaysWithTheFirst) {
     EXPECT_EQ(texts, (std::vector<std::string>{"f|k1|k2", "k3|k4|k5|after"}));
 }
 
-
 // A form too tall for any page stays on its page, cut at the body's bottom. A
 // field whose box starts just above that bottom was cut to a sliver that drew
 // none of its words, and the form goes on at the same place on the next page,
