@@ -34,7 +34,13 @@ void CqvTable::Load(const TiXmlElement& element) {
 }
 
 bool CqvTable::HasStarted() const {
-    return std::any_of(m_children.begin(), m_children.end(), [](const auto& row) { return row->HasStarted(); });
+    // A row that finished with no extent (its only cell a nested table whose
+    // bound rows found no data) showed nothing either, though it is done.
+    return std::any_of(m_children.begin(), m_children.end(), [](const auto& row) {
+        const auto* plain = dynamic_cast<const CqvRow*>(row.get());
+        if (plain && plain->IsDone() && plain->FinishedExtent() == 0) return false;
+        return row->HasStarted();
+    });
 }
 
 void CqvTable::MoveTo(int32_t left) {
