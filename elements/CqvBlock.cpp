@@ -692,6 +692,11 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         return kFits;
     };
     if (runStops(e, false, index) == kFits) return false;
+    // The run tried on an empty page from its first item there.
+    auto stopsOnEmptyPageFrom = [&](size_t first) {
+        const int64_t top = int64_t{FreshPageTop()} + m_children.At(first)->Style().m_nSpaceBefore;
+        return runStops(qv::Clamp32(top), true, first);
+    };
     // What follows broke the page for a start-page item before it placed
     // anything here. If it does the same below the kept item on an empty page
     // (the start-page item comes first in it), the kept item stays: moved,
@@ -701,12 +706,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // Judged from the run's first item on this page, as a long run is: that
     // one stayed because the run from there fits on no page, and this one,
     // nearer the top of an empty page, found room there and went on alone.
-    if (stoppedAtStartPage) {
-        size_t first = index;
-        while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
-        const int64_t top = int64_t{FreshPageTop()} + m_children.At(first)->Style().m_nSpaceBefore;
-        return runStops(qv::Clamp32(top), true, first) == kFits;
-    }
+    if (stoppedAtStartPage) return stopsOnEmptyPageFrom(FirstOfRunHere(index)) == kFits;
     // An item of a run of at most three kept ones moves with the rest and the
     // one after them, as it always has. A longer run that would not fit on an
     // empty page either cannot be kept together: moved, it would leave one
@@ -732,14 +732,12 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // this one leaving would strand them at the foot. Judged from itself, the
     // shorter rest often fits on an empty page, so the second item of such a
     // run moved on and left the first alone, though the page had room for it.
-    size_t first = index;
-    while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
+    const size_t first = FirstOfRunHere(index);
     // A table or block that opens such a run moves with it as it always has;
     // one after kept items that stay here stays with them, or its last row
     // (its only one, often) left them alone at the foot.
     if (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()) && first == index) return true;
-    const int64_t top = int64_t{FreshPageTop()} + m_children.At(first)->Style().m_nSpaceBefore;
-    const size_t stops = runStops(qv::Clamp32(top), true, first);
+    const size_t stops = stopsOnEmptyPageFrom(first);
     if (stops == kFits) return true;
     // Of a short run, only a leaf that cannot start below it (a nowrap
     // picture, a rule) shows that the run fits on no page. A block that did
@@ -759,6 +757,12 @@ bool CqvBlock::StandsHereInRun(const CqvItem& item) const {
     // finished one still in it was placed on this page. Only a leaf is tried
     // again whole once finished: a finished block lays out nothing more.
     return item.IsLeaf() && qv::TriIsTrue(item.NotLastItem()) && item.IsDone() && m_children.Placement().Find(&item);
+}
+
+size_t CqvBlock::FirstOfRunHere(size_t index) const {
+    size_t first = index;
+    while (first > 0 && StandsHereInRun(*m_children.At(first - 1))) --first;
+    return first;
 }
 
 std::optional<int32_t> CqvBlock::PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const {

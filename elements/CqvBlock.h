@@ -118,6 +118,9 @@ private:
     std::optional<int32_t> PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const;
     // A kept item of a run, finished on the current page.
     bool StandsHereInRun(const CqvItem& item) const;
+    // The first item of the kept run around child `index` that stands on this
+    // page (`index` itself when none before it does).
+    size_t FirstOfRunHere(size_t index) const;
     // The outermost absolute block of the body (an `asblank` form), which
     // moves whole to the next page when it does not fit.
     bool IsFormInBody() const;

@@ -37,8 +37,9 @@ bool CqvTable::HasStarted() const {
     // A row that finished with no extent (its only cell a nested table whose
     // bound rows found no data) showed nothing either, though it is done.
     return std::any_of(m_children.begin(), m_children.end(), [](const auto& row) {
-        const auto* plain = dynamic_cast<const CqvRow*>(row.get());
-        if (plain && plain->IsDone() && plain->FinishedExtent() == 0) return false;
+        // Only a CqvRow is made with kTypeRow, as CqvBlock's header test relies on.
+        if (row->TypeCode() == qv::kTypeRow && row->IsDone() && static_cast<const CqvRow&>(*row).FinishedExtent() == 0)
+            return false;
         return row->HasStarted();
     });
 }
