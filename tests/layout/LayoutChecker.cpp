@@ -710,6 +710,7 @@ private:
         // Back to the first kept item of the run that stands on page p.
         int32_t runTop = top;
         std::string first = name;
+        std::vector<std::string> before;  // the run's items above `name` on page p
         for (std::string at = PreviousSibling(name); !at.empty(); at = PreviousSibling(at)) {
             const ItemFacts* facts = Facts(at);
             if (!facts || !facts->notLastItem) break;
@@ -718,10 +719,26 @@ private:
                 if (q->outer.top >= runTop) above = true, runTop = std::max(runTop, q->outer.top);
             if (!above) break;
             first = at;
+            before.push_back(at);
         }
+        const std::string& next = Facts(name)->nextSibling;
+        // The item after the run starts below every item of the run in its
+        // span, not only below `name`: a kept picture beside `name` that
+        // reaches lower holds it down, on page p as on an empty page.
+        int32_t nextLeft = INT32_MAX, nextRight = INT32_MIN;
+        for (const PieceInfo* q : piecesOn(next, on(p + 1)))
+            nextLeft = std::min(nextLeft, q->outer.left), nextRight = std::max(nextRight, q->outer.right);
+        std::string lowestItem = name;
+        for (const std::string& at : before)
+            for (const PieceInfo* q : piecesOn(at, on(p)))
+                if (q->outer.right >= nextLeft && nextRight >= q->outer.left &&
+                    q->outer.bottom - SpaceAfter(at) < bottom - SpaceAfter(lowestItem)) {
+                    roomLeft -= (bottom - SpaceAfter(lowestItem)) - (q->outer.bottom - SpaceAfter(at));
+                    bottom = q->outer.bottom;
+                    lowestItem = at;
+                }
         // Forward on page p + 1 to the item after the run, which needs only
         // to start there, as does a kept item that goes on to a later page.
-        const std::string& next = Facts(name)->nextSibling;
         int32_t restBottom = nextTop, nextLeast = 0;
         bool cutAgain = false;
         for (std::string at = next; !at.empty(); at = Facts(at)->nextSibling) {
@@ -749,7 +766,7 @@ private:
         }
         const auto engineFirst = m_engineItems.find(first);
         const int32_t firstInner = engineFirst == m_engineItems.end() ? 0 : InnerSpaceBefore(*engineFirst->second);
-        const int32_t gap = SpaceBefore(first) + firstInner + SpaceAfter(name) + SpaceBefore(next);
+        const int32_t gap = SpaceBefore(first) + firstInner + SpaceAfter(lowestItem) + SpaceBefore(next);
         if (!cutAgain && (runTop - bottom) + gap + (nextTop - restBottom) + 20 <= room) return false;
         // The next item could have started on page p: the run did not fill it.
         const auto engineNext = m_engineItems.find(next);

@@ -869,3 +869,15 @@ TEST(LayoutReproductions, KeepS7R3AnEmptyFinishedRowHasNotBegunItsTable) {
     const GeneratedReport report = GenerateReport(19062879u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
+
+// Found by the generated runs (seeds 31034500, 30212656): a kept picture
+// beside the last kept text of a run reaches lower than the text, and the
+// full-width item after the run starts only below the picture, which leaves
+// it no room on any page. The run fits on no page and breaks where that item
+// finds no room; measured from the text's own bottom it seemed to fit.
+TEST(LayoutChecker, KeepS8AThePictureBesideTheLastKeptItemHoldsTheNextDown) {
+    for (const uint64_t seed : {31034500u, 30212656u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
