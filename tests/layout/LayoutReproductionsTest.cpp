@@ -869,3 +869,13 @@ TEST(LayoutReproductions, KeepS7R3AnEmptyFinishedRowHasNotBegunItsTable) {
     const GeneratedReport report = GenerateReport(19062879u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
+
+// Found by the generated runs (seed 30083640): a run of four kept items whose
+// last is a block that opens with a bound `asblank` form. The form moves whole
+// and sits its items below their own `top`, so the run fits on no page and
+// stays; the checker took a line of the block for all it needed, below the
+// boxes' tops, and saw the keep before it broken.
+TEST(LayoutChecker, KeepS8CABlockOpeningWithAFormNeedsTheWholeForm) {
+    const GeneratedReport report = GenerateReport(30083640u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
