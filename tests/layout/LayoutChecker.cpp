@@ -571,6 +571,7 @@ private:
         }
         if (first.empty()) {
             if (const auto picture = OpeningPicture(name, page, top)) return *picture;
+            if (const auto form = OpeningForm(name, page, top)) return *form;
             return std::max(100, OpeningWord(name, page, top));
         }
         // A nowrap row around it (the first row holds a nested table) moves
@@ -607,6 +608,28 @@ private:
         const ItemFacts* facts = Facts(opening->item);
         if (!facts || !facts->noWrap) return std::nullopt;
         return top - opening->outer.bottom;
+    }
+
+    // A container that opens `page` with a form (an `asblank` block of the
+    // body) shares that page with nothing less than the whole form: a form
+    // moves whole from a page already used. Of a bound form, the first
+    // repetition: an item seen again opens the next one.
+    std::optional<int32_t> OpeningForm(const std::string& name, size_t page, int32_t top) const {
+        const PieceInfo* opening = nullptr;
+        for (const PieceInfo* q : PiecesOf(name))
+            if (q->page == page && !IsPageFrame(*q) && (!opening || q->outer.top > opening->outer.top)) opening = q;
+        const ItemFacts* facts = opening ? Facts(opening->item) : nullptr;
+        if (!facts || facts->absoluteGroup.empty() || facts->absoluteGroup == name) return std::nullopt;
+        std::set<std::string> seen;
+        int32_t bottom = top;
+        for (const PieceInfo& q : m_pieces) {
+            if (q.page != page || IsPageFrame(q)) continue;
+            const ItemFacts* in = Facts(q.item);
+            if (!in || in->absoluteGroup != facts->absoluteGroup) continue;
+            if (!seen.insert(q.item).second) break;
+            bottom = std::min(bottom, q.outer.bottom);
+        }
+        return top - bottom;
     }
 
     // A text starts only where its first word fits whole: a long word wrapped
@@ -775,13 +798,15 @@ private:
     }
 
     // The least space the children of a container leave above its first
-    // piece: their own space-before and that of their first children.
+    // piece: their own space-before and that of their first children, and
+    // in a form their own `top`, below which each of them is placed.
     static int32_t InnerSpaceBefore(const CqvItem& item) {
         const auto* block = dynamic_cast<const CqvBlock*>(&item);
         if (!block || block->Children().Size() == 0) return 0;
         int32_t least = INT32_MAX;
         for (const auto& child : block->Children())
-            least = std::min(least, child->Style().m_nSpaceBefore + InnerSpaceBefore(*child));
+            least = std::min(least, child->Style().m_nSpaceBefore + (block->IsAbsolute() ? child->Top() : 0) +
+                                        InnerSpaceBefore(*child));
         return least;
     }
 

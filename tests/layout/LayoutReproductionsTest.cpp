@@ -881,3 +881,40 @@ TEST(LayoutChecker, KeepS8AThePictureBesideTheLastKeptItemHoldsTheNextDown) {
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
 }
+
+// Found by the generated runs (seed 30083640): a run of four kept items whose
+// last is a block that opens with a bound `asblank` form. The form moves whole
+// and sits its items below their own `top`, so the run fits on no page and
+// stays; the checker took a line of the block for all it needed, below the
+// boxes' tops, and saw the keep before it broken.
+// Seed 32018895 is the same with a kept text before the block.
+TEST(LayoutChecker, KeepS8CABlockOpeningWithAFormNeedsTheWholeForm) {
+    for (const uint64_t seed : {30083640u, 32018895u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+    // Reduced: the three kept texts take 54.6 mm, the form 50 mm below its
+    // own top (30 mm) of a 100 mm body, so the run fits on no page; the last
+    // text and the form alone would. Two forms fill a page: the block goes on.
+    auto report = Handmade(
+        "page-width=\"100mm\" page-height=\"100mm\" margin-left=\"0\" margin-top=\"0\" margin-right=\"0\" "
+        "margin-bottom=\"0\"",
+        "<Block name=\"b1\" width=\"100mm\"><Text name=\"t1\" width=\"100mm\" not-last-item=\"1\">" + Words(75, "a") +
+            "</Text><Text name=\"t2\" width=\"100mm\" not-last-item=\"1\">" + Words(75, "b") +
+            "</Text><Text name=\"t3\" width=\"100mm\" not-last-item=\"1\">" + Words(5, "c") +
+            "</Text><Block name=\"b4\" width=\"100mm\" not-last-item=\"1\"><Block name=\"b5\" width=\"100mm\" "
+            "xml-element-name=\"r\" asblank=\"1\"><Text name=\"t6\" top=\"30mm\" height=\"20mm\" "
+            "width=\"100mm\">form</Text></Block></Block></Block>",
+        {{"t1", {Words(75, "a")}}, {"t2", {Words(75, "b")}}, {"t3", {Words(5, "c")}}, {"t6", {"form", "form", "form"}}},
+        "<data><r/><r/><r/></data>");
+    report.items["b1"] = ItemFacts{ItemKind::Block, "", "", ""};
+    const std::vector<std::string> run = {"t1", "t2", "t3", "b4"};
+    for (size_t i = 0; i < run.size(); ++i) {
+        report.items[run[i]] = ItemFacts{i + 1 < run.size() ? ItemKind::Text : ItemKind::Block, "b1",
+                                         i + 1 < run.size() ? run[i + 1] : "", ""};
+        report.items[run[i]].notLastItem = true;
+    }
+    report.items["b5"] = ItemFacts{ItemKind::BoundBlock, "b4", "", "b5"};
+    report.items["t6"] = ItemFacts{ItemKind::Text, "b5", "", "b5"};
+    EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
+}
