@@ -707,32 +707,21 @@ private:
         auto goesOn = [&](const std::string& item, size_t page) {
             return !piecesOn(item, [page](size_t at) { return at > page; }).empty();
         };
-        const std::string& next = Facts(name)->nextSibling;
-        // The columns the next item takes on page p + 1.
-        int32_t nextLeft = INT32_MAX, nextRight = INT32_MIN;
-        for (const PieceInfo* q : piecesOn(next, on(p + 1)))
-            nextLeft = std::min(nextLeft, q->outer.left), nextRight = std::max(nextRight, q->outer.right);
-        // Back to the first kept item of the run that stands on page p. One
-        // of them beside this one that reaches lower in the next item's
-        // columns (a picture) holds the next item below it, here and on an
-        // empty page alike: the run reaches down to it.
-        int32_t runTop = top, runBottom = bottom;
+        // Back to the first kept item of the run that stands on page p.
+        int32_t runTop = top;
         std::string first = name;
         for (std::string at = PreviousSibling(name); !at.empty(); at = PreviousSibling(at)) {
             const ItemFacts* facts = Facts(at);
             if (!facts || !facts->notLastItem) break;
             bool above = false;
-            const auto here = piecesOn(at, on(p));
-            for (const PieceInfo* q : here)
+            for (const PieceInfo* q : piecesOn(at, on(p)))
                 if (q->outer.top >= runTop) above = true, runTop = std::max(runTop, q->outer.top);
             if (!above) break;
-            for (const PieceInfo* q : here)
-                if (q->outer.left <= nextRight && nextLeft <= q->outer.right)
-                    runBottom = std::min(runBottom, q->outer.bottom);
             first = at;
         }
         // Forward on page p + 1 to the item after the run, which needs only
         // to start there, as does a kept item that goes on to a later page.
+        const std::string& next = Facts(name)->nextSibling;
         int32_t restBottom = nextTop, nextLeast = 0;
         bool cutAgain = false;
         for (std::string at = next; !at.empty(); at = Facts(at)->nextSibling) {
@@ -761,11 +750,11 @@ private:
         const auto engineFirst = m_engineItems.find(first);
         const int32_t firstInner = engineFirst == m_engineItems.end() ? 0 : InnerSpaceBefore(*engineFirst->second);
         const int32_t gap = SpaceBefore(first) + firstInner + SpaceAfter(name) + SpaceBefore(next);
-        if (!cutAgain && (runTop - runBottom) + gap + (nextTop - restBottom) + 20 <= room) return false;
+        if (!cutAgain && (runTop - bottom) + gap + (nextTop - restBottom) + 20 <= room) return false;
         // The next item could have started on page p: the run did not fill it.
         const auto engineNext = m_engineItems.find(next);
         const int32_t inner = engineNext == m_engineItems.end() ? 0 : InnerSpaceBefore(*engineNext->second);
-        return roomLeft - (bottom - runBottom) < inner + nextLeast;
+        return roomLeft < inner + nextLeast;
     }
 
     // The least space the children of a container leave above its first

@@ -869,13 +869,3 @@ TEST(LayoutReproductions, KeepS7R3AnEmptyFinishedRowHasNotBegunItsTable) {
     const GeneratedReport report = GenerateReport(19062879u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
-
-// Found by the generated runs (seed 30212656): a kept picture stands beside a
-// kept text, and the full-width kept text after them cannot start beside the
-// picture, on this page or an empty one: the run fits on no page, and the text
-// beside the picture stays with it. The checker measured the run down to the
-// text's bottom only, as if what follows could start below it.
-TEST(LayoutReproductions, KeepS8BAPictureBesideTheKeptTextHoldsWhatFollowsBelowIt) {
-    const GeneratedReport report = GenerateReport(30212656u, QV_IMAGE_FOLDER);
-    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
-}
