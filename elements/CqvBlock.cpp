@@ -133,6 +133,11 @@ bool CqvBlock::HasStarted() const {
 void CqvBlock::ContinueOnNewPage() {
     m_children.Placement().ContinueOnNewPage();
     for (const auto& child : m_children) {
+        // A row or repetition left for the next page by a failed keep is owed
+        // that page only. Its table may not have reached it (it moved whole
+        // with its header rows): still set, it stood the row down once more
+        // below the header rows, alone at the top of the new page.
+        child->SetDeferred(false);
         if (auto* block = dynamic_cast<CqvBlock*>(child.get())) block->ContinueOnNewPage();
     }
 }

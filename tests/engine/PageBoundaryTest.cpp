@@ -642,3 +642,28 @@ TEST(PageBoundaryKeepM, AShortRunThatFitsNoPageDoesNotLeaveItsFirstHeadingAlone)
     for (const auto& page : Collect(*report)) texts.push_back(PageText(page));
     EXPECT_EQ(texts, (std::vector<std::string>{"k1|w1 w2 w3 w4 w5 w6 w7 w8 w9 w10 w11 w12", "after"}));
 }
+
+// A kept table whose keep fails leaves its body row for the next page, and
+// its header row, left alone at the foot, takes the table there whole. The
+// row is owed that page only: still held back there, it left the header row
+// alone at the top and went on to the page after.
+TEST(PageBoundaryDeferS8B, ARowLeftForTheNextPageIsPlacedThere) {
+    SettingsGuard settings;
+    ScratchDir dir;
+    const std::string templ =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport page-height=\"40mm\">"
+        "<Styles><Style name=\"s\"/></Styles>" +
+        kEmptyHeaderAndFooter +
+        "<Block><Text>f1</Text><Text>f2</Text><Table not-last-item=\"1\"><Row header=\"1\">"
+        "<Text width=\"40mm\">H</Text></Row><Row nowrap=\"1\"><Text width=\"40mm\">body row</Text></Row></Table>"
+        "<Image nowrap=\"1\" width=\"20mm\" height=\"20mm\">" +
+        kPicture + "</Image><Text>after</Text></Block></XmlTemplateReport>\n";
+    auto report = LoadReport(dir, templ, "<root/>");
+    Prepare(*report);
+    const Pages pages = Collect(*report);
+    std::vector<std::string> texts;
+    for (const auto& page : pages) texts.push_back(PageText(page));
+    EXPECT_EQ(texts, (std::vector<std::string>{"f1|f2", "H|body row", "after"}));
+    ASSERT_EQ(pages.size(), 3u);
+    EXPECT_TRUE(std::any_of(pages[1].begin(), pages[1].end(), [](const Piece& p) { return p.kind == "image"; }));
+}
