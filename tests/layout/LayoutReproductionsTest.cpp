@@ -918,3 +918,41 @@ TEST(LayoutChecker, KeepS8CABlockOpeningWithAFormNeedsTheWholeForm) {
     report.items["t6"] = ItemFacts{ItemKind::Text, "b5", "", "b5"};
     EXPECT_EQ(Invariants(report), std::vector<std::string>{}) << report.templateXml;
 }
+
+// The keep invariant is seen broken: the facts claim `not-last-item` that the
+// template does not ask for, so the engine leaves the item alone at the foot
+// while what follows opens the next page, where both would fit. The second
+// follower is a block opening with a form, which needs its whole form and no
+// more: a form that fits beside the item on a new page still breaks the keep.
+TEST(LayoutChecker, SeesAKeepBroken) {
+    const std::string picture = std::string(QV_IMAGE_FOLDER) + "/square.png";
+    const std::vector<std::pair<std::string, ItemKind>> followers = {
+        {"<Image name=\"f\" width=\"30mm\" height=\"30mm\" nowrap=\"1\" padding=\"0\" data-from=\"file\">" + picture +
+             "</Image>",
+         ItemKind::Image},
+        {"<Block name=\"f\" width=\"100mm\"><Block name=\"form\" width=\"100mm\" asblank=\"1\"><Text name=\"ft\" "
+         "top=\"0\" height=\"25mm\" width=\"100mm\">form</Text></Block></Block>",
+         ItemKind::Block},
+    };
+    for (const auto& [follower, kind] : followers) {
+        auto report = Handmade(
+            "page-width=\"100mm\" page-height=\"100mm\" margin-left=\"0\" margin-top=\"0\" margin-right=\"0\" "
+            "margin-bottom=\"0\"",
+            "<Block name=\"b1\" width=\"100mm\"><Text name=\"t1\" width=\"100mm\">" + Words(200) +
+                "</Text><Text name=\"t2\" width=\"100mm\">heading</Text>" + follower + "</Block>",
+            {{"t1", {Words(200)}}, {"t2", {"heading"}}});
+        report.items["b1"] = ItemFacts{ItemKind::Block, "", "", ""};
+        report.items["t1"] = ItemFacts{ItemKind::Text, "b1", "t2", ""};
+        report.items["t2"] = ItemFacts{ItemKind::Text, "b1", "f", ""};
+        report.items["t2"].notLastItem = true;
+        report.items["f"] = ItemFacts{kind, "b1", "", ""};
+        if (kind == ItemKind::Image) {
+            report.items["f"].noWrap = true;
+        } else {
+            report.items["form"] = ItemFacts{ItemKind::Block, "f", "", "form"};
+            report.items["ft"] = ItemFacts{ItemKind::Text, "form", "", "form"};
+            report.flowTexts["ft"] = {"form"};
+        }
+        EXPECT_EQ(Invariants(report), std::vector<std::string>{"keep"}) << report.templateXml;
+    }
+}
