@@ -80,6 +80,17 @@ bool IsHeaderRow(const CqvItem& item) {
     return item.TypeCode() == qv::kTypeRow && static_cast<const CqvRow&>(item).IsHeader();
 }
 
+// A table that opens with header rows, or a block that opens with such a
+// table: its header row stands alone only at the top of a page, which a trial
+// below a kept item never shows.
+bool OpensWithHeaderRow(const CqvItem& item) {
+    const auto* block = dynamic_cast<const CqvBlock*>(&item);
+    if (!block || block->Children().Size() == 0) return false;
+    const CqvItem& first = *block->Children().At(0);
+    if (IsHeaderRow(first)) return true;
+    return !qv::IsRowType(first.TypeCode()) && OpensWithHeaderRow(first);
+}
+
 }  // namespace
 
 // ---- simple operations -----------------------------------------------------
@@ -221,6 +232,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
     bool bodyRowPlaced = false;
     bool bodyRowWaits = false;  // a row of the table placed nothing and waits for the next page
     m_bPlacedAnything = false;
+    m_lowestBox.reset();
     if (m_bHeadersGiveWay) ContinueCutHeaderRows(trial);
 
     for (size_t index = 0; index < m_children.Size(); ++index) {
@@ -385,7 +397,11 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
             int64_t end = reached + m;
             if (m_bAbsolute && child.IsLeaf() && child.TypeCode() != qv::kTypeLine)
                 end = std::max<int64_t>(end, -int64_t{itemRect.bottom});
-            lowest = std::max(lowest, end);
+            // A nested block counts by its own lowest box: the spaces after
+            // its items fall below the form as the form's own do, and counted
+            // here they moved a form that fits to the next page.
+            const auto* nested = m_bAbsolute ? dynamic_cast<const CqvBlock*>(&child) : nullptr;
+            lowest = std::max(lowest, nested && nested->LowestBox() ? reached + *nested->LowestBox() : end);
             const int32_t bottom = qv::Clamp32(end + child.Style().m_nSpaceAfter);
             placement.Register(&child, spanLeft, spanRight, bottom, startedBefore);
             result = std::max<int32_t>(result, qv::Clamp32(int64_t{bottom} - y));
@@ -422,6 +438,7 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         return qv::kLayoutNextPage;
     }
     RememberCutHeaderRows();
+    if (!wrapped) m_lowestBox = lowest - y;
     // Something left for the next page always reads as unfinished, even when
     // what waits placed nothing here.
     if (wrapped) return BreakResult(result);
@@ -639,7 +656,8 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // the run starts below the run's own items only.
     constexpr size_t kFits = 0;
     bool stoppedAtStartPage = false;  // an item that did not start broke the page for a start-page item
-    auto runStops = [&](int32_t at, bool emptyPage, size_t start) -> size_t {
+    bool leadFinished = false;        // the first tried item finished in the last trial
+    auto runStops = [&](int32_t at, bool emptyPage, size_t start, bool pageHoldsNothing = false) -> size_t {
         CqvItem& lead = *m_children.At(start);
         // The items of the trial keep what they did in it until it ends, so
         // that each one meets the page as the real layout would leave it: the
@@ -649,10 +667,13 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
             CqvTrial& trial;
             ~RestoreAtEnd() { trial.Restore(); }
         } restore{trial};
+        // The trial restores the flag when it ends.
+        if (pageHoldsNothing) m_pReport->SetPageEmpty(true);
         std::vector<TriedItem> tried;
         // What cannot start, or goes on to a further page, fits on no page.
         const size_t never = emptyPage ? 1 : kFits;
         if (!TrialStarts(lead, trial, at, tried, surface, printInfo, data)) return never;
+        leadFinished = lead.IsDone() && tried.back().m > 0;
         // Follow every keep-with-next sibling that comes next; the first
         // sibling after them decides. Each of them keeps itself with the rest
         // of the run when its turn comes: a trial that stopped short of the
@@ -731,6 +752,21 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // the run may fit below the page header where it started.
     const bool keptItemStandsHere = index > 0 && StandsHereInRun(*m_children.At(index - 1)) &&
                                     !m_children.Placement().Find(m_children.At(index - 1))->continued;
+    if (run == 0 && index == 0 && kept.IsLeaf() && index + 1 < m_children.Size() && KeptWithWhatComesBefore() &&
+        !OpensWithHeaderRow(*m_children.At(index + 1))) {
+        // A lone keep no page can honour (what follows does not start below
+        // the whole item even on a page that holds nothing) is given up when
+        // the item opens a block that the item before it is kept with:
+        // moved, the item would stand alone on the next page all the same,
+        // and that kept item would end this page alone. Elsewhere the item
+        // moves as it always has: what follows may hold a keep of its own
+        // that the trial honours only below the item.
+        // What opens with a header row keeps the plain rule: below the kept
+        // item it needs its first body row too, at the top of a page only
+        // the header row, so the trial cannot tell where it would start.
+        const int64_t fresh = int64_t{FreshPageTop()} + kept.Style().m_nSpaceBefore;
+        return runStops(qv::Clamp32(fresh), true, index, true) == kFits || !leadFinished;
+    }
     if (run <= 2 && !keptItemStandsHere) return true;
     // The run is judged from its first item on this page: each kept item
     // before this one stayed because the run from there fits on no page, and
@@ -755,6 +791,15 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // on an empty page, staying would leave this one alone at the foot.
     // Right after this one, that item would leave it alone there too.
     return stoppedAtStartPage && first + stops > index + 1;
+}
+
+bool CqvBlock::KeptWithWhatComesBefore() const {
+    const CqvBlock* parent = Parent();
+    if (!parent) return false;
+    const auto& siblings = parent->Children();
+    for (size_t i = 1; i < siblings.Size(); ++i)
+        if (siblings.At(i) == static_cast<const CqvItem*>(this)) return qv::TriIsTrue(siblings.At(i - 1)->NotLastItem());
+    return false;
 }
 
 bool CqvBlock::StandsHereInRun(const CqvItem& item) const {

@@ -64,6 +64,10 @@ public:
     // no piece is made.
     bool PlacedAnything() const { return m_bPlacedAnything; }
 
+    // How far below its position the lowest box of the last LayoutChildren
+    // reached, the spaces after its items left out; unset when it broke.
+    std::optional<int64_t> LowestBox() const { return m_lowestBox; }
+
     // Pieces made by the current Layout, not yet handed to the report.
     std::vector<std::unique_ptr<CqvPagePiece>>& Pieces() { return m_pieces; }
 
@@ -83,6 +87,7 @@ protected:
     std::optional<int32_t> m_movedWholeFrom;
     std::optional<int32_t> m_freshPageTop;  // unset for a top-level block
     bool m_bPlacedAnything = false;
+    std::optional<int64_t> m_lowestBox;
     // Set while a table lays out a page again without its header rows.
     bool m_bHeadersGiveWay = false;
     // The page on which a row of the table last waited below its header rows.
@@ -115,6 +120,8 @@ private:
     // when it would wait for the next page below one that continues.
     std::optional<int32_t> TrialPosition(const CqvItem& item, int32_t y, const std::vector<TriedItem>& tried) const;
     // The same on a page that holds nothing but the tried items.
+    // Whether the item before this block in its parent is kept with it.
+    bool KeptWithWhatComesBefore() const;
     std::optional<int32_t> PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const;
     // A kept item of a run, finished on the current page.
     bool StandsHereInRun(const CqvItem& item) const;

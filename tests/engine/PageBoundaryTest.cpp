@@ -667,3 +667,25 @@ TEST(PageBoundaryDeferS8B, ARowLeftForTheNextPageIsPlacedThere) {
     ASSERT_EQ(pages.size(), 3u);
     EXPECT_TRUE(std::any_of(pages[1].begin(), pages[1].end(), [](const Piece& p) { return p.kind == "image"; }));
 }
+
+// A form is as tall as its lowest box: the space after a field in a nested
+// block lies below the form, as the form's own space after does. Counted in,
+// it moved a form that fits to the next page, and the kept text before it
+// ended its page alone there.
+TEST(PageBoundaryFormD, ANestedBlockOfAFormCountsByItsLowestBox) {
+    SettingsGuard settings;
+    ScratchDir dir;
+    const std::string templ =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport page-height=\"100mm\">"
+        "<Styles><Style name=\"s\"/></Styles>" +
+        kEmptyHeaderAndFooter +
+        "<Block><Text>Filler</Text><Text not-last-item=\"1\">Heading</Text><Block asblank=\"1\">"
+        "<Block><Text top=\"0\" height=\"60mm\" space-after=\"40mm\">Field</Text></Block></Block>"
+        "<Text>After form</Text></Block></XmlTemplateReport>\n";
+    auto report = LoadReport(dir, templ, "<root/>");
+    Prepare(*report);
+    const Pages pages = Collect(*report);
+    ASSERT_EQ(pages.size(), 2u);
+    for (const char* text : {"Filler", "Heading", "Field"}) EXPECT_EQ(FindText(pages, text).first, 1u) << text;
+    EXPECT_EQ(FindText(pages, "After form").first, 2u);
+}
