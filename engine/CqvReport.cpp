@@ -15,6 +15,7 @@
 #include "engine/Progress.h"
 #include "engine/QvSettings.h"
 #include "engine/Surface.h"
+#include "platform/FontResolver.h"
 #include "xml/CodePageTable.h"
 #include "xml/XmlNav.h"
 
@@ -340,6 +341,10 @@ void CqvReport::LayOutPages(Surface& surface, QvPrintInfo& printInfo, bool showP
     m_bPrepareAborted = false;
     ComputePageGeometry();
     printInfo.drawRect = m_rcPage;
+    // The font configuration is loaded here, at the top of the stack. Left to
+    // the first text, it was loaded as deep as the blocks nest, and its own
+    // parser's recursion through the configuration files met the stack's end.
+    qv::platform::LoadFontConfiguration();
     // Drawing in page order shows its own progress, page by page as it draws.
     std::unique_ptr<Progress> progress =
         showProgress ? OpenProgress("Prepare print", printInfo) : std::make_unique<SilentProgress>();
