@@ -429,6 +429,17 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
         std::any_of(m_children.begin(), m_children.end(),
                     [](const auto& row) { return IsHeaderRow(*row) && row->IsDone(); })) {
         if (trial) trial->RegisterTree(*this);
+        // The row has waited below its header rows here. On the next page,
+        // where the header rows around the table give way to it, it finds the
+        // same room below its own, and waiting there once more would leave
+        // them alone on a page of their own. A wait on the page just before
+        // is kept: the table leaves each page until the header rows around it
+        // give way.
+        if (!m_bInTrial) {
+            const uint32_t page = m_pReport->CurrentPage();
+            if (m_nRowWaitedBelowHeadersOnPage == 0 || m_nRowWaitedBelowHeadersOnPage + 1 < page)
+                m_nRowWaitedBelowHeadersOnPage = page;
+        }
         m_pieces.clear();
         m_pReport->DropPiecesFrom(firstPiece);
         for (const auto& row : m_children)
