@@ -170,6 +170,7 @@ private:
         MapItems(report.PageFooter(), "PageFooter");
         for (const auto& block : report.Blocks()) MapItems(*block, block->Name());
         m_pageCount = report.PageCount();
+        m_bodyBottom = report.BodyArea().bottom;
         for (size_t page = 0; page < report.PageCount(); ++page) {
             for (const auto& piece : report.PagePieces(page)) {
                 PieceInfo info;
@@ -584,6 +585,11 @@ private:
             if (facts->kind == ItemKind::Row && facts->noWrap &&
                 std::any_of(pieces.begin(), pieces.end(), [&](const PieceInfo* q) { return q->page > page; }))
                 return INT32_MAX / 4;
+            // So does a nowrap repetition of a bound row that fills the page
+            // down to its foot and goes on: moved whole below a kept item, it
+            // is split only on the next page, never below that item.
+            if (facts->kind == ItemKind::BoundRow && facts->noWrap && FillsPageAndGoesOn(pieces, page))
+                return INT32_MAX / 4;
         }
         if (!Facts(first)->noWrap) return top - firstTop + 100;
         // A cell seen again opens the row's next repetition.
@@ -595,6 +601,18 @@ private:
             bottom = std::min(bottom, q.outer.bottom);
         }
         return top - bottom;
+    }
+
+    // The pieces reach the body's bottom on `page` and some lie on a later page.
+    bool FillsPageAndGoesOn(const std::vector<const PieceInfo*>& pieces, size_t page) const {
+        bool later = false;
+        int32_t lowest = INT32_MAX;
+        for (const PieceInfo* q : pieces) {
+            if (q->page > page) later = true;
+            if (q->page == page) lowest = std::min(lowest, q->outer.bottom);
+        }
+        // Within a line of the foot: a cut text leaves less than a line unused.
+        return later && lowest != INT32_MAX && lowest <= -(m_bodyBottom - 60);
     }
 
     // A container that opens `page` with a nowrap picture shares that page
@@ -1022,6 +1040,7 @@ private:
     std::map<std::string, const CqvItem*> m_engineItems;
     std::vector<PieceInfo> m_pieces;
     size_t m_pageCount = 0;
+    int32_t m_bodyBottom = 0;
     // Forms too tall for any page, with the pages on which they are cut.
     std::map<std::string, std::set<size_t>> m_cutForms;
 };
