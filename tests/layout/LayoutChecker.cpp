@@ -497,30 +497,36 @@ private:
     // The same judged by what `name` shows at the top of `page`: the state
     // seen is the last repetition's, and a bound child that showed something
     // there may have shown nothing in the repetition that opened `page`, where
-    // the start-page behind it came first. Every topmost piece (its header
-    // rows aside) must lie in an item that starts a page, or in a nowrap row
-    // that holds one.
+    // the start-page behind it came first. Every topmost piece (header rows
+    // aside) must lie in an item that starts a page, or in a nowrap row that
+    // holds one. The header rows of a nested table that starts the page count:
+    // they open the page with it, above its first row.
     bool OpensPageWithStartPage(const std::string& name, size_t page) const {
         std::vector<const PieceInfo*> topmost;
         for (const PieceInfo* q : PiecesOf(name)) {
-            if (q->page != page || InHeaderRow(q->item, name)) continue;
+            if (q->page != page || (InHeaderRow(q->item, name) && !LiesInStartPage(q->item, name))) continue;
             if (!topmost.empty() && q->outer.top < topmost.front()->outer.top) continue;
             if (!topmost.empty() && q->outer.top > topmost.front()->outer.top) topmost.clear();
             topmost.push_back(q);
         }
-        return !topmost.empty() && std::all_of(topmost.begin(), topmost.end(), [&](const PieceInfo* q) {
-            for (std::string at = q->item; !at.empty();) {
-                const auto item = m_engineItems.find(at);
-                if (item == m_engineItems.end()) return false;
-                const CqvItem& engine = *item->second;
-                const ItemFacts* facts = Facts(at);
-                if (engine.StartPage() == 1) return true;
-                if (facts && facts->noWrap && qv::IsRowType(engine.TypeCode()) && HoldsStartPage(engine)) return true;
-                if (at == name) return false;
-                at = facts ? facts->parent : "";
-            }
-            return false;
-        });
+        return !topmost.empty() && std::all_of(topmost.begin(), topmost.end(),
+                                               [&](const PieceInfo* q) { return LiesInStartPage(q->item, name); });
+    }
+
+    // Whether `item`, or an item around it inside `name` (`name` included),
+    // starts a page, or is a nowrap row that holds one.
+    bool LiesInStartPage(const std::string& item, const std::string& name) const {
+        for (std::string at = item; !at.empty();) {
+            const auto found = m_engineItems.find(at);
+            if (found == m_engineItems.end()) return false;
+            const CqvItem& engine = *found->second;
+            const ItemFacts* facts = Facts(at);
+            if (engine.StartPage() == 1) return true;
+            if (facts && facts->noWrap && qv::IsRowType(engine.TypeCode()) && HoldsStartPage(engine)) return true;
+            if (at == name) return false;
+            at = facts ? facts->parent : "";
+        }
+        return false;
     }
 
     bool InHeaderRow(const std::string& item, const std::string& within) const {
