@@ -809,7 +809,8 @@ bool CqvBlock::KeptWithWhatComesBefore() const {
     if (!parent) return false;
     const auto& siblings = parent->Children();
     for (size_t i = 1; i < siblings.Size(); ++i)
-        if (siblings.At(i) == static_cast<const CqvItem*>(this)) return qv::TriIsTrue(siblings.At(i - 1)->NotLastItem());
+        if (siblings.At(i) == static_cast<const CqvItem*>(this))
+            return qv::TriIsTrue(siblings.At(i - 1)->NotLastItem());
     return false;
 }
 
