@@ -791,12 +791,11 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     if (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()) && first == index) return true;
     const size_t stops = stopsOnEmptyPageFrom(first);
     if (stops == kFits) return true;
-    // Of a short run, only a leaf that cannot start below it (a nowrap
-    // picture, a rule) shows that the run fits on no page. A block that did
-    // not start may hold a table whose rows a real page places otherwise
-    // (a nowrap row that moved whole in the trial is split there): the kept
-    // item goes with it, as it always has.
-    if (run <= 2 && first + stops < m_children.Size() && m_children.At(first + stops)->IsContainer()) return true;
+    // A table that does not start below the run on an empty page shows it as
+    // well as a leaf does: its nowrap row meets the next page below the run's
+    // items too, and moves whole there as in the trial. Moved with it, the
+    // kept item ended that page alone and left the ones before it at this
+    // page's foot.
     // A start-page item of the run breaks the page wherever the run stands:
     // the items before it are all that must fit together, and when they do
     // on an empty page, staying would leave this one alone at the foot.

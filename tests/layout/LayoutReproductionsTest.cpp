@@ -832,12 +832,20 @@ TEST(LayoutReproductions, KeepRANewPageLeavesLessThanTheBody) {
 }
 
 // Found by the generated runs (seed 17019325): of a short kept run whose first
-// heading stands first on its page, a block that does not start below the run
-// in the empty-page trial proves nothing: its table's nowrap row moved whole
-// there, where a real page splits it. Taken as a run that fits on no page, the
-// second heading stayed and the table opened the next page without it.
+// heading stands first on its page, the second heading stayed and the block
+// with a nowrap table row after it opened the next page without it, though
+// the two fit there together.
 TEST(LayoutReproductions, KeepMAShortRunStoppedByABlockMovesWithIt) {
     const GeneratedReport report = GenerateReport(17019325u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
+// Found by the generated runs (seed 80461999): two kept texts stand before a
+// table whose nowrap first row fits below neither of them on an empty page.
+// The second text went on with the table all the same, and ended the next
+// page alone as well, while the first ended this one alone.
+TEST(LayoutReproductions, KeepMBATableThatFitsBelowNoShortRunLeavesItHere) {
+    const GeneratedReport report = GenerateReport(80461999u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
 

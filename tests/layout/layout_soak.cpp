@@ -2,10 +2,12 @@
 // consecutive seeds until the time is up. A failing seed prints its template
 // and data, ready to become a regression test; `--seed S --count 1` replays it.
 //
-//   layout_soak --seconds N [--seed S] [--count N] [--pdf-every K] [--quorvane PATH] [--unknown]
+//   layout_soak --seconds N [--seed S] [--count N] [--pdf-every K] [--quorvane PATH] [--unknown] [--print]
 // --unknown leaves out the violations that known faults explain. The run ends
 // with the count of reports by invariant broken and by the known fault that
 // explains them, so that an allow-list entry no longer needed shows at once.
+// --print prints every template, failing or not: a passing seed near a
+// failing one is often the quickest way to see what a change to the rules did.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,7 +26,7 @@ namespace {
 
 int Usage() {
     std::cerr
-        << "usage: layout_soak --seconds N [--seed S] [--count N] [--pdf-every K] [--quorvane PATH] [--unknown]\n";
+        << "usage: layout_soak --seconds N [--seed S] [--count N] [--pdf-every K] [--quorvane PATH] [--unknown] [--print]\n";
     return 2;
 }
 
@@ -37,10 +39,15 @@ int main(int argc, char** argv) {
     uint64_t pdfEvery = 0;
     std::string quorvane = QV_QUORVANE_EXE;
     bool unknownOnly = false;
+    bool printAll = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--unknown") {
             unknownOnly = true;
+            continue;
+        }
+        if (arg == "--print") {
+            printAll = true;
             continue;
         }
         if (i + 1 >= argc) return Usage();
@@ -77,10 +84,9 @@ int main(int argc, char** argv) {
         if (unknownOnly)
             std::erase_if(violations, [&](const auto& v) { return qv::layoutcheck::KnownFaultFor(report, v); });
         ++ran;
-        if (!violations.empty()) {
-            ++failed;
+        if (!violations.empty()) ++failed;
+        if (!violations.empty() || printAll)
             std::cout << qv::layoutcheck::DescribeFailure(report, violations) << std::flush;
-        }
         if (elapsed() - lastProgress >= 10) {
             lastProgress = elapsed();
             std::fprintf(stderr, "layout_soak: %llu reports, %llu failing, %.0f s\n",
