@@ -791,11 +791,16 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     if (!kept.IsLeaf() && !qv::IsRowType(kept.TypeCode()) && first == index) return true;
     const size_t stops = stopsOnEmptyPageFrom(first);
     if (stops == kFits) return true;
-    // A table that does not start below the run on an empty page shows it as
-    // well as a leaf does: its nowrap row meets the next page below the run's
-    // items too, and moves whole there as in the trial. Moved with it, the
-    // kept item ended that page alone and left the ones before it at this
-    // page's foot.
+    // Of a short run, only a leaf that cannot start below it (a nowrap
+    // picture, a rule) shows that the run fits on no page. A block or table
+    // that did not start below the items standing here may start below this
+    // one alone, at the top of the next page (where the items before it,
+    // standing first on a page that held nothing, do not go): the kept item
+    // goes with it. When it does not start there either, moving would leave
+    // this one alone at the foot of the next page too, and the items before
+    // it alone at this page's foot.
+    if (run <= 2 && first + stops < m_children.Size() && m_children.At(first + stops)->IsContainer())
+        return first == index || stopsOnEmptyPageFrom(index) == kFits;
     // A start-page item of the run breaks the page wherever the run stands:
     // the items before it are all that must fit together, and when they do
     // on an empty page, staying would leave this one alone at the foot.
