@@ -514,7 +514,10 @@ private:
     }
 
     // Whether `item`, or an item around it inside `name` (`name` included),
-    // starts a page, or is a nowrap row that holds one.
+    // starts a page, or is a row that moves with one: a nowrap row that holds
+    // one, or a row whose first cell starts a page. That cell breaks the page
+    // before any cell beside it is placed, so the row places nothing on the
+    // page it leaves and opens the next one whole, its other cells with it.
     bool LiesInStartPage(const std::string& item, const std::string& name) const {
         for (std::string at = item; !at.empty();) {
             const auto found = m_engineItems.find(at);
@@ -523,10 +526,16 @@ private:
             const ItemFacts* facts = Facts(at);
             if (engine.StartPage() == 1) return true;
             if (facts && facts->noWrap && qv::IsRowType(engine.TypeCode()) && HoldsStartPage(engine)) return true;
+            if (qv::IsRowType(engine.TypeCode()) && FirstCellStartsPage(engine)) return true;
             if (at == name) return false;
             at = facts ? facts->parent : "";
         }
         return false;
+    }
+
+    static bool FirstCellStartsPage(const CqvItem& row) {
+        const auto* block = dynamic_cast<const CqvBlock*>(&row);
+        return block && block->Children().Size() > 0 && block->Children().At(0)->StartPage() == 1;
     }
 
     bool InHeaderRow(const std::string& item, const std::string& within) const {
