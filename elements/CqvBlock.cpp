@@ -315,6 +315,11 @@ int32_t CqvBlock::LayoutChildren(Surface& surface, QvPrintInfo& printInfo, int32
                 if (child.IsLeaf() || childIsRow) {
                     if (!m_pReport->PageEmpty()) return BreakResult(result);
                 } else {
+                    // Inside a trial the row it defers must be restored with
+                    // it: recorded only when laid out, after the deferral, it
+                    // kept waiting once the trial ended, and every later trial
+                    // of the page found its table unable to start.
+                    if (trial) trial->RegisterTree(child);
                     int count = 0;
                     child.DeferLast(count);
                 }

@@ -840,6 +840,17 @@ TEST(LayoutReproductions, KeepMAShortRunStoppedByABlockMovesWithIt) {
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
 
+// Found by the generated runs (seed 91082701): a kept text before a block
+// whose kept table's keep fails at the foot. The trial of the text's keep
+// laid the block out, and the failed keep inside it left the table's nowrap
+// row waiting for the next page after the trial had ended; every later trial
+// on the page then found the block unable to start even at the top of an
+// empty page, and the text stayed at the foot without it.
+TEST(LayoutReproductions, KeepMCATrialLeavesNoRowWaiting) {
+    const GeneratedReport report = GenerateReport(91082701u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // Found by the generated runs: of two kept texts, the first standing first on
 // its page, the second is judged by the table or block after them from where
 // it would stand on the next page, alone. Seed 80461999: the table's nowrap
