@@ -593,6 +593,7 @@ private:
         // A nowrap row around it (the first row holds a nested table) moves
         // whole: one that goes on to a later page is taller than any page,
         // starts only on a page that holds nothing yet, and shares none.
+        std::string whole;  // the outermost nowrap row around it, inside `name`
         for (std::string at = Facts(first)->parent; !at.empty() && at != name; at = Facts(at)->parent) {
             const ItemFacts* facts = Facts(at);
             if (!facts) break;
@@ -605,7 +606,11 @@ private:
             // is split only on the next page, never below that item.
             if (facts->kind == ItemKind::BoundRow && facts->noWrap && FillsPageAndGoesOn(pieces, page))
                 return INT32_MAX / 4;
+            if ((facts->kind == ItemKind::Row || facts->kind == ItemKind::BoundRow) && facts->noWrap) whole = at;
         }
+        // One that ends on this page needs all of its first repetition below
+        // the kept item, not only the first line of the nested row in it.
+        if (!whole.empty()) return top - FirstRepetitionBottom(whole, page, top);
         if (!Facts(first)->noWrap) return top - firstTop + 100;
         // A cell seen again opens the row's next repetition.
         std::set<std::string> seen;
@@ -616,6 +621,34 @@ private:
             bottom = std::min(bottom, q.outer.bottom);
         }
         return top - bottom;
+    }
+
+    // The lowest bottom on `page` of the first repetition of `row`: a cell
+    // met again after another one opens the next repetition.
+    int32_t FirstRepetitionBottom(const std::string& row, size_t page, int32_t top) const {
+        std::set<std::string> seen;
+        std::string last;
+        int32_t bottom = top;
+        for (const PieceInfo& q : m_pieces) {
+            if (q.page != page) continue;
+            const std::string cell = CellOf(q.item, row);
+            if (cell.empty()) continue;
+            if (cell != last && !seen.insert(cell).second) break;
+            last = cell;
+            bottom = std::min(bottom, q.outer.bottom);
+        }
+        return bottom;
+    }
+
+    // The child of `row` that holds `item` (or is it); empty where none does.
+    std::string CellOf(const std::string& item, const std::string& row) const {
+        for (std::string at = item; !at.empty();) {
+            const ItemFacts* facts = Facts(at);
+            if (!facts) return "";
+            if (facts->parent == row) return at;
+            at = facts->parent;
+        }
+        return "";
     }
 
     // The pieces reach the body's bottom on `page` and some lie on a later page.

@@ -1048,6 +1048,16 @@ TEST(LayoutReproductions, KeepGRowOpeningWithStartPageCellMovesWhole) {
     }
 }
 
+// Found by the generated runs (seed 93755448): a kept text ends page 1 while
+// its table opens page 2 with a nowrap bound row whose first cell beside a
+// nested table is the topmost piece. The row moves whole, so the text needs
+// all of its first repetition below it, which no page has; measured by the
+// nested row's first line only, the keep looked broken.
+TEST(LayoutReproductions, KeepGNowrapRowAroundANestedTableIsMeasuredWhole) {
+    const GeneratedReport report = GenerateReport(93755448u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // The same reduced: the bound row shows nothing in the first repetition and
 // something in the last, whose state the checker sees. The first repetition's
 // kept text ends page 1 while its table opens page 2 with the row whose first
