@@ -1049,8 +1049,8 @@ TEST(LayoutReproductions, KeepGRowOpeningWithStartPageCellMovesWhole) {
 }
 
 // Found by the generated runs (seed 93755448): a kept text ends page 1 while
-// its table opens page 2 with a nowrap bound row whose first cell beside a
-// nested table is the topmost piece. The row moves whole, so the text needs
+// its table opens page 2 with a nowrap bound row whose topmost piece lies in
+// a nested table. The row moves whole, so the text needs
 // all of its first repetition below it, which no page has; measured by the
 // nested row's first line only, the keep looked broken.
 TEST(LayoutReproductions, KeepGNowrapRowAroundANestedTableIsMeasuredWhole) {
