@@ -858,8 +858,11 @@ TEST(LayoutReproductions, KeepMCATrialLeavesNoRowWaiting) {
 // the same, ended the next page alone, and left the first alone here. Seeds
 // 93735851 and 93756909: the block fits below the second text alone; taken
 // for one that fits below no run, it made that text stay and break its keep.
+// Seed 97538017: a third kept text stands between the second and the block,
+// which fits below the third alone; the second stayed at the foot while the
+// third went on with the block.
 TEST(LayoutReproductions, KeepMBAShortRunIsJudgedFromTheItemThatWouldMove) {
-    for (const uint64_t seed : {80461999u, 93735851u, 93756909u}) {
+    for (const uint64_t seed : {80461999u, 93735851u, 93756909u, 97538017u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
