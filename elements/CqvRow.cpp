@@ -53,7 +53,7 @@ bool MovesWhole(CqvBlock& row, int32_t& r, size_t firstPiece, int32_t y, bool co
     // header row alone at the foot.
     const double room = double(int64_t{row.BottomLimit()} - row.FreshPageTop());
     const double q = room / -double(r);
-    if (q < 1.35) {
+    if (q < kMoveWholeQuotient) {
         row.SetNoWrap(false);
         return false;
     }

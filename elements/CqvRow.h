@@ -34,6 +34,11 @@ private:
 
 namespace qv::rows {
 
+// A nowrap row that places less than the room of a new page divided by this
+// moves whole; one that places more is split where it stands, as moving it
+// would only split it on the next page.
+inline constexpr double kMoveWholeQuotient = 1.35;
+
 // A row of which nothing fits (r = -1), or whose cells placed nothing but
 // frames (r becomes -1), drops its pieces, the empty frames of its cells. Keep-together: true when the row (extent r < 0) is to move whole
 // to the next page; its pieces are then dropped, and so are the pieces that its

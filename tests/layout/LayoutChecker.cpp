@@ -599,13 +599,9 @@ private:
         return "";
     }
 
-    // The least that `name`, which goes on to a later page, needs below `top`
-    // on `page` to share it with the item kept with it: its header rows and a
-    // little of its first body row; all of that row's first repetition when
-    // the template makes it nowrap, as it then moves whole. The template
-    // decides, not the engine's state: a row that gave way once has dropped
-    // its nowrap for its later repetitions.
-    int32_t LeastOpening(const std::string& name, size_t page, int32_t top) const {
+    // The topmost row on `page` inside `name` that is not a header row, and
+    // the top of its topmost piece; empty when none.
+    std::pair<std::string, int32_t> FirstBodyRow(const std::string& name, size_t page) const {
         std::string first;
         int32_t firstTop = INT32_MIN;
         for (const PieceInfo& q : m_pieces) {
@@ -616,6 +612,17 @@ private:
             first = row;
             firstTop = q.outer.top;
         }
+        return {first, firstTop};
+    }
+
+    // The least that `name`, which goes on to a later page, needs below `top`
+    // on `page` to share it with the item kept with it: its header rows and a
+    // little of its first body row; all of that row's first repetition when
+    // the template makes it nowrap, as it then moves whole. The template
+    // decides, not the engine's state: a row that gave way once has dropped
+    // its nowrap for its later repetitions.
+    int32_t LeastOpening(const std::string& name, size_t page, int32_t top) const {
+        const auto [first, firstTop] = FirstBodyRow(name, page);
         if (first.empty()) {
             if (const auto picture = OpeningPicture(name, page, top)) return *picture;
             if (const auto form = OpeningForm(name, page, top)) return *form;
@@ -652,6 +659,31 @@ private:
             bottom = std::min(bottom, q.outer.bottom);
         }
         return top - bottom;
+    }
+
+    // Whether `row`, a nowrap row that opens `page` and goes on to a later
+    // one, shares no page with anything above it. On a page already used
+    // such a row moves whole unless what it places reaches the room of a new
+    // page over the engine's quotient; what it placed here, at the top of a
+    // new page, is the most it could place below a kept item. When even that
+    // falls short (a long word wrapped at its hyphens ends it early), the row
+    // is split only on a page that holds nothing else, and a kept item moved
+    // with it would stand alone at the foot of the page it leaves.
+    bool SplitOnlyOnEmptyPage(const std::string& row, size_t page) const {
+        const ItemFacts* facts = Facts(row);
+        if (!facts || facts->kind != ItemKind::Row || !facts->noWrap) return false;
+        int32_t rowTop = INT32_MIN, bottom = INT32_MAX;
+        bool later = false;
+        for (const PieceInfo* q : PiecesOf(row)) {
+            if (q->page > page) later = true;
+            if (q->page != page) continue;
+            // The row's top lies its cells' space-before above their boxes.
+            rowTop = std::max(rowTop, q->outer.top + SpaceBefore(CellOf(q->item, row)));
+            bottom = std::min(bottom, q->outer.bottom);
+        }
+        if (!later || rowTop == INT32_MIN || rowTop <= bottom) return false;
+        const double room = double(m_bodyBottom) + rowTop;
+        return room >= qv::rows::kMoveWholeQuotient * double(rowTop - bottom);
     }
 
     // The lowest bottom on `page` of the first repetition of `row`: a cell
@@ -1014,6 +1046,15 @@ private:
                 const bool splitsOnlyAlone = nextFacts && nextFacts->kind == ItemKind::Image && nextFacts->noWrap;
                 if (nextLater && !splitsOnlyAlone)
                     need = std::min(need, LeastOpening(facts.nextSibling, p + 1, nextTop));
+                // Nor a table whose first row is a nowrap row split only on a
+                // page that holds nothing else: below the kept item it moves
+                // whole, whatever room it finds, and leaves the kept item
+                // alone at the foot all the same.
+                if (nextLater && nextFacts && nextFacts->kind == ItemKind::Table) {
+                    const std::string row = FirstBodyRow(facts.nextSibling, p + 1).first;
+                    const ItemFacts* rowFacts = Facts(row);
+                    if (rowFacts && rowFacts->parent == facts.nextSibling && SplitOnlyOnEmptyPage(row, p + 1)) continue;
+                }
                 const int32_t room = body.bottom - (-nextTop - next->Style().m_nSpaceBefore);
                 const int32_t roomLeft =
                     body.bottom + bottom - self->Style().m_nSpaceAfter - next->Style().m_nSpaceBefore;

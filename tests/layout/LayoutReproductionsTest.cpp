@@ -1146,3 +1146,67 @@ TEST(LayoutChecker, KeepS9BAnItemBesideAndAfterAStartPageItemOpensThePageWithIt)
             << report.templateXml;
     }
 }
+
+// Found by the generated runs (seed 96030055): a kept text opens a block that
+// a kept picture before it is kept with, and the table after the text opens
+// with a nowrap row taller than any page that a long word wrapped at its
+// hyphens ends early on each page. What it places at the top of a new page
+// is too little for it to be split below anything else: below the text it
+// moves whole, on every page, so the keep is given up and the text ends its
+// page. Measured by the row's first piece alone, the two looked as if they
+// fitted together on the next page.
+TEST(LayoutReproductions, KeepS9CNowrapRowSplitOnlyOnAnEmptyPageSharesNone) {
+    const GeneratedReport report = GenerateReport(96030055u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
+// The same reduced, on both sides of the quotient by which a nowrap row taller
+// than a page moves whole. The row's words take 6 lines (252 of a 600 body)
+// or 11 (462) before a word wrapped at its hyphens into 10 lines, which goes
+// to the next page. The first moves whole from below any kept text, and
+// leaving that text at the foot is no broken keep. The second is split below
+// the text on a new page: where the facts claim a keep that the template does
+// not ask for, the text left at the foot is seen broken; where the template
+// asks for it, the engine takes the text to the next page with the row.
+TEST(LayoutChecker, KeepBeforeANowrapRowSplitOnlyOnAnEmptyPage) {
+    const std::string hyphenated = "abcd-abcd-abcd-abcd-abcd-abcd-abcd-abcd-abcd-abcd";
+    struct Case {
+        int rowWords;
+        bool templateKeeps;  // the facts always claim the keep
+        std::vector<std::string> broken;
+    };
+    const std::vector<Case> cases = {
+        {6, true, {}},
+        {6, false, {}},
+        {11, true, {}},
+        {11, false, {"keep"}},
+    };
+    for (const Case& c : cases) {
+        const std::string cell = Words(c.rowWords, "wwww") + " " + hyphenated + " " + Words(3, "z");
+        auto report = Handmade(
+            "page-width=\"100mm\" page-height=\"60mm\" margin-left=\"0\" margin-top=\"0\" margin-right=\"0\" "
+            "margin-bottom=\"0\"",
+            "<Block name=\"b1\" width=\"100mm\"><Text name=\"t1\" width=\"100mm\">" + Words(120, "f") +
+                "</Text><Text name=\"k1\" width=\"100mm\" not-last-item=\"1\">lead</Text><Block name=\"b2\" "
+                "width=\"100mm\"><Text name=\"t2\" width=\"100mm\"" +
+                (c.templateKeeps ? " not-last-item=\"1\"" : "") +
+                ">kept</Text><Table name=\"tb\" width=\"100mm\"><Row name=\"r\" nowrap=\"1\"><Text name=\"c\" "
+                "width=\"12mm\">" +
+                cell + "</Text></Row></Table></Block></Block>",
+            {{"t1", {Words(120, "f")}}, {"k1", {"lead"}}, {"t2", {"kept"}}, {"c", {cell}}});
+        report.items["b1"] = ItemFacts{ItemKind::Block, "", "", ""};
+        report.items["t1"] = ItemFacts{ItemKind::Text, "b1", "k1", ""};
+        report.items["k1"] = ItemFacts{ItemKind::Text, "b1", "b2", ""};
+        report.items["k1"].notLastItem = true;
+        report.items["b2"] = ItemFacts{ItemKind::Block, "b1", "", ""};
+        report.items["t2"] = ItemFacts{ItemKind::Text, "b2", "tb", ""};
+        report.items["t2"].notLastItem = true;
+        report.items["tb"] = ItemFacts{ItemKind::Table, "b2", "", ""};
+        report.items["r"] = ItemFacts{ItemKind::Row, "tb", "", ""};
+        report.items["r"].noWrap = true;
+        report.items["c"] = ItemFacts{ItemKind::Text, "r", "", ""};
+        EXPECT_EQ(Invariants(report), c.broken)
+            << c.rowWords << " words, kept by the template: " << c.templateKeeps << "\n"
+            << report.templateXml;
+    }
+}
