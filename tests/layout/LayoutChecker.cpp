@@ -850,7 +850,7 @@ private:
                 if (!onPage(q->page)) continue;
                 const auto at = reps.find(q);
                 if (!reps.empty() && (at == reps.end() || at->second != *repetition)) continue;
-                if (reps.empty() && laterRepetition && q > laterRepetition) continue;
+                if (reps.empty() && laterRepetition && AfterInFlow(*q, *laterRepetition)) continue;
                 out.push_back(q);
             }
             return out;
@@ -924,6 +924,14 @@ private:
         const auto engineNext = m_engineItems.find(next);
         const int32_t inner = engineNext == m_engineItems.end() ? 0 : InnerSpaceBefore(*engineNext->second);
         return roomLeft < inner + nextLeast;
+    }
+
+    // Whether `q` lies after `start` in the flow: recorded after it, or below
+    // it on its page. A kept item's pieces may be recorded after those of the
+    // item it is kept with, so record order alone took the next repetition's
+    // item, placed below that repetition's first piece, for this one's.
+    static bool AfterInFlow(const PieceInfo& q, const PieceInfo& start) {
+        return &q > &start || (q.page == start.page && q.outer.top < start.outer.top);
     }
 
     // The least space the children of a container leave above its first

@@ -1061,6 +1061,16 @@ TEST(LayoutReproductions, KeepGNowrapRowAroundANestedTableIsMeasuredWhole) {
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
 
+// Found by the generated runs (seed 98045382): a run of four kept items in a
+// bound block fits on no page; the first stays at the foot and the rest open
+// the next page. The next repetition's second item is recorded before its
+// first, which stands above it: taken for this repetition's by record order,
+// it made the second item look as if it went on, and the run as one that fits.
+TEST(LayoutReproductions, KeepGARunIsCutWhereItsNextRepetitionBegins) {
+    const GeneratedReport report = GenerateReport(98045382u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // The same reduced: the bound row shows nothing in the first repetition and
 // something in the last, whose state the checker sees. The first repetition's
 // kept text ends page 1 while its table opens page 2 with the row whose first
