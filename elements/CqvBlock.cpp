@@ -810,11 +810,13 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     // that did not start below the items standing here may start below this
     // one alone, at the top of the next page (where the items before it,
     // standing first on a page that held nothing, do not go): the kept item
-    // goes with it. When it does not start there either, moving would leave
-    // this one alone at the foot of the next page too, and the items before
-    // it alone at this page's foot.
+    // goes with it. Right after this item, one that does not start there
+    // either keeps it here: moved, it would end the next page alone too and
+    // leave the items before it alone at this page's foot. Kept items between
+    // them go on as they always have: this one opens the next page, where
+    // nothing moves it, and the rest follow with the block.
     if (run <= 2 && first + stops < m_children.Size() && m_children.At(first + stops)->IsContainer())
-        return first == index || stopsOnEmptyPageFrom(index) == kFits;
+        return first == index || first + stops != index + 1 || stopsOnEmptyPageFrom(index) == kFits;
     // A start-page item of the run breaks the page wherever the run stands:
     // the items before it are all that must fit together, and when they do
     // on an empty page, staying would leave this one alone at the foot.

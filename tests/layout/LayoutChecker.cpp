@@ -500,7 +500,10 @@ private:
     // the start-page behind it came first. Every topmost piece (header rows
     // aside) must lie in an item that starts a page, or in a nowrap row that
     // holds one. The header rows of a nested table that starts the page count:
-    // they open the page with it, above its first row.
+    // they open the page with it, above its first row. So does an item placed
+    // beside a topmost one that starts a page and after it in document order:
+    // the break came before it was reached, so it could not have stood on the
+    // page before, and it opens the next page with the one that broke.
     bool OpensPageWithStartPage(const std::string& name, size_t page) const {
         std::vector<const PieceInfo*> topmost;
         for (const PieceInfo* q : PiecesOf(name)) {
@@ -509,8 +512,36 @@ private:
             if (!topmost.empty() && q->outer.top > topmost.front()->outer.top) topmost.clear();
             topmost.push_back(q);
         }
-        return !topmost.empty() && std::all_of(topmost.begin(), topmost.end(),
-                                               [&](const PieceInfo* q) { return LiesInStartPage(q->item, name); });
+        const auto startsPage = [&](const PieceInfo* q) { return LiesInStartPage(q->item, name); };
+        return !topmost.empty() && std::all_of(topmost.begin(), topmost.end(), [&](const PieceInfo* q) {
+            return startsPage(q) || std::any_of(topmost.begin(), topmost.end(), [&](const PieceInfo* s) {
+                       return startsPage(s) && ComesBefore(s->item, q->item);
+                   });
+        });
+    }
+
+    // Whether `first` comes before `second` in document order and neither holds
+    // the other: the branches they lie in under their nearest common container
+    // are compared along that container's children.
+    bool ComesBefore(const std::string& first, const std::string& second) const {
+        const std::vector<std::string> a = PathFromTop(first), b = PathFromTop(second);
+        size_t i = 0;
+        while (i < a.size() && i < b.size() && a[i] == b[i]) ++i;
+        if (i == a.size() || i == b.size()) return false;
+        for (const ItemFacts* at = Facts(a[i]); at && !at->nextSibling.empty(); at = Facts(at->nextSibling))
+            if (at->nextSibling == b[i]) return true;
+        return false;
+    }
+
+    // The names from the top-level element down to `item`, `item` included.
+    std::vector<std::string> PathFromTop(const std::string& item) const {
+        std::vector<std::string> path;
+        for (std::string at = item; !at.empty();) {
+            path.insert(path.begin(), at);
+            const ItemFacts* facts = Facts(at);
+            at = facts ? facts->parent : "";
+        }
+        return path;
     }
 
     // Whether `item`, or an item around it inside `name` (`name` included),
