@@ -82,13 +82,21 @@ bool IsHeaderRow(const CqvItem& item) {
 
 // A table that opens with header rows, or a block that opens with such a
 // table: its header row stands alone only at the top of a page, which a trial
-// below a kept item never shows.
-bool OpensWithHeaderRow(const CqvItem& item) {
+// below a kept item never shows. Not so when the row after them is nowrap: it
+// takes its whole height below them wherever the table starts (or is cut
+// below them on a page too short for it), and the trial tells where the table
+// can start.
+bool OpensWithHeaderRowAlone(const CqvItem& item) {
     const auto* block = dynamic_cast<const CqvBlock*>(&item);
     if (!block || block->Children().Size() == 0) return false;
     const CqvItem& first = *block->Children().At(0);
-    if (IsHeaderRow(first)) return true;
-    return !qv::IsRowType(first.TypeCode()) && OpensWithHeaderRow(first);
+    if (!IsHeaderRow(first)) return !qv::IsRowType(first.TypeCode()) && OpensWithHeaderRowAlone(first);
+    for (const auto& row : block->Children()) {
+        if (IsHeaderRow(*row)) continue;
+        const auto* body = dynamic_cast<const CqvBlock*>(row.get());
+        return !body || !body->NoWrap();
+    }
+    return true;
 }
 
 }  // namespace
@@ -769,7 +777,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
     const bool keptItemStandsHere = index > 0 && StandsHereInRun(*m_children.At(index - 1)) &&
                                     !m_children.Placement().Find(m_children.At(index - 1))->continued;
     if (run == 0 && index == 0 && kept.IsLeaf() && index + 1 < m_children.Size() && KeptWithWhatComesBefore() &&
-        !OpensWithHeaderRow(*m_children.At(index + 1))) {
+        !OpensWithHeaderRowAlone(*m_children.At(index + 1))) {
         // A lone keep no page can honour (what follows does not start below
         // the whole item even on a page that holds nothing) is given up when
         // the item opens a block that the item before it is kept with:
@@ -779,7 +787,8 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         // that the trial honours only below the item.
         // What opens with a header row keeps the plain rule: below the kept
         // item it needs its first body row too, at the top of a page only
-        // the header row, so the trial cannot tell where it would start.
+        // the header row, so the trial cannot tell where it would start;
+        // unless that body row is nowrap, which it needs whole anywhere.
         const int64_t fresh = int64_t{FreshPageTop()} + kept.Style().m_nSpaceBefore;
         return runStops(qv::Clamp32(fresh), true, index, true) == kFits || !leadFinished;
     }
@@ -822,7 +831,19 @@ bool CqvBlock::KeptWithWhatComesBefore() const {
     for (size_t i = 1; i < siblings.Size(); ++i)
         if (siblings.At(i) == static_cast<const CqvItem*>(this))
             return qv::TriIsTrue(siblings.At(i - 1)->NotLastItem());
-    return false;
+    if (siblings.Size() == 0 || siblings.At(0) != static_cast<const CqvItem*>(this)) return false;
+    return InFirstRepetition() && parent->InFirstRepetition() && parent->KeptWithWhatComesBefore();
+}
+
+bool CqvBlock::InFirstRepetition() const {
+    // The block that opens its parent follows what comes before the parent
+    // only in plain blocks, and in a bound block's first repetition: a later
+    // one follows the repetition before it. Rows and tables stand beside or
+    // below their own header rows, not below what comes before them.
+    if (m_nType == qv::kTypeBlock) return true;
+    if (m_nType != qv::kTypeXmlBlock) return false;
+    const auto* bound = dynamic_cast<const CqvXmlBlock*>(this);
+    return bound && !bound->Repetitions().anyShown && bound->Repetitions().size() <= 1;
 }
 
 bool CqvBlock::StandsHereInRun(const CqvItem& item) const {

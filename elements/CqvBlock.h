@@ -120,9 +120,12 @@ private:
     // when it would wait for the next page below one that continues.
     std::optional<int32_t> TrialPosition(const CqvItem& item, int32_t y, const std::vector<TriedItem>& tried) const;
     // The same on a page that holds nothing but the tried items.
-    // Whether the item before this block in its parent is kept with it.
-    bool KeptWithWhatComesBefore() const;
     std::optional<int32_t> PositionOnEmptyPage(const CqvItem& item, const std::vector<TriedItem>& tried) const;
+    // Whether the item before this block in its parent is kept with it; for
+    // a block that opens its parent, the item before the parent.
+    bool KeptWithWhatComesBefore() const;
+    // A plain block, or a bound one laying out its first repetition.
+    bool InFirstRepetition() const;
     // A kept item of a run, finished on the current page.
     bool StandsHereInRun(const CqvItem& item) const;
     // The first item of the kept run around child `index` that stands on this

@@ -689,3 +689,31 @@ TEST(PageBoundaryFormD, ANestedBlockOfAFormCountsByItsLowestBox) {
     for (const char* text : {"Filler", "Heading", "Field"}) EXPECT_EQ(FindText(pages, text).first, 1u) << text;
     EXPECT_EQ(FindText(pages, "After form").first, 2u);
 }
+
+// A kept text opens a block that opens the first repetition of a bound block,
+// kept with the text before it; after it comes a table whose nowrap body row
+// is taller than any page and moves whole from below the text (the text
+// leaves it too little room to be split there), so no page can honour the
+// inner keep. The inner text moved on all the same, stood alone on the next
+// page, and left the outer one alone at the foot; it stays below it, and the
+// table goes on.
+TEST(PageBoundaryKeepS9D, ALoneKeepInsideABoundBlockKeptWithWhatComesBeforeStays) {
+    SettingsGuard settings;
+    ScratchDir dir;
+    std::string words;
+    for (int i = 1; i <= 20; ++i) words += (i > 1 ? " word" : "word") + std::to_string(i);
+    const std::string templ =
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<XmlTemplateReport page-height=\"60mm\">"
+        "<Styles><Style name=\"s\"/></Styles>" +
+        kEmptyHeaderAndFooter +
+        "<Block><Text not-last-item=\"1\">Heading</Text><Block><Text not-last-item=\"1\">Lead</Text>"
+        "<Block xml-element-name=\"r\"><Block><Text not-last-item=\"1\" width=\"15mm\">kept1 kept2 kept3</Text>"
+        "<Table><Row header=\"1\"><Text width=\"40mm\">H</Text></Row><Row nowrap=\"1\"><Text width=\"15mm\">" +
+        words + "</Text></Row></Table></Block></Block></Block></Block></XmlTemplateReport>\n";
+    auto report = LoadReport(dir, templ, "<root><r/></root>");
+    Prepare(*report);
+    const Pages pages = Collect(*report);
+    for (const char* text : {"Heading", "Lead", "kept1 kept2 kept3"})
+        EXPECT_EQ(FindText(pages, text).first, 1u) << text;
+    EXPECT_EQ(FindText(pages, "H").first, 2u);
+}

@@ -851,6 +851,16 @@ TEST(LayoutReproductions, KeepMCATrialLeavesNoRowWaiting) {
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
 
+// Found by the generated runs (seed 96046808): a kept text opens a block that
+// opens the bound block the text before it is kept with; the table after it
+// opens with a header row above a nowrap row taller than a page. The inner
+// text moved on as a lone keep always had, though no page could honour it,
+// and the text before its bound block ended the page alone.
+TEST(LayoutReproductions, KeepS9DALoneKeepOpeningAKeptBoundBlockStays) {
+    const GeneratedReport report = GenerateReport(96046808u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // Found by the generated runs: of two kept texts, the first standing first on
 // its page, the second is judged by the table or block after them from where
 // it would stand on the next page, alone. Seed 80461999: the table's nowrap
