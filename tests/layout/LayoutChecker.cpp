@@ -624,6 +624,7 @@ private:
     int32_t LeastOpening(const std::string& name, size_t page, int32_t top) const {
         const auto [first, firstTop] = FirstBodyRow(name, page);
         if (first.empty()) {
+            if (const auto chain = OpeningKeptChain(name, page, top)) return *chain;
             if (const auto picture = OpeningPicture(name, page, top)) return *picture;
             if (const auto form = OpeningForm(name, page, top)) return *form;
             return std::max(100, OpeningWord(name, page, top));
@@ -724,6 +725,55 @@ private:
         }
         // Within a line of the foot: a cut text leaves less than a line unused.
         return later && lowest != INT32_MAX && lowest <= -(m_bodyBottom - 60);
+    }
+
+    // A block that opens with a kept item opens with the item after it too:
+    // below a kept item of its own, the block starts only where that pair
+    // fits, so it needs the kept items down to the least opening of the
+    // first one not kept. A kept one cut at the foot of `page` ends what must
+    // fit, as it does in a run, and so does the page where the next one lies
+    // beyond it: what the chain placed on `page` is its part.
+    std::optional<int32_t> OpeningKeptChain(const std::string& name, size_t page, int32_t top) const {
+        const ItemFacts* facts = Facts(name);
+        if (!facts || facts->kind != ItemKind::Block) return std::nullopt;
+        std::string at = FirstChild(name);
+        const ItemFacts* atFacts = Facts(at);
+        if (!atFacts || !atFacts->notLastItem) return std::nullopt;
+        int32_t bottom = top;
+        for (; atFacts; at = atFacts->nextSibling, atFacts = Facts(at)) {
+            int32_t itemTop = INT32_MIN, itemBottom = INT32_MAX;
+            for (const PieceInfo* q : PiecesOf(at)) {
+                if (q->page != page || IsPageFrame(*q)) continue;
+                itemTop = std::max(itemTop, q->outer.top);
+                itemBottom = std::min(itemBottom, q->outer.bottom);
+            }
+            if (itemTop == INT32_MIN) break;
+            // Within a line of the foot: a cut text leaves less than a line unused.
+            const bool cut = itemBottom <= -(m_bodyBottom - 60);
+            if (!atFacts->notLastItem) {
+                // A form or a nowrap item moves whole; anything else needs only to start.
+                const bool whole = !atFacts->absoluteGroup.empty() || atFacts->noWrap;
+                const int32_t opening =
+                    whole ? itemTop - itemBottom : std::min(itemTop - itemBottom, LeastOpening(at, page, itemTop));
+                return top - std::min(bottom, itemTop - opening);
+            }
+            bottom = std::min(bottom, itemBottom);
+            if (cut) break;
+        }
+        return bottom == top ? std::nullopt : std::optional<int32_t>(top - bottom);
+    }
+
+    std::string FirstChild(const std::string& name) const {
+        std::set<std::string> followers;
+        std::vector<std::string> children;
+        for (const auto& [item, facts] : m_gen.items) {
+            if (facts.parent != name) continue;
+            children.push_back(item);
+            if (!facts.nextSibling.empty()) followers.insert(facts.nextSibling);
+        }
+        for (const std::string& child : children)
+            if (!followers.contains(child)) return child;
+        return "";
     }
 
     // A container that opens `page` with a nowrap picture shares that page

@@ -1081,6 +1081,15 @@ TEST(LayoutReproductions, KeepGARunIsCutWhereItsNextRepetitionBegins) {
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
 
+// Found by the generated runs (seed 94219661): a kept text before a block
+// that opens with kept items of its own, down to a rule, which do not fit
+// below the text even on an empty page. The text stays at the foot; measured
+// by the first line of the block alone, the keep looked broken.
+TEST(LayoutReproductions, KeepGABlockOpensWithItsKeptItems) {
+    const GeneratedReport report = GenerateReport(94219661u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // The same reduced: the bound row shows nothing in the first repetition and
 // something in the last, whose state the checker sees. The first repetition's
 // kept text ends page 1 while its table opens page 2 with the row whose first
