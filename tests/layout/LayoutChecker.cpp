@@ -670,13 +670,18 @@ private:
     // falls short (a long word wrapped at its hyphens ends it early), the row
     // is split only on a page that holds nothing else, and a kept item moved
     // with it would stand alone at the foot of the page it leaves.
+    // A bound row is judged by its repetition that opens `page`, when that
+    // one is all the row shows there: a later page may hold its next
+    // repetitions, so only that repetition's own text going on counts.
     bool SplitOnlyOnEmptyPage(const std::string& row, size_t page) const {
         const ItemFacts* facts = Facts(row);
-        if (!facts || facts->kind != ItemKind::Row || !facts->noWrap) return false;
+        if (!facts || !facts->noWrap) return false;
+        const bool bound = facts->kind == ItemKind::BoundRow;
+        if (!bound && facts->kind != ItemKind::Row) return false;
         int32_t rowTop = INT32_MIN, bottom = INT32_MAX;
-        bool later = false;
+        bool later = bound && LoneRepetitionGoesOn(row, page);
         for (const PieceInfo* q : PiecesOf(row)) {
-            if (q->page > page) later = true;
+            if (q->page > page && !bound) later = true;
             if (q->page != page) continue;
             // The row's top lies its cells' space-before above their boxes.
             rowTop = std::max(rowTop, q->outer.top + SpaceBefore(CellOf(q->item, row)));
@@ -685,6 +690,26 @@ private:
         if (!later || rowTop == INT32_MIN || rowTop <= bottom) return false;
         const double room = double(m_bodyBottom) + rowTop;
         return room >= qv::rows::kMoveWholeQuotient * double(rowTop - bottom);
+    }
+
+    // Whether bound row `row` shows one repetition on `page` and that one
+    // goes on to a later page: a text of it places words of the same
+    // repetition there.
+    bool LoneRepetitionGoesOn(const std::string& row, size_t page) const {
+        std::optional<size_t> shown;
+        bool goesOn = false;
+        for (const PieceInfo& q : m_pieces) {
+            if (q.page != page || q.frameOnly || q.kind != "text" || CellOf(q.item, row).empty()) continue;
+            const auto repetitions = RepetitionOfPieces(q.item);
+            const auto at = repetitions.find(&q);
+            if (at == repetitions.end()) return false;
+            if (shown && *shown != at->second) return false;
+            shown = at->second;
+            goesOn = goesOn || std::any_of(repetitions.begin(), repetitions.end(), [&](const auto& other) {
+                         return other.first->page > page && other.second == at->second;
+                     });
+        }
+        return goesOn;
     }
 
     // The lowest bottom on `page` of the first repetition of `row`: a cell

@@ -1171,17 +1171,23 @@ TEST(LayoutChecker, KeepS9BAnItemBesideAndAfterAStartPageItemOpensThePageWithIt)
     }
 }
 
-// Found by the generated runs (seed 96030055): a kept text opens a block that
-// a kept picture before it is kept with, and the table after the text opens
-// with a nowrap row taller than any page that a long word wrapped at its
-// hyphens ends early on each page. What it places at the top of a new page
-// is too little for it to be split below anything else: below the text it
-// moves whole, on every page, so the keep is given up and the text ends its
-// page. Measured by the row's first piece alone, the two looked as if they
-// fitted together on the next page.
+// Found by the generated runs: a kept text opens a block that the item
+// before it is kept with, and the table after the text opens with a nowrap
+// row taller than any page that a long word wrapped at its hyphens ends early
+// on each page. What it places at the top of a new page is too little for it
+// to be split below anything else: below the text it moves whole, on every
+// page, so the keep is given up and the text ends its page. Measured by the
+// row's first piece alone, the two looked as if they fitted together on the
+// next page.
+// - Seed 96030055: a plain row, after a kept picture.
+// - Seed 110028796: a bound row, in a bound block after a kept text; the
+//   table opens each page with the row's first repetition, and later pages
+//   hold its next ones.
 TEST(LayoutReproductions, KeepS9CNowrapRowSplitOnlyOnAnEmptyPageSharesNone) {
-    const GeneratedReport report = GenerateReport(96030055u, QV_IMAGE_FOLDER);
-    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+    for (const uint64_t seed : {96030055u, 110028796u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
 }
 
 // The same reduced, on both sides of the quotient by which a nowrap row taller
@@ -1192,18 +1198,19 @@ TEST(LayoutReproductions, KeepS9CNowrapRowSplitOnlyOnAnEmptyPageSharesNone) {
 // the text on a new page: where the facts claim a keep that the template does
 // not ask for, the text left at the foot is seen broken; where the template
 // asks for it, the engine takes the text to the next page with the row.
+// A bound row with two repetitions, each as tall, is judged by its first: the
+// second, on later pages, does not make the first one go on.
 TEST(LayoutChecker, KeepBeforeANowrapRowSplitOnlyOnAnEmptyPage) {
     const std::string hyphenated = "abcd-abcd-abcd-abcd-abcd-abcd-abcd-abcd-abcd-abcd";
     struct Case {
         int rowWords;
         bool templateKeeps;  // the facts always claim the keep
+        bool bound;
         std::vector<std::string> broken;
     };
     const std::vector<Case> cases = {
-        {6, true, {}},
-        {6, false, {}},
-        {11, true, {}},
-        {11, false, {"keep"}},
+        {6, true, false, {}}, {6, false, false, {}}, {11, true, false, {}}, {11, false, false, {"keep"}},
+        {6, true, true, {}},  {6, false, true, {}},  {11, true, true, {}},  {11, false, true, {"keep"}},
     };
     for (const Case& c : cases) {
         const std::string cell = Words(c.rowWords, "wwww") + " " + hyphenated + " " + Words(3, "z");
@@ -1214,10 +1221,14 @@ TEST(LayoutChecker, KeepBeforeANowrapRowSplitOnlyOnAnEmptyPage) {
                 "</Text><Text name=\"k1\" width=\"100mm\" not-last-item=\"1\">lead</Text><Block name=\"b2\" "
                 "width=\"100mm\"><Text name=\"t2\" width=\"100mm\"" +
                 (c.templateKeeps ? " not-last-item=\"1\"" : "") +
-                ">kept</Text><Table name=\"tb\" width=\"100mm\"><Row name=\"r\" nowrap=\"1\"><Text name=\"c\" "
-                "width=\"12mm\">" +
-                cell + "</Text></Row></Table></Block></Block>",
-            {{"t1", {Words(120, "f")}}, {"k1", {"lead"}}, {"t2", {"kept"}}, {"c", {cell}}});
+                ">kept</Text><Table name=\"tb\" width=\"100mm\"><Row name=\"r\" nowrap=\"1\"" +
+                (c.bound ? " xml-element-name=\"r\"" : "") + "><Text name=\"c\" width=\"12mm\">" + cell +
+                "</Text></Row></Table></Block></Block>",
+            {{"t1", {Words(120, "f")}},
+             {"k1", {"lead"}},
+             {"t2", {"kept"}},
+             {"c", c.bound ? std::vector<std::string>{cell, cell} : std::vector<std::string>{cell}}},
+            c.bound ? "<data><r/><r/></data>" : "<data/>");
         report.items["b1"] = ItemFacts{ItemKind::Block, "", "", ""};
         report.items["t1"] = ItemFacts{ItemKind::Text, "b1", "k1", ""};
         report.items["k1"] = ItemFacts{ItemKind::Text, "b1", "b2", ""};
@@ -1226,11 +1237,11 @@ TEST(LayoutChecker, KeepBeforeANowrapRowSplitOnlyOnAnEmptyPage) {
         report.items["t2"] = ItemFacts{ItemKind::Text, "b2", "tb", ""};
         report.items["t2"].notLastItem = true;
         report.items["tb"] = ItemFacts{ItemKind::Table, "b2", "", ""};
-        report.items["r"] = ItemFacts{ItemKind::Row, "tb", "", ""};
+        report.items["r"] = ItemFacts{c.bound ? ItemKind::BoundRow : ItemKind::Row, "tb", "", ""};
         report.items["r"].noWrap = true;
         report.items["c"] = ItemFacts{ItemKind::Text, "r", "", ""};
         EXPECT_EQ(Invariants(report), c.broken)
-            << c.rowWords << " words, kept by the template: " << c.templateKeeps << "\n"
+            << c.rowWords << " words, kept by the template: " << c.templateKeeps << ", bound: " << c.bound << "\n"
             << report.templateXml;
     }
 }
