@@ -569,6 +569,16 @@ private:
         return block && block->Children().Size() > 0 && block->Children().At(0)->StartPage() == 1;
     }
 
+    bool ShowsOnlyHeaderRows(const std::string& table, size_t page) const {
+        bool any = false;
+        for (const PieceInfo* q : PiecesOf(table)) {
+            if (q->page != page || IsPageFrame(*q)) continue;
+            if (!InHeaderRow(q->item, table)) return false;
+            any = true;
+        }
+        return any;
+    }
+
     bool InHeaderRow(const std::string& item, const std::string& within) const {
         for (std::string at = item; !at.empty() && at != within;) {
             const ItemFacts* facts = Facts(at);
@@ -1137,6 +1147,11 @@ private:
                     const std::string row = FirstBodyRow(facts.nextSibling, p + 1).first;
                     const ItemFacts* rowFacts = Facts(row);
                     if (rowFacts && rowFacts->parent == facts.nextSibling && SplitOnlyOnEmptyPage(row, p + 1)) continue;
+                    // Nor one that shows only its header rows on the page it
+                    // opens: its first body row found no room below them even
+                    // at the top of a page, so it finds none below the kept
+                    // item and them either.
+                    if (ShowsOnlyHeaderRows(facts.nextSibling, p + 1)) continue;
                 }
                 const int32_t room = body.bottom - (-nextTop - next->Style().m_nSpaceBefore);
                 const int32_t roomLeft =

@@ -1078,8 +1078,13 @@ TEST(LayoutReproductions, KeepGRowOpeningWithStartPageCellMovesWhole) {
 //   its own, down to a rule, which do not fit below the text even on an
 //   empty page. The text stays at the foot; measured by the first line of the
 //   block alone, the keep looked broken.
+// - Seeds 110161985 and 110228093: a kept text before a table that shows
+//   only its header rows on the next page, its nowrap first body row on the
+//   page after; that row found no room below them at the top of a page, so
+//   none below the text either. Measured by the header rows, the keep looked
+//   broken.
 TEST(LayoutReproductions, KeepGWhatFollowsIsMeasuredAsTheEngineLaysItOut) {
-    for (const uint64_t seed : {93755448u, 98045382u, 94219661u}) {
+    for (const uint64_t seed : {93755448u, 98045382u, 94219661u, 110161985u, 110228093u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
