@@ -951,10 +951,15 @@ private:
         for (std::string at = PreviousSibling(name); !at.empty(); at = PreviousSibling(at)) {
             const ItemFacts* facts = Facts(at);
             if (!facts || !facts->notLastItem) break;
-            bool above = false;
-            for (const PieceInfo* q : piecesOn(at, on(p)))
-                if (q->outer.top >= runTop) above = true, runTop = std::max(runTop, q->outer.top);
-            if (!above) break;
+            // A kept item beside the run (a text beside a kept picture) may
+            // start below the top of the item after it: it still stands in
+            // the run on this page, and the items before it do too.
+            bool inRun = false;
+            for (const PieceInfo* q : piecesOn(at, on(p))) {
+                if (q->outer.top > bottom) inRun = true;
+                if (q->outer.top >= runTop) runTop = q->outer.top;
+            }
+            if (!inRun) break;
             first = at;
             before.push_back(at);
         }

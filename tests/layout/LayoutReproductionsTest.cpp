@@ -1061,9 +1061,9 @@ TEST(LayoutReproductions, KeepGRowOpeningWithStartPageCellMovesWhole) {
     }
 }
 
-// Found by the generated runs: the checker measured what follows a kept item
-// otherwise than the engine lays it out, and took keeps no page can honour
-// for broken ones.
+// Found by the generated runs: the checker measured a kept run or what
+// follows it otherwise than the engine lays them out, and took keeps no page
+// can honour for broken ones.
 // - Seed 93755448: a kept text ends page 1 while its table opens page 2 with
 //   a nowrap bound row whose topmost piece lies in a nested table. The row
 //   moves whole, so the text needs all of its first repetition below it,
@@ -1083,8 +1083,12 @@ TEST(LayoutReproductions, KeepGRowOpeningWithStartPageCellMovesWhole) {
 //   page after; that row found no room below them at the top of a page, so
 //   none below the text either. Measured by the header rows, the keep looked
 //   broken.
-TEST(LayoutReproductions, KeepGWhatFollowsIsMeasuredAsTheEngineLaysItOut) {
-    for (const uint64_t seed : {93755448u, 98045382u, 94219661u, 110161985u, 110228093u}) {
+// - Seed 130210781: a run of four kept items fits on no page and is cut
+//   below a kept picture; the kept text beside the picture starts below the
+//   picture's top. Taken for the end of the run, it left the run's first
+//   items out, and the rest looked as if it fitted on the next page.
+TEST(LayoutReproductions, KeepGRunAndFollowerAreMeasuredAsTheEngineLaysThemOut) {
+    for (const uint64_t seed : {93755448u, 98045382u, 94219661u, 110161985u, 110228093u, 130210781u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
