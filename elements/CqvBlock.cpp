@@ -86,6 +86,15 @@ bool IsHeaderRow(const CqvItem& item) {
 // takes its whole height below them wherever the table starts (or is cut
 // below them on a page too short for it), and the trial tells where the table
 // can start.
+bool HoldsTable(const CqvBlock& block) {
+    for (const auto& child : block.Children()) {
+        if (child->TypeCode() == qv::kTypeTable) return true;
+        const auto* inner = dynamic_cast<const CqvBlock*>(child.get());
+        if (inner && HoldsTable(*inner)) return true;
+    }
+    return false;
+}
+
 bool OpensWithHeaderRowAlone(const CqvItem& item) {
     const auto* block = dynamic_cast<const CqvBlock*>(&item);
     if (!block || block->Children().Size() == 0) return false;
@@ -93,8 +102,11 @@ bool OpensWithHeaderRowAlone(const CqvItem& item) {
     if (!IsHeaderRow(first)) return !qv::IsRowType(first.TypeCode()) && OpensWithHeaderRowAlone(first);
     for (const auto& row : block->Children()) {
         if (IsHeaderRow(*row)) continue;
+        // A nested table in that row has header rows and rows of its own,
+        // which a page that holds the kept item may place otherwise than
+        // the trial: only a row without one is needed whole anywhere.
         const auto* body = dynamic_cast<const CqvBlock*>(row.get());
-        return !body || !body->NoWrap();
+        return !body || !body->NoWrap() || HoldsTable(*body);
     }
     return true;
 }
