@@ -867,7 +867,12 @@ private:
         const int32_t height = style.m_metrics.DrawWrapped(nullptr, words.front().data(),
                                                            static_cast<std::ptrdiff_t>(words.front().size()), content,
                                                            kQvTextMeasureOnly, false);
-        return top - opening->outer.top + style.m_nPaddingTop + std::abs(height);
+        // The engine starts a text only where one line fits between both its
+        // paddings, however short its first word: the padding below counts
+        // before any word is placed, though not when the words are chosen.
+        const int32_t oneLine =
+            style.m_nPaddingTop + std::abs(style.m_metrics.OneLineHeight()) + style.m_nPaddingBottom;
+        return top - opening->outer.top + std::max(style.m_nPaddingTop + std::abs(height), oneLine);
     }
 
     // The repetition each piece of a text item belongs to, by the words placed
