@@ -1098,8 +1098,19 @@ private:
                     }
                 }
                 if (!lastOnPage) continue;
-                for (const PieceInfo* other : mine)
-                    if (other->page == p - 1 && mine.size() > 0 && self->IsLeaf()) startedHere = false;
+                // A leaf continued from an earlier page is not judged here. Its
+                // rest may skip a page (a short kept run that does not fit below
+                // a neighbour's rest moves on whole), so a part of the same
+                // repetition on any earlier page makes it continued too, not
+                // only one on the page just before.
+                const auto lastAt = myRepetition.find(last);
+                for (const PieceInfo* other : mine) {
+                    if (!self->IsLeaf() || other->page >= p) continue;
+                    const auto otherAt = myRepetition.find(other);
+                    const bool sameRepetition = lastAt != myRepetition.end() && otherAt != myRepetition.end() &&
+                                                otherAt->second == lastAt->second;
+                    if (other->page == p - 1 || sameRepetition) startedHere = false;
+                }
                 if (!startedHere) continue;
                 // Where both repetitions are known, only this one of what follows counts.
                 std::vector<const PieceInfo*> theirs = theirsAll;
