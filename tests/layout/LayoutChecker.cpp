@@ -770,15 +770,25 @@ private:
     // beyond it: what the chain placed on `page` is its part.
     std::optional<int32_t> OpeningKeptChain(const std::string& name, size_t page, int32_t top) const {
         const ItemFacts* facts = Facts(name);
-        if (!facts || facts->kind != ItemKind::Block) return std::nullopt;
+        if (!facts || (facts->kind != ItemKind::Block && facts->kind != ItemKind::BoundBlock)) return std::nullopt;
         std::string at = FirstChild(name);
         const ItemFacts* atFacts = Facts(at);
         if (!atFacts || !atFacts->notLastItem) return std::nullopt;
+        // A bound block opens the page with its first repetition there: the
+        // first item's next piece down begins the repetition after it.
+        int32_t nextRepetition = INT32_MIN;
+        if (facts->kind == ItemKind::BoundBlock) {
+            std::vector<int32_t> tops;
+            for (const PieceInfo* q : PiecesOf(at))
+                if (q->page == page && !IsPageFrame(*q)) tops.push_back(q->outer.top);
+            std::sort(tops.begin(), tops.end(), std::greater<>());
+            if (tops.size() > 1) nextRepetition = tops[1];
+        }
         int32_t bottom = top;
         for (; atFacts; at = atFacts->nextSibling, atFacts = Facts(at)) {
             int32_t itemTop = INT32_MIN, itemBottom = INT32_MAX;
             for (const PieceInfo* q : PiecesOf(at)) {
-                if (q->page != page || IsPageFrame(*q)) continue;
+                if (q->page != page || IsPageFrame(*q) || q->outer.top <= nextRepetition) continue;
                 itemTop = std::max(itemTop, q->outer.top);
                 itemBottom = std::min(itemBottom, q->outer.bottom);
             }
