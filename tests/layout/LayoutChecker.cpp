@@ -770,15 +770,25 @@ private:
     // beyond it: what the chain placed on `page` is its part.
     std::optional<int32_t> OpeningKeptChain(const std::string& name, size_t page, int32_t top) const {
         const ItemFacts* facts = Facts(name);
-        if (!facts || facts->kind != ItemKind::Block) return std::nullopt;
+        if (!facts || (facts->kind != ItemKind::Block && facts->kind != ItemKind::BoundBlock)) return std::nullopt;
         std::string at = FirstChild(name);
         const ItemFacts* atFacts = Facts(at);
         if (!atFacts || !atFacts->notLastItem) return std::nullopt;
+        // A bound block opens the page with its first repetition there: the
+        // first item's next piece down begins the repetition after it.
+        int32_t nextRepetition = INT32_MIN;
+        if (facts->kind == ItemKind::BoundBlock) {
+            std::vector<int32_t> tops;
+            for (const PieceInfo* q : PiecesOf(at))
+                if (q->page == page && !IsPageFrame(*q)) tops.push_back(q->outer.top);
+            std::sort(tops.begin(), tops.end(), std::greater<>());
+            if (tops.size() > 1) nextRepetition = tops[1];
+        }
         int32_t bottom = top;
         for (; atFacts; at = atFacts->nextSibling, atFacts = Facts(at)) {
             int32_t itemTop = INT32_MIN, itemBottom = INT32_MAX;
             for (const PieceInfo* q : PiecesOf(at)) {
-                if (q->page != page || IsPageFrame(*q)) continue;
+                if (q->page != page || IsPageFrame(*q) || q->outer.top <= nextRepetition) continue;
                 itemTop = std::max(itemTop, q->outer.top);
                 itemBottom = std::min(itemBottom, q->outer.bottom);
             }
@@ -1103,8 +1113,19 @@ private:
                     }
                 }
                 if (!lastOnPage) continue;
-                for (const PieceInfo* other : mine)
-                    if (other->page == p - 1 && mine.size() > 0 && self->IsLeaf()) startedHere = false;
+                // A leaf continued from an earlier page is not judged here. Its
+                // rest may skip a page (a short kept run that does not fit below
+                // a neighbour's rest moves on whole), so a part of the same
+                // repetition on any earlier page makes it continued too, not
+                // only one on the page just before.
+                const auto lastAt = myRepetition.find(last);
+                for (const PieceInfo* other : mine) {
+                    if (!self->IsLeaf() || other->page >= p) continue;
+                    const auto otherAt = myRepetition.find(other);
+                    const bool sameRepetition = lastAt != myRepetition.end() && otherAt != myRepetition.end() &&
+                                                otherAt->second == lastAt->second;
+                    if (other->page == p - 1 || sameRepetition) startedHere = false;
+                }
                 if (!startedHere) continue;
                 // Where both repetitions are known, only this one of what follows counts.
                 std::vector<const PieceInfo*> theirs = theirsAll;
