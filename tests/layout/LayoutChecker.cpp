@@ -569,6 +569,23 @@ private:
         return block && block->Children().Size() > 0 && block->Children().At(0)->StartPage() == 1;
     }
 
+    // Whether page + 1 is opened by a later repetition of `name`'s parent, a
+    // bound block that starts a page: an item placed before `name` shows
+    // there a repetition past the one `name` ended page `page` with. What
+    // follows `name` on that page then belongs to the later repetition; its
+    // own one was laid beside the items before `name`, on an earlier page,
+    // and the start-page parts them whatever room was left.
+    bool LaterRepetitionOfParentOpens(const std::string& name, size_t page, size_t repetition) const {
+        const ItemFacts* facts = Facts(name);
+        if (!facts || facts->parent.empty()) return false;
+        const auto parent = m_engineItems.find(facts->parent);
+        if (parent == m_engineItems.end() || parent->second->StartPage() != 1) return false;
+        for (std::string before = PreviousSibling(name); !before.empty(); before = PreviousSibling(before))
+            for (const auto& [q, at] : RepetitionOfPieces(before))
+                if (q->page == page + 1 && at > repetition) return true;
+        return false;
+    }
+
     bool ShowsOnlyHeaderRows(const std::string& table, size_t page) const {
         bool any = false;
         for (const PieceInfo* q : PiecesOf(table)) {
@@ -1191,7 +1208,8 @@ private:
                 const std::optional<size_t> repetition =
                     mineAt == myRepetition.end() ? std::nullopt : std::optional<size_t>(mineAt->second);
                 if ((top - bottom) + gap + need + 20 <= room && !OpensPageWithStartPage(facts.nextSibling, p + 1) &&
-                    !BreaksRunThatFitsNoPage(name, p, top, bottom, nextTop, room, roomLeft, repetition))
+                    !BreaksRunThatFitsNoPage(name, p, top, bottom, nextTop, room, roomLeft, repetition) &&
+                    !(repetition && LaterRepetitionOfParentOpens(name, p, *repetition)))
                     Fail("keep",
                          "page " + std::to_string(p) + ": " + name + " (not-last-item) ends the page at " +
                              std::to_string(-bottom) + " while " + facts.nextSibling + " opens page " +
