@@ -942,6 +942,33 @@ private:
         return out;
     }
 
+    // Whether a later repetition of the bound block around `name` already
+    // starts on page p below it: then this repetition ended there, and what
+    // opens page p + 1 belongs to a later one. A bound block inside it repeats
+    // by its own records (none, in some repetitions), so its pieces cannot be
+    // told apart by the repetition of `name`; the texts that repeat once with
+    // `name` (those reached through plain blocks only) can.
+    bool LaterRepetitionStartsBelow(const std::string& name, size_t p, int32_t bottom, size_t repetition) const {
+        const ItemFacts* facts = Facts(name);
+        const ItemFacts* around = facts ? Facts(facts->parent) : nullptr;
+        if (!around || around->kind != ItemKind::BoundBlock) return false;
+        for (const auto& [item, itemFacts] : m_gen.items) {
+            if (item == name || itemFacts.kind != ItemKind::Text) continue;
+            bool repeatsWithName = false;
+            for (const ItemFacts* at = Facts(itemFacts.parent); at; at = Facts(at->parent)) {
+                if (at == around) {
+                    repeatsWithName = true;
+                    break;
+                }
+                if (at->kind != ItemKind::Block) break;
+            }
+            if (!repeatsWithName) continue;
+            for (const auto& [piece, itsRepetition] : RepetitionOfPieces(item))
+                if (piece->page == p && piece->outer.top <= bottom && itsRepetition > repetition) return true;
+        }
+        return false;
+    }
+
     // A run of kept items that fits on no page breaks somewhere: it stays and
     // fills the page, so the break falls where the next item of the run
     // finds no room below the kept one. Judged from the first item of the run
@@ -1165,6 +1192,10 @@ private:
                     if (other->page > p + 1) nextLater = true;
                 }
                 if (nextOnP || !nextOnNext) continue;
+                if (const auto mineAt = myRepetition.find(last);
+                    mineAt != myRepetition.end() && theirRepetition.empty() &&
+                    LaterRepetitionStartsBelow(name, p, bottom, mineAt->second))
+                    continue;
                 bool opens = true, somethingAbove = false;
                 for (const PieceInfo& q : m_pieces) {
                     if (IsPageFrame(q)) continue;

@@ -1111,9 +1111,13 @@ TEST(LayoutReproductions, KeepGRowOpeningWithStartPageCellMovesWhole) {
 //   its repetitions were laid on the page the repetition opened. The next
 //   page opens with the next repetition, the follower beside its table:
 //   taken for this repetition's follower, the keep looked broken.
+// - Seed 914029791: a kept text in a bound block before an inner bound block
+//   that has no records in that repetition. The next repetition starts below
+//   the text on the same page; the inner block opening the next page belongs
+//   to it, and taken for the text's follower the keep looked broken.
 TEST(LayoutReproductions, KeepGRunAndFollowerAreMeasuredAsTheEngineLaysThemOut) {
     for (const uint64_t seed : {93755448u, 98045382u, 94219661u, 110161985u, 110228093u, 130210781u, 140073330u,
-                                150081873u, 950093784u, 150199605u}) {
+                                150081873u, 950093784u, 150199605u, 914029791u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
