@@ -1226,12 +1226,15 @@ private:
                     const std::string row = FirstBodyRow(facts.nextSibling, p + 1).first;
                     const ItemFacts* rowFacts = Facts(row);
                     if (rowFacts && rowFacts->parent == facts.nextSibling && SplitOnlyOnEmptyPage(row, p + 1)) continue;
-                    // Nor one that shows only its header rows on the page it
-                    // opens: its first body row found no room below them even
-                    // at the top of a page, so it finds none below the kept
-                    // item and them either.
-                    if (ShowsOnlyHeaderRows(facts.nextSibling, p + 1)) continue;
                 }
+                // Nor a table, or a block around one, that shows only header
+                // rows on the page it opens: the first body row found no room
+                // below them even at the top of a page, so it finds none below
+                // the kept item and them either.
+                if (nextLater && nextFacts &&
+                    (nextFacts->kind == ItemKind::Table || nextFacts->kind == ItemKind::Block) &&
+                    ShowsOnlyHeaderRows(facts.nextSibling, p + 1))
+                    continue;
                 const int32_t room = body.bottom - (-nextTop - next->Style().m_nSpaceBefore);
                 const int32_t roomLeft =
                     body.bottom + bottom - self->Style().m_nSpaceAfter - next->Style().m_nSpaceBefore;

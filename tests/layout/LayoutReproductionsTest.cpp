@@ -1087,7 +1087,7 @@ TEST(LayoutReproductions, KeepGRowOpeningWithStartPageCellMovesWhole) {
 //   only its header rows on the next page, its nowrap first body row on the
 //   page after; that row found no room below them at the top of a page, so
 //   none below the text either. Measured by the header rows, the keep looked
-//   broken.
+//   broken. Seed 170057428: the same with the table nested in blocks.
 // - Seed 130210781: a run of four kept items fits on no page and is cut
 //   below a kept picture; the kept text beside the picture starts below the
 //   picture's top. Taken for the end of the run, it left the run's first
@@ -1117,7 +1117,7 @@ TEST(LayoutReproductions, KeepGRowOpeningWithStartPageCellMovesWhole) {
 //   to it, and taken for the text's follower the keep looked broken.
 TEST(LayoutReproductions, KeepGRunAndFollowerAreMeasuredAsTheEngineLaysThemOut) {
     for (const uint64_t seed : {93755448u, 98045382u, 94219661u, 110161985u, 110228093u, 130210781u, 140073330u,
-                                150081873u, 950093784u, 150199605u, 914029791u}) {
+                                150081873u, 950093784u, 150199605u, 914029791u, 170057428u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
