@@ -546,7 +546,7 @@ private:
 
     // Whether `item`, or an item around it inside `name` (`name` included),
     // starts a page, or is a row that moves with one: a nowrap row that holds
-    // one, or a row whose first cell starts a page. That cell breaks the page
+    // one, or a row one of whose cells starts a page. That cell breaks the page
     // before any cell beside it is placed, so the row places nothing on the
     // page it leaves and opens the next one whole, its other cells with it.
     bool LiesInStartPage(const std::string& item, const std::string& name) const {
@@ -564,9 +564,15 @@ private:
         return false;
     }
 
+    // A later cell that opens with a start-page item (itself, or the first
+    // item of a block cell) breaks the page there too, and the row drops the
+    // cells it placed before it: it opens the next page whole all the same.
     static bool FirstCellStartsPage(const CqvItem& row) {
         const auto* block = dynamic_cast<const CqvBlock*>(&row);
-        return block && block->Children().Size() > 0 && block->Children().At(0)->StartPage() == 1;
+        if (!block) return false;
+        for (const auto& cell : block->Children())
+            if (OpensWithStartPage(*cell)) return true;
+        return false;
     }
 
     // Whether page + 1 is opened by a later repetition of `name`'s parent, a
