@@ -80,12 +80,7 @@ bool IsHeaderRow(const CqvItem& item) {
     return item.TypeCode() == qv::kTypeRow && static_cast<const CqvRow&>(item).IsHeader();
 }
 
-// A table that opens with header rows, or a block that opens with such a
-// table: its header row stands alone only at the top of a page, which a trial
-// below a kept item never shows. Not so when the row after them is nowrap: it
-// takes its whole height below them wherever the table starts (or is cut
-// below them on a page too short for it), and the trial tells where the table
-// can start.
+// Whether a table stands anywhere inside the block.
 bool HoldsTable(const CqvBlock& block) {
     for (const auto& child : block.Children()) {
         if (child->TypeCode() == qv::kTypeTable) return true;
@@ -95,6 +90,12 @@ bool HoldsTable(const CqvBlock& block) {
     return false;
 }
 
+// A table that opens with header rows, or a block that opens with such a
+// table: its header row stands alone only at the top of a page, which a trial
+// below a kept item never shows. Not so when the row after them is nowrap: it
+// takes its whole height below them wherever the table starts (or is cut
+// below them on a page too short for it), and the trial tells where the table
+// can start.
 bool OpensWithHeaderRowAlone(const CqvItem& item) {
     const auto* block = dynamic_cast<const CqvBlock*>(&item);
     if (!block || block->Children().Size() == 0) return false;
