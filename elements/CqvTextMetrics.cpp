@@ -27,6 +27,20 @@ int32_t Trunc(double value) {
     return static_cast<int32_t>(value);
 }
 
+// A line broken inside its text (after a hyphen, at white space) fits with
+// this much to spare; a line that runs to the end of a word must fit exactly.
+constexpr double kBreakSlack = 0.001;
+
+// A text that ends in a hyphen is often a word cut at one of its hyphens to
+// fill the lines left on a page. Its last line must then fit as it did inside
+// the whole word, where the cut was a break after a hyphen; were the end held
+// to the exact width, a line the page counted once would wrap in two and be
+// cut off at the foot.
+double EndSlack(const char* text, size_t length, size_t lineEnd) {
+    return lineEnd == length && lineEnd > 0 && static_cast<unsigned char>(text[lineEnd - 1]) == kHyphen ? kBreakSlack
+                                                                                                        : 0.0;
+}
+
 size_t RunLength(const char* text, std::ptrdiff_t length) {
     return length < 1 ? std::strlen(text) : static_cast<size_t>(length);
 }
@@ -204,7 +218,7 @@ bool CqvTextMetrics::NextLineInPieces(CqvLineBreaker& breaker, int32_t maxWidth,
     auto passBreak = [&](size_t at) {
         measureTo(at);
         if (!first) first = Break{at, running};
-        if (running > width + 0.001) return true;
+        if (running > width + kBreakSlack) return true;
         lastFit = Break{at, running};
         return false;
     };
@@ -238,7 +252,7 @@ bool CqvTextMetrics::NextLineInPieces(CqvLineBreaker& breaker, int32_t maxWidth,
     lineStart = start;
     if (!crossed) {
         lineEnd = pos;
-        if (breaker.width <= width) return true;
+        if (breaker.width <= width + EndSlack(text, length, pos)) return true;
     }
     if (lastFit) {
         pos = lineEnd = lastFit->at;
@@ -277,7 +291,7 @@ bool CqvTextMetrics::NextLineRemeasured(CqvLineBreaker& breaker, int32_t maxWidt
 
     lineStart = start;
     lineEnd = pos;
-    if (breaker.width <= width) return true;
+    if (breaker.width <= width + EndSlack(text, length, pos)) return true;
 
     // Too wide: break after white space or after a hyphen, as far right as fits.
     // The hyphen stays on its line.
@@ -288,7 +302,7 @@ bool CqvTextMetrics::NextLineRemeasured(CqvLineBreaker& breaker, int32_t maxWidt
         const QvRunMetrics run = MeasureRun(text + start, static_cast<std::ptrdiff_t>(i - start));
         breaker.width = run.width;
         breaker.lineSpacing = run.lineSpacing;
-        if (breaker.width <= width + 0.001) {
+        if (breaker.width <= width + kBreakSlack) {
             pos = i;
             lineEnd = i;
             return true;

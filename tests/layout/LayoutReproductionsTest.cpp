@@ -547,6 +547,15 @@ TEST(LayoutReproductions, AHeaderRowCutBeforeItsHeaderRowsGiveWayPlacesItsRest) 
     }
 }
 
+// Found by the generated runs (seed 180279028): a word cut after a hyphen to
+// fill the three lines left at the foot of a page was drawn in four, its last
+// line a hair wider than the cell wrapping on its own, and the fourth was
+// clipped at the foot. The cut draws in the lines the page counted.
+TEST(LayoutReproductions, AWordCutAfterAHyphenAtTheFootDrawsEveryLineItTook) {
+    const GeneratedReport report = GenerateReport(180279028u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "words")) << report.templateXml;
+}
+
 // Found by the generated runs (seed 1701781): a nested table whose header row
 // was cut at the foot of a page left the next page, where it would have shown
 // nothing but its header rows, and placed the rest of the cut row on the page

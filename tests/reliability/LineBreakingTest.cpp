@@ -43,7 +43,9 @@ bool PlainNextLine(const CqvTextMetrics& metrics, const std::string& text, size_
         if (measured >= width - 0.001) break;
     }
     line = Line{start, pos, measured};
-    if (measured <= width) return true;
+    // A text that ends after a hyphen (a word cut there) ends as that break did.
+    const bool endsAfterHyphen = pos == text.size() && text[pos - 1] == '-';
+    if (measured <= width + (endsAfterHyphen ? 0.001 : 0.0)) return true;
     for (size_t i = pos - 1; i >= start + 1; --i) {
         if (!(IsWhite(text[i]) || IsWhite(text[i - 1]) || text[i - 1] == '-')) continue;
         line.width = measure(i);
@@ -119,6 +121,51 @@ TEST_F(LineBreaking, FindsTheLinesOfThePlainRule) {
                 << "round " << round << ", width " << width << ", text '" << text << "'";
         }
     }
+}
+
+// A word too long for the room left at the foot of a page is cut after the
+// hyphen that ends the last line the room holds, and that cut is drawn on its
+// own. It must wrap into the very lines it had inside the whole word: a line
+// a hair wider than the box fitted as a break after a hyphen, but as the end
+// of the cut it wrapped in two, and the last one was clipped at the foot
+// (seed 180279028).
+TEST_F(LineBreaking, AWordCutAfterAHyphenKeepsTheLinesItHadWhole) {
+    // Times New Roman of 10 points, as in that report: its sums of advances
+    // come a hair above whole units often enough (Arial of 42 units never).
+    QvFontSpec font;
+    font.face = "Times New Roman";
+    font.height = -35;
+    CqvTextMetrics wide, narrow;
+    ASSERT_TRUE(wide.Build(font, 35, QvTextMode{true, 65001}));
+    ASSERT_TRUE(narrow.Build(font, 35, QvTextMode{false, 1252}));
+    std::mt19937 random(11);
+    int hairWider = 0;  // first lines wider than the box by less than the slack
+    for (int round = 0; round < 20000; ++round) {
+        std::string word;
+        const int segments = 2 + static_cast<int>(random() % 5);
+        size_t twoSegments = 0;
+        for (int i = 0; i < segments; ++i) {
+            for (int k = 0, n = 1 + static_cast<int>(random() % 5); k < n; ++k)
+                word += static_cast<char>('a' + random() % 26);
+            word += '-';
+            if (i == 1) twoSegments = word.size();
+        }
+        word += "end";
+        for (const CqvTextMetrics* metrics : {&wide, &narrow}) {
+            // The box is as wide as the first two segments, in whole units.
+            const float two = metrics->MeasureRun(word.data(), std::ptrdiff_t(twoSegments)).width;
+            const auto width = static_cast<int32_t>(two);
+            if (two > width && two <= width + 0.001f) ++hairWider;
+            const std::vector<Line> whole = EngineLines(*metrics, word, width);
+            for (size_t n = 1; n < whole.size(); ++n) {
+                const std::string cut = word.substr(0, whole[n - 1].end);
+                const std::vector<Line> first(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(n));
+                ASSERT_EQ(EngineLines(*metrics, cut, width), first)
+                    << "round " << round << ", width " << width << ", word '" << word << "' cut to '" << cut << "'";
+            }
+        }
+    }
+    EXPECT_GT(hairWider, 0) << "no box was a hair narrower than its first line: the case is not exercised";
 }
 
 TEST_F(LineBreaking, ALongHyphenatedWordTakesLinearTime) {
