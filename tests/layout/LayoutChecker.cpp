@@ -831,6 +831,42 @@ private:
         return bottom == top ? std::nullopt : std::optional<int32_t>(top - bottom);
     }
 
+    // A block that opens `page` with a kept item whose follower lies on a
+    // later page although the item ended with room below it: the item stood
+    // first on `page`, where its keep could not move it. Below another item
+    // it would have moved on, so the block starts there only where the kept
+    // items and the least opening of the follower, as it opens its own page,
+    // fit together.
+    std::optional<int32_t> OpeningKeptChainBeyond(const std::string& name, size_t page) const {
+        const ItemFacts* facts = Facts(name);
+        if (!facts || facts->kind != ItemKind::Block) return std::nullopt;
+        int32_t need = 0;
+        for (std::string at = FirstChild(name); const ItemFacts* atFacts = Facts(at); at = atFacts->nextSibling) {
+            int32_t itemTop = INT32_MIN, itemBottom = INT32_MAX;
+            size_t later = SIZE_MAX;
+            for (const PieceInfo* q : PiecesOf(at)) {
+                if (IsPageFrame(*q)) continue;
+                if (q->page > page) later = std::min(later, q->page);
+                if (q->page != page) continue;
+                itemTop = std::max(itemTop, q->outer.top);
+                itemBottom = std::min(itemBottom, q->outer.bottom);
+            }
+            if (itemTop != INT32_MIN) {
+                // Only a run of kept items, each whole on the page, counts.
+                if (!atFacts->notLastItem || itemBottom <= -(m_bodyBottom - 60) || later != SIZE_MAX)
+                    return std::nullopt;
+                need += itemTop - itemBottom;
+                continue;
+            }
+            if (need == 0 || later == SIZE_MAX) return std::nullopt;
+            int32_t laterTop = INT32_MIN;
+            for (const PieceInfo* q : PiecesOf(at))
+                if (q->page == later && !IsPageFrame(*q)) laterTop = std::max(laterTop, q->outer.top);
+            return need + LeastOpening(at, later, laterTop);
+        }
+        return std::nullopt;
+    }
+
     std::string FirstChild(const std::string& name) const {
         std::set<std::string> followers;
         std::vector<std::string> children;
@@ -1224,6 +1260,9 @@ private:
                 const bool splitsOnlyAlone = nextFacts && nextFacts->kind == ItemKind::Image && nextFacts->noWrap;
                 if (nextLater && !splitsOnlyAlone)
                     need = std::min(need, LeastOpening(facts.nextSibling, p + 1, nextTop));
+                // A block that opens with a kept item standing first on page
+                // p + 1, its follower on a later page, needs that follower too.
+                if (const auto chain = OpeningKeptChainBeyond(facts.nextSibling, p + 1)) need = std::max(need, *chain);
                 // Nor a table whose first row is a nowrap row split only on a
                 // page that holds nothing else: below the kept item it moves
                 // whole, whatever room it finds, and leaves the kept item

@@ -547,6 +547,16 @@ TEST(LayoutReproductions, AHeaderRowCutBeforeItsHeaderRowsGiveWayPlacesItsRest) 
     }
 }
 
+// Found by the generated runs (seed 200107317): a kept text before a block
+// that opens with a kept table whose follower fits below it on no page. The
+// table moved on from below the text and stood first on the next page,
+// where its keep could not move it; below the text it would have moved on
+// again, so the block never starts below the text and the keep is not broken.
+TEST(LayoutChecker, AKeepBeforeABlockOpeningWithAKeepNoPageHonoursIsNotBroken) {
+    const GeneratedReport report = GenerateReport(200107317u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // Found by the generated runs (seed 180279028): a word cut after a hyphen to
 // fill the three lines left at the foot of a page was drawn in four, its last
 // line a hair wider than the cell wrapping on its own, and the fourth was
