@@ -683,6 +683,8 @@ private:
         // One that ends on this page needs all of its first repetition below
         // the kept item, not only the first line of the nested row in it.
         if (!whole.empty()) return top - FirstRepetitionBottom(whole, page, top);
+        if (first == name)
+            if (const auto row = OpeningRow(name, page, top)) return std::max(top - firstTop + 100, *row);
         if (!Facts(first)->noWrap) return top - firstTop + 100;
         // A cell seen again opens the row's next repetition.
         std::set<std::string> seen;
@@ -865,6 +867,28 @@ private:
             return need + LeastOpening(at, later, laterTop);
         }
         return std::nullopt;
+    }
+
+    // A row opens with whichever of its cells starts first, so it needs the
+    // least opening of the cells that place something on `page` (a cell
+    // carried over as a frame places nothing): a block cell that opens with
+    // a kept item needs that item and what it is kept with. A nowrap row is
+    // left to the caller.
+    std::optional<int32_t> OpeningRow(const std::string& name, size_t page, int32_t top) const {
+        const ItemFacts* facts = Facts(name);
+        if (!facts || (facts->kind != ItemKind::Row && facts->kind != ItemKind::BoundRow) || facts->noWrap)
+            return std::nullopt;
+        std::optional<int32_t> least;
+        for (const auto& [cell, cellFacts] : m_gen.items) {
+            if (cellFacts.parent != name) continue;
+            const auto pieces = PiecesOf(cell);
+            if (std::none_of(pieces.begin(), pieces.end(),
+                             [&](const PieceInfo* q) { return q->page == page && !q->frameOnly && !IsPageFrame(*q); }))
+                continue;
+            const int32_t opening = LeastOpening(cell, page, top);
+            least = least ? std::min(*least, opening) : opening;
+        }
+        return least;
     }
 
     std::string FirstChild(const std::string& name) const {

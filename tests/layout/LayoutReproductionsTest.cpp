@@ -547,6 +547,17 @@ TEST(LayoutReproductions, AHeaderRowCutBeforeItsHeaderRowsGiveWayPlacesItsRest) 
     }
 }
 
+// Found by the generated runs (seed 220270584): a table nested in a bound row
+// repeats its header row on each page the row goes on over, while the first
+// cell of its body row, a block opening with a kept text, waits for room for
+// the text and what it is kept with. That row opens with that cell's kept
+// pair, not with a line of text, and the pair fits below the header row on
+// no page: the header row alone above it is no broken keep.
+TEST(LayoutChecker, AKeepBeforeARowWhoseCellOpensWithAKeptPairIsJudgedByThePair) {
+    const GeneratedReport report = GenerateReport(220270584u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // Found by the generated runs (seed 200107317): a kept text before a block
 // that opens with a kept table whose follower fits below it on no page. The
 // table moved on from below the text and stood first on the next page,
