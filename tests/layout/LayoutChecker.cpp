@@ -1135,10 +1135,42 @@ private:
         const int32_t firstInner = engineFirst == m_engineItems.end() ? 0 : InnerSpaceBefore(*engineFirst->second);
         const int32_t gap = SpaceBefore(first) + firstInner + SpaceAfter(lowestItem) + SpaceBefore(next);
         if (!cutAgain && (runTop - bottom) + gap + (nextTop - restBottom) + 20 <= room) return false;
+        if (KeptItemGoesOnWithContainer(first, before.size(), next, p, runTop)) return true;
         // The next item could have started on page p: the run did not fill it.
         const auto engineNext = m_engineItems.find(next);
         const int32_t inner = engineNext == m_engineItems.end() ? 0 : InnerSpaceBefore(*engineNext->second);
         return roomLeft < inner + nextLeast;
+    }
+
+    // Of a short run that fits on no page and whose first item stands first
+    // on page p (placed where no keep moves it), the kept item right before a
+    // block or table goes on with it when that starts below the item alone at
+    // the top of the next page: kept here, the item would end this page alone
+    // instead of the first one. One keep of the run fails either way.
+    bool KeptItemGoesOnWithContainer(const std::string& first, size_t keptBefore, const std::string& next, size_t p,
+                                     int32_t runTop) const {
+        const ItemFacts* nextFacts = Facts(next);
+        if (!nextFacts || !nextFacts->notLastItem || keptBefore > 1) return false;
+        const ItemFacts* after = Facts(nextFacts->nextSibling);
+        if (!after ||
+            (after->kind != ItemKind::Block && after->kind != ItemKind::BoundBlock && after->kind != ItemKind::Table))
+            return false;
+        // The container starts on the next page below the item, which ends there.
+        bool nextHere = false, afterHere = false;
+        for (const PieceInfo* q : PiecesOf(next)) {
+            if (q->page > p + 1) return false;
+            nextHere = nextHere || q->page == p + 1;
+        }
+        for (const PieceInfo* q : PiecesOf(nextFacts->nextSibling)) afterHere = afterHere || q->page == p + 1;
+        if (!nextHere || !afterHere) return false;
+        // Nothing of the flow above the first item in its span on page p.
+        int32_t left = INT32_MAX, right = INT32_MIN;
+        for (const PieceInfo* q : PiecesOf(first))
+            if (q->page == p) left = std::min(left, q->outer.left), right = std::max(right, q->outer.right);
+        return std::none_of(m_pieces.begin(), m_pieces.end(), [&](const PieceInfo& q) {
+            return q.page == p && !IsPageFrame(q) && !IsFrameCarriedOver(q) && q.outer.top > runTop &&
+                   q.outer.right > left && right > q.outer.left;
+        });
     }
 
     // Whether `q` lies after `start` in the flow: recorded after it, or below

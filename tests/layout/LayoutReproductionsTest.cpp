@@ -547,6 +547,16 @@ TEST(LayoutReproductions, AHeaderRowCutBeforeItsHeaderRowsGiveWayPlacesItsRest) 
     }
 }
 
+// Found by the generated runs (seed 220262447): a start-page text kept with a
+// second kept text, kept with a bound block; the three fit on no page. The
+// first stands first on its page, beside a text going on from the page
+// before; the second goes on with the block, which starts below it alone at
+// the top of the next page, rather than end that page alone too.
+TEST(LayoutChecker, AKeptItemGoingOnWithTheBlockAfterItIsNoBrokenKeepOfARunThatFitsNoPage) {
+    const GeneratedReport report = GenerateReport(220262447u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // Found by the generated runs (seed 220270584): a table nested in a bound row
 // repeats its header row on each page the row goes on over, while the first
 // cell of its body row, a block opening with a kept text, waits for room for
