@@ -719,6 +719,12 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         bool afterKeptBoundBlock = false;
         for (size_t next = start + 1; next < m_children.Size(); ++next) {
             CqvItem& sibling = *m_children.At(next);
+            // A finished cell of a row stands on an earlier page, and the
+            // layout shows only its frame here: no page can hold the kept cell
+            // with it. Tried again whole it seldom fits, and the failed keep
+            // held back the kept cell's last row on every page its row went on
+            // over, leaving pages all but empty.
+            if (qv::IsRowType(m_nType) && sibling.IsDone()) return kFits;
             const bool chained = qv::TriIsTrue(sibling.NotLastItem());
             const std::optional<int32_t> from =
                 emptyPage ? PositionOnEmptyPage(sibling, tried) : TrialPosition(sibling, y, tried);

@@ -568,6 +568,17 @@ TEST(LayoutChecker, AKeepBeforeARowWhoseCellOpensWithAKeptPairIsJudgedByThePair)
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
 
+// Found by the generated runs (seed 230253258): a nested table kept with the
+// cell after it in a nowrap row, that cell finished on the page before. Tried
+// again whole below the table, the finished cell found no room, so the keep
+// failed on every page and held back the table's body row: one page showed
+// only the outer header row, the next only the inner one, its row a page
+// later. A finished cell is no follower the kept cell can wait for.
+TEST(LayoutReproductions, ACellKeptWithACellFinishedBeforeDoesNotHoldBackItsRows) {
+    const GeneratedReport report = GenerateReport(230253258u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // Found by the generated runs (seed 200107317): a kept text before a block
 // that opens with a kept table whose follower fits below it on no page. The
 // table moved on from below the text and stood first on the next page,
