@@ -684,6 +684,19 @@ std::optional<int32_t> CqvBlock::TrialPosition(const CqvItem& item, int32_t y,
     return qv::Clamp32(top + spaceBefore);
 }
 
+void CqvBlock::ReleaseDeferrals(CqvItem& item, CqvTrial& trial) {
+    // A row or repetition left for the next page by a failed keep (of the
+    // block around it, with what follows that block) is owed that page only.
+    // The empty page of a trial stands for the next page, where it takes its
+    // turn: still waiting there, it made a block that does start below a kept
+    // item at the top of the next page look as if it never did, and the kept
+    // item stayed at the foot while the block opened the next page.
+    trial.RegisterTree(item);
+    item.SetDeferred(false);
+    if (auto* block = dynamic_cast<CqvBlock*>(&item))
+        for (const auto& child : block->Children()) ReleaseDeferrals(*child, trial);
+}
+
 bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& surface, QvPrintInfo& printInfo,
                                  QvDataElement data) {
     CqvItem& kept = *m_children.At(index);
@@ -709,6 +722,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
         std::vector<TriedItem> tried;
         // What cannot start, or goes on to a further page, fits on no page.
         const size_t never = emptyPage ? 1 : kFits;
+        if (emptyPage) ReleaseDeferrals(lead, trial);
         if (!TrialStarts(lead, trial, at, tried, surface, printInfo, data)) return never;
         leadFinished = lead.IsDone() && tried.back().m > 0;
         // Follow every keep-with-next sibling that comes next; the first
@@ -743,6 +757,7 @@ bool CqvBlock::KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& su
                 stoppedAtStartPage = true;
                 return emptyPage && afterKeptBoundBlock ? kFits : tried.size();
             }
+            if (emptyPage) ReleaseDeferrals(sibling, trial);
             const bool started = TrialStarts(sibling, trial, *from, tried, surface, printInfo, data);
             // An item that finished placing nothing (a bound block without
             // data) shows on no page: what comes after it decides.

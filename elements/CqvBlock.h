@@ -112,6 +112,7 @@ private:
     struct TriedItem {
         int32_t left, right, m, end;
     };
+    static void ReleaseDeferrals(CqvItem& item, CqvTrial& trial);
     bool KeepWithNextFails(size_t index, int32_t y, int32_t e, Surface& surface, QvPrintInfo& printInfo,
                            QvDataElement data);
     bool TrialStarts(CqvItem& item, CqvTrial& trial, int32_t e, std::vector<TriedItem>& tried, Surface& surface,

@@ -547,6 +547,18 @@ TEST(LayoutReproductions, AHeaderRowCutBeforeItsHeaderRowsGiveWayPlacesItsRest) 
     }
 }
 
+// Found by the generated runs (seed 270250825): a block kept with the table
+// after it failed its keep and left the last repetition of its bound block
+// for the next page. The kept text before that bound block was then judged
+// on an empty page with the repetition still waiting, so the bound block
+// looked as if it never started below the text, and the text stayed alone
+// at the foot while the repetition opened the next page. On the empty page
+// of the trial, which stands for the next page, the repetition takes its turn.
+TEST(LayoutReproductions, AKeptTextGoesOnWithARepetitionLeftForTheNextPage) {
+    const GeneratedReport report = GenerateReport(270250825u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // Found by the generated runs (seed 220262447): a start-page text kept with a
 // second kept text, kept with a bound block; the three fit on no page. The
 // first stands first on its page, beside a text going on from the page
