@@ -708,7 +708,12 @@ private:
     // A bound row is judged by its repetition that opens `page`, when that
     // one is all the row shows there: a later page may hold its next
     // repetitions, so only that repetition's own text going on counts.
-    bool SplitOnlyOnEmptyPage(const std::string& row, size_t page) const {
+    // With `above` (the height a kept item moved with the row would take above
+    // it at the top of a new page), whether the row moves whole below that
+    // item on every page: it places there at most the room the item leaves,
+    // and when that falls short of a new page's room over the quotient, it
+    // moves on and leaves the item alone all the same.
+    bool SplitOnlyOnEmptyPage(const std::string& row, size_t page, int32_t above = 0) const {
         const ItemFacts* facts = Facts(row);
         if (!facts || !facts->noWrap) return false;
         const bool bound = facts->kind == ItemKind::BoundRow;
@@ -724,7 +729,11 @@ private:
         }
         if (!later || rowTop == INT32_MIN || rowTop <= bottom) return false;
         const double room = double(m_bodyBottom) + rowTop;
-        return room >= qv::rows::kMoveWholeQuotient * double(rowTop - bottom);
+        // A little slack against the item's spacing counted short: the rule
+        // excuses a keep only where the row clearly moves whole.
+        const double placed =
+            above > 0 ? std::min(double(rowTop - bottom), room - above + 20) : double(rowTop - bottom);
+        return room >= qv::rows::kMoveWholeQuotient * placed;
     }
 
     // Whether bound row `row` shows one repetition on `page` and that one
@@ -1322,11 +1331,16 @@ private:
                 // Nor a table whose first row is a nowrap row split only on a
                 // page that holds nothing else: below the kept item it moves
                 // whole, whatever room it finds, and leaves the kept item
-                // alone at the foot all the same.
+                // alone at the foot all the same. So does one that fills a
+                // new page but would find below the kept item, moved there
+                // with it, too little room to be split by the quotient.
                 if (nextLater && nextFacts && nextFacts->kind == ItemKind::Table) {
                     const std::string row = FirstBodyRow(facts.nextSibling, p + 1).first;
                     const ItemFacts* rowFacts = Facts(row);
-                    if (rowFacts && rowFacts->parent == facts.nextSibling && SplitOnlyOnEmptyPage(row, p + 1)) continue;
+                    if (rowFacts && rowFacts->parent == facts.nextSibling &&
+                        (SplitOnlyOnEmptyPage(row, p + 1) ||
+                         SplitOnlyOnEmptyPage(row, p + 1, (top - bottom) + gap - next->Style().m_nSpaceBefore)))
+                        continue;
                 }
                 // Nor a table, or a block around one, that shows only header
                 // rows on the page it opens: the first body row found no room

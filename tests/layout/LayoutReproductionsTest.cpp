@@ -1293,6 +1293,16 @@ TEST(LayoutReproductions, KeepS9CNowrapRowSplitOnlyOnAnEmptyPageSharesNone) {
     }
 }
 
+// A kept picture before a table whose first row is nowrap and taller than a
+// page (a nested table in it goes on). At the top of a page the row fills it
+// and is split there; below the picture, even on a new page, it finds too
+// little room for the quotient and moves whole. The picture ends its page
+// alone: no page holds it with the table's start.
+TEST(LayoutReproductions, KeepS10BNowrapRowMovesWholeBelowKeptPictureOnEveryPage) {
+    const GeneratedReport report = GenerateReport(290205240u, QV_IMAGE_FOLDER);
+    EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
+}
+
 // The same reduced, on both sides of the quotient by which a nowrap row taller
 // than a page moves whole. The row's words take 6 lines (252 of a 600 body)
 // or 11 (462) before a word wrapped at its hyphens into 10 lines, which goes
