@@ -647,7 +647,7 @@ TEST(PageBoundaryKeepM, AShortRunThatFitsNoPageDoesNotLeaveItsFirstHeadingAlone)
 // its header row, left alone at the foot, takes the table there whole. The
 // row is owed that page only: still held back there, it left the header row
 // alone at the top and went on to the page after.
-TEST(PageBoundaryDeferS8B, ARowLeftForTheNextPageIsPlacedThere) {
+TEST(PageBoundaryDefer, ARowLeftForTheNextPageIsPlacedThere) {
     SettingsGuard settings;
     ScratchDir dir;
     const std::string templ =
@@ -697,7 +697,7 @@ TEST(PageBoundaryFormD, ANestedBlockOfAFormCountsByItsLowestBox) {
 // inner keep. The inner text moved on all the same, stood alone on the next
 // page, and left the outer one alone at the foot; it stays below it, and the
 // table goes on.
-TEST(PageBoundaryKeepS9D, ALoneKeepInsideABoundBlockKeptWithWhatComesBeforeStays) {
+TEST(PageBoundaryKeep, ALoneKeepInsideABoundBlockKeptWithWhatComesBeforeStays) {
     SettingsGuard settings;
     ScratchDir dir;
     std::string words;

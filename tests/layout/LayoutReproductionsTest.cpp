@@ -922,7 +922,7 @@ TEST(LayoutReproductions, KeepMCATrialLeavesNoRowWaiting) {
 // the nowrap row after the header row holds a nested table, which a page
 // places otherwise than the trial; taken as exact, the trial kept the text
 // at the foot while the table opened the next page without it.
-TEST(LayoutReproductions, KeepS9DALoneKeepOpeningAKeptBoundBlockStays) {
+TEST(LayoutReproductions, KeepALoneKeepOpeningAKeptBoundBlockStays) {
     for (const uint64_t seed : {96046808u, 150119682u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
@@ -970,7 +970,7 @@ TEST(LayoutReproductions, KeepR2BFinishedTextWithoutRoomDidNotStart) {
 // nothing shown, and its next, nowrap row moved whole to the next page. The
 // keep-with-next trial took the finished empty row for a table begun below
 // the kept text, which then stayed alone at the foot.
-TEST(LayoutReproductions, KeepS7R3AnEmptyFinishedRowHasNotBegunItsTable) {
+TEST(LayoutReproductions, KeepAnEmptyFinishedRowHasNotBegunItsTable) {
     const GeneratedReport report = GenerateReport(19062879u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
@@ -980,7 +980,7 @@ TEST(LayoutReproductions, KeepS7R3AnEmptyFinishedRowHasNotBegunItsTable) {
 // full-width item after the run starts only below the picture, which leaves
 // it no room on any page. The run fits on no page and breaks where that item
 // finds no room; measured from the text's own bottom it seemed to fit.
-TEST(LayoutChecker, KeepS8AThePictureBesideTheLastKeptItemHoldsTheNextDown) {
+TEST(LayoutChecker, KeepThePictureBesideTheLastKeptItemHoldsTheNextDown) {
     for (const uint64_t seed : {31034500u, 30212656u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
@@ -993,7 +993,7 @@ TEST(LayoutChecker, KeepS8AThePictureBesideTheLastKeptItemHoldsTheNextDown) {
 // stays; the checker took a line of the block for all it needed, below the
 // boxes' tops, and saw the keep before it broken.
 // Seed 32018895 is the same with a kept text before the block.
-TEST(LayoutChecker, KeepS8CABlockOpeningWithAFormNeedsTheWholeForm) {
+TEST(LayoutChecker, KeepABlockOpeningWithAFormNeedsTheWholeForm) {
     for (const uint64_t seed : {30083640u, 32018895u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
@@ -1226,7 +1226,7 @@ TEST(LayoutChecker, AKeepBeforeARowOpeningWithAStartPageCellIsNotBroken) {
 // picture was reached, so both open the next page and no page can honour the
 // keep; the checker took the picture at the top for one that could have
 // stood on the page before.
-TEST(LayoutChecker, KeepS9BAnItemBesideAndAfterAStartPageItemOpensThePageWithIt) {
+TEST(LayoutChecker, KeepAnItemBesideAndAfterAStartPageItemOpensThePageWithIt) {
     for (const uint64_t seed : {90125861u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
@@ -1286,7 +1286,7 @@ TEST(LayoutChecker, KeepS9BAnItemBesideAndAfterAStartPageItemOpensThePageWithIt)
 // - Seed 110028796: a bound row, in a bound block after a kept text; the
 //   table opens each page with the row's first repetition, and later pages
 //   hold its next ones.
-TEST(LayoutReproductions, KeepS9CNowrapRowSplitOnlyOnAnEmptyPageSharesNone) {
+TEST(LayoutReproductions, KeepNowrapRowSplitOnlyOnAnEmptyPageSharesNone) {
     for (const uint64_t seed : {96030055u, 110028796u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
@@ -1298,7 +1298,7 @@ TEST(LayoutReproductions, KeepS9CNowrapRowSplitOnlyOnAnEmptyPageSharesNone) {
 // and is split there; below the picture, even on a new page, it finds too
 // little room for the quotient and moves whole. The picture ends its page
 // alone: no page holds it with the table's start.
-TEST(LayoutReproductions, KeepS10BNowrapRowMovesWholeBelowKeptPictureOnEveryPage) {
+TEST(LayoutReproductions, KeepNowrapRowMovesWholeBelowKeptPictureOnEveryPage) {
     const GeneratedReport report = GenerateReport(290205240u, QV_IMAGE_FOLDER);
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
