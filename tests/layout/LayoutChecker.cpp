@@ -585,10 +585,24 @@ private:
         const ItemFacts* facts = Facts(name);
         if (!facts || facts->parent.empty()) return false;
         const auto parent = m_engineItems.find(facts->parent);
-        if (parent == m_engineItems.end() || parent->second->StartPage() != 1) return false;
-        for (std::string before = PreviousSibling(name); !before.empty(); before = PreviousSibling(before))
-            for (const auto& [q, at] : RepetitionOfPieces(before))
-                if (q->page == page + 1 && at > repetition) return true;
+        if (parent == m_engineItems.end()) return false;
+        const bool parentStartsPage = parent->second->StartPage() == 1;
+        for (std::string before = PreviousSibling(name); !before.empty(); before = PreviousSibling(before)) {
+            // A start-page item before `name` that starts a later repetition
+            // on page + 1 parts them too: anything of this repetition there
+            // would have come first and broken the page before it.
+            const auto item = m_engineItems.find(before);
+            const bool startsPage = item != m_engineItems.end() && item->second->StartPage() == 1;
+            if (!parentStartsPage && !startsPage) continue;
+            const auto repetitions = RepetitionOfPieces(before);
+            for (const auto& [q, at] : repetitions) {
+                if (q->page != page + 1 || at <= repetition) continue;
+                const bool startedEarlier = std::any_of(repetitions.begin(), repetitions.end(), [&](const auto& other) {
+                    return other.second == at && other.first->page <= page;
+                });
+                if (parentStartsPage || !startedEarlier) return true;
+            }
+        }
         return false;
     }
 
@@ -848,19 +862,34 @@ private:
     // it would have moved on, so the block starts there only where the kept
     // items and the least opening of the follower, as it opens its own page,
     // fit together.
+    // A bound block judged so opens `page` with its first repetition: a kept
+    // item of it goes on only where a piece of its own repetition does, as
+    // the later repetitions stand on later pages anyway; the follower's
+    // first piece beyond `page` is still its own repetition's.
     std::optional<int32_t> OpeningKeptChainBeyond(const std::string& name, size_t page) const {
         const ItemFacts* facts = Facts(name);
-        if (!facts || facts->kind != ItemKind::Block) return std::nullopt;
+        if (!facts || (facts->kind != ItemKind::Block && facts->kind != ItemKind::BoundBlock)) return std::nullopt;
+        const bool bound = facts->kind == ItemKind::BoundBlock;
         int32_t need = 0;
         for (std::string at = FirstChild(name); const ItemFacts* atFacts = Facts(at); at = atFacts->nextSibling) {
             int32_t itemTop = INT32_MIN, itemBottom = INT32_MAX;
             size_t later = SIZE_MAX;
+            const auto repetitions = bound ? RepetitionOfPieces(at) : std::map<const PieceInfo*, size_t>{};
+            std::optional<size_t> shown;  // the repetition the item shows on `page`
             for (const PieceInfo* q : PiecesOf(at)) {
-                if (IsPageFrame(*q)) continue;
-                if (q->page > page) later = std::min(later, q->page);
-                if (q->page != page) continue;
+                if (IsPageFrame(*q) || q->page != page) continue;
                 itemTop = std::max(itemTop, q->outer.top);
                 itemBottom = std::min(itemBottom, q->outer.bottom);
+                if (!bound) continue;
+                const auto known = repetitions.find(q);
+                if (known == repetitions.end() || (shown && *shown != known->second)) return std::nullopt;
+                shown = known->second;
+            }
+            for (const PieceInfo* q : PiecesOf(at)) {
+                if (IsPageFrame(*q) || q->page <= page) continue;
+                const auto known = repetitions.find(q);
+                if (shown && (known == repetitions.end() || known->second != *shown)) continue;
+                later = std::min(later, q->page);
             }
             if (itemTop != INT32_MIN) {
                 // Only a run of kept items, each whole on the page, counts.

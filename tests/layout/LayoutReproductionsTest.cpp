@@ -1303,7 +1303,23 @@ TEST(LayoutReproductions, KeepNowrapRowMovesWholeBelowKeptPictureOnEveryPage) {
     EXPECT_FALSE(Breaks(report, "keep")) << report.templateXml;
 }
 
-// The same reduced, on both sides of the quotient by which a nowrap row taller
+// Keeps no page can honour that the checker took for honourable:
+// - Seed 290041604: a picture kept with a bound block whose first repetition
+//   opens with a picture kept with a block that needs more than a page. That
+//   inner picture moves on below anything, so the block starts only at the
+//   top of a page and the outer picture stays where it stands.
+// - Seed 280132283: a picture kept with a bound block laid beside the items
+//   before it on an earlier page; what opens the next page is the block of
+//   the next repetition, which starts the page with a start-page text.
+TEST(LayoutReproductions, KeepFollowerOfAnotherRepetitionOrPageOpeningChain) {
+    for (const uint64_t seed : {290041604u, 280132283u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
+
+// The nowrap row of seeds 96030055 and 110028796 reduced, on both sides of
+// the quotient by which a nowrap row taller
 // than a page moves whole. The row's words take 6 lines (252 of a 600 body)
 // or 11 (462) before a word wrapped at its hyphens into 10 lines, which goes
 // to the next page. The first moves whole from below any kept text, and
