@@ -597,8 +597,9 @@ private:
             const auto repetitions = RepetitionOfPieces(before);
             for (const auto& [q, at] : repetitions) {
                 if (q->page != page + 1 || at <= repetition) continue;
+                const size_t shown = at;  // named: clang 14 cannot capture a structured binding
                 const bool startedEarlier = std::any_of(repetitions.begin(), repetitions.end(), [&](const auto& other) {
-                    return other.second == at && other.first->page <= page;
+                    return other.second == shown && other.first->page <= page;
                 });
                 if (parentStartsPage || !startedEarlier) return true;
             }
