@@ -872,6 +872,7 @@ private:
         if (!facts || (facts->kind != ItemKind::Block && facts->kind != ItemKind::BoundBlock)) return std::nullopt;
         const bool bound = facts->kind == ItemKind::BoundBlock;
         int32_t need = 0;
+        std::vector<const PieceInfo*> runBeyond;  // the first piece of each kept item beyond `page`
         for (std::string at = FirstChild(name); const ItemFacts* atFacts = Facts(at); at = atFacts->nextSibling) {
             int32_t itemTop = INT32_MIN, itemBottom = INT32_MAX;
             size_t later = SIZE_MAX;
@@ -886,20 +887,28 @@ private:
                 if (known == repetitions.end() || (shown && *shown != known->second)) return std::nullopt;
                 shown = known->second;
             }
+            const PieceInfo* firstBeyond = nullptr;  // in the order the flow recorded them
             for (const PieceInfo* q : PiecesOf(at)) {
                 if (IsPageFrame(*q) || q->page <= page) continue;
                 const auto known = repetitions.find(q);
                 if (shown && (known == repetitions.end() || known->second != *shown)) continue;
                 later = std::min(later, q->page);
+                if (!firstBeyond) firstBeyond = q;
             }
             if (itemTop != INT32_MIN) {
                 // Only a run of kept items, each whole on the page, counts.
-                if (!atFacts->notLastItem || itemBottom <= -(m_bodyBottom - 60) || later != SIZE_MAX)
-                    return std::nullopt;
+                if (!atFacts->notLastItem || itemBottom <= -(m_bodyBottom - 60)) return std::nullopt;
+                if (firstBeyond) runBeyond.push_back(firstBeyond);
                 need += itemTop - itemBottom;
                 continue;
             }
             if (need == 0 || later == SIZE_MAX) return std::nullopt;
+            // A kept item of the run that goes on beyond `page` before the
+            // follower starts was not whole there. One drawn again only after
+            // the follower is a later repetition of a bound block around the
+            // block, which repeats the run and has nothing to do with this one.
+            if (std::any_of(runBeyond.begin(), runBeyond.end(), [&](const PieceInfo* q) { return q < firstBeyond; }))
+                return std::nullopt;
             int32_t laterTop = INT32_MIN;
             for (const PieceInfo* q : PiecesOf(at))
                 if (q->page == later && !IsPageFrame(*q)) laterTop = std::max(laterTop, q->outer.top);

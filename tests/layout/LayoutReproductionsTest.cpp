@@ -1311,8 +1311,13 @@ TEST(LayoutReproductions, KeepNowrapRowMovesWholeBelowKeptPictureOnEveryPage) {
 // - Seed 280132283: a picture kept with a bound block laid beside the items
 //   before it on an earlier page; what opens the next page is the block of
 //   the next repetition, which starts the page with a start-page text.
+// - Seed 300359910: a text kept with a block that opens with a table kept with
+//   a nowrap picture as tall as the body, inside a bound block. The table
+//   moves on from below anything, so the block starts only at the top of a
+//   page; the table drawn again for the next repetitions, pages later, is not
+//   the table going on.
 TEST(LayoutReproductions, KeepFollowerOfAnotherRepetitionOrPageOpeningChain) {
-    for (const uint64_t seed : {290041604u, 280132283u}) {
+    for (const uint64_t seed : {290041604u, 280132283u, 300359910u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
