@@ -863,6 +863,9 @@ private:
     // it would have moved on, so the block starts there only where the kept
     // items and the least opening of the follower, as it opens its own page,
     // fit together.
+    // A follower that is kept too and stands first and whole on its own page,
+    // its own follower on a later page again, moved on for the same reason:
+    // the chain runs on through it to the first item that is not kept.
     // A bound block judged so opens `page` with its first repetition: a kept
     // item of it goes on only where a piece of its own repetition does, as
     // the later repetitions stand on later pages anyway; the follower's
@@ -872,49 +875,87 @@ private:
         if (!facts || (facts->kind != ItemKind::Block && facts->kind != ItemKind::BoundBlock)) return std::nullopt;
         const bool bound = facts->kind == ItemKind::BoundBlock;
         int32_t need = 0;
-        std::vector<const PieceInfo*> runBeyond;  // the first piece of each kept item beyond `page`
-        for (std::string at = FirstChild(name); const ItemFacts* atFacts = Facts(at); at = atFacts->nextSibling) {
+        size_t on = page;                         // the page the chain has reached
+        std::vector<const PieceInfo*> runBeyond;  // the first piece of each kept item beyond its page
+        // Once the chain runs on to a later page: what it needed measured at
+        // the first follower, as a floor, and where it stands on that page.
+        std::optional<int32_t> floor;
+        int32_t needBefore = 0, onTop = 0;
+        std::string at = FirstChild(name);
+        for (const ItemFacts* atFacts = Facts(at); atFacts;) {
             int32_t itemTop = INT32_MIN, itemBottom = INT32_MAX;
             size_t later = SIZE_MAX;
             const auto repetitions = bound ? RepetitionOfPieces(at) : std::map<const PieceInfo*, size_t>{};
-            std::optional<size_t> shown;  // the repetition the item shows on `page`
+            std::optional<size_t> shown;  // the repetition the item shows on `on`
             for (const PieceInfo* q : PiecesOf(at)) {
-                if (IsPageFrame(*q) || q->page != page) continue;
+                if (IsPageFrame(*q) || q->page != on) continue;
                 itemTop = std::max(itemTop, q->outer.top);
                 itemBottom = std::min(itemBottom, q->outer.bottom);
                 if (!bound) continue;
                 const auto known = repetitions.find(q);
-                if (known == repetitions.end() || (shown && *shown != known->second)) return std::nullopt;
+                if (known == repetitions.end() || (shown && *shown != known->second)) return floor;
                 shown = known->second;
             }
             const PieceInfo* firstBeyond = nullptr;  // in the order the flow recorded them
             for (const PieceInfo* q : PiecesOf(at)) {
-                if (IsPageFrame(*q) || q->page <= page) continue;
+                if (IsPageFrame(*q) || q->page <= on) continue;
                 const auto known = repetitions.find(q);
                 if (shown && (known == repetitions.end() || known->second != *shown)) continue;
                 later = std::min(later, q->page);
                 if (!firstBeyond) firstBeyond = q;
             }
-            if (itemTop != INT32_MIN) {
-                // Only a run of kept items, each whole on the page, counts.
-                if (!atFacts->notLastItem || itemBottom <= -(m_bodyBottom - 60)) return std::nullopt;
-                if (firstBeyond) runBeyond.push_back(firstBeyond);
-                need += itemTop - itemBottom;
-                continue;
-            }
-            if (need == 0 || later == SIZE_MAX) return std::nullopt;
-            // A kept item of the run that goes on beyond `page` before the
+            // A kept item of the run that goes on beyond its page before the
             // follower starts was not whole there. One drawn again only after
             // the follower is a later repetition of a bound block around the
             // block, which repeats the run and has nothing to do with this one.
-            if (std::any_of(runBeyond.begin(), runBeyond.end(), [&](const PieceInfo* q) { return q < firstBeyond; }))
-                return std::nullopt;
+            const auto wholeBefore = [&](const PieceInfo* follower) {
+                return std::none_of(runBeyond.begin(), runBeyond.end(),
+                                    [&](const PieceInfo* q) { return q < follower; });
+            };
+            if (itemTop != INT32_MIN) {
+                if (!atFacts->notLastItem) {
+                    // The first item not kept, on the page a kept follower
+                    // opened: a form or a nowrap item moves whole, anything
+                    // else needs only to start.
+                    if (on == page || !wholeBefore(PiecesOnPage(at, on).front())) return floor;
+                    const bool whole = !atFacts->absoluteGroup.empty() || atFacts->noWrap;
+                    const int32_t opening =
+                        whole ? itemTop - itemBottom : std::min(itemTop - itemBottom, LeastOpening(at, on, itemTop));
+                    return std::max({*floor, need + opening, needBefore + onTop - (itemTop - opening)});
+                }
+                // Only a run of kept items, each whole on its page, counts.
+                if (itemBottom <= -(m_bodyBottom - 60)) return floor;
+                if (firstBeyond) runBeyond.push_back(firstBeyond);
+                need += itemTop - itemBottom;
+                at = atFacts->nextSibling;
+                atFacts = Facts(at);
+                continue;
+            }
+            if (need == 0 || later == SIZE_MAX || !wholeBefore(firstBeyond)) return floor;
             int32_t laterTop = INT32_MIN;
             for (const PieceInfo* q : PiecesOf(at))
                 if (q->page == later && !IsPageFrame(*q)) laterTop = std::max(laterTop, q->outer.top);
-            return need + LeastOpening(at, later, laterTop);
+            const int32_t measured = need + LeastOpening(at, later, laterTop);
+            if (!atFacts->notLastItem || !StandsFirst(later, laterTop)) return std::max(floor.value_or(0), measured);
+            floor = std::max(floor.value_or(0), measured);
+            needBefore = need;
+            onTop = laterTop;
+            on = later;  // the same item again, as the run on its own page
         }
-        return std::nullopt;
+        return floor;
+    }
+
+    // Nothing of the flow on `page` starts above `top`.
+    bool StandsFirst(size_t page, int32_t top) const {
+        return std::none_of(m_pieces.begin(), m_pieces.end(),
+                            [&](const PieceInfo& q) { return q.page == page && !IsPageFrame(q) && q.outer.top > top; });
+    }
+
+    std::vector<const PieceInfo*> PiecesOnPage(const std::string& name, size_t page) const {
+        std::vector<const PieceInfo*> out;
+        for (const PieceInfo* q : PiecesOf(name))
+            if (q->page == page && !IsPageFrame(*q)) out.push_back(q);
+        return out;
     }
 
     // A row opens with whichever of its cells starts first, so it needs the
