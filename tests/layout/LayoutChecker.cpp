@@ -747,8 +747,38 @@ private:
         // A little slack against the item's spacing counted short: the rule
         // excuses a keep only where the row clearly moves whole.
         const double placed =
-            above > 0 ? std::min(double(rowTop - bottom), room - above + 20) : double(rowTop - bottom);
+            above > 0
+                ? std::min(double(rowTop - bottom),
+                           double(PlacedWithin(row, page, rowTop, bottom, static_cast<int32_t>(room) - above + 20)))
+                : double(rowTop - bottom);
         return room >= qv::rows::kMoveWholeQuotient * placed;
+    }
+
+    // What `row`, which reaches `bottom` on `page` from `rowTop`, places in
+    // `room`: a text ends on a whole line, so the row ends at the last line
+    // of its deepest texts that fits, short of the room by up to a line.
+    // Where no text's lines reach the row's foot, or anything else does (a
+    // picture, which may end anywhere), the whole room.
+    int32_t PlacedWithin(const std::string& row, size_t page, int32_t rowTop, int32_t bottom, int32_t room) const {
+        std::optional<int32_t> placed;
+        for (const PieceInfo* q : PiecesOf(row)) {
+            if (q->page != page || q->frameOnly || q->outer.bottom != bottom || IsPageFrame(*q)) continue;
+            if (q->kind != "text") return room;
+            const auto engine = m_engineItems.find(q->item);
+            if (engine == m_engineItems.end() || !engine->second->IsLeaf()) return room;
+            const CqvStyle& style = engine->second->Style();
+            const int32_t line = std::abs(style.m_metrics.OneLineHeight());
+            const int32_t lineTop = rowTop - q->outer.top + style.m_nPaddingTop;  // below the row's top
+            const int32_t onPage = rowTop - bottom - lineTop - style.m_nPaddingBottom;
+            // A finished cell's box is stretched to the row's foot: only a
+            // text whose lines fill its box exactly is still going on.
+            if (line <= 0 || onPage <= 0 || onPage % line != 0) continue;
+            const int32_t lines = (room - lineTop - style.m_nPaddingBottom) / line;
+            if (lines <= 0) return room;
+            const int32_t here = lineTop + lines * line + style.m_nPaddingBottom;
+            placed = std::max(placed.value_or(here), here);
+        }
+        return placed.value_or(room);
     }
 
     // Whether bound row `row` shows one repetition on `page` and that one
