@@ -852,6 +852,9 @@ private:
         if (!facts || (facts->kind != ItemKind::Block && facts->kind != ItemKind::BoundBlock)) return std::nullopt;
         std::string at = FirstChild(name);
         const ItemFacts* atFacts = Facts(at);
+        // A block opens with the opening of a plain block it opens with.
+        if (atFacts && facts->kind == ItemKind::Block && atFacts->kind == ItemKind::Block && !atFacts->notLastItem)
+            return OpeningKeptChain(at, page, top);
         if (!atFacts || !atFacts->notLastItem) return std::nullopt;
         // A bound block opens the page with its first repetition there: the
         // first item's next piece down begins the repetition after it.
@@ -900,10 +903,16 @@ private:
     // item of it goes on only where a piece of its own repetition does, as
     // the later repetitions stand on later pages anyway; the follower's
     // first piece beyond `page` is still its own repetition's.
-    std::optional<int32_t> OpeningKeptChainBeyond(const std::string& name, size_t page) const {
+    std::optional<int32_t> OpeningKeptChainBeyond(const std::string& name, size_t page, bool single = false) const {
         const ItemFacts* facts = Facts(name);
         if (!facts || (facts->kind != ItemKind::Block && facts->kind != ItemKind::BoundBlock)) return std::nullopt;
         const bool bound = facts->kind == ItemKind::BoundBlock;
+        // A block opens with the opening of a plain block it opens with. In
+        // a bound block that block repeats: a leaf drawn twice on a page
+        // shows two repetitions, which the measure cannot tell apart.
+        if (const ItemFacts* first = Facts(FirstChild(name));
+            first && first->kind == ItemKind::Block && !first->notLastItem)
+            return OpeningKeptChainBeyond(FirstChild(name), page, single || bound);
         int32_t need = 0;
         size_t on = page;                         // the page the chain has reached
         std::vector<const PieceInfo*> runBeyond;  // the first piece of each kept item beyond its page
@@ -917,8 +926,10 @@ private:
             size_t later = SIZE_MAX;
             const auto repetitions = bound ? RepetitionOfPieces(at) : std::map<const PieceInfo*, size_t>{};
             std::optional<size_t> shown;  // the repetition the item shows on `on`
+            size_t onPage = 0;
             for (const PieceInfo* q : PiecesOf(at)) {
                 if (IsPageFrame(*q) || q->page != on) continue;
+                if (single && q->item == at && !q->frameOnly && ++onPage > 1) return floor;
                 itemTop = std::max(itemTop, q->outer.top);
                 itemBottom = std::min(itemBottom, q->outer.bottom);
                 if (!bound) continue;

@@ -1325,8 +1325,11 @@ TEST(LayoutReproductions, KeepNowrapRowMovesWholeBelowKeptPictureOnEveryPage) {
 //   and a form, which fit on no page together. The first two texts each stand
 //   alone at the top of a page, as what they are kept with never fits below
 //   them, so the block starts only at the top of a page.
+// - Seeds 370217839, 370470120, 370536557: the same kept chains one or two
+//   plain blocks deeper (in 370536557 inside a bound block). A block that
+//   opens with a plain block opens as that block does.
 TEST(LayoutReproductions, KeepFollowerOfAnotherRepetitionOrPageOpeningChain) {
-    for (const uint64_t seed : {290041604u, 280132283u, 300359910u, 320083930u}) {
+    for (const uint64_t seed : {290041604u, 280132283u, 300359910u, 320083930u, 370217839u, 370470120u, 370536557u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
