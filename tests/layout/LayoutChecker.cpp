@@ -953,8 +953,16 @@ private:
                 return std::none_of(runBeyond.begin(), runBeyond.end(),
                                     [&](const PieceInfo* q) { return q < follower; });
             };
+            // The block's last item is kept with nothing inside it (the
+            // engine tries no keep for it): it is the first item not kept,
+            // and its least opening counts. Taken as kept, it ended the chain
+            // with what the items before it need, as if it needed nothing: a
+            // block opening with two kept texts and a table whose nowrap first
+            // row fits below them on no page was judged to fit below a kept
+            // item.
+            const bool keptHere = atFacts->notLastItem && !atFacts->nextSibling.empty();
             if (itemTop != INT32_MIN) {
-                if (!atFacts->notLastItem) {
+                if (!keptHere) {
                     // The first item not kept, on the page a kept follower
                     // opened: a form or a nowrap item moves whole, anything
                     // else needs only to start.
@@ -977,7 +985,7 @@ private:
             for (const PieceInfo* q : PiecesOf(at))
                 if (q->page == later && !IsPageFrame(*q)) laterTop = std::max(laterTop, q->outer.top);
             const int32_t measured = need + LeastOpening(at, later, laterTop);
-            if (!atFacts->notLastItem || !StandsFirst(later, laterTop)) return std::max(floor.value_or(0), measured);
+            if (!keptHere || !StandsFirst(later, laterTop)) return std::max(floor.value_or(0), measured);
             floor = std::max(floor.value_or(0), measured);
             needBefore = need;
             onTop = laterTop;
