@@ -1320,8 +1320,14 @@ TEST(LayoutReproductions, KeepNowrapRowMovesWholeBelowKeptPictureOnEveryPage) {
 //   and a form, which fit on no page together. The first two texts each stand
 //   alone at the top of a page, as what they are kept with never fits below
 //   them, so the block starts only at the top of a page.
+// - Seed 370109188: a picture kept with a block, inside a bound block. The
+//   block opens the next page with a nowrap picture that does not fit below
+//   the kept one on any page, and a start-page block beside it breaks the
+//   page before anything of the block is placed below the kept picture. The
+//   block lies whole on that page; its later repetitions, pages later, are not
+//   this one going on, so it needs all of it below the kept picture.
 TEST(LayoutReproductions, KeepFollowerOfAnotherRepetitionOrPageOpeningChain) {
-    for (const uint64_t seed : {290041604u, 280132283u, 300359910u, 320083930u}) {
+    for (const uint64_t seed : {290041604u, 280132283u, 300359910u, 320083930u, 370109188u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
