@@ -1173,6 +1173,15 @@ private:
         return false;
     }
 
+    // The first piece of `name`, in the order the flow recorded them, that
+    // belongs to a repetition after `repetition`; none where there is none.
+    const PieceInfo* FirstOfLaterRepetition(const std::string& name, size_t repetition) const {
+        const PieceInfo* first = nullptr;
+        for (const auto& [q, at] : RepetitionOfPieces(name))
+            if (at > repetition && (!first || q < first)) first = q;
+        return first;
+    }
+
     // A run of kept items that fits on no page breaks somewhere: it stays and
     // fills the page, so the break falls where the next item of the run
     // finds no room below the kept one. Judged from the first item of the run
@@ -1186,10 +1195,7 @@ private:
         // that shows no words of its own (a table, a block) has no
         // repetitions to tell apart, and the pieces of a later one made it
         // look as if it went on to a later page.
-        const PieceInfo* laterRepetition = nullptr;
-        if (repetition)
-            for (const auto& [q, at] : RepetitionOfPieces(name))
-                if (at > *repetition && (!laterRepetition || q < laterRepetition)) laterRepetition = q;
+        const PieceInfo* laterRepetition = repetition ? FirstOfLaterRepetition(name, *repetition) : nullptr;
         // The pieces of an item on a page, of the repetition judged where known.
         auto piecesOn = [&](const std::string& item, auto onPage) {
             std::vector<const PieceInfo*> out;
@@ -1415,6 +1421,14 @@ private:
                         const auto at = theirRepetition.find(q);
                         return at == theirRepetition.end() || at->second != mineAt->second;
                     });
+                // A follower that shows no words of its own (a block) has no
+                // repetitions to tell apart; what it shows after the kept
+                // item's next repetition begins belongs to that one or later.
+                // Counted as this one going on, it asked only a little of the
+                // follower below the kept item, though it lies whole on its page.
+                else if (mineAt != myRepetition.end())
+                    if (const PieceInfo* later = FirstOfLaterRepetition(name, mineAt->second))
+                        std::erase_if(theirs, [&](const PieceInfo* q) { return AfterInFlow(*q, *later); });
                 // Nothing of the next item on page p, and it opens page p + 1.
                 bool nextOnP = false, nextOnNext = false, nextLater = false;
                 int32_t nextTop = INT32_MIN, nextBottom = INT32_MAX;
