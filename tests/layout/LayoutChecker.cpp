@@ -746,11 +746,10 @@ private:
         const double room = double(m_bodyBottom) + rowTop;
         // A little slack against the item's spacing counted short: the rule
         // excuses a keep only where the row clearly moves whole.
-        const double placed =
-            above > 0
-                ? std::min(double(rowTop - bottom),
-                           double(PlacedWithin(row, page, rowTop, bottom, static_cast<int32_t>(room) - above + 20)))
-                : double(rowTop - bottom);
+        const double placed = above > 0 ? std::min(double(rowTop - bottom),
+                                                   double(PlacedWithin(row, page, rowTop, bottom,
+                                                                       static_cast<int32_t>(room) - above + 20, above)))
+                                        : double(rowTop - bottom);
         return room >= qv::rows::kMoveWholeQuotient * placed;
     }
 
@@ -759,10 +758,28 @@ private:
     // of its deepest texts that fits, short of the room by up to a line.
     // Where no text's lines reach the row's foot, or anything else does (a
     // picture, which may end anywhere), the whole room.
-    int32_t PlacedWithin(const std::string& row, size_t page, int32_t rowTop, int32_t bottom, int32_t room) const {
+    // With `above` (the row shifted down by that much), a nowrap row nested
+    // in it that goes on may itself move whole in the room it is left: its
+    // texts then place nothing, the cells holding it end at its top, and the
+    // row places the most any of its cells does, a finished cell all of it.
+    int32_t PlacedWithin(const std::string& row, size_t page, int32_t rowTop, int32_t bottom, int32_t room,
+                         int32_t above = 0) const {
         std::optional<int32_t> placed;
+        std::map<std::string, std::optional<int32_t>> nestedTops;  // each nested row judged once
+        bool nestedMovesWhole = false;
+        int32_t cellsPlace = 0;  // what the cells place when a nested row moves whole
         for (const PieceInfo* q : PiecesOf(row)) {
-            if (q->page != page || q->frameOnly || q->outer.bottom != bottom || IsPageFrame(*q)) continue;
+            if (q->page != page || IsPageFrame(*q)) continue;
+            if (above > 0)
+                if (const auto nestedTop = TopOfNestedRowMovingWhole(q->item, row, page, above, nestedTops)) {
+                    nestedMovesWhole = true;
+                    cellsPlace = std::max(cellsPlace, rowTop - *nestedTop);
+                    continue;
+                }
+            if (q->frameOnly || q->outer.bottom != bottom) {
+                cellsPlace = std::max(cellsPlace, std::min(room, rowTop - q->outer.bottom));
+                continue;
+            }
             if (q->kind != "text") return room;
             const auto engine = m_engineItems.find(q->item);
             if (engine == m_engineItems.end() || !engine->second->IsLeaf()) return room;
@@ -771,14 +788,54 @@ private:
             const int32_t lineTop = rowTop - q->outer.top + style.m_nPaddingTop;  // below the row's top
             const int32_t onPage = rowTop - bottom - lineTop - style.m_nPaddingBottom;
             // A finished cell's box is stretched to the row's foot: only a
-            // text whose lines fill its box exactly is still going on.
-            if (line <= 0 || onPage <= 0 || onPage % line != 0) continue;
+            // text whose lines fill its box exactly is still going on. Where
+            // it ends inside the box is unknown, so it counts whole.
+            if (line <= 0 || onPage <= 0 || onPage % line != 0) {
+                cellsPlace = std::max(cellsPlace, std::min(room, rowTop - bottom));
+                continue;
+            }
             const int32_t lines = (room - lineTop - style.m_nPaddingBottom) / line;
             if (lines <= 0) return room;
             const int32_t here = lineTop + lines * line + style.m_nPaddingBottom;
             placed = std::max(placed.value_or(here), here);
+            cellsPlace = std::max(cellsPlace, here);
         }
-        return placed.value_or(room);
+        if (!nestedMovesWhole) return placed.value_or(room);
+        // Never more than the line grid alone gave: a nested row moving whole
+        // may only make the row place less.
+        return std::min(placed.value_or(room), cellsPlace);
+    }
+
+    // The top on `page` of the outermost nowrap row around `item` (or it),
+    // inside `row`, that moves whole when shifted down by `above`;
+    // none where no such row does.
+    std::optional<int32_t> TopOfNestedRowMovingWhole(const std::string& item, const std::string& row, size_t page,
+                                                     int32_t above,
+                                                     std::map<std::string, std::optional<int32_t>>& judged) const {
+        std::optional<int32_t> top;
+        for (std::string at = item; !at.empty() && at != row;) {
+            const ItemFacts* facts = Facts(at);
+            if (!facts) return std::nullopt;
+            if (facts->noWrap && (facts->kind == ItemKind::Row || facts->kind == ItemKind::BoundRow)) {
+                auto known = judged.find(at);
+                if (known == judged.end())
+                    known =
+                        judged.emplace(at, SplitOnlyOnEmptyPage(at, page, above) ? RowTopOn(at, page) : std::nullopt)
+                            .first;
+                if (known->second) top = known->second;
+            }
+            at = facts->parent;
+        }
+        return top;
+    }
+
+    // The top of `row` on `page`: its cells' space-before above their boxes.
+    std::optional<int32_t> RowTopOn(const std::string& row, size_t page) const {
+        std::optional<int32_t> top;
+        for (const PieceInfo* q : PiecesOf(row))
+            if (q->page == page)
+                top = std::max(top.value_or(INT32_MIN), q->outer.top + SpaceBefore(CellOf(q->item, row)));
+        return top;
     }
 
     // Whether bound row `row` shows one repetition on `page` and that one
