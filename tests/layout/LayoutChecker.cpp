@@ -672,6 +672,15 @@ private:
     int32_t LeastOpening(const std::string& name, size_t page, int32_t top) const {
         const auto [first, firstTop] = FirstBodyRow(name, page);
         if (first.empty()) {
+            // A table that shows only header rows needs them whole: cut at the
+            // foot before any body row is placed, they move on with the table.
+            if (const ItemFacts* facts = Facts(name);
+                facts && facts->kind == ItemKind::Table && ShowsOnlyHeaderRows(name, page)) {
+                int32_t bottom = top;
+                for (const PieceInfo* q : PiecesOf(name))
+                    if (q->page == page && !IsPageFrame(*q)) bottom = std::min(bottom, q->outer.bottom);
+                return top - bottom;
+            }
             if (const auto chain = OpeningKeptChain(name, page, top)) return *chain;
             if (const auto picture = OpeningPicture(name, page, top)) return *picture;
             if (const auto form = OpeningForm(name, page, top)) return *form;
@@ -1384,14 +1393,26 @@ private:
 
     // The least space the children of a container leave above its first
     // piece: their own space-before and that of their first children, and
-    // in a form their own `top`, below which each of them is placed.
+    // in a form their own `top`, below which each of them is placed. In the
+    // flow only a child with nothing before it in its span starts at the
+    // container's top (the rows of a table stack); the cells of a row and
+    // the fields of a form all do.
     static int32_t InnerSpaceBefore(const CqvItem& item) {
         const auto* block = dynamic_cast<const CqvBlock*>(&item);
         if (!block || block->Children().Size() == 0) return 0;
+        const bool allAtTop = block->IsAbsolute() || qv::IsRowType(block->TypeCode());
         int32_t least = INT32_MAX;
-        for (const auto& child : block->Children())
-            least = std::min(least, child->Style().m_nSpaceBefore + (block->IsAbsolute() ? child->Top() : 0) +
-                                        InnerSpaceBefore(*child));
+        const auto& children = block->Children();
+        for (size_t i = 0; i < children.Size(); ++i) {
+            const CqvItem& child = *children.At(i);
+            bool below = false;
+            for (size_t j = 0; j < i && !allAtTop && !below; ++j)
+                below =
+                    !(children.At(j)->SpanLeft() > child.SpanRight() || child.SpanLeft() > children.At(j)->SpanRight());
+            if (below) continue;
+            least = std::min(least, child.Style().m_nSpaceBefore + (block->IsAbsolute() ? child.Top() : 0) +
+                                        InnerSpaceBefore(child));
+        }
         return least;
     }
 

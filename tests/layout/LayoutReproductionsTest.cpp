@@ -1411,3 +1411,23 @@ TEST(LayoutChecker, KeepBeforeANowrapRowSplitOnlyOnAnEmptyPage) {
             << report.templateXml;
     }
 }
+
+// Found by the generated runs, where a block or table kept with an item
+// opens the next page:
+// - Seed 390093488: a block opening with a table, the style's space-before
+//   inherited by the table, its rows and its cells. Below the run of kept
+//   texts the table does not start: no cell of its first body row finds room
+//   for its first line below the header row. The space above the header
+//   cells is that of the table, its first row and the cells; the block's
+//   later texts, which stand below the table, have none of their own and do
+//   not count.
+// - Seed 410281036: a picture kept with a table of header rows only, itself
+//   kept with a table. Cut at the foot before any body row, header rows move
+//   on with their table, so such a table needs them whole below the picture,
+//   not a little of a body row it does not have.
+TEST(LayoutChecker, AKeepCountsTheSpaceAboveATablesHeaderRowsAndAHeaderOnlyTableWhole) {
+    for (const uint64_t seed : {390093488u, 410281036u}) {
+        const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
+        EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
+    }
+}
