@@ -686,6 +686,17 @@ private:
             if (const auto form = OpeningForm(name, page, top)) return *form;
             return std::max(100, OpeningWord(name, page, top));
         }
+        // A block that opens with a kept item starts only where its kept
+        // chain fits, however little of a table further in would do.
+        const int32_t opening = BodyRowOpening(name, page, top, first, firstTop);
+        const auto chain = OpeningKeptChain(name, page, top);
+        return chain ? std::max(opening, *chain) : opening;
+    }
+
+    // What `name` needs down to a little of `first`, its first body row on
+    // `page`, whose topmost piece starts at `firstTop`.
+    int32_t BodyRowOpening(const std::string& name, size_t page, int32_t top, const std::string& first,
+                           int32_t firstTop) const {
         // A nowrap row around it (the first row holds a nested table) moves
         // whole: one that goes on to a later page is taller than any page,
         // starts only on a page that holds nothing yet, and shares none.
