@@ -1432,12 +1432,15 @@ TEST(LayoutChecker, AKeepCountsTheSpaceAboveATablesHeaderRowsAndAHeaderOnlyTable
     }
 }
 
-// Found by the generated runs (seeds 430533482, 440289513): a text kept with a
-// bound block that opens with a kept text, a kept table and, after them, a
-// form (430533482) or more kept items. Below the text the block starts only
-// where that chain fits, down to the form whole, not where a little of the
-// table's nowrap body row would: the chain moves on from below the text, and
-// the text, first of a run that fits on no page, stays at the foot.
+// Found by the generated runs: a text kept with a bound block that opens with
+// a kept text and a kept table. Below the text the block starts only where
+// that chain fits with what follows the table, not where a little of the
+// table's body row would: the chain moves on from below the text.
+// - Seed 430533482: a form follows the table and is needed whole. The text,
+//   first of a run that fits on no page, stays at the foot.
+// - Seed 440289513: a table follows, whose first body row finds no room below
+//   its header row even when the text opens an empty page. The text, after a
+//   kept one standing on its page, stays: moved, it would stand alone there.
 TEST(LayoutChecker, AKeepBeforeABlockOpeningWithAKeptChainCountsTheChainPastItsTable) {
     for (const uint64_t seed : {430533482u, 440289513u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
