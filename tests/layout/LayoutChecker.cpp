@@ -1398,8 +1398,12 @@ private:
     // it on its page. A kept item's pieces may be recorded after those of the
     // item it is kept with, so record order alone took the next repetition's
     // item, placed below that repetition's first piece, for this one's.
-    static bool AfterInFlow(const PieceInfo& q, const PieceInfo& start) {
-        return &q > &start || (q.page == start.page && q.outer.top < start.outer.top);
+    // With `spaceBefore` (that of `start`'s item), what starts below where
+    // that space begins counts too: the repetition `start` opens begins
+    // above it, and an item beside `start` with less space of its own (a
+    // table of the next repetition) starts higher than `start` does.
+    static bool AfterInFlow(const PieceInfo& q, const PieceInfo& start, int32_t spaceBefore = 0) {
+        return &q > &start || (q.page == start.page && q.outer.top < int64_t{start.outer.top} + spaceBefore);
     }
 
     // The least space the children of a container leave above its first
@@ -1517,7 +1521,8 @@ private:
                 // follower below the kept item, though it lies whole on its page.
                 else if (mineAt != myRepetition.end())
                     if (const PieceInfo* later = FirstOfLaterRepetition(name, mineAt->second))
-                        std::erase_if(theirs, [&](const PieceInfo* q) { return AfterInFlow(*q, *later); });
+                        std::erase_if(theirs,
+                                      [&](const PieceInfo* q) { return AfterInFlow(*q, *later, SpaceBefore(name)); });
                 // Nothing of the next item on page p, and it opens page p + 1.
                 bool nextOnP = false, nextOnNext = false, nextLater = false;
                 int32_t nextTop = INT32_MIN, nextBottom = INT32_MAX;

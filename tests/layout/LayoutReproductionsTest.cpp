@@ -1347,9 +1347,13 @@ TEST(LayoutReproductions, KeepNowrapRowMovesWholeBelowKeptPictureOnEveryPage) {
 //   page before anything of the block is placed below the kept picture. The
 //   block lies whole on that page; its later repetitions, pages later, are not
 //   this one going on, so it needs all of it below the kept picture.
+// - Seed 450319851: a text kept with a bound block, inside a bound block one
+//   repetition of which has no data for it. There the text ends a page and
+//   the next repetition opens the next one, its block beside its text and,
+//   with less space-before, higher up. That block is the next repetition's.
 TEST(LayoutReproductions, KeepFollowerOfAnotherRepetitionOrPageOpeningChain) {
-    for (const uint64_t seed :
-         {290041604u, 280132283u, 300359910u, 320083930u, 370217839u, 370470120u, 370536557u, 370067011u, 370109188u}) {
+    for (const uint64_t seed : {290041604u, 280132283u, 300359910u, 320083930u, 370217839u, 370470120u, 370536557u,
+                                370067011u, 370109188u, 450319851u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
