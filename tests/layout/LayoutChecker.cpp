@@ -1250,6 +1250,31 @@ private:
         return false;
     }
 
+    // Whether the item after `name` had finished, in repetition `repetition`,
+    // by the end of page p: a later sibling of that repetition whose span
+    // meets the follower's stands on page p or before, and the flow places
+    // nothing below a sibling that is unfinished or waits in its span. Such a
+    // follower stood beside what came before the kept item (a table beside a
+    // bound block's repetitions) and ended on an earlier page; a table shows
+    // no words of the repetition around it, so what of it opens page p + 1
+    // looked like this repetition's, though it belongs to a later one.
+    bool FollowerFinishedBy(const std::string& name, size_t p, size_t repetition) const {
+        const ItemFacts* facts = Facts(name);
+        const auto follower = facts ? m_engineItems.find(facts->nextSibling) : m_engineItems.end();
+        if (follower == m_engineItems.end()) return false;
+        const CqvItem& next = *follower->second;
+        for (const ItemFacts* at = Facts(facts->nextSibling); at && !at->nextSibling.empty();
+             at = Facts(at->nextSibling)) {
+            const auto later = m_engineItems.find(at->nextSibling);
+            if (later == m_engineItems.end()) continue;
+            const CqvItem& sibling = *later->second;
+            if (sibling.SpanLeft() > next.SpanRight() || next.SpanLeft() > sibling.SpanRight()) continue;
+            for (const auto& [piece, itsRepetition] : RepetitionOfPieces(at->nextSibling))
+                if (piece->page <= p && itsRepetition == repetition) return true;
+        }
+        return false;
+    }
+
     // The first piece of `name`, in the order the flow recorded them, that
     // belongs to a repetition after `repetition`; none where there is none.
     const PieceInfo* FirstOfLaterRepetition(const std::string& name, size_t repetition) const {
@@ -1538,7 +1563,8 @@ private:
                 if (nextOnP || !nextOnNext) continue;
                 if (const auto mineAt = myRepetition.find(last);
                     mineAt != myRepetition.end() && theirRepetition.empty() &&
-                    LaterRepetitionStartsBelow(name, p, bottom, mineAt->second))
+                    (LaterRepetitionStartsBelow(name, p, bottom, mineAt->second) ||
+                     FollowerFinishedBy(name, p, mineAt->second)))
                     continue;
                 bool opens = true, somethingAbove = false;
                 for (const PieceInfo& q : m_pieces) {

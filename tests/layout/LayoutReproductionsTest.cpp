@@ -1351,9 +1351,15 @@ TEST(LayoutReproductions, KeepNowrapRowMovesWholeBelowKeptPictureOnEveryPage) {
 //   repetition of which has no data for it. There the text ends a page and
 //   the next repetition opens the next one, its block beside its text and,
 //   with less space-before, higher up. That block is the next repetition's.
+// - Seed 460218909: a text kept with a table, in a bound block that opens
+//   with a start-page bound block of one form a page. The table stands beside
+//   those forms and ends on an earlier page; the text waits below the last
+//   form and shares its page with the text after the table, in its span. The
+//   table opening the next page is the next repetition's, which shows no
+//   words of the repetition around it to tell it apart.
 TEST(LayoutReproductions, KeepFollowerOfAnotherRepetitionOrPageOpeningChain) {
     for (const uint64_t seed : {290041604u, 280132283u, 300359910u, 320083930u, 370217839u, 370470120u, 370536557u,
-                                370067011u, 370109188u, 450319851u}) {
+                                370067011u, 370109188u, 450319851u, 460218909u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
