@@ -929,8 +929,11 @@ private:
         if (!facts || (facts->kind != ItemKind::Block && facts->kind != ItemKind::BoundBlock)) return std::nullopt;
         std::string at = FirstChild(name);
         const ItemFacts* atFacts = Facts(at);
-        // A block opens with the opening of a plain block it opens with.
-        if (atFacts && facts->kind == ItemKind::Block && atFacts->kind == ItemKind::Block && !atFacts->notLastItem)
+        // A block opens with the opening of a plain block it opens with, and
+        // of a bound block: that one opens with its first repetition on the
+        // page, which it tells from its later ones itself.
+        if (atFacts && facts->kind == ItemKind::Block &&
+            (atFacts->kind == ItemKind::Block || atFacts->kind == ItemKind::BoundBlock) && !atFacts->notLastItem)
             return OpeningKeptChain(at, page, top);
         if (!atFacts || !atFacts->notLastItem) return std::nullopt;
         // A bound block opens the page with its first repetition there: the

@@ -1357,9 +1357,15 @@ TEST(LayoutReproductions, KeepNowrapRowMovesWholeBelowKeptPictureOnEveryPage) {
 //   form and shares its page with the text after the table, in its span. The
 //   table opening the next page is the next repetition's, which shows no
 //   words of the repetition around it to tell it apart.
+// - Seed 460346739: a text kept with a plain block that opens with a bound
+//   block, whose repetition opens with a picture kept with a text kept with a
+//   rule. The text and that chain fit on no page together: on a page that
+//   holds nothing else the rule finds no room below them, so the picture moves
+//   on and the block does not start below the text, which stays at the foot.
+//   A block that opens with a bound block opens as its first repetition does.
 TEST(LayoutReproductions, KeepFollowerOfAnotherRepetitionOrPageOpeningChain) {
     for (const uint64_t seed : {290041604u, 280132283u, 300359910u, 320083930u, 370217839u, 370470120u, 370536557u,
-                                370067011u, 370109188u, 450319851u, 460218909u}) {
+                                370067011u, 370109188u, 450319851u, 460218909u, 460346739u}) {
         const GeneratedReport report = GenerateReport(seed, QV_IMAGE_FOLDER);
         EXPECT_FALSE(Breaks(report, "keep")) << "seed " << seed << "\n" << report.templateXml;
     }
