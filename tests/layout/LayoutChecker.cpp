@@ -1548,9 +1548,10 @@ private:
                 // Counted as this one going on, it asked only a little of the
                 // follower below the kept item, though it lies whole on its page.
                 else if (mineAt != myRepetition.end())
-                    if (const PieceInfo* later = FirstOfLaterRepetition(name, mineAt->second))
-                        std::erase_if(theirs,
-                                      [&](const PieceInfo* q) { return AfterInFlow(*q, *later, SpaceBefore(name)); });
+                    if (const PieceInfo* later = FirstOfLaterRepetition(name, mineAt->second)) {
+                        const int32_t lead = SpaceBefore(name);  // clang 14 cannot capture a structured binding
+                        std::erase_if(theirs, [&](const PieceInfo* q) { return AfterInFlow(*q, *later, lead); });
+                    }
                 // Nothing of the next item on page p, and it opens page p + 1.
                 bool nextOnP = false, nextOnNext = false, nextLater = false;
                 int32_t nextTop = INT32_MIN, nextBottom = INT32_MAX;
