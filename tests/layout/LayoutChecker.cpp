@@ -937,14 +937,20 @@ private:
             return OpeningKeptChain(at, page, top);
         if (!atFacts || !atFacts->notLastItem) return std::nullopt;
         // A bound block opens the page with its first repetition there: the
-        // first item's next piece down begins the repetition after it.
+        // first item's next piece below its topmost one begins the repetition
+        // after it. Pieces beside the topmost one (the cells of a table's
+        // first row) are the same repetition's.
         int32_t nextRepetition = INT32_MIN;
         if (facts->kind == ItemKind::BoundBlock) {
-            std::vector<int32_t> tops;
+            std::vector<const PieceInfo*> pieces;
             for (const PieceInfo* q : PiecesOf(at))
-                if (q->page == page && !IsPageFrame(*q)) tops.push_back(q->outer.top);
-            std::sort(tops.begin(), tops.end(), std::greater<>());
-            if (tops.size() > 1) nextRepetition = tops[1];
+                if (q->page == page && !IsPageFrame(*q)) pieces.push_back(q);
+            int32_t topmost = INT32_MIN, topmostBottom = INT32_MAX;
+            for (const PieceInfo* q : pieces) topmost = std::max(topmost, q->outer.top);
+            for (const PieceInfo* q : pieces)
+                if (q->outer.top == topmost) topmostBottom = std::min(topmostBottom, q->outer.bottom);
+            for (const PieceInfo* q : pieces)
+                if (q->outer.top <= topmostBottom) nextRepetition = std::max(nextRepetition, q->outer.top);
         }
         int32_t bottom = top;
         for (; atFacts; at = atFacts->nextSibling, atFacts = Facts(at)) {
