@@ -357,7 +357,10 @@ TEST(QuorvaneCommand, SigtermIsObeyedWithinASecond) {
                   "<Block xml-element-name=\"row\"><Text xml-element-name=\"@n\" width=\"20mm\"/>"
                   "<Text xml-element-name=\".\" left=\"20mm\" width=\"150mm\"/></Block></XmlTemplateReport>");
     std::string rows = "<root>";
-    for (int i = 0; i < 400000; ++i) rows += "<row n='" + std::to_string(i) + "'>Row of the data</row>";
+    // Enough rows that an idle machine is still laying them out when the
+    // signal comes: 400,000 took 1.5 s, as long as the wait, and the command
+    // sometimes finished first.
+    for (int i = 0; i < 1600000; ++i) rows += "<row n='" + std::to_string(i) + "'>Row of the data</row>";
     const std::string data = dir.Write("rows.xml", rows + "</root>");
     const std::string out = dir / "out.pdf";
 
@@ -370,7 +373,7 @@ TEST(QuorvaneCommand, SigtermIsObeyedWithinASecond) {
               static_cast<char*>(nullptr));
         _exit(127);
     }
-    usleep(1500 * 1000);  // well into the layout of 400,000 rows
+    usleep(1500 * 1000);  // well into the layout of 1,600,000 rows
     kill(child, SIGTERM);
     const auto sent = std::chrono::steady_clock::now();
     int status = 0;
