@@ -1277,7 +1277,7 @@ private:
             const auto later = m_engineItems.find(at->nextSibling);
             if (later == m_engineItems.end()) continue;
             const CqvItem& sibling = *later->second;
-            if (sibling.SpanLeft() > next.SpanRight() || next.SpanLeft() > sibling.SpanRight()) continue;
+            if (!SpansMeet(sibling, next)) continue;
             for (const auto& [piece, itsRepetition] : RepetitionOfPieces(at->nextSibling))
                 if (piece->page <= p && itsRepetition == repetition) return true;
         }
@@ -1440,6 +1440,12 @@ private:
         return &q > &start || (q.page == start.page && q.outer.top < int64_t{start.outer.top} + spaceBefore);
     }
 
+    // Whether two items' spans share a column: the flow places the later one
+    // below the earlier (touching edges count, as the flow counts them).
+    static bool SpansMeet(const CqvItem& a, const CqvItem& b) {
+        return !(a.SpanLeft() > b.SpanRight() || b.SpanLeft() > a.SpanRight());
+    }
+
     // The least space the children of a container leave above its first
     // piece: their own space-before and that of their first children, and
     // in a form their own `top`, below which each of them is placed. In the
@@ -1455,9 +1461,7 @@ private:
         for (size_t i = 0; i < children.Size(); ++i) {
             const CqvItem& child = *children.At(i);
             bool below = false;
-            for (size_t j = 0; j < i && !allAtTop && !below; ++j)
-                below =
-                    !(children.At(j)->SpanLeft() > child.SpanRight() || child.SpanLeft() > children.At(j)->SpanRight());
+            for (size_t j = 0; j < i && !allAtTop && !below; ++j) below = SpansMeet(*children.At(j), child);
             if (below) continue;
             least = std::min(least, child.Style().m_nSpaceBefore + (block->IsAbsolute() ? child.Top() : 0) +
                                         InnerSpaceBefore(child));
